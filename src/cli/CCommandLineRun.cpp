@@ -1,0 +1,74 @@
+#include "cli/CCommandLineRun.h"
+
+#include <cstdio>
+
+#include "core/app/CCommandLine.h"
+#include "core/app/CConsoleMessageBox.h"
+#include "core/app/CQuillmarch6App.h"
+#include "core/app/CRealClock.h"
+
+namespace quillmarch {
+
+std::string CCommandLineRun::Usage() {
+    return "Usage: quillmarch [options] ADDRESS\n"
+           "Updates the software of a Tessary video conferencing system.\n"
+           "\n"
+           "ADDRESS        IP address or DNS name of the system, optionally with an FTP port:\n"
+           "               host, host:port or [IPv6]:port\n"
+           "  -p:PASSWORD  administrator password of the system\n"
+           "  -q           quiet: no progress display, no questions; messages go to the log\n"
+           "  -s           do not send the main software image\n"
+           "  -m           passive FTP data connections (systems behind firewalls)\n"
+           "  -i           ISDN update variant\n"
+           "  -ks          keep the software: no software update\n"
+           "  -fa          do not retain the address book\n"
+           "  -fs          do not retain the system settings\n"
+           "  -fp          do not retain the sample sites\n"
+           "  -f:PATH      log file (default: the address with '.' as '_', plus .log)\n"
+           "  -t:SECONDS   time-out for the image upload (0: none)\n"
+           "  --help       this text\n"
+           "  --version    the program's version\n"
+           "\n"
+           "Options are separated by single blanks; a value cannot contain a blank.\n"
+           "Exit status: 0 when the update succeeded, 1 when it failed, 2 for a usage error.\n"
+           "Environment: QUILLMARCH_PAYLOADS (payload folder), QUILLMARCH_TIME_SCALE (scales\n"
+           "every fixed wait; a test and demo aid).\n";
+}
+
+bool CCommandLineRun::WantsHelp(const std::vector<std::string>& args) {
+    for (const auto& arg : args) {
+        if (arg == "--help" || arg == "-h" || arg == "/?") return true;
+    }
+    return false;
+}
+
+bool CCommandLineRun::WantsVersion(const std::vector<std::string>& args) {
+    for (const auto& arg : args) {
+        if (arg == "--version") return true;
+    }
+    return false;
+}
+
+int CCommandLineRun::Main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (WantsHelp(args)) {
+        std::fputs(Usage().c_str(), stdout);
+        return 0;
+    }
+    if (WantsVersion(args)) {
+        std::printf("quillmarch %s\n", QUILLMARCH_VERSION);
+        return 0;
+    }
+    CRealClock clock(CRealClock::ScaleFromEnvironment());
+    CConsoleMessageBox messageBox;
+    CQuillmarch6App app(clock, messageBox);
+    app.Startup(CCommandLine::FromArgv(argc, argv));
+    if (app.m_strAddress.empty()) {
+        std::fputs(Usage().c_str(), stderr);
+        return 2;
+    }
+    std::fprintf(stderr, "quillmarch: updating is not in this build yet\n");
+    return 1;
+}
+
+}  // namespace quillmarch

@@ -1,0 +1,116 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/app/CPayloadLoader.h"
+#include "core/app/CUpdateLog.h"
+#include "core/app/IClock.h"
+#include "core/app/IMessageBox.h"
+#include "core/catalogue/CImageCatalogue.h"
+#include "core/catalogue/CSystemInformationArray.h"
+#include "core/link/CFTPBase.h"
+#include "core/progress/IProgressWindowFactory.h"
+
+namespace quillmarch {
+
+// The application object: the one update job record and the services every part reaches
+// through it. No globals: tests build their own application with fake services.
+class CQuillmarch6App {
+public:
+    using LinkFactory = std::function<std::unique_ptr<CFTPBase>(CQuillmarch6App&, bool secure)>;
+
+    CQuillmarch6App(IClock& clock, IMessageBox& messageBox);
+    ~CQuillmarch6App();
+    CQuillmarch6App(const CQuillmarch6App&) = delete;
+    CQuillmarch6App& operator=(const CQuillmarch6App&) = delete;
+
+    // Start-up up to the choice of run mode: catalogue, image presence, command line (which
+    // opens the log when there are arguments), a plain link. True when arguments were found.
+    bool Startup(const std::string& commandLine);
+
+    // --- job record -------------------------------------------------------------------------
+    std::string m_strNewRoomPassword;
+    std::string m_strRoomPassword;
+    bool m_bUseRoomForRemote = false;
+    std::string m_strNewRemotePassword;
+    bool m_bUpdateRunning = false;
+    std::unique_ptr<CFTPBase> m_pLink;
+    std::string m_strAddress;
+    std::string m_strSystemName;
+    std::string m_strPassword;
+    int m_nSystemType = CSystemInformationArray::kUnknown;
+    bool m_bUploadImage = true;
+    bool m_bRetainDirectory = true;
+    bool m_bRetainSystemSettings = true;
+    bool m_bRetainSampleSites = true;
+    bool m_bRetainCallDetail = true;
+    std::string m_strProgressCaption;
+    bool m_bUpdateSoftware = true;
+    int m_nLanguage = 0;
+    bool m_bCustomUpdate = false;
+    bool m_bChangeSettings = false;
+    bool m_bEraseFlash = false;
+    bool m_bChangeLan = false;
+    bool m_bSecureModeWanted = false;
+    bool m_bSecureModeCurrent = false;
+    bool m_bChangeDisplay = false;
+    bool m_bDhcpWanted = true;
+    bool m_bDhcpCurrent = false;
+    bool m_bIsdnUpdate = false;
+    int m_nTransferOption = 0;
+    std::string m_strIpAddress;
+    std::string m_strSubnetMask;
+    std::string m_strDefaultGateway;
+    bool m_bAspect16x9 = false;
+    bool m_bPalWanted = false;
+    bool m_bPalCurrent = false;
+    bool m_bResolution1024 = false;
+    int m_nVideoOutput = 0;
+    bool m_bPassiveMode = false;
+    int m_nLogLevel = 0;
+    std::array<bool, CSystemInformationArray::kRowCount> m_abImagePresent{};
+    bool m_bQuiet = false;
+    std::shared_ptr<IProgressWindow> m_hProgressWnd;
+    std::string m_strLogPath;
+    std::string m_strCommandLine;
+    std::string m_strProvision;
+
+    // Folder-bearing path the work directories hang off (the help-file path of the program).
+    std::string m_strHelpFilePath;
+
+    // --- services ---------------------------------------------------------------------------
+    CSystemInformationArray m_catalogue;
+    CPayloadLoader m_payloads;
+    CImageCatalogue m_imageCatalogue;
+    CUpdateLog m_log;
+    IClock& Clock() { return m_clock; }
+    IMessageBox& MessageBox() { return m_messageBox; }
+    void SetProgressWindowFactory(IProgressWindowFactory* factory) { m_pProgressFactory = factory; }
+    IProgressWindowFactory* ProgressWindowFactory() const { return m_pProgressFactory; }
+    void SetLinkFactory(LinkFactory factory) { m_linkFactory = std::move(factory); }
+
+    // --- operations ---------------------------------------------------------------------------
+    std::string LoadUiString(int id, const std::string& fallback) const;
+    // Quiet run: logs "MessageBox(text)" and answers OK; otherwise shows the box.
+    int ShowMessage(const std::string& text, const std::string& caption, unsigned style);
+    void WriteLog(const std::string& text, int level = 0);
+    void StartLog(const std::string& path);
+    void CloseLog();
+    void WriteOptionDump();
+    bool CreateLink(bool secure);
+    void RecordImagePresence();
+    bool ImagePresent(int row) const;
+    int FirstRowWithImage() const;
+
+private:
+    IClock& m_clock;
+    IMessageBox& m_messageBox;
+    IProgressWindowFactory* m_pProgressFactory = nullptr;
+    LinkFactory m_linkFactory;
+};
+
+}  // namespace quillmarch

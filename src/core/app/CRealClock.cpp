@@ -1,0 +1,35 @@
+#include "core/app/CRealClock.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <thread>
+
+namespace quillmarch {
+
+CRealClock::CRealClock(double scale) : m_dScale(scale > 0 && std::isfinite(scale) ? scale : 1.0) {}
+
+void CRealClock::Wait(std::chrono::milliseconds duration) {
+    if (duration.count() <= 0) return;
+    const double scaled = static_cast<double>(duration.count()) * m_dScale;
+    std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long long>(scaled * 1000.0)));
+}
+
+std::chrono::milliseconds CRealClock::Now() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+}
+
+double CRealClock::ParseScale(const std::string& text) {
+    if (text.empty()) return 1.0;
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || *end != '\0' || !std::isfinite(value) || value <= 0) return 1.0;
+    return value;
+}
+
+double CRealClock::ScaleFromEnvironment() {
+    const char* value = std::getenv("QUILLMARCH_TIME_SCALE");
+    return ParseScale(value ? value : "");
+}
+
+}  // namespace quillmarch

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+#include "core/app/IClock.h"
+
+namespace quillmarch {
+
+// Sleeps for real. Every wait is multiplied by a scale (QUILLMARCH_TIME_SCALE), a test and
+// demo aid that lets a whole run against the simulator finish in seconds.
+class CRealClock : public IClock {
+public:
+    explicit CRealClock(double scale = 1.0);
+    void Wait(std::chrono::milliseconds duration) override;
+    std::chrono::milliseconds Now() const override;
+    double Scale() const { return m_dScale; }
+
+    // Reads QUILLMARCH_TIME_SCALE; anything but a positive finite number gives 1.
+    static double ScaleFromEnvironment();
+    static double ParseScale(const std::string& text);
+
+private:
+    double m_dScale;
+};
+
+}  // namespace quillmarch

@@ -1,0 +1,22 @@
+// CQuillmarch6App::CreateLink lives apart from the rest of the application so that the
+// application's own file does not depend on the link implementations.
+#include "core/app/CQuillmarch6App.h"
+#include "core/link/LinkFactory.h"
+
+namespace quillmarch {
+
+bool CQuillmarch6App::CreateLink(bool secure) {
+    m_pLink.reset();  // closes the old connection first
+    m_pLink = m_linkFactory ? m_linkFactory(*this, secure) : MakeComponentLink(*this, secure);
+    if (!m_pLink) {
+        // Shown in every run mode: without a link nothing can work.
+        m_messageBox.Show(LoadUiString(209, "Failed to create FTP control, please reboot and try again"),
+                          "Quillmarch", MB_OK | MB_ICONERROR);
+        return false;
+    }
+    m_pLink->SetPassive(m_bPassiveMode);
+    m_strProvision.clear();
+    return true;
+}
+
+}  // namespace quillmarch

@@ -1,0 +1,10 @@
+#include "core/link/LinkFactory.h"
+
+#include "core/link/CFTPBase.h"
+
+namespace quillmarch {
+
+// Replaced by the component links.
+std::unique_ptr<CFTPBase> MakeComponentLink(CQuillmarch6App&, bool) { return nullptr; }
+
+}  // namespace quillmarch

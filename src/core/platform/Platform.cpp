@@ -1,0 +1,72 @@
+#include "core/platform/Platform.h"
+
+#include <cstdlib>
+#include <system_error>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <lmcons.h>
+#else
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
+namespace quillmarch::platform {
+
+namespace fs = std::filesystem;
+
+fs::path PathFromUtf8(const std::string& text) {
+    return fs::path(std::u8string(text.begin(), text.end()));
+}
+
+std::string Utf8FromPath(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::string ExecutableDirectory() {
+#ifdef _WIN32
+    std::vector<wchar_t> buffer(32768);
+    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0 || n >= buffer.size()) return {};
+    return Utf8FromPath(fs::path(std::wstring(buffer.data(), n)).parent_path());
+#else
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return {};
+    return Utf8FromPath(self.parent_path());
+#endif
+}
+
+std::string TempDirectory() {
+    std::error_code ec;
+    fs::path temp = fs::temp_directory_path(ec);
+    if (ec) return {};
+    std::string text = Utf8FromPath(temp);
+    while (text.size() > 1 && (text.back() == '/' || text.back() == '\\')) text.pop_back();
+    return text;
+}
+
+std::string CurrentUserName() {
+#ifdef _WIN32
+    char buffer[UNLEN + 1] = {};
+    DWORD size = sizeof(buffer);
+    if (!GetUserNameA(buffer, &size)) return {};
+    return std::string(buffer);
+#else
+    if (const passwd* entry = getpwuid(geteuid()); entry && entry->pw_name) return entry->pw_name;
+    const char* user = std::getenv("USER");
+    return user ? user : "";
+#endif
+}
+
+const char* Separator() {
+#ifdef _WIN32
+    return "\\";
+#else
+    return "/";
+#endif
+}
+
+}  // namespace quillmarch::platform

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <chrono>
+#include <vector>
+
+#include "core/app/IClock.h"
+
+namespace quillmarch::test {
+
+// Records every wait and advances virtual time instead of sleeping.
+class FakeClock : public IClock {
+public:
+    void Wait(std::chrono::milliseconds duration) override {
+        waits.push_back(duration);
+        now += duration;
+    }
+    std::chrono::milliseconds Now() const override { return now; }
+    std::chrono::milliseconds Total() const { return now; }
+
+    std::vector<std::chrono::milliseconds> waits;
+    std::chrono::milliseconds now{0};
+};
+
+}  // namespace quillmarch::test

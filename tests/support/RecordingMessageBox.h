@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/app/IMessageBox.h"
+
+namespace quillmarch::test {
+
+// Answers every box with a fixed button and remembers what was shown.
+class RecordingMessageBox : public IMessageBox {
+public:
+    struct SShown {
+        std::string text;
+        std::string caption;
+        unsigned style;
+    };
+    int Show(const std::string& text, const std::string& caption, unsigned style) override {
+        shown.push_back({text, caption, style});
+        return answer;
+    }
+    int answer = IDOK;
+    std::vector<SShown> shown;
+};
+
+}  // namespace quillmarch::test
