@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -91,6 +92,8 @@ protected:
     unsigned m_nNotifyMsg = 0;
     std::shared_ptr<IProgressWindow> m_hNotifyWnd;
     bool m_bLoggedOn = false;
+    // True while an in-memory download collects its text.
+    bool m_bCollecting = false;
 };
 
 // Creates the directory and its missing parents; an empty or existing path is success.

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace quillmarch {
+
+class CQuillmarch6App;
+
+// Sends the model's software image to a system in update mode and waits for its restart.
+class CImageUploader {
+public:
+    explicit CImageUploader(CQuillmarch6App& app) : m_app(app) {}
+
+    bool PutMainImage(const std::string& imageKey, const std::string& remoteName, bool wait);
+    bool PutImageToSystem(const std::uint8_t* data, std::size_t size, const std::string& remoteName);
+    bool WaitForReboot(const std::string& title, unsigned durationMs, bool skip);
+
+    // The fixed text of the "crc %s" command for a system type (0..14).
+    static std::string CrcText(int systemType);
+
+private:
+    CQuillmarch6App& m_app;
+};
+
+}  // namespace quillmarch

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+namespace quillmarch {
+
+class CQuillmarch6App;
+
+// Logs on to the system as the administrator and works out which model it is.
+class CSystemConnector {
+public:
+    explicit CSystemConnector(CQuillmarch6App& app) : m_app(app) {}
+    // An empty address reconnects with the stored address and password. True when the link is
+    // logged on at the end.
+    bool ConnectToSystem(const std::string& address, const std::string& password);
+
+private:
+    CQuillmarch6App& m_app;
+};
+
+}  // namespace quillmarch

@@ -1,0 +1,25 @@
+#include "support/FakeSystem.h"
+
+#include <algorithm>
+
+namespace quillmarch::test {
+
+void FakeSystem::Restart() {
+    connected = false;
+    ++restarts;
+    normalMode = !(swusPending && !swusIgnored);
+    swusPending = false;
+    awayLeft = attemptsAwayAfterRestart;
+}
+
+int FakeSystem::CountCommand(const std::string& command) const {
+    return static_cast<int>(std::count(commands.begin(), commands.end(), command));
+}
+
+std::vector<std::string> FakeSystem::UploadNames() const {
+    std::vector<std::string> names;
+    for (const auto& upload : uploads) names.push_back(upload.first);
+    return names;
+}
+
+}  // namespace quillmarch::test

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace quillmarch::test {
+
+// The state of a pretend Tessary system behind FakeLink: its files, its mode, what it was sent.
+// Tests script it (logon answers, restarts that fail) and assert on its journal.
+struct FakeSystem {
+    std::map<std::string, std::string> files;
+    std::string modelText = "KDV 18 9.0";
+    std::string flagOverride;  // a reply text instead of "NORMAL <model>"
+    bool normalMode = true;
+    bool swusPending = false;
+    bool swusIgnored = false;  // restarts come back in normal mode
+    bool connected = false;
+
+    // Logon answers: codes consumed one per attempt; empty = 0 (success).
+    std::vector<int> logonCodes;
+    // Logon attempts after a restart that still find the system away (answer 10061).
+    int attemptsAwayAfterRestart = 0;
+    int awayLeft = 0;
+    // Raw commands that fail as if the connection were gone.
+    std::vector<std::string> failingCommands;
+    // Uploads that fail (by remote name).
+    std::vector<std::string> failingUploads;
+    bool listingFails = false;
+
+    // Journal.
+    std::vector<std::string> commands;
+    std::vector<std::pair<std::string, std::string>> uploads;  // name, content
+    std::vector<std::string> downloads;
+    int logons = 0;
+    int restarts = 0;
+
+    void Restart();
+    int CountCommand(const std::string& command) const;
+    std::vector<std::string> UploadNames() const;
+};
+
+}  // namespace quillmarch::test
