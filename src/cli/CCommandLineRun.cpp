@@ -6,6 +6,11 @@
 #include "core/app/CConsoleMessageBox.h"
 #include "core/app/CQuillmarch6App.h"
 #include "core/app/CRealClock.h"
+#include "core/run/CUpdateRun.h"
+#include "cli/CTerminalProgressFactory.h"
+
+#include <curl/curl.h>
+#include <chrono>
 
 namespace quillmarch {
 
@@ -59,16 +64,47 @@ int CCommandLineRun::Main(int argc, char** argv) {
         std::printf("quillmarch %s\n", QUILLMARCH_VERSION);
         return 0;
     }
+    curl_global_init(CURL_GLOBAL_DEFAULT);
     CRealClock clock(CRealClock::ScaleFromEnvironment());
     CConsoleMessageBox messageBox;
+    CTerminalProgressFactory progressFactory(clock);
     CQuillmarch6App app(clock, messageBox);
+    app.SetProgressWindowFactory(&progressFactory);
     app.Startup(CCommandLine::FromArgv(argc, argv));
     if (app.m_strAddress.empty()) {
+        // No wizard in this build: say how to run it instead.
         std::fputs(Usage().c_str(), stderr);
+        app.CloseLog();
         return 2;
     }
-    std::fprintf(stderr, "quillmarch: updating is not in this build yet\n");
-    return 1;
+    const bool success = RunFromCommandLine(app);
+    EndProgram(app);
+    return success ? 0 : 1;
+}
+
+bool CCommandLineRun::RunFromCommandLine(CQuillmarch6App& app) {
+    CUpdateRun run(app);
+    if (!app.m_bQuiet) return run.RunUpdateNoParent();
+    const bool success = run.RunUpdate(0);
+    if (!success) {
+        // The run has closed its log: the failure line goes after its last record.
+        if (app.m_log.Append(app.m_log.LastPath())) {
+            app.WriteLog(app.LoadUiString(194, "Failure"), 0);
+            app.m_log.Close();
+        }
+    }
+    return success;
+}
+
+void CCommandLineRun::EndProgram(CQuillmarch6App& app) {
+    if (app.m_pLink) app.m_pLink->Disconnect();
+    if (app.m_hProgressWnd) {
+        SProgressMessage close;
+        close.id = UM_PROGRESS_CLOSE;
+        app.m_hProgressWnd->Post(close);
+        app.Clock().Wait(std::chrono::milliseconds(500));
+    }
+    app.CloseLog();
 }
 
 }  // namespace quillmarch

@@ -5,6 +5,8 @@
 
 namespace quillmarch {
 
+class CQuillmarch6App;
+
 // The executable's start-up and run modes for the command line.
 class CCommandLineRun {
 public:
@@ -13,6 +15,12 @@ public:
     // "--help"/"--version" and the like, which the option letters leave free.
     static bool WantsHelp(const std::vector<std::string>& args);
     static bool WantsVersion(const std::vector<std::string>& args);
+
+private:
+    // The update run of a command line; true on success.
+    static bool RunFromCommandLine(CQuillmarch6App& app);
+    // Disconnect, close a progress window that may still be there, give it time to go.
+    static void EndProgram(CQuillmarch6App& app);
 };
 
 }  // namespace quillmarch

@@ -88,7 +88,8 @@ void CCommandLine::ApplyOption(CQuillmarch6App& app, const std::string& piece) {
 void CCommandLine::ApplyPiece(CQuillmarch6App& app, const std::string& piece) {
     if (piece[0] == '-') {
         ApplyOption(app, piece);
-    } else if (std::isalnum(static_cast<unsigned char>(piece[0]))) {
+    } else if (std::isalnum(static_cast<unsigned char>(piece[0])) || piece[0] == '[') {
+        // "[v6]:port" is an address form of this program too.
         app.m_strAddress = piece;
     }
 }
@@ -103,6 +104,21 @@ bool CCommandLine::Parse(CQuillmarch6App& app, const std::string& commandLine) {
     if (app.m_strLogPath.empty()) app.m_strLogPath = address::LocalName(app.m_strAddress) + ".log";
     if (app.m_nLogLevel == 0) app.StartLog(app.m_strLogPath);
     return true;
+}
+
+std::string CCommandLine::MaskPasswords(const std::string& argumentText) {
+    std::string masked;
+    std::string::size_type from = 0;
+    while (from <= argumentText.size()) {
+        auto blank = argumentText.find(' ', from);
+        if (blank == std::string::npos) blank = argumentText.size();
+        std::string piece = argumentText.substr(from, blank - from);
+        if (piece.size() > 3 && piece[0] == '-' && Lower(piece[1]) == 'p') piece = piece.substr(0, 3) + "****";
+        masked += piece;
+        if (blank < argumentText.size()) masked += ' ';
+        from = blank + 1;
+    }
+    return masked;
 }
 
 std::string CCommandLine::OptionDump(const CQuillmarch6App& app) {

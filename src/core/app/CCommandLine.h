@@ -17,6 +17,8 @@ public:
     static std::vector<std::string> Pieces(const std::string& argumentText);
     // Parses into the job record and opens the log; false when there were no arguments.
     static bool Parse(CQuillmarch6App& app, const std::string& commandLine);
+    // The argument text with every password value replaced by "****", for the log.
+    static std::string MaskPasswords(const std::string& argumentText);
     // The option dump record.
     static std::string OptionDump(const CQuillmarch6App& app);
     // Rebuilds a command line from argv the way the Windows command line reads.

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <system_error>
 
 #include "core/platform/Platform.h"
 
@@ -35,11 +35,16 @@ bool CPayloadLoader::LoadPayload(std::uint16_t id, const std::uint8_t** data, st
     if (data) *data = nullptr;
     if (size) *size = 0;
     const fs::path file = platform::PathFromUtf8(m_strFolder) / (std::to_string(id) + ".bin");
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec)) return false;
+    const auto length = fs::file_size(file, ec);
     std::ifstream in(file, std::ios::binary);
-    if (!in) return false;
-    m_held.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        Release();
+    if (ec || length == 0 || !in) return false;
+    // One read: images run to tens of megabytes and start-up loads every one of them.
+    m_held.resize(static_cast<std::size_t>(length));
+    in.read(reinterpret_cast<char*>(m_held.data()), static_cast<std::streamsize>(length));
+    if (static_cast<std::uintmax_t>(in.gcount()) != length) {
+        Release();  // shrank or failed while being read
         return false;
     }
     if (data) *data = m_held.empty() ? nullptr : m_held.data();

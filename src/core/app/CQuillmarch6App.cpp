@@ -58,7 +58,7 @@ void CQuillmarch6App::StartLog(const std::string& path) {
     std::string fileError;
     m_log.Open(m_strLogPath, fileError);
     if (!fileError.empty()) WriteLog(LoadUiString(191, "Error opening log file : ") + fileError, 0);
-    if (!m_strCommandLine.empty()) WriteLog("Command Line: " + m_strCommandLine, 0);
+    if (!m_strCommandLine.empty()) WriteLog("Command Line: " + CCommandLine::MaskPasswords(m_strCommandLine), 0);
     WriteOptionDump();
 }
 

@@ -57,7 +57,7 @@ bool CUpdateLog::OpenAt(const std::string& path, std::string& fileError) {
         fs::create_directories(platform::PathFromUtf8(path.substr(0, cut)), ec);  // ignored
     }
     m_file.open(target, std::ios::out | std::ios::trunc | std::ios::binary);
-    if (m_file.is_open()) m_strOpenPath = path;
+    if (m_file.is_open()) m_strOpenPath = m_strLastPath = path;
     return true;
 }
 
@@ -73,6 +73,13 @@ bool CUpdateLog::Open(const std::string& path, std::string& errorForRecord) {
     std::string ignored;
     if (temp.empty() || !OpenAt(temp + platform::Separator() + relative, ignored)) return false;
     errorForRecord = fileError.substr(0, 4031);
+    return m_file.is_open();
+}
+
+bool CUpdateLog::Append(const std::string& path) {
+    Close();
+    m_file.open(platform::PathFromUtf8(path), std::ios::out | std::ios::app | std::ios::binary);
+    if (m_file.is_open()) m_strOpenPath = m_strLastPath = path;
     return m_file.is_open();
 }
 

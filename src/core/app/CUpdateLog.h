@@ -20,10 +20,14 @@ public:
     // the temporary folder and the answer carries the reason (for the first record).
     // Returns false when no file could be opened at all.
     bool Open(const std::string& path, std::string& errorForRecord);
+    // Reopens a closed log at its last path to add records after its end.
+    bool Append(const std::string& path);
     void Close();
     bool IsOpen() const { return m_file.is_open(); }
     // Path of the file actually open (the fallback path after a fallback).
     const std::string& OpenPath() const { return m_strOpenPath; }
+    // Path of the file opened last, kept after Close.
+    const std::string& LastPath() const { return m_strLastPath; }
 
     // Appends one record; empty texts and a closed log write nothing.
     void Write(const std::string& text);
@@ -41,6 +45,7 @@ private:
 
     std::ofstream m_file;
     std::string m_strOpenPath;
+    std::string m_strLastPath;
     std::string m_strTempDir;
     std::function<std::string()> m_stamp;
 };

@@ -15,6 +15,9 @@ public:
     bool ConnectToSystem(const std::string& address, const std::string& password);
 
 private:
+    // Folds a lower-cased text into the job's system type.
+    void Identify(const std::string& text);
+
     CQuillmarch6App& m_app;
 };
 

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Installs what building, testing and the demo need on Debian 12 (run as root).
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends \
+    build-essential cmake ninja-build pkg-config ca-certificates \
+    libcurl4-openssl-dev libgtest-dev libgmock-dev nlohmann-json3-dev \
+    python3 python3-pyftpdlib python3-openssl curl clang-format >/dev/null

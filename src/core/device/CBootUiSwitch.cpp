@@ -1,0 +1,164 @@
+#include "core/device/CBootUiSwitch.h"
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "core/app/CQuillmarch6App.h"
+#include "core/device/CSystemConnector.h"
+#include "core/progress/CProgressProtocol.h"
+
+namespace quillmarch {
+
+namespace {
+
+constexpr int kAttempts = 3;
+constexpr int kFirstPausePercent = 78;
+constexpr int kPauseSteps = 20;
+
+std::string Trim(const std::string& text) {
+    const char* const blanks = " \t\r\n\v\f";
+    const auto first = text.find_first_not_of(blanks);
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+}  // namespace
+
+bool CBootUiSwitch::PutSystemIntoBootUI() {
+    m_app.WriteLog("PutSystemIntoBootUI()", 0);
+    CProgressProtocol progress(m_app);
+    m_bRun =
+        progress.SendProgress(UM_PROGRESS_TASK_START, 0, 1, m_app.LoadUiString(181, "Update Mode"));
+    if (!m_bRun) return false;
+
+    bool result = true;
+    if (!m_app.m_bUploadImage) {
+        Log(233, "Not putting any main software, why put in to Update mode!");
+    } else {
+        result = SwitchWithImage();
+        if (!result) RevertToNormalMode();
+    }
+    const bool done = progress.SendProgress(UM_PROGRESS_TASK_DONE, 100, 0);
+    result = result && done;
+    m_app.WriteLog("PutSystemIntoBootUI()\tend", 0);
+    return result;
+}
+
+bool CBootUiSwitch::SwitchWithImage() {
+    if (!m_app.ImagePresent(m_app.m_nSystemType)) {
+        Log(232, "Can not update date this type of system, not putting into put UI");
+        return m_bRun;
+    }
+    // The mode below comes from the last logon's FLAG query; on a link that is not logged on
+    // it would be stale and could report update mode for a system never asked.
+    CFTPBase* link = m_app.m_pLink.get();
+    if (!link || (!link->IsLoggedOn() && !CSystemConnector(m_app).ConnectToSystem("", ""))) {
+        Log(229, "System not in update mode");
+        return false;
+    }
+    if (link->IsNormalMode()) RefreshGateway(*link);
+
+    const int swus = link->SendCommand("SWUS", nullptr, 0);
+    m_bRun = Report(25);
+    if (swus != 200) Log(226, "Could not put system into Quillmarch Mode");
+    if (!link->IsNormalMode()) {
+        Log(231, "System is already in bootui mode");
+        return true;
+    }
+    link->SendCommand("boot", nullptr, 0);
+    link->Disconnect();
+    return RestartAndReconnect();
+}
+
+void CBootUiSwitch::RefreshGateway(CFTPBase& link) {
+    // Failures are ignored: the file is only rewritten without its surrounding blanks.
+    std::string text;
+    if (!link.DownloadToString("gateway.dat", text)) return;
+    const std::string trimmed = Trim(text);
+    link.UploadBuffer("gateway.dat", reinterpret_cast<const std::uint8_t*>(trimmed.data()),
+                      trimmed.size(), 0);
+}
+
+bool CBootUiSwitch::RestartAndReconnect() {
+    const std::string address = m_app.m_strAddress;
+    const std::string password = m_app.m_strPassword;
+    for (int attempt = 1;; ++attempt) {
+        const int nextPercent = PauseBeforeAttempt();
+        Log(227, "Trying to connect to system");
+        if (CSystemConnector(m_app).ConnectToSystem(address, password))
+            return CheckModeAfterRestart();
+        if (attempt == kAttempts) return GiveUp();
+        const bool going = CProgressProtocol(m_app).SendProgress(
+            UM_PROGRESS_TASK_PERCENT, nextPercent, 0, m_app.LoadUiString(286, "Update Mode-Retry"));
+        m_bRun = m_bRun && going;
+    }
+}
+
+// Waits for the restart in 1 s steps unless the run was stopped; answers the percentage that
+// follows the pause.
+int CBootUiSwitch::PauseBeforeAttempt() {
+    int percent = kFirstPausePercent;
+    if (!m_bRun) return percent;
+    for (int step = 0; step < kPauseSteps; ++step, ++percent) {
+        const bool going = Report(percent);
+        m_bRun = m_bRun && going;
+        if (!m_bRun) return percent;
+        m_app.Clock().Wait(std::chrono::seconds(1));
+    }
+    return percent;
+}
+
+bool CBootUiSwitch::CheckModeAfterRestart() {
+    Report(99);  // its answer is not needed any more
+    if (m_app.m_pLink->IsNormalMode()) {
+        if (!m_app.m_bQuiet) {
+            m_app.MessageBox().Show(
+                m_app.LoadUiString(
+                    292,
+                    "Failed to put system into update mode.\n\t- Hold '0' on the remote control\n"
+                    "\t- Reboot the system\n\t- Wait until system comes up in update mode\n"
+                    "\t- Release '0' on the remote control\n\t- Execute Quillmacrh again."),
+                "Quillmarch", MB_OK);
+        }
+        Log(229, "System not in update mode");
+        return false;
+    }
+    if (!m_bRun) {
+        Log(229, "System not in update mode");
+        return false;
+    }
+    Log(228, "System is update mode");
+    return m_bRun;
+}
+
+bool CBootUiSwitch::GiveUp() {
+    m_app.ShowMessage(m_app.LoadUiString(75,
+                                         "Could not re-connect to system.\nPlease make sure "
+                                         "system is operational."),
+                      m_app.LoadUiString(76, "Quillmarch"), MB_OK);
+    CProgressProtocol(m_app).SendProgress(UM_PROGRESS_CLOSE, 0, 0);
+    m_app.Clock().Wait(std::chrono::milliseconds(500));
+    Log(230, "Could not connect to Orbiscope");
+    return false;
+}
+
+void CBootUiSwitch::RevertToNormalMode() {
+    // Only a system that answered BOOTUI on the current connection is sent back.
+    CFTPBase* link = m_app.m_pLink.get();
+    if (!link || !link->IsLoggedOn() || link->IsNormalMode()) return;
+    Log(234, "Trying to put make to normal mode");
+    link->SendCommand("RSWU", nullptr, 0);
+    link->SendCommand("BOOT", nullptr, 0);
+    link->Disconnect();
+}
+
+bool CBootUiSwitch::Report(int percent) {
+    return CProgressProtocol(m_app).SendProgress(UM_PROGRESS_TASK_PERCENT, percent, 0);
+}
+
+void CBootUiSwitch::Log(int id, const char* fallback) {
+    m_app.WriteLog(m_app.LoadUiString(id, fallback), 0);
+}
+
+}  // namespace quillmarch

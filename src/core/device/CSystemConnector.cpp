@@ -1,0 +1,63 @@
+#include "core/device/CSystemConnector.h"
+
+#include <cctype>
+#include <chrono>
+
+#include "core/app/CQuillmarch6App.h"
+
+namespace quillmarch {
+
+namespace {
+
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string Trim(const std::string& text) {
+    const char* const blanks = " \t\r\n\v\f";
+    const auto first = text.find_first_not_of(blanks);
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+}  // namespace
+
+bool CSystemConnector::ConnectToSystem(const std::string& address, const std::string& password) {
+    if (!address.empty()) {
+        // A model found for another address must not carry over: a system whose FLAG reply
+        // names no model would otherwise be sent the previous system's image.
+        if (address != m_app.m_strAddress) m_app.m_nSystemType = CSystemInformationArray::kUnknown;
+        m_app.m_strAddress = address;
+        m_app.m_strPassword = password;
+    }
+    CFTPBase* link = m_app.m_pLink.get();
+    if (!link) return false;
+    if (link->IsLoggedOn()) return true;
+    if (!link->LogonToSystem(m_app.m_strAddress, "admin", m_app.m_strPassword)) return false;
+
+    // The logon's own FLAG query only needed the mode; this one is for the model.
+    std::string reply;
+    link->SendCommand("FLAG", &reply, 1);
+    Identify(Trim(Lower(reply)));
+
+    if (m_app.m_nSystemType == CSystemInformationArray::kUnknown) {
+        std::string modelText;
+        if (!link->DownloadToString("model.dat", modelText)) {
+            link->Disconnect();
+            m_app.Clock().Wait(std::chrono::seconds(10));
+            m_app.m_nSystemType = CSystemInformationArray::kUnknown;
+            return false;
+        }
+        Identify(Lower(modelText));  // the file's white space is part of what it says
+    }
+    return link->IsLoggedOn();
+}
+
+void CSystemConnector::Identify(const std::string& text) {
+    // Every matching row overwrites the type, so the last matching row wins; without a match
+    // the type found earlier stays.
+    m_app.m_nSystemType = m_app.m_catalogue.Identify(text, m_app.m_nSystemType);
+}
+
+}  // namespace quillmarch

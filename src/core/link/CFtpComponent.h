@@ -1,0 +1,212 @@
+#pragma once
+
+#include <curl/curl.h>
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "core/app/AddressNames.h"
+
+namespace quillmarch {
+
+// Return codes of the FTP component. 0 is success; the link passes every code through.
+namespace ftpcode {
+inline constexpr int kOk = 0;
+inline constexpr int kLogonRefused = 301;         // 530 to USER or PASS
+inline constexpr int kNotConnected = 302;         // no session (never logged on, or it was lost)
+inline constexpr int kTimeout = 303;              // a bound ran out; the session is closed
+inline constexpr int kConnectionLost = 304;       // the server closed or reset the connection
+inline constexpr int kTransferFailed = 305;       // data connection or transfer refused/broken
+inline constexpr int kRemoteFileNotFound = 306;   // 550 on a file; the session stays
+inline constexpr int kServerRefused = 307;        // raw command answered 4xx/5xx; session stays
+inline constexpr int kHostNotFound = 308;         // the name does not resolve
+inline constexpr int kTlsFailure = 309;           // TLS handshake or protection failed
+inline constexpr int kUnsupported = 310;          // a combination this libcurl cannot do safely
+inline constexpr int kLocalFileError = 311;       // LocalFile cannot be read or written
+inline constexpr int kInterrupted = 312;          // Interrupt or Abort stopped the operation
+inline constexpr int kInvalidArgument = 313;      // malformed address, command or credentials
+inline constexpr int kProtocolError = 314;        // anything else libcurl reports
+inline constexpr int kConnectionRefused = 10061;  // nothing listens at the address
+}  // namespace ftpcode
+
+// Bounds that hold even when the caller sets no Timeout, so that a silent server never hangs
+// an operation. Each can be changed through Config (in seconds) by name.
+namespace ftpbound {
+inline constexpr int kReplySeconds = 120;  // "ReplyTimeout": wait for one server reply
+// "StallTimeout": a transfer below 1 byte/s this long ends. libcurl averages the speed over
+// about five seconds, so a transfer that stops dead ends up to five seconds later than this.
+inline constexpr int kStallSeconds = 120;
+inline constexpr int kConnectSeconds = 30;  // "ConnectTimeout": TCP connect and TLS handshake
+}  // namespace ftpbound
+
+// One FTP or FTPS session on a libcurl easy handle: the component the device links stand on.
+// The control connection lives in a multi handle of the session's own and is never re-opened
+// outside Logon.
+//
+// Properties are set before the operation that uses them. Operations are synchronous; events
+// are virtual calls made on the calling thread while the operation runs:
+//   FirePITrail         once per protocol line (0 client, 1 server, 2 info); PASS is masked.
+//   FireConnectionStatus after a logon ("Connected"), at Logoff and when the session is found
+//                        lost ("Disconnected", with the code that ended it).
+//   FireStartTransfer    when the data of a Download or Upload starts to flow (or at the end
+//                        of an empty transfer); FireEndTransfer once after it, also on failure.
+//   FireTransfer         once per data chunk with the running byte count, both directions.
+//   FireDirList          once per entry of ListDirectoryLong.
+//   FireError            once per failing operation, with its code and a description.
+//   FireSSLServerAuthentication after a TLS logon, with the server certificate's details; the
+//                        certificate is accepted whatever its status.
+// Handlers must not start another operation; Interrupt and Abort are allowed anywhere,
+// also from another thread.
+//
+// The session is never re-established behind the caller's back: once the server closes it,
+// every operation answers kNotConnected until the next Logon.
+class CFtpComponent {
+public:
+    explicit CFtpComponent(bool secure);
+    virtual ~CFtpComponent();
+    CFtpComponent(const CFtpComponent&) = delete;
+    CFtpComponent& operator=(const CFtpComponent&) = delete;
+
+    // True when this libcurl offers ftp:// (ftps:// for `secure`).
+    static bool IsAvailable(bool secure);
+
+    // --- properties ----------------------------------------------------------------------
+    // "host", "host:port" or "[v6]:port"; without a port RemotePort applies.
+    int SetRemoteHost(const std::string& host);
+    std::string GetRemoteHost() const { return m_strRemoteHost; }
+    // 0 = the default of the kind: 21 plain, 990 secure (implicit TLS).
+    int SetRemotePort(int port);
+    int GetRemotePort() const { return m_nRemotePort; }
+    int SetUser(const std::string& user);
+    int SetPassword(const std::string& password);
+    int SetLocalFile(const std::string& path);  // empty: Download raises Transfer events only
+    std::string GetLocalFile() const { return m_strLocalFile; }
+    int SetRemoteFile(const std::string& name);
+    std::string GetRemoteFile() const { return m_strRemoteFile; }
+    int SetPassive(bool passive);
+    bool GetPassive() const { return m_bPassive; }
+    int SetTimeout(int seconds);  // 0: no bound of the caller (the fixed bounds still hold)
+    int GetTimeout() const { return m_nTimeout; }
+    int SetTransferMode(int mode);  // 0 default (binary), 1 ASCII, 2 binary
+    int GetTransferMode() const { return m_nTransferMode; }
+    // Sends one raw command and waits for its reply. kServerRefused for a 4xx/5xx reply (the
+    // session stays); the reply line is in LastReply either way.
+    int SetCommand(const std::string& command);
+    std::string GetLastReply() const { return m_strLastReply; }
+    // "Name" reads a setting, "Name=value" sets it; both answer the value now in force, or ""
+    // for an unknown name or an unusable value. Names: UseRemoteHostAddressForPassive,
+    // AbsoluteTimeout (true/false), OutBufferSize (bytes), ReplyTimeout, StallTimeout,
+    // ConnectTimeout (seconds, > 0).
+    std::string Config(const std::string& setting);
+    bool IsConnected() const { return m_bConnected; }
+
+    // --- methods -------------------------------------------------------------------------
+    int Logon();
+    int Logoff();
+    int Upload();
+    int Download();
+    int ListDirectoryLong();
+    int Interrupt();
+    int Abort();
+
+protected:
+    virtual void FireConnectionStatus(const std::string& event, int status,
+                                      const std::string& description);
+    virtual void FireDirList(const std::string& entry, const std::string& fileName);
+    virtual void FireEndTransfer();
+    virtual void FireError(int code, const std::string& description);
+    virtual void FirePITrail(int direction, const std::string& message);
+    virtual void FireSSLServerAuthentication(const std::string& certificate);
+    virtual void FireStartTransfer();
+    virtual void FireTransfer(std::int64_t bytesSoFar, const char* chunk, std::size_t length);
+
+private:
+    enum class EOperation { kLogon, kCommand, kDownload, kUpload, kList };
+    struct SCurlDeleter {
+        void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+    };
+    struct SMultiDeleter {
+        void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
+    };
+
+    static std::size_t OnWrite(char* data, std::size_t size, std::size_t count, void* self);
+    static std::size_t OnRead(char* data, std::size_t size, std::size_t count, void* self);
+    static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
+    static int OnDebug(CURL* handle, curl_infotype type, char* data, std::size_t size, void* self);
+    static curl_socket_t OnOpenSocket(void* self, curlsocktype purpose, curl_sockaddr* address);
+
+    CURLcode Perform(EOperation operation, curl_slist* quote = nullptr);
+    CURLcode Run();
+    void ApplySessionOptions();
+    void ApplyOperationOptions(EOperation operation, curl_slist* quote);
+    void ApplyBounds();
+    int ValidateLogon();
+    int CheckDataMode();
+    void EndTransfer(bool success);
+    void FlushTrail();
+    int ControlPort() const;
+    std::string BaseUrl() const;
+    std::string FileUrl() const;
+    int CheckSession();
+    int Finish(EOperation operation, CURLcode result);
+    int MapCurlCode(EOperation operation, CURLcode result) const;
+    int Fail(int code, const std::string& description);
+    void LoseSession(int code, const std::string& description);
+    void CloseHandle();
+    bool SessionAlive() const;
+    void TraceLines(int direction, const char* data, std::size_t size);
+    void TraceLine(int direction, std::string line);
+    void StartTransferOnce();
+    bool WriteChunk(const char* data, std::size_t length);
+    void DeliverListing(bool flushAll);
+    int PrepareUpload();
+    int CommandReplyCode() const;
+    void ReportCertificate();
+    std::string ConfigValue(const std::string& name) const;
+
+    const bool m_bTls;
+    std::unique_ptr<CURL, SCurlDeleter> m_pCurl;
+    std::unique_ptr<CURLM, SMultiDeleter> m_pMulti;  // keeps the control connection
+    curl_socket_t m_nControlSocket = CURL_SOCKET_BAD;
+    bool m_bConnected = false;
+    bool m_bInLogon = false;
+    bool m_bRefusedReconnect = false;
+    std::atomic<bool> m_bStop{false};
+
+    std::string m_strRemoteHost;
+    address::SHostPort m_hostPort;
+    int m_nRemotePort = 0;
+    std::string m_strUser;
+    std::string m_strPassword;
+    std::string m_strLocalFile;
+    std::string m_strRemoteFile;
+    std::string m_strLastReply;
+    bool m_bPassive = true;
+    int m_nTimeout = 0;
+    int m_nTransferMode = 0;
+    bool m_bRemoteHostForPassive = true;
+    bool m_bAbsoluteTimeout = false;
+    long m_nOutBufferSize = 65536;
+    long m_nReplySeconds = ftpbound::kReplySeconds;
+    long m_nStallSeconds = ftpbound::kStallSeconds;
+    long m_nConnectSeconds = ftpbound::kConnectSeconds;
+
+    // State of the operation in progress.
+    EOperation m_eOperation = EOperation::kLogon;
+    char m_szError[CURL_ERROR_SIZE] = {};
+    std::string m_strPartialLine[3];
+    std::string m_strListing;
+    std::ofstream m_outFile;
+    std::ifstream m_inFile;
+    bool m_bOutFileOpen = false;
+    bool m_bLocalError = false;
+    bool m_bStarted = false;
+    std::int64_t m_nBytes = 0;
+    std::int64_t m_nUploadSize = 0;
+};
+
+}  // namespace quillmarch

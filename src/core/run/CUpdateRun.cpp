@@ -1,0 +1,194 @@
+#include "core/run/CUpdateRun.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include "core/app/CQuillmarch6App.h"
+#include "core/device/CBootUiSwitch.h"
+#include "core/device/CImageUploader.h"
+#include "core/device/CSystemConnector.h"
+#include "core/link/CSystemWebClient.h"
+#include "core/platform/Platform.h"
+#include "core/progress/CProgressProtocol.h"
+#include "core/run/CRetainBackup.h"
+#include "core/settings/CProvisioning.h"
+
+namespace quillmarch {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr unsigned kRebootWaitMs = 300000;
+constexpr std::uint16_t kDummyPayload = 198;
+
+bool Backup(CQuillmarch6App& app) { return CRetainBackup(app).BackupFiles(); }
+bool Restore(CQuillmarch6App& app) { return CRetainBackup(app).RestoreFiles(); }
+bool Erase(CQuillmarch6App& app) { return app.m_pLink->SendCommand("ERFL", nullptr, 1) == 200; }
+
+}  // namespace
+
+bool CUpdateRun::AnyRetained() const {
+    return m_app.m_bRetainDirectory || m_app.m_bRetainSystemSettings ||
+           m_app.m_bRetainSampleSites || m_app.m_bRetainCallDetail;
+}
+
+int CUpdateRun::CountTasks() const {
+    int n = m_app.m_bChangeSettings ? 1 : 0;
+    if (m_app.m_bUpdateSoftware) {
+        if (AnyRetained()) n += 1;
+        if (m_app.m_bUploadImage) n += 3;
+    } else if (m_app.m_bEraseFlash) {
+        if (AnyRetained() || m_app.m_bChangeLan || m_app.m_bChangeDisplay ||
+            m_app.m_bSecureModeWanted != m_app.m_bSecureModeCurrent)
+            n += 2;
+        n += 2;
+    }
+    return n;
+}
+
+bool CUpdateRun::RunUpdate(std::int64_t parentWindow) {
+    m_app.m_bUpdateRunning = true;
+    CProgressProtocol progress(m_app);
+    if (!m_app.m_bQuiet) progress.StartProgressWindow();
+    // Without a link (start-up could not make one) there is nothing to connect with.
+    if (!m_app.m_pLink ||
+        !CSystemConnector(m_app).ConnectToSystem(m_app.m_strAddress, m_app.m_strPassword)) {
+        m_app.WriteLog(m_app.LoadUiString(10, "Could not connect to system"), 0);
+        return Finish(false);
+    }
+    const int tasks = CountTasks();
+    bool result = progress.SendProgress(UM_PROGRESS_RUN, tasks > 1 ? tasks : 1, parentWindow);
+    m_app.WriteLog(m_app.LoadUiString(189, "Starting update"), 0);
+    ChangeSettings(result);
+    if (m_app.m_bUpdateSoftware) {
+        UpdateSoftware(result);
+    } else {
+        if (m_app.m_bEraseFlash) EraseFlash(result);
+        Restart();
+    }
+    return Finish(result, true);
+}
+
+void CUpdateRun::ChangeSettings(bool& result) {
+    if (!m_app.m_bChangeSettings) return;
+    CProgressProtocol progress(m_app);
+    result = progress.SendProgress(UM_PROGRESS_TASK_START, 0, 1,
+                                   m_app.LoadUiString(251, "Change System Settings")) &&
+             result;
+    CProvisioning(m_app).CollectSettingsLines();
+    result = progress.SendProgress(UM_PROGRESS_TASK_DONE, 0, 0) && result;
+}
+
+void CUpdateRun::NotifyUpdate() {
+    if (!m_app.m_pLink->IsNormalMode()) return;
+    const std::string user = platform::CurrentUserName();
+    const std::string notice =
+        m_app.LoadUiString(177, "Your system is in the process of being updated.") + "      {" +
+        user + "}";
+    if (m_app.m_bIsdnUpdate) return;
+    if (CSystemWebClient(m_app).NotifySystem(notice)) m_app.Clock().Wait(milliseconds(5000));
+}
+
+void CUpdateRun::UpdateSoftware(bool& result) {
+    NotifyUpdate();
+    if (!m_app.m_pLink->IsLoggedOn() && !CSystemConnector(m_app).ConnectToSystem("", ""))
+        result = false;
+    if (result && !CRetainBackup(m_app).WriteRetainRecord()) result = false;
+    if (!m_app.m_bIsdnUpdate && (!result || !CBootUiSwitch(m_app).PutSystemIntoBootUI()))
+        result = false;
+    if (!result) return;
+    SendImage(result);
+}
+
+void CUpdateRun::SendImage(bool& result) {
+    if (!m_app.m_bUploadImage) {
+        // The operator asked for no image: nothing to send is not a failure, and the older
+        // group's dummy file must not follow an image that was never sent.
+        m_app.WriteLog(m_app.LoadUiString(215, "Not update the image"), 0);
+        return;
+    }
+    const int type = m_app.m_nSystemType;
+    if (type < 0 || type >= CSystemInformationArray::kRowCount) {
+        m_app.WriteLog(m_app.LoadUiString(
+                           205, "Could not update system, do not know what type of system it is!"),
+                       0);
+        result = false;
+        return;
+    }
+    if (CSystemInformationArray::IsSectionImageModel(type)) {
+        const std::string& key = m_app.m_catalogue.GetAt(type).MainImageEntry();
+        result = CImageUploader(m_app).PutMainImage(key, m_app.m_bIsdnUpdate ? "IMAGE1" : "BRAMBLE",
+                                                    true);
+        return;
+    }
+    SendOlderGroupImage(result);
+}
+
+void CUpdateRun::SendOlderGroupImage(bool& result) {
+    CImageUploader uploader(m_app);
+    const std::string& key = m_app.m_catalogue.GetAt(m_app.m_nSystemType).MainImageEntry();
+    const bool image = uploader.PutMainImage(key, "IMAGE1", false);
+    m_app.WriteLog(image ? m_app.LoadUiString(236, "Put Image Success")
+                         : m_app.LoadUiString(237, "Put Image Failure"),
+                   0);
+    m_app.Clock().Wait(milliseconds(15000));
+    const std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+    // A missing dummy file is a failure, never an empty IMAGE0.
+    const bool loaded = m_app.m_payloads.LoadPayload(kDummyPayload, &data, &size);
+    result = loaded && m_app.m_pLink->UploadBuffer("IMAGE0", data, size, m_app.m_nTransferOption);
+    m_app.m_payloads.Release();
+    m_app.WriteLog(result ? m_app.LoadUiString(288, "Put dummy file Success")
+                          : m_app.LoadUiString(289, "Put dummy file Failure"),
+                   0);
+    if (result) {
+        result = uploader.WaitForReboot(m_app.LoadUiString(179, "Waiting for Reboot"),
+                                        kRebootWaitMs, true) &&
+                 result;
+    }
+}
+
+bool CUpdateRun::RunTask(int nameId, const char* fallback, bool (*work)(CQuillmarch6App&)) {
+    CProgressProtocol progress(m_app);
+    bool answers = progress.SendProgress(UM_PROGRESS_TASK_START, 0, 1,
+                                         m_app.LoadUiString(nameId, fallback));
+    work(m_app);  // the outcome does not decide the run
+    answers = progress.SendProgress(UM_PROGRESS_TASK_DONE) && answers;
+    return answers;
+}
+
+void CUpdateRun::EraseFlash(bool& result) {
+    if (!m_app.m_pLink->IsLoggedOn() && !CSystemConnector(m_app).ConnectToSystem("", "")) {
+        result = false;
+        return;
+    }
+    if (!result || !CBootUiSwitch(m_app).PutSystemIntoBootUI()) {
+        result = false;
+        return;
+    }
+    const bool retained = AnyRetained();
+    if (retained) result = RunTask(208, "Backup Files", &Backup) && result;
+    // Once the operator has cancelled, the flash is not erased; after an erase the files
+    // always go back, whatever the operator does.
+    if (!result) return;
+    result = RunTask(252, "Erase Flash Memory", &Erase) && result;
+    if (retained) result = RunTask(207, "Restore Files", &Restore) && result;
+}
+
+void CUpdateRun::Restart() {
+    CProvisioning(m_app).WriteProvisioning();
+    if (m_app.m_pLink) m_app.m_pLink->SendCommand("BOOT", nullptr, 1);
+}
+
+bool CUpdateRun::Finish(bool result, bool announceEnd) {
+    m_app.WriteLog(std::string("#### DONE : ") + (result ? "success" : "failure"), 0);
+    // The run's outcome is what the log says; the operator closing the finished window later
+    // does not turn it into a failure.
+    if (announceEnd) CProgressProtocol(m_app).SendProgress(UM_PROGRESS_RUN, 0, 0);
+    m_app.CloseLog();
+    if (m_app.m_pLink) m_app.m_pLink->Disconnect();
+    return result;
+}
+
+}  // namespace quillmarch

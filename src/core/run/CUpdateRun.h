@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+
+namespace quillmarch {
+
+class CQuillmarch6App;
+
+// One update job from start to end, in its fixed order: settings, then the software update or
+// the flash erase, then the final restart. Every step's result, and every answer of the
+// progress window, is folded into one outcome.
+class CUpdateRun {
+public:
+    explicit CUpdateRun(CQuillmarch6App& app) : m_app(app) {}
+
+    // parentWindow: the window the progress window reports its end to, 0 for none.
+    bool RunUpdate(std::int64_t parentWindow);
+    bool RunUpdateNoParent() { return RunUpdate(0); }
+    int CountTasks() const;
+
+private:
+    bool AnyRetained() const;
+    void ChangeSettings(bool& result);
+    void UpdateSoftware(bool& result);
+    void NotifyUpdate();
+    void SendImage(bool& result);
+    void SendOlderGroupImage(bool& result);
+    void EraseFlash(bool& result);
+    bool RunTask(int nameId, const char* fallback, bool (*work)(CQuillmarch6App&));
+    void Restart();
+    bool Finish(bool result, bool announceEnd = false);
+
+    CQuillmarch6App& m_app;
+};
+
+}  // namespace quillmarch

@@ -1,0 +1,100 @@
+"""Runs the real quillmarch executable against the system simulator."""
+import getpass
+import hashlib
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+SOURCE_DIR = os.environ.get(
+    "QUILLMARCH_SOURCE_DIR",
+    os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
+sys.path.insert(0, os.path.join(SOURCE_DIR, "tools", "system-sim"))
+import simctl  # noqa: E402
+
+BINARY = os.environ.get("QUILLMARCH_BIN", os.path.join(SOURCE_DIR, "build", "quillmarch"))
+PAYLOADS = os.environ.get("QUILLMARCH_PAYLOADS", os.path.join(SOURCE_DIR, "build", "payloads"))
+# Every fixed wait of a run is scaled by this: 20 s pauses take 0.2 s, the 282 s reboot
+# wait under 3 s.
+TIME_SCALE = "0.01"
+RECORD = re.compile(r"^\d\d/\d\d/\d\d \d\d:\d\d:\d\d : ", re.M)
+
+
+def payload_sha256(payload_id):
+    with open(os.path.join(PAYLOADS, f"{payload_id}.bin"), "rb") as fh:
+        return hashlib.sha256(fh.read()).hexdigest()
+
+
+def records(log_text):
+    """The log's record texts (a record may span lines)."""
+    starts = [m.start() for m in RECORD.finditer(log_text)] + [len(log_text)]
+    return [log_text[a:b].split(" : ", 1)[1].rstrip("\n") for a, b in zip(starts, starts[1:])]
+
+
+class Run:
+    def __init__(self, code, stdout, stderr, log_text):
+        self.code = code
+        self.stdout = stdout
+        self.stderr = stderr
+        self.log = log_text
+        self.records = records(log_text)
+
+
+class SimulatorCase(unittest.TestCase):
+    """One simulator per test; the run's log goes into the test's own folder."""
+
+    sim_options = {}
+
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="qm-e2e-")
+        self.addCleanup(shutil.rmtree, self.dir, True)
+        self.sim = None
+
+    def start_sim(self, **options):
+        merged = dict(password="secret", time_scale="0.05", restart_delay="1")
+        merged.update(options)
+        self.sim = simctl.start(**merged)
+        self.addCleanup(self.sim.close)
+        return self.sim
+
+    def address(self):
+        return f"127.0.0.1:{self.sim.ftp_port}"
+
+    def run_quillmarch(self, *args, password="secret", quiet=True, timeout=120):
+        log_path = os.path.join(self.dir, "run.log")
+        argv = [BINARY]
+        if quiet:
+            argv.append("-q")
+        if password is not None:
+            argv.append(f"-p:{password}")
+        argv += [f"-f:{log_path}", *args]
+        env = dict(os.environ, QUILLMARCH_TIME_SCALE=TIME_SCALE, QUILLMARCH_PAYLOADS=PAYLOADS)
+        done = subprocess.run(argv, cwd=self.dir, env=env, capture_output=True, text=True,
+                              timeout=timeout)
+        log_text = ""
+        if os.path.exists(log_path):
+            with open(log_path, encoding="utf-8", errors="replace", newline="") as fh:
+                log_text = fh.read()
+        return Run(done.returncode, done.stdout, done.stderr, log_text)
+
+    def commands(self):
+        return [e["line"] for e in self.sim.events("command")]
+
+    def uploads(self):
+        return {e["name"]: e for e in self.sim.events("upload")}
+
+    def assertInOrder(self, items, expected):
+        """expected appear in items in this order (other items may come between)."""
+        position = 0
+        for wanted in expected:
+            try:
+                position = items.index(wanted, position) + 1
+            except ValueError:
+                self.fail(f"{wanted!r} not found in order in {items!r}")
+
+    @staticmethod
+    def user_name():
+        return getpass.getuser()

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+namespace quillmarch::test {
+
+// How to start the system simulator (tools/system-sim/system_sim.py).
+struct SSimOptions {
+    bool tls = false;
+    std::string mode = "normal";      // "normal" or "bootui"
+    std::vector<std::string> faults;  // e.g. "silent-banner", "drop-upload:4096"
+    std::string password = "secret";
+    int model = 9;
+    int ftpPort = 0;  // 0: a free port of the simulator's choice
+    double timeScale = 0.05;
+};
+
+// The simulator as a child process on loopback: started in the constructor (on free ports
+// unless told otherwise), stopped with SIGTERM in the destructor. Its state folder is a fresh
+// temporary folder, removed afterwards. Check Started() before use.
+class SimulatorProcess {
+public:
+    explicit SimulatorProcess(SSimOptions options = {});
+    ~SimulatorProcess();
+    SimulatorProcess(const SimulatorProcess&) = delete;
+    SimulatorProcess& operator=(const SimulatorProcess&) = delete;
+
+    bool Started() const { return m_nFtpPort > 0; }
+    const std::string& StartError() const { return m_strError; }
+    int FtpPort() const { return m_nFtpPort; }
+    int HttpPort() const { return m_nHttpPort; }
+    std::string Address() const { return "127.0.0.1:" + std::to_string(m_nFtpPort); }
+    const std::string& StateDir() const { return m_strStateDir; }
+    const std::string& Password() const { return m_options.password; }
+
+    // Every complete record of the journal so far, in order.
+    std::vector<nlohmann::json> Journal() const;
+    // The records whose "event" is `event`.
+    std::vector<nlohmann::json> Events(const std::string& event) const;
+    // Waits (polling, at most `limit`) until a record with that event and, when given, that
+    // boolean field set appears. True when it did.
+    bool WaitForEvent(const std::string& event, const std::string& trueField,
+                      std::chrono::milliseconds limit) const;
+
+    // Writes a file into the simulator's state folder (served over FTP).
+    bool PutFile(const std::string& name, const std::string& content) const;
+    // Reads a file of the state folder; empty when it is missing.
+    std::string ReadFile(const std::string& name) const;
+
+private:
+    bool Spawn(const std::vector<std::string>& arguments, int& readFd);
+    bool ReadAnnouncement(int readFd);
+    void Stop();
+
+    SSimOptions m_options;
+    pid_t m_nPid = -1;
+    int m_nPipe = -1;
+    int m_nFtpPort = 0;
+    int m_nHttpPort = 0;
+    std::string m_strStateDir;
+    std::string m_strJournal;
+    std::string m_strError;
+};
+
+// Deterministic bytes of every value, for transfer tests.
+std::string PatternBytes(std::size_t size, unsigned seed);
+
+}  // namespace quillmarch::test

@@ -1,0 +1,258 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/device/CBootUiSwitch.h"
+#include "support/DeviceTestBench.h"
+
+namespace quillmarch::test {
+namespace {
+
+using namespace std::chrono_literals;
+using Waits = std::vector<std::chrono::milliseconds>;
+using Percents = std::vector<std::int64_t>;
+
+const char* const kInUpdateMode = "System is in update mode";
+const char* const kNotInUpdateMode = "System not in update mode";
+const char* const kBackToNormal = "Trying to put make to normal mode";
+
+// 78..97: the progress of one full 20 s pause.
+Percents PausePercents() {
+    Percents percents;
+    for (int p = 78; p <= 97; ++p) percents.push_back(p);
+    return percents;
+}
+
+Percents Join(std::initializer_list<Percents> parts) {
+    Percents all;
+    for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// A KDV 18 (type 9, which has an image) in normal mode, logged on, with a progress window.
+class BootUiSwitchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        bench.system.files["gateway.dat"] = "  192.168.1.1 \r\n";
+        window = bench.UseWindow();
+    }
+    bool Connect() { return bench.ConnectAndForget(); }
+    bool Switch() { return CBootUiSwitch(bench.app).PutSystemIntoBootUI(); }
+
+    DeviceTestBench bench;
+    std::shared_ptr<ScriptedProgressWindow> window;
+};
+
+TEST_F(BootUiSwitchTest, NormalSystemIsRestartedIntoUpdateMode) {
+    ASSERT_TRUE(Connect());
+
+    EXPECT_TRUE(Switch());
+    EXPECT_EQ(bench.system.commands, (std::vector<std::string>{"SWUS", "boot", "FLAG", "FLAG"}));
+    EXPECT_EQ(bench.system.downloads, std::vector<std::string>{"gateway.dat"});
+    ASSERT_EQ(bench.system.uploads.size(), 1u);
+    EXPECT_EQ(bench.system.uploads[0].first, "gateway.dat");
+    EXPECT_EQ(bench.system.uploads[0].second, "192.168.1.1");
+    EXPECT_EQ(bench.system.restarts, 1);
+    EXPECT_FALSE(bench.system.normalMode);
+    EXPECT_TRUE(bench.Link().IsLoggedOn());  // stays on for the image upload
+
+    EXPECT_EQ(bench.clock.waits, Waits(20, 1s));
+    EXPECT_EQ(window->Percentages(), Join({{25}, PausePercents(), {99}}));
+    const auto start = window->Sent(UM_PROGRESS_TASK_START);
+    ASSERT_EQ(start.size(), 1u);
+    EXPECT_EQ(start[0].text, "Update Mode");
+    EXPECT_EQ(start[0].lParam, 1);
+    const auto done = window->Sent(UM_PROGRESS_TASK_DONE);
+    ASSERT_EQ(done.size(), 1u);
+    EXPECT_EQ(done[0].wParam, 100);
+
+    EXPECT_EQ(bench.StepLines(),
+              (std::vector<std::string>{"PutSystemIntoBootUI()", "Trying to connect to system",
+                                        kInUpdateMode, "PutSystemIntoBootUI()\tend"}));
+    EXPECT_TRUE(bench.box.shown.empty());
+}
+
+TEST_F(BootUiSwitchTest, SystemAlreadyInUpdateModeStillGetsSwusButNoRestart) {
+    bench.system.normalMode = false;
+    ASSERT_TRUE(Connect());
+
+    EXPECT_TRUE(Switch());
+    EXPECT_EQ(bench.system.commands, std::vector<std::string>{"SWUS"});
+    EXPECT_TRUE(bench.system.downloads.empty());  // gateway.dat only in normal mode
+    EXPECT_EQ(bench.system.restarts, 0);
+    EXPECT_TRUE(bench.clock.waits.empty());
+    EXPECT_TRUE(bench.Logged("System is already in bootui mode"));
+    EXPECT_EQ(window->Percentages(), Percents{25});
+}
+
+struct SNothingCase {
+    const char* name;
+    bool uploadImage;
+    int systemType;
+    const char* logLine;
+};
+
+class NothingToSwitchTest : public BootUiSwitchTest,
+                            public ::testing::WithParamInterface<SNothingCase> {};
+
+TEST_P(NothingToSwitchTest, TrueWithoutAnyCommand) {
+    const SNothingCase& c = GetParam();
+    ASSERT_TRUE(Connect());
+    bench.app.m_bUploadImage = c.uploadImage;
+    bench.app.m_nSystemType = c.systemType;
+
+    EXPECT_TRUE(Switch());
+    EXPECT_TRUE(bench.system.commands.empty());
+    EXPECT_TRUE(bench.system.downloads.empty());
+    EXPECT_TRUE(bench.Logged(c.logLine));
+    EXPECT_EQ(window->SentIds(),
+              (std::vector<unsigned>{UM_PROGRESS_TASK_START, UM_PROGRESS_TASK_DONE}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NothingToSwitchTest,
+    ::testing::Values(
+        SNothingCase{"ImageTaskOff", false, 9,
+                     "Not putting any main software, why put in to Update mode!"},
+        SNothingCase{"TypeWithoutImage", true, 0,
+                     "Can not update this type of system so not putting into put update mode"},
+        SNothingCase{"LastTypeWithoutImage", true, 13,
+                     "Can not update this type of system so not putting into put update mode"},
+        SNothingCase{"UnknownType", true, 14,
+                     "Can not update this type of system so not putting into put update mode"}),
+    [](const ::testing::TestParamInfo<SNothingCase>& info) { return info.param.name; });
+
+TEST_F(BootUiSwitchTest, ThreeFailedReconnectionsCloseTheWindowAndGiveUp) {
+    ASSERT_TRUE(Connect());
+    bench.system.attemptsAwayAfterRestart = 3;
+
+    EXPECT_FALSE(Switch());
+    EXPECT_EQ(window->Percentages(),
+              Join({{25}, PausePercents(), {98}, PausePercents(), {98}, PausePercents()}));
+    for (const auto& message : window->Sent(UM_PROGRESS_TASK_PERCENT)) {
+        EXPECT_EQ(message.hasText, message.wParam == 98) << message.wParam;
+        if (message.hasText) {
+            EXPECT_EQ(message.text, "Update Mode - Retrying");
+        }
+    }
+    const auto ids = window->SentIds();
+    ASSERT_GE(ids.size(), 2u);
+    EXPECT_EQ(ids[ids.size() - 2], UM_PROGRESS_CLOSE);  // the close, answered 2
+    EXPECT_EQ(ids.back(), UM_PROGRESS_CLOSE);           // the protocol's own second close
+    EXPECT_TRUE(window->Sent(UM_PROGRESS_TASK_DONE).empty());
+
+    ASSERT_EQ(bench.box.shown.size(), 1u);
+    EXPECT_EQ(bench.box.shown[0].text,
+              "Could not re-connect to system.\nPlease make sure system is operational.");
+    EXPECT_EQ(bench.box.shown[0].caption, "Quillmarch");
+    Waits expected(60, 1s);
+    expected.push_back(500ms);
+    EXPECT_EQ(bench.clock.waits, expected);
+    EXPECT_EQ(bench.system.logons, 3);
+    EXPECT_EQ(bench.system.CountCommand("RSWU"), 0);  // the system is out of reach: no revert
+    const auto lines = bench.StepLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Trying to connect to system"), 3);
+    EXPECT_TRUE(bench.Logged("Could not connect to Orbiscope"));
+}
+
+struct SNormalAgainCase {
+    const char* name;
+    bool quiet;
+    size_t boxes;
+};
+
+class CameBackNormalTest : public BootUiSwitchTest,
+                           public ::testing::WithParamInterface<SNormalAgainCase> {};
+
+TEST_P(CameBackNormalTest, FailsWithTheHoldZeroAdviceUnlessQuiet) {
+    ASSERT_TRUE(Connect());
+    bench.system.swusIgnored = true;
+    bench.app.m_bQuiet = GetParam().quiet;
+
+    EXPECT_FALSE(Switch());
+    ASSERT_EQ(bench.box.shown.size(), GetParam().boxes);
+    if (GetParam().boxes) {
+        EXPECT_EQ(bench.box.shown[0].text.rfind(
+                      "Failed to put system into update mode.\n\t- Hold '0'", 0),
+                  0u);
+    }
+    EXPECT_TRUE(bench.Logged(kNotInUpdateMode));
+    EXPECT_FALSE(bench.Logged(kInUpdateMode));
+    EXPECT_FALSE(bench.Logged(kBackToNormal));  // a normal system needs no revert
+    EXPECT_EQ(bench.system.CountCommand("RSWU"), 0);
+    EXPECT_EQ(window->Percentages(), Join({{25}, PausePercents(), {99}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CameBackNormalTest,
+                         ::testing::Values(SNormalAgainCase{"Shown", false, 1},
+                                           SNormalAgainCase{"Quiet", true, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(BootUiSwitchTest, CancelWhileRestartingSendsTheSystemBackToNormal) {
+    ASSERT_TRUE(Connect());
+    window->cancelFromSend = 4;  // task start, 25, 78, then 79 is answered with Cancel
+
+    EXPECT_FALSE(Switch());
+    EXPECT_EQ(bench.clock.waits, Waits(1, 1s));  // the pause ends at once
+    EXPECT_EQ(bench.system.commands,
+              (std::vector<std::string>{"SWUS", "boot", "FLAG", "FLAG", "RSWU", "BOOT"}));
+    EXPECT_FALSE(bench.Link().IsLoggedOn());
+    EXPECT_EQ(bench.system.restarts, 2);
+    EXPECT_TRUE(bench.system.normalMode);
+    EXPECT_EQ(bench.StepLines(),
+              (std::vector<std::string>{"PutSystemIntoBootUI()", "Got IDCANCEL from Progress Dlg",
+                                        "Trying to connect to system", kNotInUpdateMode,
+                                        kBackToNormal, "PutSystemIntoBootUI()\tend"}));
+}
+
+TEST_F(BootUiSwitchTest, CancelBeforeThePauseMakesTheAttemptsWithoutWaiting) {
+    ASSERT_TRUE(Connect());
+    bench.system.attemptsAwayAfterRestart = 3;
+    window->cancelFromSend = 2;  // the report of 25
+
+    EXPECT_FALSE(Switch());
+    EXPECT_EQ(bench.system.logons, 3);
+    EXPECT_EQ(bench.clock.waits, Waits{500ms});
+    EXPECT_EQ(window->Percentages(), Percents{25});
+    EXPECT_TRUE(bench.Logged("Could not connect to Orbiscope"));
+}
+
+TEST_F(BootUiSwitchTest, RefusedSwusIsLoggedAndTheSwitchGoesOn) {
+    ASSERT_TRUE(Connect());
+    bench.system.failingCommands = {"SWUS"};
+
+    EXPECT_FALSE(Switch());  // without SWUS the system restarts into normal mode
+    EXPECT_TRUE(bench.Logged("Could not put system into Quillmarch Mode"));
+    EXPECT_EQ(bench.system.CountCommand("boot"), 1);
+    EXPECT_TRUE(bench.Logged(kNotInUpdateMode));
+}
+
+TEST_F(BootUiSwitchTest, CancelAtTaskStartDoesNothing) {
+    ASSERT_TRUE(Connect());
+    window->cancelFromSend = 1;
+
+    EXPECT_FALSE(Switch());
+    EXPECT_TRUE(bench.system.commands.empty());
+    EXPECT_EQ(bench.StepLines(), (std::vector<std::string>{"PutSystemIntoBootUI()",
+                                                           "Got IDCANCEL from Progress Dlg"}));
+}
+
+// A link that never logged on still says "update mode" (its initial state); asking it would
+// report a switch that never happened. The switch logs on first.
+TEST_F(BootUiSwitchTest, FreshLinkLogsOnBeforeTrustingTheMode) {
+    bench.app.m_strAddress = DeviceTestBench::kAddress;
+    bench.app.m_strPassword = DeviceTestBench::kPassword;
+    bench.app.m_nSystemType = 9;
+
+    EXPECT_TRUE(Switch());
+    EXPECT_EQ(bench.system.CountCommand("SWUS"), 1);
+    EXPECT_EQ(bench.system.restarts, 1);
+    EXPECT_FALSE(bench.system.normalMode);
+}
+
+}  // namespace
+}  // namespace quillmarch::test

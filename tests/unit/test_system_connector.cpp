@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <optional>
+
+#include "core/device/CSystemConnector.h"
+#include "support/DeviceTestBench.h"
+
+namespace quillmarch::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct SIdentifyCase {
+    const char* name;
+    const char* flagReply;                // whole FLAG reply text after the code
+    std::optional<std::string> modelDat;  // served model.dat, if any
+    int expectedType;
+    bool modelDatRead;
+};
+
+class IdentifyTest : public ::testing::TestWithParam<SIdentifyCase> {};
+
+TEST_P(IdentifyTest, FlagReplyThenModelDat) {
+    const SIdentifyCase& c = GetParam();
+    DeviceTestBench bench;
+    bench.system.flagOverride = c.flagReply;
+    if (c.modelDat) bench.system.files["model.dat"] = *c.modelDat;
+
+    EXPECT_TRUE(CSystemConnector(bench.app).ConnectToSystem("10.0.0.5", "secret"));
+    EXPECT_EQ(bench.app.m_nSystemType, c.expectedType);
+    EXPECT_TRUE(bench.Link().IsLoggedOn());
+    EXPECT_EQ(bench.system.downloads == std::vector<std::string>{"model.dat"}, c.modelDatRead);
+    // Once in the logon for the mode, once for the model.
+    EXPECT_EQ(bench.system.CountCommand("FLAG"), 2);
+    EXPECT_TRUE(bench.clock.waits.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IdentifyTest,
+    ::testing::Values(
+        SIdentifyCase{"LaterRowWins18S", "NORMAL KDV 18S 9.0", std::nullopt, 10, false},
+        SIdentifyCase{"LaterRowWins18x", "NORMAL KDV 18x", std::nullopt, 11, false},
+        SIdentifyCase{"ShortNgInsideLongerName", "BOOTUI HeronMinus-NG", std::nullopt, 9, false},
+        SIdentifyCase{"PlusMeansLastRow", "NORMAL heronplus-ng", std::nullopt, 13, false},
+        SIdentifyCase{"UpperCaseReplyMatches", "NORMAL KDV 14", std::nullopt, 5, false},
+        // Trimming the reply loses the blank "t21 " needs; model.dat keeps its blanks.
+        SIdentifyCase{"ReplyTrimmedModelDatNot", "NORMAL T21 \r\n", std::string("T21 \n"), 1, true},
+        SIdentifyCase{"ModelDatFallback", "NORMAL", std::string("KDV 22 release"), 12, true},
+        SIdentifyCase{"NothingNamesAModel", "NORMAL", std::string("unknown box"), 14, true}),
+    [](const ::testing::TestParamInfo<SIdentifyCase>& info) { return info.param.name; });
+
+TEST(SystemConnector, MissingModelDatDisconnectsWaitsAndFails) {
+    DeviceTestBench bench;
+    bench.system.flagOverride = "NORMAL";
+
+    EXPECT_FALSE(CSystemConnector(bench.app).ConnectToSystem("10.0.0.5", "secret"));
+    EXPECT_FALSE(bench.Link().IsLoggedOn());
+    EXPECT_FALSE(bench.system.connected);
+    EXPECT_EQ(bench.app.m_nSystemType, 14);
+    EXPECT_EQ(bench.clock.waits, (std::vector<std::chrono::milliseconds>{10s}));
+}
+
+TEST(SystemConnector, FailedLogonReportsFalseWithoutIdentifying) {
+    DeviceTestBench bench;
+    bench.system.logonCodes = {301};
+
+    EXPECT_FALSE(CSystemConnector(bench.app).ConnectToSystem("10.0.0.5", "wrong"));
+    EXPECT_FALSE(bench.Link().IsLoggedOn());
+    EXPECT_TRUE(bench.system.commands.empty());
+    EXPECT_EQ(bench.Link().GetLastErrorText(), "Wrong password");
+    EXPECT_TRUE(bench.clock.waits.empty());
+}
+
+TEST(SystemConnector, EmptyAddressReconnectsWithStoredValues) {
+    DeviceTestBench bench;
+    bench.app.m_strAddress = "10.0.0.7";
+    bench.app.m_strPassword = "pw";
+
+    EXPECT_TRUE(CSystemConnector(bench.app).ConnectToSystem("", ""));
+    EXPECT_EQ(bench.Link().m_strGivenHost, "10.0.0.7");
+    EXPECT_EQ(bench.Link().m_strGivenUser, "admin");
+    EXPECT_EQ(bench.Link().m_strGivenPassword, "pw");
+    EXPECT_EQ(bench.app.m_strAddress, "10.0.0.7");
+    EXPECT_EQ(bench.app.m_strPassword, "pw");
+}
+
+TEST(SystemConnector, NewAddressReplacesAnEmptyPasswordToo) {
+    DeviceTestBench bench;
+    bench.app.m_strPassword = "old";
+
+    EXPECT_TRUE(CSystemConnector(bench.app).ConnectToSystem("10.0.0.8", ""));
+    EXPECT_EQ(bench.app.m_strPassword, "");
+    EXPECT_EQ(bench.Link().m_strGivenPassword, " ");
+}
+
+TEST(SystemConnector, AlreadyLoggedOnStoresButDoesNotLogOnAgain) {
+    DeviceTestBench bench;
+    ASSERT_TRUE(bench.ConnectAndForget());
+
+    EXPECT_TRUE(CSystemConnector(bench.app).ConnectToSystem("10.0.0.9", "other"));
+    EXPECT_EQ(bench.system.logons, 0);
+    EXPECT_TRUE(bench.system.commands.empty());
+    EXPECT_EQ(bench.app.m_strAddress, "10.0.0.9");
+    EXPECT_EQ(bench.app.m_strPassword, "other");
+}
+
+// The model survives a reconnection to the same system (the update-mode restart answers FLAG
+// without a model), but not a turn to another address.
+TEST(SystemConnector, ModelKeptForSameSystemForgottenForAnother) {
+    DeviceTestBench bench;
+    ASSERT_TRUE(bench.ConnectAndForget());
+    ASSERT_EQ(bench.app.m_nSystemType, 9);
+    bench.Link().Disconnect();
+    bench.system.flagOverride = "BOOTUI";
+    bench.system.files["model.dat"] = "kdv 14";
+
+    EXPECT_TRUE(CSystemConnector(bench.app).ConnectToSystem("", ""));
+    EXPECT_EQ(bench.app.m_nSystemType, 9);
+    EXPECT_TRUE(CSystemConnector(bench.app).ConnectToSystem("10.0.0.5", "secret"));
+    EXPECT_EQ(bench.app.m_nSystemType, 9);
+    EXPECT_TRUE(bench.system.downloads.empty());
+
+    bench.Link().Disconnect();
+    EXPECT_TRUE(CSystemConnector(bench.app).ConnectToSystem("10.0.0.6", "secret"));
+    EXPECT_EQ(bench.app.m_nSystemType, 5);
+    EXPECT_EQ(bench.system.downloads, std::vector<std::string>{"model.dat"});
+}
+
+TEST(SystemConnector, NoLinkIsAFailureNotACrash) {
+    DeviceTestBench bench;
+    bench.app.m_pLink.reset();
+    EXPECT_FALSE(CSystemConnector(bench.app).ConnectToSystem("10.0.0.5", "secret"));
+}
+
+}  // namespace
+}  // namespace quillmarch::test

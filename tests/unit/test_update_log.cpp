@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+#include <string>
+
+#include "core/app/CCommandLine.h"
+#include "core/app/CQuillmarch6App.h"
+#include "core/app/CUpdateLog.h"
+#include "support/FakeClock.h"
+#include "support/RecordingMessageBox.h"
+#include "support/ScopedTempDir.h"
+
+namespace quillmarch {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FakeClock;
+using test::ReadFile;
+using test::RecordingMessageBox;
+using test::ScopedTempDir;
+using test::WriteFile;
+
+const std::string kStars = "*******************************";
+
+// An application whose log writes a fixed stamp and falls back inside the test's folder.
+class UpdateLogTest : public ::testing::Test {
+protected:
+    UpdateLogTest() : m_app(m_clock, m_box) {
+        m_app.m_catalogue.Build();
+        m_app.m_log.SetStampSource([] { return std::string("T"); });
+        m_app.m_log.SetTempDirectory(m_dir.Str("temp"));
+    }
+
+    // One update run's worth of log: start, one record, close.
+    void RunOnce(const std::string& path, const std::string& record) {
+        m_app.StartLog(path);
+        m_app.WriteLog(record, 0);
+        m_app.CloseLog();
+    }
+
+    std::string DumpRecord() const { return "T : " + CCommandLine::OptionDump(m_app) + "\n"; }
+
+    ScopedTempDir m_dir;
+    FakeClock m_clock;
+    RecordingMessageBox m_box;
+    CQuillmarch6App m_app;
+};
+
+TEST_F(UpdateLogTest, StartWritesCommandLineAndDumpAndCloseWritesFinish) {
+    m_app.m_strCommandLine = " -q 10.1.2.3";
+    m_app.m_strAddress = "10.1.2.3";
+    const std::string path = m_dir.Str("a.log");
+    RunOnce(path, "step");
+    EXPECT_EQ(ReadFile(path), "T : Command Line:  -q 10.1.2.3\n" + DumpRecord() +
+                                  "T : step\n"
+                                  "T : " +
+                                  kStars + "Finish Update" + kStars + "\n");
+    EXPECT_EQ(m_app.m_strLogPath, path);
+}
+
+TEST_F(UpdateLogTest, EmptyCommandLineWritesNoCommandLineRecord) {
+    const std::string path = m_dir.Str("a.log");
+    m_app.StartLog(path);
+    EXPECT_EQ(ReadFile(path), DumpRecord());
+}
+
+TEST_F(UpdateLogTest, EmptyPathReopensTheLastLogPath) {
+    m_app.m_strLogPath = m_dir.Str("kept.log");
+    m_app.StartLog("");
+    EXPECT_TRUE(fs::exists(m_dir.Path() / "kept.log"));
+    EXPECT_EQ(m_app.m_strLogPath, m_dir.Str("kept.log"));
+}
+
+TEST_F(UpdateLogTest, SecondRunBacksUpThirdRunFallsBackToTemporaryFolder) {
+    m_app.m_strCommandLine = "-q h";
+    const std::string path = m_dir.Str("a.log");
+    const std::string backup = m_dir.Str("a_bak.log");
+
+    RunOnce(path, "first");
+    EXPECT_FALSE(fs::exists(backup));
+    RunOnce(path, "second");
+    EXPECT_NE(ReadFile(backup).find("T : first\n"), std::string::npos);
+    EXPECT_NE(ReadFile(path).find("T : second\n"), std::string::npos);
+
+    m_app.StartLog(path);
+    ASSERT_TRUE(m_app.m_log.IsOpen());
+    const fs::path fallback = fs::path(m_dir.Str("temp")) / fs::path(path).relative_path();
+    EXPECT_EQ(fs::path(m_app.m_log.OpenPath()), fallback);
+    m_app.WriteLog("third", 0);
+    m_app.CloseLog();
+
+    // Neither file at the path was touched.
+    EXPECT_NE(ReadFile(path).find("T : second\n"), std::string::npos);
+    EXPECT_NE(ReadFile(backup).find("T : first\n"), std::string::npos);
+    const std::string text = ReadFile(fallback);
+    const std::string error = "T : Error opening log file : ";
+    ASSERT_EQ(text.compare(0, error.size(), error), 0) << text;
+    const auto firstEnd = text.find('\n');
+    EXPECT_GT(firstEnd, error.size()) << "the reason follows the UI string";
+    EXPECT_EQ(text.substr(firstEnd + 1), "T : Command Line: -q h\n" + DumpRecord() +
+                                             "T : third\nT : " + kStars + "Finish Update" + kStars +
+                                             "\n");
+}
+
+TEST_F(UpdateLogTest, RecordsCarryLocalTimeStampAndOneLineFeed) {
+    CUpdateLog log;
+    std::string error;
+    const std::string path = m_dir.Str("stamp.log");
+    ASSERT_TRUE(log.Open(path, error));
+    EXPECT_TRUE(error.empty());
+    log.Write("first line\r\n\twith a tab");
+    log.Write("");
+    log.Write("second");
+    log.Close();
+    const std::regex record(R"(\d\d/\d\d/\d\d \d\d:\d\d:\d\d : first line\r\n\twith a tab\n)"
+                            R"(\d\d/\d\d/\d\d \d\d:\d\d:\d\d : second\n)");
+    const std::string text = ReadFile(path);
+    EXPECT_TRUE(std::regex_match(text, record)) << text;
+}
+
+TEST_F(UpdateLogTest, AdvancedRecordsFollowTheLogLevel) {
+    const std::string path = m_dir.Str("level.log");
+    m_app.StartLog(path);
+    const std::string before = ReadFile(path);
+    m_app.WriteLog("advanced", 1);
+    m_app.WriteLog("", 0);
+    EXPECT_EQ(ReadFile(path), before);
+
+    m_app.m_nLogLevel = 1;
+    m_app.WriteLog("advanced", 1);
+    m_app.WriteLog("", 1);
+    EXPECT_EQ(ReadFile(path), before + "T : advanced\n");
+}
+
+TEST_F(UpdateLogTest, ClosedLogDropsRecordsAndCloseCreatesNothing) {
+    m_app.m_strLogPath = m_dir.Str("never.log");
+    m_app.WriteLog("dropped", 0);
+    m_app.CloseLog();
+    EXPECT_FALSE(m_app.m_log.IsOpen());
+    EXPECT_TRUE(fs::is_empty(m_dir.Path()));
+}
+
+TEST_F(UpdateLogTest, MissingFoldersAreCreated) {
+    const std::string path = m_dir.Str("x/y/z/deep.log");
+    m_app.StartLog(path);
+    EXPECT_TRUE(m_app.m_log.IsOpen());
+    EXPECT_TRUE(fs::is_regular_file(path));
+}
+
+TEST_F(UpdateLogTest, UnopenableLogLeavesProgramWithoutLog) {
+    // A folder on the path is a file: nothing can be opened, and nothing is reported.
+    WriteFile(m_dir.Path() / "plain", "x");
+    m_app.StartLog(m_dir.Str("plain/a.log"));
+    EXPECT_FALSE(m_app.m_log.IsOpen());
+    m_app.WriteLog("dropped", 0);
+    m_app.CloseLog();
+    EXPECT_EQ(ReadFile(m_dir.Path() / "plain"), "x");
+    EXPECT_FALSE(fs::exists(m_dir.Path() / "temp"));
+}
+
+struct SBackupCase {
+    const char* path;
+    const char* backup;
+};
+
+TEST(UpdateLogBackupName, ReplacesEveryLogSuffix) {
+    const SBackupCase cases[] = {{"a.log", "a_bak.log"},
+                                 {"dir/10_1_2_3.log", "dir/10_1_2_3_bak.log"},
+                                 {"x.log.log", "x_bak.log_bak.log"},
+                                 {"my.logs/a.log", "my_bak.logs/a_bak.log"},
+                                 {"noext", "noext"},
+                                 {"", ""}};
+    for (const auto& c : cases) EXPECT_EQ(CUpdateLog::BackupName(c.path), c.backup) << c.path;
+}
+
+}  // namespace
+}  // namespace quillmarch

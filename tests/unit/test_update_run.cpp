@@ -1,0 +1,210 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include "core/run/CUpdateRun.h"
+#include "support/FakeAppFixture.h"
+
+namespace quillmarch::test {
+namespace {
+
+using std::chrono::milliseconds;
+
+struct CountCase {
+    bool settings, software, image, erase, retainAny, lan, display, securityChange;
+    int expected;
+};
+
+class CountTasksTest : public FakeAppFixture, public ::testing::WithParamInterface<CountCase> {};
+
+TEST_P(CountTasksTest, CountsTheTasksTheRunAnnounces) {
+    const CountCase& c = GetParam();
+    CQuillmarch6App& app = *m_app;
+    app.m_bChangeSettings = c.settings;
+    app.m_bUpdateSoftware = c.software;
+    app.m_bUploadImage = c.image;
+    app.m_bEraseFlash = c.erase;
+    app.m_bRetainDirectory = app.m_bRetainSystemSettings = app.m_bRetainSampleSites = false;
+    app.m_bRetainCallDetail = c.retainAny;
+    app.m_bChangeLan = c.lan;
+    app.m_bChangeDisplay = c.display;
+    app.m_bSecureModeWanted = c.securityChange;
+    app.m_bSecureModeCurrent = false;
+    EXPECT_EQ(CUpdateRun(app).CountTasks(), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tasks, CountTasksTest,
+    ::testing::Values(
+        // settings, software, image, erase, retained, lan, display, security -> count
+        CountCase{false, false, false, false, false, false, false, false, 0},
+        CountCase{true, false, false, false, false, false, false, false, 1},
+        CountCase{false, true, true, false, true, false, false, false, 4},
+        CountCase{true, true, true, false, true, false, false, false, 5},
+        CountCase{false, true, false, false, false, false, false, false, 0},
+        CountCase{false, true, true, true, false, false, false, false, 3},  // software wins
+        CountCase{false, false, false, true, false, false, false, false, 2},
+        CountCase{true, false, false, true, false, true, false, false, 5},
+        CountCase{false, false, false, true, false, false, true, false, 4},
+        CountCase{false, false, false, true, false, false, false, true, 4},
+        CountCase{false, false, false, true, true, false, false, false, 4}));
+
+class UpdateRunTest : public FakeAppFixture {
+protected:
+    void SetUp() override {
+        FakeAppFixture::SetUp();
+        StartLog();
+        m_app->m_bUpdateSoftware = false;
+    }
+    bool Run() { return CUpdateRun(*m_app).RunUpdate(0); }
+    std::vector<std::string> Commands() const { return m_system.commands; }
+};
+
+TEST_F(UpdateRunTest, NoTaskStillRestartsAndSucceeds) {
+    UseWindow();
+    EXPECT_TRUE(Run());
+    const auto runs = m_window->Sent(UM_PROGRESS_RUN);
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].wParam, 1);  // at least one task is announced
+    EXPECT_EQ(runs[1].wParam, 0);
+    EXPECT_TRUE(m_window->Sent(UM_PROGRESS_TASK_START).empty());
+    EXPECT_EQ(m_system.UploadNames(), std::vector<std::string>{});
+    EXPECT_EQ(m_system.CountCommand("BOOT"), 1);
+    EXPECT_TRUE(Logged("#### DONE : success"));
+    EXPECT_FALSE(m_app->m_pLink->IsLoggedOn());
+    EXPECT_FALSE(m_app->m_log.IsOpen());
+}
+
+TEST_F(UpdateRunTest, SettingsOnlySendsTheProvisioningFilesThenBoot) {
+    UseWindow();
+    m_app->m_bChangeSettings = true;
+    m_app->m_bChangeLan = true;
+    m_app->m_bDhcpWanted = true;
+    m_app->m_bDhcpCurrent = false;
+    EXPECT_TRUE(Run());
+    const auto starts = m_window->Sent(UM_PROGRESS_TASK_START);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].text, "Change System Settings");
+    EXPECT_EQ(m_system.UploadNames(),
+              (std::vector<std::string>{"quillmarchprovision.dat", "provisionurl.dat",
+                                        "doprovision.dat"}));
+    EXPECT_EQ(m_system.files["quillmarchprovision.dat"], "dhcp_flg,Client\n");
+    EXPECT_EQ(m_system.files["provisionurl.dat"], "quillmarchprovision.dat");
+    EXPECT_EQ(m_system.files["doprovision.dat"], "True");
+    EXPECT_EQ(Commands().back(), "BOOT");
+}
+
+TEST_F(UpdateRunTest, ConnectionFailureEndsAtOnceWithoutRunMessage) {
+    UseWindow();
+    m_system.logonCodes = {301};
+    EXPECT_FALSE(Run());
+    EXPECT_TRUE(m_window->Sent(UM_PROGRESS_RUN).empty());
+    EXPECT_TRUE(Logged("Cannot connect to system"));
+    EXPECT_TRUE(Logged("#### DONE : failure"));
+    EXPECT_FALSE(m_app->m_log.IsOpen());
+}
+
+TEST_F(UpdateRunTest, SectionImageModelIsUpdated) {
+    m_app->m_bUpdateSoftware = true;
+    EXPECT_TRUE(Run());
+    EXPECT_EQ(m_app->m_nSystemType, 9);
+    const auto names = m_system.UploadNames();
+    EXPECT_NE(std::find(names.begin(), names.end(), "BackupFiles.swt"), names.end());
+    EXPECT_EQ(names.back(), "BRAMBLE");
+    EXPECT_EQ(m_system.CountCommand("SWUS"), 1);
+    EXPECT_EQ(m_system.CountCommand("crc 0x36EF779E"), 1);
+    EXPECT_TRUE(Logged("#### DONE : success"));
+}
+
+TEST_F(UpdateRunTest, IsdnVariantSkipsRetainRecordAndSwitch) {
+    m_app->m_bUpdateSoftware = true;
+    m_app->m_bIsdnUpdate = true;
+    EXPECT_TRUE(Run());
+    EXPECT_EQ(m_system.UploadNames(), std::vector<std::string>{"IMAGE1"});
+    EXPECT_EQ(m_system.CountCommand("SWUS"), 0);
+}
+
+TEST_F(UpdateRunTest, OlderGroupSendsDummyEvenWhenTheImageFails) {
+    m_app->m_bUpdateSoftware = true;
+    m_system.modelText = "KDV 14 9.0";
+    m_system.failingUploads = {"IMAGE1"};
+    EXPECT_TRUE(Run());  // the outcome is the dummy file's and the wait's
+    EXPECT_EQ(m_system.UploadNames().back(), "IMAGE0");
+    EXPECT_TRUE(Logged("Put Image Failure"));
+    EXPECT_TRUE(Logged("Put dummy file Success"));
+    EXPECT_NE(std::find(m_clock.waits.begin(), m_clock.waits.end(), milliseconds(15000)),
+              m_clock.waits.end());
+}
+
+TEST_F(UpdateRunTest, UnknownModelFailsWithoutImage) {
+    m_app->m_bUpdateSoftware = true;
+    m_system.modelText = "unknown box";  // no match string occurs in it
+    m_system.files["model.dat"] = "unknown box";
+    EXPECT_FALSE(Run());
+    EXPECT_TRUE(Logged("Could not update system, do not know what type of system it is!"));
+    const auto names = m_system.UploadNames();
+    EXPECT_EQ(std::count(names.begin(), names.end(), "BRAMBLE"), 0);
+}
+
+TEST_F(UpdateRunTest, CancelDuringImageUploadFailsWithOneCancelRecord) {
+    UseWindow();
+    m_app->m_bUpdateSoftware = true;
+    m_window->cancelFromSend = 15;  // in the update-mode pause (sends 7 to 26)
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(CountLogged("Got IDCANCEL from Progress Dlg"), 1);
+    EXPECT_TRUE(Logged("#### DONE : failure"));
+    const auto names = m_system.UploadNames();
+    EXPECT_EQ(std::count(names.begin(), names.end(), "BRAMBLE"), 0);
+    // The system was sent back to normal mode.
+    EXPECT_EQ(m_system.CountCommand("RSWU"), 1);
+}
+
+class FlashEraseTest : public UpdateRunTest {
+protected:
+    void SetUp() override {
+        UpdateRunTest::SetUp();
+        m_app->m_bEraseFlash = true;
+        m_system.files["friends.abk"] = "<entry>friend</entry>\n";
+        m_system.files["samples.abk"] = "<entry/>\n<Category category=\"Tessary_Test\"/>\n";
+        m_system.files["speeds.choice"] = "384";
+        m_system.files["sysname.dat"] = "Room";
+        m_system.files["localcdr.csv"] = "call,1";
+    }
+};
+
+TEST_F(FlashEraseTest, BacksUpErasesAndRestoresWithoutSampleSites) {
+    UseWindow();
+    m_app->m_bRetainSampleSites = false;
+    EXPECT_TRUE(Run());
+    std::vector<std::string> tasks;
+    for (const auto& start : m_window->Sent(UM_PROGRESS_TASK_START)) tasks.push_back(start.text);
+    EXPECT_EQ(tasks, (std::vector<std::string>{"Update Mode", "Backup files",
+                                               "Erase System Flash Memory", "Restore files"}));
+    EXPECT_EQ(m_system.CountCommand("ERFL"), 1);
+    EXPECT_EQ(m_system.files["friends.abk"], "<entry>friend</entry>\n");
+    EXPECT_EQ(m_system.files["speeds.choice"], "384");
+    EXPECT_EQ(m_system.files["localcdr.csv"], "call,1");
+    EXPECT_EQ(m_system.files.count("samples.abk"), 0u);
+    EXPECT_EQ(Commands().back(), "BOOT");
+}
+
+TEST_F(FlashEraseTest, CancelDuringSwitchSkipsEraseButStillProvisionsAndBoots) {
+    UseWindow();
+    m_app->m_bChangeSettings = true;
+    m_app->m_bChangeLan = true;
+    m_app->m_bDhcpWanted = false;
+    m_app->m_strIpAddress = "10.9.9.9";
+    m_window->cancelFromSend = 8;
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(m_system.CountCommand("ERFL"), 0);
+    EXPECT_EQ(m_system.files.count("friends.abk"), 1u);
+    EXPECT_TRUE(m_system.files.count("quillmarchprovision.dat"));
+    EXPECT_EQ(Commands().back(), "BOOT");
+    EXPECT_TRUE(Logged("#### DONE : failure"));
+}
+
+}  // namespace
+}  // namespace quillmarch::test
