@@ -1,3 +1,5 @@
 #include "cli/CCommandLineRun.h"
 
-int main(int argc, char** argv) { return quillmarch::CCommandLineRun::Main(argc, argv); }
+int main(int argc, char** argv) {
+    return quillmarch::CCommandLineRun::Main(argc, argv);
+}

@@ -1,16 +1,16 @@
 #include "cli/CCommandLineRun.h"
 
+#include <curl/curl.h>
+
+#include <chrono>
 #include <cstdio>
 
+#include "cli/CTerminalProgressFactory.h"
 #include "core/app/CCommandLine.h"
 #include "core/app/CConsoleMessageBox.h"
 #include "core/app/CQuillmarch6App.h"
 #include "core/app/CRealClock.h"
 #include "core/run/CUpdateRun.h"
-#include "cli/CTerminalProgressFactory.h"
-
-#include <curl/curl.h>
-#include <chrono>
 
 namespace quillmarch {
 

@@ -37,7 +37,9 @@ void FakeAppFixture::TearDown() {
     fs::remove_all(m_dir, ec);
 }
 
-void FakeAppFixture::StartLog() { m_app->StartLog((m_dir / "run.log").string()); }
+void FakeAppFixture::StartLog() {
+    m_app->StartLog((m_dir / "run.log").string());
+}
 
 std::vector<std::string> FakeAppFixture::LogRecords() {
     m_app->m_log.Close();
@@ -62,7 +64,9 @@ std::vector<std::string> FakeAppFixture::LogRecords() {
     return records;
 }
 
-bool FakeAppFixture::Logged(const std::string& text) { return CountLogged(text) > 0; }
+bool FakeAppFixture::Logged(const std::string& text) {
+    return CountLogged(text) > 0;
+}
 
 int FakeAppFixture::CountLogged(const std::string& text) {
     if (m_app->m_log.IsOpen() || m_records.empty()) LogRecords();
@@ -75,6 +79,8 @@ void FakeAppFixture::UseWindow() {
     m_app->m_bQuiet = false;
 }
 
-std::string FakeAppFixture::WorkDir() const { return (m_dir / "127_0_0_1").string() + "/"; }
+std::string FakeAppFixture::WorkDir() const {
+    return (m_dir / "127_0_0_1").string() + "/";
+}
 
 }  // namespace quillmarch::test

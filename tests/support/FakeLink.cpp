@@ -78,10 +78,10 @@ int FakeLink::Logoff() {
 void FakeLink::RunCommand(const std::string& command) {
     m_strLastReply = "200 OK";
     if (command == "FLAG") {
-        m_strLastReply = "200 " + (m_system.flagOverride.empty()
-                                       ? (m_system.normalMode ? "NORMAL " : "BOOTUI ") +
-                                             m_system.modelText
-                                       : m_system.flagOverride);
+        m_strLastReply =
+            "200 " + (m_system.flagOverride.empty()
+                          ? (m_system.normalMode ? "NORMAL " : "BOOTUI ") + m_system.modelText
+                          : m_system.flagOverride);
     } else if (command == "SWUS") {
         m_system.swusPending = true;
     } else if (command == "RSWU") {
@@ -104,7 +104,8 @@ int FakeLink::SetCommand(const std::string& command) {
 int FakeLink::Upload() {
     if (!m_system.connected) return kNotConnected;
     std::ifstream in(m_strLocalFile, std::ios::binary);
-    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string content((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
     OnStartTransfer();
     OnTransferData(static_cast<std::int64_t>(content.size()), content.data(), content.size());
     OnEndTransfer();

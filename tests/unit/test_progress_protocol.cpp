@@ -13,11 +13,14 @@ protected:
         StartLog();
         m_app->m_bUpdateRunning = true;
     }
-    bool Send(unsigned id, std::int64_t w = 0) { return CProgressProtocol(*m_app).SendProgress(id, w, 0); }
+    bool Send(unsigned id, std::int64_t w = 0) {
+        return CProgressProtocol(*m_app).SendProgress(id, w, 0);
+    }
 };
 
 TEST_F(ProgressProtocolTest, WithoutWindowEveryMessageGoesOnAndNothingIsLogged) {
-    for (unsigned id : {UM_PROGRESS_RUN, UM_PROGRESS_TASK_START, UM_PROGRESS_CLOSE}) EXPECT_TRUE(Send(id));
+    for (unsigned id : {UM_PROGRESS_RUN, UM_PROGRESS_TASK_START, UM_PROGRESS_CLOSE})
+        EXPECT_TRUE(Send(id));
     EXPECT_FALSE(Logged("Got IDCANCEL from Progress Dlg"));
 }
 

@@ -81,11 +81,12 @@ TEST_F(RetainBackupTest, CancelledWindowFailsTheRecordButNotWhenLoggedOff) {
 }
 
 TEST_F(RetainBackupTest, BackupFetchesByKind) {
-    m_system.files = {{"a.abk", "A"},      {"b.dat", "B"},       {"speeds.choice", "S"},
+    m_system.files = {{"a.abk", "A"},        {"b.dat", "B"},      {"speeds.choice", "S"},
                       {"localcdr.csv", "C"}, {"mylogo.png", "P"}, {"other.txt", "O"}};
     Retain(false, false, false, true);  // only the call detail report
     EXPECT_TRUE(CRetainBackup(*m_app).BackupFiles());
-    EXPECT_EQ(m_system.downloads, (std::vector<std::string>{"localcdr.csv", "localcdr_archive.csv"}));
+    EXPECT_EQ(m_system.downloads,
+              (std::vector<std::string>{"localcdr.csv", "localcdr_archive.csv"}));
 
     m_system.downloads.clear();
     Retain(false, true, true, false);

@@ -6,9 +6,9 @@
 namespace quillmarch::address {
 
 struct SHostPort {
-    std::string host;  // without brackets
-    int port = 0;      // 0 when the address names none
-    bool valid = true; // false for a malformed port or bracket
+    std::string host;   // without brackets
+    int port = 0;       // 0 when the address names none
+    bool valid = true;  // false for a malformed port or bracket
 };
 
 // Splits an address into host and optional port. A bare IPv6 address (several colons, no

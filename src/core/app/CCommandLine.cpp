@@ -12,7 +12,9 @@ namespace {
 
 constexpr std::size_t kMaxCommandLine = 4095;
 
-char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+char Lower(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
 
 // Decimal with optional sign, up to the first other character; no digits give 0.
 int LeadingNumber(const std::string& text) {
@@ -27,7 +29,9 @@ int LeadingNumber(const std::string& text) {
     return static_cast<int>(negative ? -value : value);
 }
 
-const char* TrueFalse(bool value) { return value ? "TRUE" : "FALSE"; }
+const char* TrueFalse(bool value) {
+    return value ? "TRUE" : "FALSE";
+}
 
 }  // namespace
 
@@ -62,10 +66,18 @@ void CCommandLine::ApplyOption(CQuillmarch6App& app, const std::string& piece) {
     const char second = Lower(piece[1]);
     const char third = piece.size() > 2 ? Lower(piece[2]) : '\0';
     switch (second) {
-        case 'q': app.m_bQuiet = true; break;
-        case 's': app.m_bUploadImage = false; break;
-        case 'm': app.m_bPassiveMode = true; break;
-        case 'i': app.m_bIsdnUpdate = true; break;
+        case 'q':
+            app.m_bQuiet = true;
+            break;
+        case 's':
+            app.m_bUploadImage = false;
+            break;
+        case 'm':
+            app.m_bPassiveMode = true;
+            break;
+        case 'i':
+            app.m_bIsdnUpdate = true;
+            break;
         case 'k':
             if (piece.size() == 3 && third == 's') app.m_bUpdateSoftware = false;
             break;
@@ -81,7 +93,8 @@ void CCommandLine::ApplyOption(CQuillmarch6App& app, const std::string& piece) {
             if (third == 'p') app.m_bRetainSampleSites = false;
             if (third == ':') app.m_strLogPath = piece.substr(3);
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -113,7 +126,8 @@ std::string CCommandLine::MaskPasswords(const std::string& argumentText) {
         auto blank = argumentText.find(' ', from);
         if (blank == std::string::npos) blank = argumentText.size();
         std::string piece = argumentText.substr(from, blank - from);
-        if (piece.size() > 3 && piece[0] == '-' && Lower(piece[1]) == 'p') piece = piece.substr(0, 3) + "****";
+        if (piece.size() > 3 && piece[0] == '-' && Lower(piece[1]) == 'p')
+            piece = piece.substr(0, 3) + "****";
         masked += piece;
         if (blank < argumentText.size()) masked += ' ';
         from = blank + 1;

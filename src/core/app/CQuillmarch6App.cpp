@@ -58,7 +58,8 @@ void CQuillmarch6App::StartLog(const std::string& path) {
     std::string fileError;
     m_log.Open(m_strLogPath, fileError);
     if (!fileError.empty()) WriteLog(LoadUiString(191, "Error opening log file : ") + fileError, 0);
-    if (!m_strCommandLine.empty()) WriteLog("Command Line: " + CCommandLine::MaskPasswords(m_strCommandLine), 0);
+    if (!m_strCommandLine.empty())
+        WriteLog("Command Line: " + CCommandLine::MaskPasswords(m_strCommandLine), 0);
     WriteOptionDump();
 }
 
@@ -69,10 +70,13 @@ void CQuillmarch6App::CloseLog() {
     m_log.Close();
 }
 
-void CQuillmarch6App::WriteOptionDump() { WriteLog(CCommandLine::OptionDump(*this), 0); }
+void CQuillmarch6App::WriteOptionDump() {
+    WriteLog(CCommandLine::OptionDump(*this), 0);
+}
 
 void CQuillmarch6App::RecordImagePresence() {
-    for (int row = 0; row < m_catalogue.GetSize() && row < CSystemInformationArray::kRowCount; ++row) {
+    for (int row = 0; row < m_catalogue.GetSize() && row < CSystemInformationArray::kRowCount;
+         ++row) {
         const std::string& entry = m_catalogue.GetAt(row).MainImageEntry();
         m_abImagePresent[static_cast<size_t>(row)] =
             entry.size() > 1 && m_imageCatalogue.LoadImage("MainSoftware", entry);

@@ -1,5 +1,6 @@
 #include "core/app/CRealClock.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <thread>
@@ -10,8 +11,11 @@ CRealClock::CRealClock(double scale) : m_dScale(scale > 0 && std::isfinite(scale
 
 void CRealClock::Wait(std::chrono::milliseconds duration) {
     if (duration.count() <= 0) return;
-    const double scaled = static_cast<double>(duration.count()) * m_dScale;
-    std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long long>(scaled * 1000.0)));
+    // A day at most, so an absurd scale cannot overflow the conversion.
+    constexpr double kMaxMicroseconds = 86400.0 * 1e6;
+    const double scaled =
+        std::min(static_cast<double>(duration.count()) * m_dScale * 1000.0, kMaxMicroseconds);
+    std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long long>(scaled)));
 }
 
 std::chrono::milliseconds CRealClock::Now() const {

@@ -15,7 +15,9 @@ constexpr std::string_view kUseFallback = "&*&";
 // English texts by id; ids not listed answer their fallback.
 const std::map<int, std::string_view> kEnglish = {
     {0, "No Image."},
-    {1, "This program will update the software of your video conferencing system to the version shown below:"},
+    {1,
+     "This program will update the software of your video conferencing system to the version shown "
+     "below:"},
     {2, "Begin Quillmarch"},
     {3, "Enter the Address and the Admin password of the system that you want to update."},
     {4, "Password:"},
@@ -99,11 +101,15 @@ const std::map<int, std::string_view> kEnglish = {
     {140, "Remove custom logo"},
     {141, "Select an image file to update logo on the system."},
     {142, "Logo:"},
-    {143, "Image must have the following attributes:\nWidth\t(%d) < %d\nHeight\t(%d) < %d\nSize\t(%d) < %d"},
+    {143,
+     "Image must have the following attributes:\nWidth\t(%d) < %d\nHeight\t(%d) < %d\nSize\t(%d) < "
+     "%d"},
     {144, "Use Passive FTP"},
     {145, "Update Logo"},
     {156, "How should Quillmarch handle your current addresses and system files?"},
-    {157, "Quillmarch now has all the required information to perform the following operations.\n\nClick Next to start the update."},
+    {157,
+     "Quillmarch now has all the required information to perform the following "
+     "operations.\n\nClick Next to start the update."},
     {165, "Update Software"},
     {167, "Tasks"},
     {168, "Bytes"},
@@ -124,15 +130,19 @@ const std::map<int, std::string_view> kEnglish = {
     {191, "Error opening log file : "},
     {194, "Failure"},
     {205, "Could not update system, do not know what type of system it is!"},
-    {206, "Please download the appropriate version of Quillmarch from www.example.com and try again."},
+    {206,
+     "Please download the appropriate version of Quillmarch from www.example.com and try again."},
     {207, "Restore files"},
     {208, "Backup files"},
     {209, "Failed to create FTP control. Please reboot and try again."},
-    {210, "The file is corrupted. Please download the latest file from www.example.com and try again."},
+    {210,
+     "The file is corrupted. Please download the latest file from www.example.com and try again."},
     {211, "This is not a Tessary Video conferencing system."},
     {212, "Please select the tasks to be performed."},
     {213, "The passwords you typed do not match. Please retype the new password in both boxes."},
-    {214, "If you choose to retain your default password, or have no password, then you must disable security mode."},
+    {214,
+     "If you choose to retain your default password, or have no password, then you must disable "
+     "security mode."},
     {215, "Not update the image"},
     {216, "Please note that enabling security mode will only allow secured access to this system."},
     {217, "Please note that disabling security mode will allow unsecured access to this system."},
@@ -177,10 +187,14 @@ const std::map<int, std::string_view> kEnglish = {
     {260, "IP Address:"},
     {261, "Subnet Mask:"},
     {262, "Default Gateway:"},
-    {263, "Your system is currently set for security mode. For increased security, you must change the default password to a new password."},
+    {263,
+     "Your system is currently set for security mode. For increased security, you must change the "
+     "default password to a new password."},
     {264, "Room Password:"},
     {265, "Confirm:"},
-    {266, "Warning: \nChanging this setting may cause video malfunction.  Please make sure the attached camera matches this setting."},
+    {266,
+     "Warning: \nChanging this setting may cause video malfunction.  Please make sure the attached "
+     "camera matches this setting."},
     {267, "Select Primary Display Properties:"},
     {268, "Video Output:"},
     {269, "Composite"},
@@ -195,7 +209,9 @@ const std::map<int, std::string_view> kEnglish = {
     {278, "NTSC"},
     {279, "Screen Resolution:"},
     {280, "Aspect Ratio:"},
-    {282, "Your system is currently set for security mode. For increased security, it is required that you change both the room and remote access passwords to new, non empty passwords."},
+    {282,
+     "Your system is currently set for security mode. For increased security, it is required that "
+     "you change both the room and remote access passwords to new, non empty passwords."},
     {283, "Use Room Password for Remote Access"},
     {284, "Remote Password"},
     {285, "Advanced Log"},
@@ -204,7 +220,10 @@ const std::map<int, std::string_view> kEnglish = {
     {289, "Put dummy file Failure"},
     {290, "Wrong password"},
     {291, "Connection refused"},
-    {292, "Failed to put system into update mode.\n\t- Hold '0' on the remote control\n\t- Reboot the system\n\t- Wait until system comes up in update mode\n\t- Release '0' on the remote control\n\t- Execute Quillmacrh again."},
+    {292,
+     "Failed to put system into update mode.\n\t- Hold '0' on the remote control\n\t- Reboot the "
+     "system\n\t- Wait until system comes up in update mode\n\t- Release '0' on the remote "
+     "control\n\t- Execute Quillmacrh again."},
     {293, "FTP component dll is not completely extracted, will wait and try again"},
     {294, "unsupported system.\n"},
 };
@@ -216,7 +235,9 @@ const std::map<int, std::string_view> kFurtherOwn = {
     {1, "This program will automatically update your"},
     {2, "Quillmarch"},
     {3, "Enter the Address and the Admin password of the system that you would like to update."},
-    {7, "Do you want to continue with update?\nCall will be disconnected if you continue with update!"},
+    {7,
+     "Do you want to continue with update?\nCall will be disconnected if you continue with "
+     "update!"},
     {8, "System in call"},
     {9, "Can not update this type of system!"},
     {10, "Could not connect to system"},
@@ -231,7 +252,10 @@ const std::map<int, std::string_view> kFurtherOwn = {
     {79, "About Quillmarch6"},
     {82, "Dialog"},
 };
-constexpr int kFurtherSameAsEnglish[] = {4, 5, 6, 11, 12, 13, 14, 16, 17, 18, 19, 20, 24, 25, 26, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 42, 43, 44, 45, 49, 64, 65, 66, 67, 68, 69, 70, 71, 72, 73, 74, 75, 76, 80, 81, 83};
+constexpr int kFurtherSameAsEnglish[] = {4,  5,  6,  11, 12, 13, 14, 16, 17, 18, 19, 20, 24,
+                                         25, 26, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38,
+                                         39, 40, 42, 43, 44, 45, 49, 64, 65, 66, 67, 68, 69,
+                                         70, 71, 72, 73, 74, 75, 76, 80, 81, 83};
 
 bool IsFallbackMarker(std::string_view text) {
     return text.size() == kUseFallback.size() &&
@@ -254,8 +278,9 @@ std::string CUiStrings::Entry(int language, int id) {
     const std::string prefix = language == 1 ? "f_" : "g_";
     if (const auto own = kFurtherOwn.find(id); own != kFurtherOwn.end())
         return prefix + std::string(own->second);
-    const bool shared = std::find(std::begin(kFurtherSameAsEnglish), std::end(kFurtherSameAsEnglish),
-                                  id) != std::end(kFurtherSameAsEnglish);
+    const bool shared =
+        std::find(std::begin(kFurtherSameAsEnglish), std::end(kFurtherSameAsEnglish), id) !=
+        std::end(kFurtherSameAsEnglish);
     return shared ? prefix + std::string(kEnglish.at(id)) : std::string(kUseFallback);
 }
 

@@ -12,7 +12,9 @@ namespace fs = std::filesystem;
 
 CUpdateLog::CUpdateLog() : m_stamp(&CUpdateLog::LocalTimeStamp) {}
 
-CUpdateLog::~CUpdateLog() { Close(); }
+CUpdateLog::~CUpdateLog() {
+    Close();
+}
 
 std::string CUpdateLog::BackupName(const std::string& path) {
     std::string result;
@@ -69,7 +71,8 @@ bool CUpdateLog::Open(const std::string& path, std::string& errorForRecord) {
 
     // Fallback: the same relative path under the temporary folder.
     const std::string temp = m_strTempDir.empty() ? platform::TempDirectory() : m_strTempDir;
-    const std::string relative = platform::Utf8FromPath(platform::PathFromUtf8(path).relative_path());
+    const std::string relative =
+        platform::Utf8FromPath(platform::PathFromUtf8(path).relative_path());
     std::string ignored;
     if (temp.empty() || !OpenAt(temp + platform::Separator() + relative, ignored)) return false;
     errorForRecord = fileError.substr(0, 4031);

@@ -10,8 +10,9 @@ bool CQuillmarch6App::CreateLink(bool secure) {
     m_pLink = m_linkFactory ? m_linkFactory(*this, secure) : MakeComponentLink(*this, secure);
     if (!m_pLink) {
         // Shown in every run mode: without a link nothing can work.
-        m_messageBox.Show(LoadUiString(209, "Failed to create FTP control, please reboot and try again"),
-                          "Quillmarch", MB_OK | MB_ICONERROR);
+        m_messageBox.Show(
+            LoadUiString(209, "Failed to create FTP control, please reboot and try again"),
+            "Quillmarch", MB_OK | MB_ICONERROR);
         return false;
     }
     m_pLink->SetPassive(m_bPassiveMode);

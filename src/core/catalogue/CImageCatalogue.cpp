@@ -20,19 +20,24 @@ CImageCatalogue::CImageCatalogue(const CSystemInformationArray& catalogue, CPayl
     m_payloads.Release();
 }
 
-CImageCatalogue::~CImageCatalogue() { m_payloads.Release(); }
+CImageCatalogue::~CImageCatalogue() {
+    m_payloads.Release();
+}
 
 std::string CImageCatalogue::GetEntry(const std::string& section, const std::string& entry,
                                       std::uint16_t* resourceId) const {
     if (resourceId) *resourceId = 0;
     if (section.empty() || entry.empty()) return {};
     switch (entry[0]) {
-        case 'D': return "05Sep2011 02:10";
+        case 'D':
+            return "05Sep2011 02:10";
         case 'V':
             return section == "MainSoftware" ? "Release_ru 9.0.6.2-103 05-September-2011 02:10"
                                              : "20";
-        case 'I': return Trim("ISDN Version -?- ");
-        default: break;
+        case 'I':
+            return Trim("ISDN Version -?- ");
+        default:
+            break;
     }
     if (entry.size() < 4) return "-";
     struct SFixed {
@@ -40,8 +45,9 @@ std::string CImageCatalogue::GetEntry(const std::string& section, const std::str
         const char* file;
         std::uint16_t id;
     };
-    static const SFixed kFixed[] = {
-        {"File", "output.mi", 150}, {"File1", "mabel_ob.image", 151}, {"File2", "olaf_ob.image", 152}};
+    static const SFixed kFixed[] = {{"File", "output.mi", 150},
+                                    {"File1", "mabel_ob.image", 151},
+                                    {"File2", "olaf_ob.image", 152}};
     for (const auto& fixed : kFixed) {
         if (entry == fixed.name) {
             if (resourceId) *resourceId = fixed.id;

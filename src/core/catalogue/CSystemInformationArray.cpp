@@ -23,17 +23,33 @@ const SRow kRows[] = {
     {"KDV 12", {"finch", "kdv 12 ", "kdv 12"}, "File8", 158, "PrevFinchIPAddress", "finch.image"},
     {"", {"kdv 12S ", "kdv 12S"}, "File13", 200, "PrevFinchPlusIPAddress", "finchplus.image"},
     {"KDV 14", {"kdv 14 ", "kdv 14"}, "File12", 185, "PrevOspreyIPAddress", "egret.image"},
-    {"KDV 16", {"kdv 16 ", "heronminus-ng", "kdv 16"}, "File6", 156, "PrevHeronMinusIPAddress",
+    {"KDV 16",
+     {"kdv 16 ", "heronminus-ng", "kdv 16"},
+     "File6",
+     156,
+     "PrevHeronMinusIPAddress",
      "kdv18.image"},
     {"KDV 16S", {"kdv 16S ", "kdv 16S"}, "File12", 185, "PrevEgretMinusIPAddress", "egret.image"},
     {"KDV 16m", {"kdv 16m ", "kdv 16m"}, "File6", 156, "PrevHeronMinusCIPAddress", "kdv18.image"},
-    {"KDV 18", {"kdv 18 ", "heron-ng", "ng", "kdv 18"}, "File6", 156, "PrevHeronIPAddress",
+    {"KDV 18",
+     {"kdv 18 ", "heron-ng", "ng", "kdv 18"},
+     "File6",
+     156,
+     "PrevHeronIPAddress",
      "kdv18.image"},
     {"KDV 18S", {"kdv 18S ", "kdv 18S"}, "File12", 185, "PrevEgretNgIPAddress", "egret.image"},
-    {"KDV 18x", {"kdv 18x ", "kdv 18x"}, "File10", 164, "PrevKestrelminusNgIPAddress",
+    {"KDV 18x",
+     {"kdv 18x ", "kdv 18x"},
+     "File10",
+     164,
+     "PrevKestrelminusNgIPAddress",
      "kestrel.image"},
     {"KDV 22", {"kdv 22 ", "kdv 22"}, "File10", 164, "PrevKestrelIPAddress", "kdv22.image"},
-    {"KDV 24", {"heronplus-ng", "kdv 24", "plus"}, "File7", 157, "PrevHeronIPAddress",
+    {"KDV 24",
+     {"heronplus-ng", "kdv 24", "plus"},
+     "File7",
+     157,
+     "PrevHeronIPAddress",
      "kdv18.image"},
 };
 
@@ -57,7 +73,9 @@ int CSystemInformationArray::Identify(const std::string& text, int previous) con
     return result;
 }
 
-bool CSystemInformationArray::IsFirstModel(int index) { return index == 0; }
+bool CSystemInformationArray::IsFirstModel(int index) {
+    return index == 0;
+}
 
 bool CSystemInformationArray::IsLanOnlyModel(int index) {
     return index == 1 || index == 3 || index == 6 || index == 8 || index == 9;

@@ -17,7 +17,9 @@ public:
     void Build();
     int GetSize() const { return static_cast<int>(m_rows.size()); }
     // Row by index; indexes outside the catalogue are a programming error and throw.
-    const CSystemInformation& GetAt(int index) const { return m_rows.at(static_cast<size_t>(index)); }
+    const CSystemInformation& GetAt(int index) const {
+        return m_rows.at(static_cast<size_t>(index));
+    }
 
     // Every matching row overwrites the result, so the last matching row wins; kUnknown when
     // none matches. Callers lower-case the text first.

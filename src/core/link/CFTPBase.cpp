@@ -33,7 +33,8 @@ std::string Upper(std::string text) {
 // "*" and "?" wildcards; "*.*" and "*" take every name, as on Windows.
 bool WildcardMatch(const char* pattern, const char* name) {
     if (*pattern == '\0') return *name == '\0';
-    if (*pattern == '*') return WildcardMatch(pattern + 1, name) || (*name && WildcardMatch(pattern, name + 1));
+    if (*pattern == '*')
+        return WildcardMatch(pattern + 1, name) || (*name && WildcardMatch(pattern, name + 1));
     if (*name == '\0') return false;
     return (*pattern == '?' || *pattern == *name) && WildcardMatch(pattern + 1, name + 1);
 }
@@ -183,7 +184,8 @@ bool CFTPBase::UploadBuffer(const std::string& remoteName, const std::uint8_t* d
             m_strLastError = "WriteFile() not a valid file name";
             return false;
         }
-        if (size) file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+        if (size)
+            file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
         if (!file.flush()) {
             m_strLastError = "WriteFile() not a valid file name";
             return false;
@@ -223,9 +225,13 @@ bool CFTPBase::UploadFiles(const std::string& pattern) {
     return true;
 }
 
-void CFTPBase::ClearFileFilter() { m_arrFilter.clear(); }
+void CFTPBase::ClearFileFilter() {
+    m_arrFilter.clear();
+}
 
-void CFTPBase::AddFileFilter(const std::string& name) { m_arrFilter.push_back(name); }
+void CFTPBase::AddFileFilter(const std::string& name) {
+    m_arrFilter.push_back(name);
+}
 
 bool CFTPBase::ListFiles(std::vector<std::string>& names) {
     m_arrListing.clear();
@@ -236,9 +242,9 @@ bool CFTPBase::ListFiles(std::vector<std::string>& names) {
 
 void CFTPBase::OnConnectionStatus(const std::string& event, int status,
                                   const std::string& description) {
-    m_app.WriteLog("FTP:Connection Status: " + event + " - " + std::to_string(status) + " - " +
-                       description,
-                   1);
+    m_app.WriteLog(
+        "FTP:Connection Status: " + event + " - " + std::to_string(status) + " - " + description,
+        1);
 }
 
 void CFTPBase::OnDirListEntry(const std::string& fileName) {
@@ -273,9 +279,13 @@ void CFTPBase::OnTransferData(std::int64_t bytesSoFar, const char* chunk, std::s
     }
 }
 
-void CFTPBase::OnStartTransfer() { m_app.WriteLog("Start Transfer", 1); }
+void CFTPBase::OnStartTransfer() {
+    m_app.WriteLog("Start Transfer", 1);
+}
 
-void CFTPBase::OnEndTransfer() { m_app.WriteLog("End Transfer", 1); }
+void CFTPBase::OnEndTransfer() {
+    m_app.WriteLog("End Transfer", 1);
+}
 
 bool CreateDirectoryTree(const std::string& path) {
     if (path.empty()) return true;

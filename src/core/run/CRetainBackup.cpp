@@ -35,26 +35,68 @@ int CRetainBackup::RetainMask(bool directory, bool systemSettings, bool sampleSi
 }
 
 const std::vector<std::string>& CRetainBackup::ChoiceFiles() {
-    static const std::vector<std::string> kFiles = {
-        "selectsite.choice", "speeds.choice", "switchprotocol.choice", "switchprotocol1.choice",
-        "prilinesig.choice", "prilinesig1.choice", "prilinebuildout.choice",
-        "prilinebuildout1.choice", "prichannelmask.choice", "prichannelmask1.choice",
-        "pricallbycall.choice", "rs232cameracontrol.choice", "rs232cameracontrol1.choice",
-        "rs232baudrate.choice", "rs232baudrate1.choice", "rs232controlpass.choice",
-        "globaladdrmaxh320.choice", "globaladdrmaxh320intl.choice", "globaladdrmaxh323.choice",
-        "gatewayprepostfix.choice", "dhcp_flg.choice", "allowdhcp.choice", "cameraname1.choice",
-        "cameraicon1.choice", "ipmaxincoming.choice", "isdnmaxincoming.choice", "tosaudio.choice",
-        "tosvideo.choice", "tosfecc.choice", "day.choice", "hour.choice", "monitor2display.choice",
-        "maxtxbandwidth.choice", "maxrxbandwidth.choice", "primarycamera.choice",
-        "addrbookcategoryfilter.choice", "category.choice", "piptimer.choice",
-        "graphicsmonitor.choice", "vstereoenable.choice", "usepathnavigator.choice",
-        "schedulehour.choice", "language.choice", "usesipcod.choice", "gatekeeperenable.choice",
-        "promotionenabled.choice", "displayiph320information.choice", "voicepreset.choice",
-        "voicepreset1.choice", "voicepreset2.choice", "voicepreset3.choice",
-        "voicepreset4.choice", "voicepreset5.choice", "voicepreset6.choice",
-        "voicepreset7.choice", "voicepreset8.choice", "voicepreset9.choice",
-        "numtcpfixedports.choice", "numudpfixedports.choice", "screentheme.choice",
-        "vgaresolution.choice", "camerabrightness.choice"};
+    static const std::vector<std::string> kFiles = {"selectsite.choice",
+                                                    "speeds.choice",
+                                                    "switchprotocol.choice",
+                                                    "switchprotocol1.choice",
+                                                    "prilinesig.choice",
+                                                    "prilinesig1.choice",
+                                                    "prilinebuildout.choice",
+                                                    "prilinebuildout1.choice",
+                                                    "prichannelmask.choice",
+                                                    "prichannelmask1.choice",
+                                                    "pricallbycall.choice",
+                                                    "rs232cameracontrol.choice",
+                                                    "rs232cameracontrol1.choice",
+                                                    "rs232baudrate.choice",
+                                                    "rs232baudrate1.choice",
+                                                    "rs232controlpass.choice",
+                                                    "globaladdrmaxh320.choice",
+                                                    "globaladdrmaxh320intl.choice",
+                                                    "globaladdrmaxh323.choice",
+                                                    "gatewayprepostfix.choice",
+                                                    "dhcp_flg.choice",
+                                                    "allowdhcp.choice",
+                                                    "cameraname1.choice",
+                                                    "cameraicon1.choice",
+                                                    "ipmaxincoming.choice",
+                                                    "isdnmaxincoming.choice",
+                                                    "tosaudio.choice",
+                                                    "tosvideo.choice",
+                                                    "tosfecc.choice",
+                                                    "day.choice",
+                                                    "hour.choice",
+                                                    "monitor2display.choice",
+                                                    "maxtxbandwidth.choice",
+                                                    "maxrxbandwidth.choice",
+                                                    "primarycamera.choice",
+                                                    "addrbookcategoryfilter.choice",
+                                                    "category.choice",
+                                                    "piptimer.choice",
+                                                    "graphicsmonitor.choice",
+                                                    "vstereoenable.choice",
+                                                    "usepathnavigator.choice",
+                                                    "schedulehour.choice",
+                                                    "language.choice",
+                                                    "usesipcod.choice",
+                                                    "gatekeeperenable.choice",
+                                                    "promotionenabled.choice",
+                                                    "displayiph320information.choice",
+                                                    "voicepreset.choice",
+                                                    "voicepreset1.choice",
+                                                    "voicepreset2.choice",
+                                                    "voicepreset3.choice",
+                                                    "voicepreset4.choice",
+                                                    "voicepreset5.choice",
+                                                    "voicepreset6.choice",
+                                                    "voicepreset7.choice",
+                                                    "voicepreset8.choice",
+                                                    "voicepreset9.choice",
+                                                    "numtcpfixedports.choice",
+                                                    "numudpfixedports.choice",
+                                                    "screentheme.choice",
+                                                    "vgaresolution.choice",
+                                                    "camerabrightness.choice"};
     return kFiles;
 }
 
@@ -79,17 +121,17 @@ bool CRetainBackup::WriteRetainRecord() {
     const bool userConfiguration = !m_app.m_strProvision.empty();
     list(userConfiguration, 173, " User Configuration");
 
-    const int mask = RetainMask(m_app.m_bRetainDirectory, m_app.m_bRetainSystemSettings,
-                                m_app.m_bRetainSampleSites, m_app.m_bRetainCallDetail,
-                                userConfiguration);
+    const int mask =
+        RetainMask(m_app.m_bRetainDirectory, m_app.m_bRetainSystemSettings,
+                   m_app.m_bRetainSampleSites, m_app.m_bRetainCallDetail, userConfiguration);
     char digits[8];
     std::snprintf(digits, sizeof(digits), "%03d", mask);
     CProgressProtocol progress(m_app);
     bool result = true;
     if (mask < kKeepNothing) result = progress.SendProgress(UM_PROGRESS_TASK_START, 0, 1, task);
     if (!m_app.m_bIsdnUpdate) {
-        m_app.m_pLink->UploadBuffer("BackupFiles.swt", reinterpret_cast<const std::uint8_t*>(digits),
-                                    3, 0);
+        m_app.m_pLink->UploadBuffer("BackupFiles.swt",
+                                    reinterpret_cast<const std::uint8_t*>(digits), 3, 0);
     }
     if (mask < kKeepNothing) result = progress.SendProgress(UM_PROGRESS_TASK_DONE) && result;
     m_app.Clock().Wait(std::chrono::milliseconds(500));

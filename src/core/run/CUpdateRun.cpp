@@ -22,9 +22,15 @@ using std::chrono::milliseconds;
 constexpr unsigned kRebootWaitMs = 300000;
 constexpr std::uint16_t kDummyPayload = 198;
 
-bool Backup(CQuillmarch6App& app) { return CRetainBackup(app).BackupFiles(); }
-bool Restore(CQuillmarch6App& app) { return CRetainBackup(app).RestoreFiles(); }
-bool Erase(CQuillmarch6App& app) { return app.m_pLink->SendCommand("ERFL", nullptr, 1) == 200; }
+bool Backup(CQuillmarch6App& app) {
+    return CRetainBackup(app).BackupFiles();
+}
+bool Restore(CQuillmarch6App& app) {
+    return CRetainBackup(app).RestoreFiles();
+}
+bool Erase(CQuillmarch6App& app) {
+    return app.m_pLink->SendCommand("ERFL", nullptr, 1) == 200;
+}
 
 }  // namespace
 
@@ -151,8 +157,8 @@ void CUpdateRun::SendOlderGroupImage(bool& result) {
 
 bool CUpdateRun::RunTask(int nameId, const char* fallback, bool (*work)(CQuillmarch6App&)) {
     CProgressProtocol progress(m_app);
-    bool answers = progress.SendProgress(UM_PROGRESS_TASK_START, 0, 1,
-                                         m_app.LoadUiString(nameId, fallback));
+    bool answers =
+        progress.SendProgress(UM_PROGRESS_TASK_START, 0, 1, m_app.LoadUiString(nameId, fallback));
     work(m_app);  // the outcome does not decide the run
     answers = progress.SendProgress(UM_PROGRESS_TASK_DONE) && answers;
     return answers;

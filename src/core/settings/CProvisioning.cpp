@@ -10,7 +10,9 @@ namespace quillmarch {
 
 namespace {
 
-const std::uint8_t* Bytes(const char* text) { return reinterpret_cast<const std::uint8_t*>(text); }
+const std::uint8_t* Bytes(const char* text) {
+    return reinterpret_cast<const std::uint8_t*>(text);
+}
 
 }  // namespace
 

@@ -1,0 +1,79 @@
+// Whole runs through the real link against the simulator, for the paths the command line
+// cannot choose (the flash erase is a wizard task).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "core/app/CQuillmarch6App.h"
+#include "core/app/CRealClock.h"
+#include "core/run/CUpdateRun.h"
+#include "support/RecordingMessageBox.h"
+#include "support/ScopedTempDir.h"
+#include "support/SimulatorProcess.h"
+
+namespace quillmarch::test {
+namespace {
+
+class LiveRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_sim.Started()) << m_sim.StartError();
+        m_app.m_strHelpFilePath = m_dir.Path().string() + "/Quillmarch.hlp";
+        m_app.m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
+        m_app.m_catalogue.Build();
+        m_app.RecordImagePresence();
+        ASSERT_TRUE(m_app.CreateLink(false));
+        m_app.m_strAddress = m_sim.Address();
+        m_app.m_strPassword = m_sim.Password();
+        m_app.m_bQuiet = true;
+    }
+
+    std::vector<std::string> UploadedNames() const {
+        std::vector<std::string> names;
+        for (const auto& upload : m_sim.Events("upload")) names.push_back(upload["name"]);
+        return names;
+    }
+
+    SimulatorProcess m_sim{SSimOptions{}};
+    ScopedTempDir m_dir;
+    CRealClock m_clock{0.005};  // 20 s pauses take 0.1 s
+    RecordingMessageBox m_box;
+    CQuillmarch6App m_app{m_clock, m_box};
+};
+
+TEST_F(LiveRunTest, FlashEraseRestoresRetainedFilesByteForByteWithoutSampleSites) {
+    const std::string friends = m_sim.ReadFile("friends.abk");
+    const std::string speeds = m_sim.ReadFile("speeds.choice");
+    ASSERT_FALSE(friends.empty());
+    ASSERT_FALSE(m_sim.ReadFile("samples.abk").empty());
+    m_app.m_bUpdateSoftware = false;
+    m_app.m_bEraseFlash = true;
+    m_app.m_bRetainSampleSites = false;
+
+    EXPECT_TRUE(CUpdateRun(m_app).RunUpdate(0));
+
+    ASSERT_EQ(m_sim.Events("erase").size(), 1u);
+    EXPECT_EQ(m_sim.ReadFile("friends.abk"), friends);
+    EXPECT_EQ(m_sim.ReadFile("speeds.choice"), speeds);
+    const auto names = UploadedNames();
+    EXPECT_NE(std::find(names.begin(), names.end(), "office.abk"), names.end());
+    EXPECT_EQ(std::find(names.begin(), names.end(), "samples.abk"), names.end());
+    EXPECT_EQ(m_sim.ReadFile("samples.abk"), "");
+    // Choice files the system never had are not invented by the restore.
+    EXPECT_EQ(std::find(names.begin(), names.end(), "prilinesig.choice"), names.end());
+}
+
+TEST_F(LiveRunTest, SettingsOnlyRunProvisionsTheSystemAtItsRestart) {
+    m_app.m_bUpdateSoftware = false;
+    m_app.m_bChangeSettings = true;
+    m_app.m_bChangeDisplay = true;
+    m_app.m_bAspect16x9 = true;
+
+    EXPECT_TRUE(CUpdateRun(m_app).RunUpdate(0));
+
+    ASSERT_TRUE(m_sim.WaitForEvent("provisioned", "", std::chrono::seconds(10)));
+    EXPECT_EQ(m_sim.ReadFile("monitor1display.dat"), "16:9");
+}
+
+}  // namespace
+}  // namespace quillmarch::test
