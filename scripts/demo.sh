@@ -4,8 +4,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j "$(nproc)" --target quillmarch payloads >/dev/null
+build_log=$(mktemp)
+if ! { cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLMARCH_TESTS=OFF &&
+       cmake --build build-release -j "$(nproc)" --target quillmarch payloads; } >"$build_log" 2>&1; then
+    cat "$build_log"; echo "build failed"; exit 1
+fi
+rm -f "$build_log"
 
 out="$PWD/out"
 mkdir -p "$out"
@@ -24,7 +28,7 @@ port=$(/usr/bin/python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))[
 echo "Simulated Tessary system listening on 127.0.0.1:$port"
 echo "Running: quillmarch -q -p:***** -f:$out/demo.log 127.0.0.1:$port"
 status=0
-QUILLMARCH_TIME_SCALE=0.01 ./build/quillmarch -q -p:admin -f:"$out/demo.log" "127.0.0.1:$port" || status=$?
+QUILLMARCH_TIME_SCALE=0.01 ./build-release/quillmarch -q -p:admin -f:"$out/demo.log" "127.0.0.1:$port" || status=$?
 echo
 grep -E "#### DONE|Put Image|System is in update mode|Failure" "$out/demo.log" || true
 echo

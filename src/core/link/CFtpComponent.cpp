@@ -1,8 +1,6 @@
 #include "core/link/CFtpComponent.h"
 
 #include <algorithm>
-#include <cctype>
-#include <climits>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
@@ -78,17 +76,6 @@ bool CFtpComponent::IsAvailable(bool secure) {
     }
     return false;
 }
-
-// --- events: the component itself ignores them ----------------------------------------------
-
-void CFtpComponent::FireConnectionStatus(const std::string&, int, const std::string&) {}
-void CFtpComponent::FireDirList(const std::string&, const std::string&) {}
-void CFtpComponent::FireEndTransfer() {}
-void CFtpComponent::FireError(int, const std::string&) {}
-void CFtpComponent::FirePITrail(int, const std::string&) {}
-void CFtpComponent::FireSSLServerAuthentication(const std::string&) {}
-void CFtpComponent::FireStartTransfer() {}
-void CFtpComponent::FireTransfer(std::int64_t, const char*, std::size_t) {}
 
 // --- properties ------------------------------------------------------------------------------
 
@@ -258,7 +245,6 @@ int CFtpComponent::PrepareUpload() {
         return Fail(ftpcode::kLocalFileError, "Cannot read the local file " + m_strLocalFile);
     m_nBytes = 0;
     m_bStarted = false;
-    m_bLocalError = false;
     m_nUploadSize = static_cast<std::int64_t>(size);
     return ftpcode::kOk;
 }
@@ -270,7 +256,6 @@ int CFtpComponent::Download() {
     if (m_strRemoteFile.empty()) return Fail(ftpcode::kInvalidArgument, "No remote file name");
     m_nBytes = 0;
     m_bStarted = false;
-    m_bLocalError = false;
     m_bOutFileOpen = false;
     CURLcode result = Perform(EOperation::kDownload);
     // An empty file still makes a local file; a failed one leaves none behind.
@@ -653,14 +638,10 @@ bool CFtpComponent::WriteChunk(const char* data, std::size_t length) {
         m_outFile.clear();
         m_outFile.open(platform::PathFromUtf8(m_strLocalFile), std::ios::binary | std::ios::trunc);
         m_bOutFileOpen = m_outFile.is_open();
-        if (!m_bOutFileOpen) {
-            m_bLocalError = true;
-            return false;
-        }
+        if (!m_bOutFileOpen) return false;
     }
     if (length > 0) m_outFile.write(data, static_cast<std::streamsize>(length));
-    m_bLocalError = !m_outFile.good();
-    return !m_bLocalError;
+    return m_outFile.good();
 }
 
 void CFtpComponent::StartTransferOnce() {

@@ -59,8 +59,9 @@ inline constexpr int kConnectSeconds = 30;  // "ConnectTimeout": TCP connect and
 //   FireError            once per failing operation, with its code and a description.
 //   FireSSLServerAuthentication after a TLS logon, with the server certificate's details; the
 //                        certificate is accepted whatever its status.
-// Handlers must not start another operation; Interrupt and Abort are allowed anywhere,
-// also from another thread.
+// Handlers must not start another operation. Interrupt and Abort (the same: a flag the
+// transfer callbacks check) stop the operation in progress, called from a handler or from
+// another thread; each operation clears the flag when it starts.
 //
 // The session is never re-established behind the caller's back: once the server closes it,
 // every operation answers kNotConnected until the next Logon.
@@ -114,15 +115,17 @@ public:
     int Abort();
 
 protected:
-    virtual void FireConnectionStatus(const std::string& event, int status,
-                                      const std::string& description);
-    virtual void FireDirList(const std::string& entry, const std::string& fileName);
-    virtual void FireEndTransfer();
-    virtual void FireError(int code, const std::string& description);
-    virtual void FirePITrail(int direction, const std::string& message);
-    virtual void FireSSLServerAuthentication(const std::string& certificate);
-    virtual void FireStartTransfer();
-    virtual void FireTransfer(std::int64_t bytesSoFar, const char* chunk, std::size_t length);
+    // The events; the component itself ignores them.
+    virtual void FireConnectionStatus(const std::string& /*event*/, int /*status*/,
+                                      const std::string& /*description*/) {}
+    virtual void FireDirList(const std::string& /*entry*/, const std::string& /*fileName*/) {}
+    virtual void FireEndTransfer() {}
+    virtual void FireError(int /*code*/, const std::string& /*description*/) {}
+    virtual void FirePITrail(int /*direction*/, const std::string& /*message*/) {}
+    virtual void FireSSLServerAuthentication(const std::string& /*certificate*/) {}
+    virtual void FireStartTransfer() {}
+    virtual void FireTransfer(std::int64_t /*bytesSoFar*/, const char* /*chunk*/,
+                              std::size_t /*length*/) {}
 
 private:
     enum class EOperation { kLogon, kCommand, kDownload, kUpload, kList };
@@ -203,7 +206,6 @@ private:
     std::ofstream m_outFile;
     std::ifstream m_inFile;
     bool m_bOutFileOpen = false;
-    bool m_bLocalError = false;
     bool m_bStarted = false;
     std::int64_t m_nBytes = 0;
     std::int64_t m_nUploadSize = 0;
