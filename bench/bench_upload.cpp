@@ -1,0 +1,43 @@
+// Times one image upload through the device link, the way a run sends the main image:
+// logon, then UploadBuffer (work file, send-buffer size, upload). Prints JSON.
+#include <curl/curl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "core/app/CConsoleMessageBox.h"
+#include "core/app/CQuillmarch6App.h"
+#include "core/app/CRealClock.h"
+
+using namespace quillmarch;
+
+int main(int argc, char** argv) {
+    if (argc != 6) {
+        std::fprintf(stderr, "usage: %s ADDRESS PASSWORD FILE REMOTE_NAME WORKDIR\n", argv[0]);
+        return 2;
+    }
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    std::ifstream in(argv[3], std::ios::binary);
+    const std::vector<std::uint8_t> image((std::istreambuf_iterator<char>(in)),
+                                          std::istreambuf_iterator<char>());
+    CRealClock clock;
+    CConsoleMessageBox box;
+    CQuillmarch6App app(clock, box);
+    app.m_strHelpFilePath = std::string(argv[5]) + "/Quillmarch.hlp";
+    app.m_catalogue.Build();
+    if (!app.CreateLink(false) || !app.m_pLink->LogonToSystem(argv[1], "admin", argv[2])) {
+        std::fprintf(stderr, "logon failed: %s\n", app.m_pLink ? app.m_pLink->GetLastErrorText().c_str() : "");
+        return 1;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const bool ok = app.m_pLink->UploadBuffer(argv[4], image.data(), image.size(), 0);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    app.m_pLink->Disconnect();
+    std::printf("{\"ok\": %s, \"bytes\": %zu, \"seconds\": %.4f}\n", ok ? "true" : "false",
+                image.size(), std::chrono::duration<double>(elapsed).count());
+    return ok ? 0 : 1;
+}
