@@ -14,4 +14,8 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLMARCH_WERROR=O
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j "$jobs"
-echo "All tests passed (plain and sanitizer builds)."
+# The engine and the command line without Qt.
+cmake -S . -B build-nogui -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLMARCH_WERROR=ON -DQUILLMARCH_GUI=OFF
+cmake --build build-nogui -j "$jobs"
+ctest --test-dir build-nogui --output-on-failure -j "$jobs" -R '^[A-Z]'
+echo "All tests passed (plain, sanitizer and no-GUI builds)."

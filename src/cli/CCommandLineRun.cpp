@@ -8,6 +8,7 @@
 #include "cli/CTerminalProgressFactory.h"
 #include "core/app/CCommandLine.h"
 #include "core/app/CConsoleMessageBox.h"
+#include "core/app/CMessageBoxRouter.h"
 #include "core/app/CQuillmarch6App.h"
 #include "core/app/CRealClock.h"
 #include "core/run/CUpdateRun.h"
@@ -54,7 +55,7 @@ bool CCommandLineRun::WantsVersion(const std::vector<std::string>& args) {
     return false;
 }
 
-int CCommandLineRun::Main(int argc, char** argv) {
+int CCommandLineRun::Main(int argc, char** argv, const SGuiHooks& hooks) {
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     if (WantsHelp(args)) {
         std::fputs(Usage().c_str(), stdout);
@@ -66,25 +67,40 @@ int CCommandLineRun::Main(int argc, char** argv) {
     }
     curl_global_init(CURL_GLOBAL_DEFAULT);
     CRealClock clock(CRealClock::ScaleFromEnvironment());
-    CConsoleMessageBox messageBox;
+    CConsoleMessageBox console;
+    CMessageBoxRouter messageBox(console);
     CTerminalProgressFactory progressFactory(clock);
     CQuillmarch6App app(clock, messageBox);
     app.SetProgressWindowFactory(&progressFactory);
     app.Startup(CCommandLine::FromArgv(argc, argv));
     if (app.m_strAddress.empty()) {
-        // No wizard in this build: say how to run it instead.
+        if (hooks.runWizard && GuiUsable(hooks)) {
+            const int code = hooks.runWizard(app, messageBox, argc, argv);
+            EndProgram(app);
+            return code;
+        }
+        // No wizard without a display: say how to run it instead.
         std::fputs(Usage().c_str(), stderr);
         app.CloseLog();
         return 2;
     }
-    const bool success = RunFromCommandLine(app);
+    const bool success = RunFromCommandLine(app, messageBox, hooks, argc, argv);
     EndProgram(app);
     return success ? 0 : 1;
 }
 
-bool CCommandLineRun::RunFromCommandLine(CQuillmarch6App& app) {
+bool CCommandLineRun::GuiUsable(const SGuiHooks& hooks) {
+    return hooks.displayAvailable && hooks.displayAvailable();
+}
+
+bool CCommandLineRun::RunFromCommandLine(CQuillmarch6App& app, CMessageBoxRouter& router,
+                                         const SGuiHooks& hooks, int& argc, char** argv) {
     CUpdateRun run(app);
-    if (!app.m_bQuiet) return run.RunUpdateNoParent();
+    if (!app.m_bQuiet) {
+        if (hooks.runWithProgressWindow && GuiUsable(hooks))
+            return hooks.runWithProgressWindow(app, router, argc, argv);
+        return run.RunUpdateNoParent();  // progress on the terminal
+    }
     const bool success = run.RunUpdate(0);
     if (!success) {
         // The run has closed its log: the failure line goes after its last record.

@@ -1,0 +1,30 @@
+#include "gui/GuiHooks.h"
+
+#include <cstdlib>
+
+namespace quillmarch {
+
+namespace {
+
+bool DisplayAvailable() {
+#ifdef _WIN32
+    return true;
+#else
+    // Without a display Qt would abort at start; a run then keeps to the terminal.
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) return true;
+    }
+    return false;
+#endif
+}
+
+}  // namespace
+
+SGuiHooks MakeGuiHooks() {
+    SGuiHooks hooks;
+    hooks.displayAvailable = &DisplayAvailable;
+    return hooks;
+}
+
+}  // namespace quillmarch

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "cli/SGuiHooks.h"
+
+namespace quillmarch {
+
+// The GUI library's entry points for the executable.
+SGuiHooks MakeGuiHooks();
+
+}  // namespace quillmarch
