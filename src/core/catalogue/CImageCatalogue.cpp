@@ -1,19 +1,10 @@
 #include "core/catalogue/CImageCatalogue.h"
 
 #include "core/app/CPayloadLoader.h"
+#include "core/app/TextUtil.h"
 #include "core/catalogue/CSystemInformationArray.h"
 
 namespace quillmarch {
-
-namespace {
-
-std::string Trim(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
-}  // namespace
 
 CImageCatalogue::CImageCatalogue(const CSystemInformationArray& catalogue, CPayloadLoader& payloads)
     : m_catalogue(catalogue), m_payloads(payloads) {
@@ -35,7 +26,7 @@ std::string CImageCatalogue::GetEntry(const std::string& section, const std::str
             return section == "MainSoftware" ? "Release_ru 9.0.6.2-103 05-September-2011 02:10"
                                              : "20";
         case 'I':
-            return Trim("ISDN Version -?- ");
+            return text::Trim("ISDN Version -?- ");
         default:
             break;
     }
@@ -58,7 +49,7 @@ std::string CImageCatalogue::GetEntry(const std::string& section, const std::str
         const auto& row = m_catalogue.GetAt(i);
         if (row.MainImageEntry() == entry) {
             if (resourceId) *resourceId = row.ResourceId();
-            return Trim(row.ImageFileName());
+            return text::Trim(row.ImageFileName());
         }
     }
     return "-";

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/app/CQuillmarch6App.h"
+#include "core/app/TextUtil.h"
 #include "core/device/CSystemConnector.h"
 #include "core/progress/CProgressProtocol.h"
 
@@ -15,13 +16,6 @@ namespace {
 constexpr int kAttempts = 3;
 constexpr int kFirstPausePercent = 78;
 constexpr int kPauseSteps = 20;
-
-std::string Trim(const std::string& text) {
-    const char* const blanks = " \t\r\n\v\f";
-    const auto first = text.find_first_not_of(blanks);
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
 
 }  // namespace
 
@@ -75,7 +69,7 @@ void CBootUiSwitch::RefreshGateway(CFTPBase& link) {
     // Failures are ignored: the file is only rewritten without its surrounding blanks.
     std::string text;
     if (!link.DownloadToString("gateway.dat", text)) return;
-    const std::string trimmed = Trim(text);
+    const std::string trimmed = text::Trim(text);
     link.UploadBuffer("gateway.dat", reinterpret_cast<const std::uint8_t*>(trimmed.data()),
                       trimmed.size(), 0);
 }

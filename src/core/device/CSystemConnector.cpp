@@ -4,24 +4,9 @@
 #include <chrono>
 
 #include "core/app/CQuillmarch6App.h"
+#include "core/app/TextUtil.h"
 
 namespace quillmarch {
-
-namespace {
-
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-std::string Trim(const std::string& text) {
-    const char* const blanks = " \t\r\n\v\f";
-    const auto first = text.find_first_not_of(blanks);
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
-}  // namespace
 
 bool CSystemConnector::ConnectToSystem(const std::string& address, const std::string& password) {
     if (!address.empty()) {
@@ -39,7 +24,7 @@ bool CSystemConnector::ConnectToSystem(const std::string& address, const std::st
     // The logon's own FLAG query only needed the mode; this one is for the model.
     std::string reply;
     link->SendCommand("FLAG", &reply, 1);
-    Identify(Trim(Lower(reply)));
+    Identify(text::Trim(text::Lower(reply)));
 
     if (m_app.m_nSystemType == CSystemInformationArray::kUnknown) {
         std::string modelText;
@@ -49,7 +34,7 @@ bool CSystemConnector::ConnectToSystem(const std::string& address, const std::st
             m_app.m_nSystemType = CSystemInformationArray::kUnknown;
             return false;
         }
-        Identify(Lower(modelText));  // the file's white space is part of what it says
+        Identify(text::Lower(modelText));  // the file's white space is part of what it says
     }
     return link->IsLoggedOn();
 }

@@ -10,6 +10,7 @@
 
 #include "core/app/AddressNames.h"
 #include "core/app/CQuillmarch6App.h"
+#include "core/app/TextUtil.h"
 #include "core/platform/Platform.h"
 #include "core/progress/IProgressWindow.h"
 
@@ -18,17 +19,6 @@ namespace quillmarch {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Trim(const std::string& text, const char* blanks = " \t\r\n") {
-    const auto first = text.find_first_not_of(blanks);
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
-std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
 
 // "*" and "?" wildcards; "*.*" and "*" take every name, as on Windows.
 bool WildcardMatch(const char* pattern, const char* name) {
@@ -107,7 +97,7 @@ int CFTPBase::SendCommand(const std::string& command, std::string* reply, int wa
 bool CFTPBase::QueryMode() {
     std::string reply;
     if (SendCommand("FLAG", &reply, 1) == 0) return false;
-    const std::string mode = Upper(reply).substr(0, 6);
+    const std::string mode = text::Upper(reply).substr(0, 6);
     if (mode == "NORMAL" || mode == "BOOTUI") {
         m_bNormalMode = mode == "NORMAL";
         return true;
@@ -248,7 +238,7 @@ void CFTPBase::OnConnectionStatus(const std::string& event, int status,
 }
 
 void CFTPBase::OnDirListEntry(const std::string& fileName) {
-    const std::string name = Trim(fileName);
+    const std::string name = text::Trim(fileName, " \t\r\n");
     for (const auto& filter : m_arrFilter) {
         if (name.find(filter) != std::string::npos) m_arrListing.push_back(name);
     }

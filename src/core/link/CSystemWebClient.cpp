@@ -11,6 +11,7 @@
 
 #include "core/app/AddressNames.h"
 #include "core/app/CQuillmarch6App.h"
+#include "core/app/TextUtil.h"
 
 namespace quillmarch {
 
@@ -40,24 +41,6 @@ bool IsSpace(char c) {
 }
 bool IsDigit(char c) {
     return std::isdigit(static_cast<unsigned char>(c)) != 0;
-}
-
-std::string Trim(const std::string& text) {
-    std::size_t first = 0;
-    std::size_t last = text.size();
-    while (first < last && IsSpace(text[first])) ++first;
-    while (last > first && IsSpace(text[last - 1])) --last;
-    return text.substr(first, last - first);
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
 }
 
 // A carriage return or line feed in the request line would start a header of its own.
@@ -271,7 +254,7 @@ int CSystemWebClient::PortFromText(const std::string& text) {
 bool CSystemWebClient::WebServerEnabled() {
     std::string text;
     if (!m_app.m_pLink->DownloadToString("webenabled.dat", text)) return true;
-    if (!EqualsNoCase(Trim(text), "False")) return true;
+    if (!text::EqualsNoCase(text::Trim(text), "False")) return true;
     m_app.WriteLog("Webserver not enabled on the system", 0);
     return false;
 }

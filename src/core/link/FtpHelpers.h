@@ -5,14 +5,16 @@
 #include <string>
 #include <string_view>
 
+#include "core/app/TextUtil.h"
+
 // Text and code helpers of the FTP component (CFtpComponent): pure functions, no session.
 namespace quillmarch::ftp {
 
 bool HasLineBreak(std::string_view text);
 // Host names and address literals only: nothing that could change the URL built around it.
 bool ValidHost(const std::string& host);
-bool EqualsNoCase(std::string_view a, std::string_view b);
-std::string Trim(std::string_view text);
+using text::EqualsNoCase;
+using text::Trim;
 // The last line of a reply: three digits followed by a space or nothing.
 bool IsFinalReplyLine(const std::string& line);
 

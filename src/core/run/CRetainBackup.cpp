@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "core/app/CQuillmarch6App.h"
+#include "core/app/TextUtil.h"
 #include "core/platform/Platform.h"
 #include "core/progress/CProgressProtocol.h"
 #include "core/settings/CProvisioning.h"
@@ -20,11 +21,6 @@ namespace {
 
 constexpr int kKeepNothing = 79;
 constexpr const char* kSampleSiteMarker = "<category category=\"tessary_test\"/>";
-
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 }  // namespace
 
@@ -101,7 +97,7 @@ const std::vector<std::string>& CRetainBackup::ChoiceFiles() {
 }
 
 bool CRetainBackup::IsSampleSiteText(const std::string& text) {
-    return Lower(text).find(kSampleSiteMarker) != std::string::npos;
+    return text::Lower(text).find(kSampleSiteMarker) != std::string::npos;
 }
 
 bool CRetainBackup::WriteRetainRecord() {
