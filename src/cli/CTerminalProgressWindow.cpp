@@ -4,6 +4,7 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -15,7 +16,11 @@ namespace {
 bool IsTerminal(std::FILE* stream) {
     if (!stream) return false;
 #ifdef _WIN32
-    return _isatty(_fileno(stream)) != 0;
+    // _isatty holds for every character device, NUL and serial ports too; only a console
+    // answers GetConsoleMode.
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
 #else
     return isatty(fileno(stream)) != 0;
 #endif

@@ -2,6 +2,9 @@
 
 #include <cstdlib>
 
+#include "gui/progress/CGuiRun.h"
+#include "gui/wizard/CWizardMode.h"
+
 namespace quillmarch {
 
 namespace {
@@ -24,6 +27,8 @@ bool DisplayAvailable() {
 SGuiHooks MakeGuiHooks() {
     SGuiHooks hooks;
     hooks.displayAvailable = &DisplayAvailable;
+    hooks.runWithProgressWindow = &RunCommandLineWithProgressWindow;
+    hooks.runWizard = &RunWizardMode;
     return hooks;
 }
 

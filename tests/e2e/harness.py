@@ -3,6 +3,7 @@ import getpass
 import hashlib
 import os
 import re
+import shlex
 import shutil
 import subprocess
 import sys
@@ -17,6 +18,11 @@ import simctl  # noqa: E402
 
 BINARY = os.environ.get("QUILLMARCH_BIN", os.path.join(SOURCE_DIR, "build", "quillmarch"))
 PAYLOADS = os.environ.get("QUILLMARCH_PAYLOADS", os.path.join(SOURCE_DIR, "build", "payloads"))
+# A program built for another system (quillmarch.exe) starts through QUILLMARCH_RUNNER (e.g.
+# wine), and the paths handed to it go through QUILLMARCH_PATH_COMMAND (e.g. "winepath -w").
+RUNNER = shlex.split(os.environ.get("QUILLMARCH_RUNNER", ""))
+PATH_COMMAND = shlex.split(os.environ.get("QUILLMARCH_PATH_COMMAND", ""))
+WINDOWS_PROGRAM = BINARY.lower().endswith(".exe")
 # Every fixed wait of a run is scaled by this: 20 s pauses take 0.2 s, the 282 s reboot
 # wait under 3 s.
 TIME_SCALE = "0.01"
@@ -26,6 +32,15 @@ RECORD = re.compile(r"^\d\d/\d\d/\d\d \d\d:\d\d:\d\d : ", re.M)
 def payload_sha256(payload_id):
     with open(os.path.join(PAYLOADS, f"{payload_id}.bin"), "rb") as fh:
         return hashlib.sha256(fh.read()).hexdigest()
+
+
+def program_path(path):
+    """path as the program under test names it."""
+    if not PATH_COMMAND:
+        return path
+    done = subprocess.run([*PATH_COMMAND, path], capture_output=True, text=True, check=True,
+                          timeout=60)
+    return done.stdout.strip()
 
 
 def records(log_text):
@@ -63,15 +78,18 @@ class SimulatorCase(unittest.TestCase):
     def address(self):
         return f"127.0.0.1:{self.sim.ftp_port}"
 
-    def run_quillmarch(self, *args, password="secret", quiet=True, timeout=120):
-        log_path = os.path.join(self.dir, "run.log")
-        argv = [BINARY]
+    def run_quillmarch(self, *args, password="secret", quiet=True, timeout=120, log_arg=None,
+                       log_path=None):
+        """log_arg is the -f: text when it is not the path of log_path (the run's log)."""
+        log_path = log_path or os.path.join(self.dir, "run.log")
+        argv = [*RUNNER, BINARY]
         if quiet:
             argv.append("-q")
         if password is not None:
             argv.append(f"-p:{password}")
-        argv += [f"-f:{log_path}", *args]
-        env = dict(os.environ, QUILLMARCH_TIME_SCALE=TIME_SCALE, QUILLMARCH_PAYLOADS=PAYLOADS)
+        argv += [f"-f:{log_arg or program_path(log_path)}", *args]
+        env = dict(os.environ, QUILLMARCH_TIME_SCALE=TIME_SCALE,
+                   QUILLMARCH_PAYLOADS=program_path(PAYLOADS))
         done = subprocess.run(argv, cwd=self.dir, env=env, capture_output=True, text=True,
                               timeout=timeout)
         log_text = ""

@@ -36,6 +36,14 @@ std::vector<std::string> SimArguments(const SSimOptions& options, const std::str
         "--state-dir",     stateDir,
         "--ftp-port",      std::to_string(options.ftpPort)};
     if (options.tls) arguments.push_back("--tls");
+    if (options.flagModel) {
+        arguments.push_back("--flag-model");
+        arguments.push_back(*options.flagModel);
+    }
+    if (options.inCall > 0) {
+        arguments.push_back("--in-call");
+        arguments.push_back(std::to_string(options.inCall));
+    }
     for (const auto& fault : options.faults) {
         arguments.push_back("--fault");
         arguments.push_back(fault);

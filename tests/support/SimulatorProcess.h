@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ struct SSimOptions {
     int model = 9;
     int ftpPort = 0;  // 0: a free port of the simulator's choice
     double timeScale = 0.05;
+    int inCall = 0;  // LINESPEED of confstatus.xml: above 0 means the system is in a call
+    std::optional<std::string> flagModel =
+        std::nullopt;  // model text of the FLAG reply instead of the row's
 };
 
 // The simulator as a child process on loopback: started in the constructor (on free ports

@@ -322,6 +322,21 @@ TEST(TerminalProgressRendering, AutoFollowsWhetherTheStreamIsATerminal) {
     std::fclose(terminal);
     close(master);
 }
+#else
+// Windows reports every character device as a tty, NUL among them; only a console is live.
+TEST(TerminalProgressRendering, AutoIsLiveOnAConsoleOnlyNotOnNul) {
+    test::FakeClock clock;
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    EXPECT_FALSE(CTerminalProgressWindow(file, clock).IsLive());
+    std::fclose(file);
+
+    std::FILE* nul = std::fopen("NUL", "w");
+    ASSERT_NE(nul, nullptr);
+    EXPECT_FALSE(CTerminalProgressWindow(nul, clock).IsLive());
+    EXPECT_TRUE(CTerminalProgressWindow(nul, clock, ERendering::Live).IsLive());
+    std::fclose(nul);
+}
 #endif
 
 }  // namespace

@@ -10,6 +10,7 @@ class CMessageBoxRouter : public IMessageBox {
 public:
     explicit CMessageBoxRouter(IMessageBox& target) : m_pTarget(&target) {}
     void SetTarget(IMessageBox& target) { m_pTarget = &target; }
+    IMessageBox& Target() const { return *m_pTarget; }
     int Show(const std::string& text, const std::string& caption, unsigned style) override {
         return m_pTarget->Show(text, caption, style);
     }

@@ -1,6 +1,5 @@
 #include "core/app/CPayloadLoader.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -12,7 +11,8 @@ namespace quillmarch {
 namespace fs = std::filesystem;
 
 std::string CPayloadLoader::DefaultFolder() {
-    if (const char* env = std::getenv("QUILLMARCH_PAYLOADS"); env && *env) return env;
+    if (std::string env = platform::EnvironmentVariable("QUILLMARCH_PAYLOADS"); !env.empty())
+        return env;
     const std::string exeDir = platform::ExecutableDirectory();
     if (exeDir.empty()) return "payloads";
     std::error_code ec;

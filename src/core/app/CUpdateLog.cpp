@@ -1,10 +1,15 @@
 #include "core/app/CUpdateLog.h"
 
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
 
 #include "core/platform/Platform.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace quillmarch {
 
@@ -27,17 +32,24 @@ std::string CUpdateLog::BackupName(const std::string& path) {
 }
 
 std::string CUpdateLog::LocalTimeStamp() {
+#ifdef _WIN32
+    // The system's time zone: the C library's localtime follows a TZ variable when one is set
+    // and takes the zone names of Unix-like shells ("Europe/Berlin") for UTC.
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    char buffer[64];
+    std::snprintf(buffer, sizeof(buffer), "%02u/%02u/%02u %02u:%02u:%02u", now.wMonth, now.wDay,
+                  now.wYear % 100u, now.wHour, now.wMinute, now.wSecond);
+    return buffer;
+#else
     const std::time_t now = std::time(nullptr);
     std::tm local{};
-#ifdef _WIN32
-    if (localtime_s(&local, &now) != 0) return {};
-#else
     if (!localtime_r(&now, &local)) return {};
-#endif
     char buffer[64];
     // Fixed form: the locale's %c differs between C libraries.
     if (std::strftime(buffer, sizeof(buffer), "%m/%d/%y %H:%M:%S", &local) == 0) return {};
     return buffer;
+#endif
 }
 
 bool CUpdateLog::OpenAt(const std::string& path, std::string& fileError) {

@@ -16,6 +16,46 @@ namespace quillmarch::platform {
 
 namespace fs = std::filesystem;
 
+#ifdef _WIN32
+// The system's converters: unlike the C++ library's they replace what they cannot convert
+// instead of throwing, and a name or argument from outside must not end the program.
+std::string Utf8FromWide(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int length = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr,
+                                         nullptr);
+    std::string result(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), length, result.data(), size, nullptr, nullptr);
+    return result;
+}
+
+namespace {
+
+std::wstring WideFromUtf8(const std::string& text) {
+    if (text.empty()) return {};
+    const int length = static_cast<int>(text.size());
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
+    std::wstring result(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+    if (size > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), length, result.data(), size);
+    return result;
+}
+
+}  // namespace
+
+fs::path PathFromUtf8(const std::string& text) {
+    return fs::path(WideFromUtf8(text));
+}
+
+std::string Utf8FromPath(const fs::path& path) {
+    return Utf8FromWide(path.native());
+}
+
+std::string EnvironmentVariable(const char* name) {
+    const wchar_t* value = _wgetenv(WideFromUtf8(name).c_str());
+    return value ? Utf8FromWide(value) : std::string();
+}
+#else
 fs::path PathFromUtf8(const std::string& text) {
     return fs::path(std::u8string(text.begin(), text.end()));
 }
@@ -24,6 +64,12 @@ std::string Utf8FromPath(const fs::path& path) {
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
 }
+
+std::string EnvironmentVariable(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+#endif
 
 std::string ExecutableDirectory() {
 #ifdef _WIN32

@@ -1,0 +1,133 @@
+#include "gui/progress/CGuiRun.h"
+
+#include <QApplication>
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <thread>
+
+#include "core/app/CMessageBoxRouter.h"
+#include "core/app/CQuillmarch6App.h"
+#include "core/run/CUpdateRun.h"
+#include "gui/progress/CGuiPlatformProbe.h"
+#include "gui/progress/CProgressDlg.h"
+#include "gui/progress/CProgressDlgFactory.h"
+#include "gui/progress/CProgressExitHandle.h"
+#include "gui/progress/CQtMessageBox.h"
+#include "gui/progress/GuiThreadCall.h"
+
+namespace quillmarch {
+
+namespace {
+
+// The end notice of one run's window. The window may say it was closed while the engine still
+// runs; the notice is held until the run has returned, so that closing the window can never end
+// the caller's dialog under a running engine. GUI thread only.
+struct SEndedNotice {
+    std::function<void(int)> onEnded;
+    QPointer<QObject> receiver;
+    bool hasReceiver = false;
+    bool runReturned = false;
+    std::optional<int> held;
+
+    void Receive(int ended) {
+        if (!runReturned) {
+            held = ended;
+            return;
+        }
+        Deliver(ended);
+    }
+    void Deliver(int ended) const {
+        if (hasReceiver && !receiver) return;  // the parent window is gone: no receiver
+        onEnded(ended);
+    }
+};
+
+}  // namespace
+
+CGuiRun::CGuiRun(CQuillmarch6App& app, QWidget* mainWindow)
+    : m_app(app), m_pMainWindow(mainWindow) {}
+
+bool CGuiRun::Run(std::function<void(int ended)> onEnded, QObject* receiver) {
+    if (!onEnded) {
+        CProgressDlgFactory factory(m_app, m_pMainWindow.data());
+        return RunOnWorker(factory, 0);
+    }
+    auto notice = std::make_shared<SEndedNotice>();
+    notice->onEnded = std::move(onEnded);
+    notice->receiver = receiver;
+    notice->hasReceiver = receiver != nullptr;
+    // The window reports to the "parent window" the run start names: this notice.
+    const auto parentWindow =
+        static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(notice.get()));
+    CProgressDlgFactory factory(
+        m_app, m_pMainWindow.data(), [notice, parentWindow](CProgressDlg& dialog) {
+            QObject::connect(
+                &dialog, &CProgressDlg::endedPosted, QCoreApplication::instance(),
+                [notice, parentWindow](qint64 parent, int ended) {
+                    if (parent == parentWindow) notice->Receive(ended);
+                },
+                Qt::QueuedConnection);
+        });
+    const bool outcome = RunOnWorker(factory, parentWindow);
+    notice->runReturned = true;
+    if (notice->held) PostToGuiThread([notice] { notice->Deliver(*notice->held); });
+    return outcome;
+}
+
+bool CGuiRun::RunOnWorker(IProgressWindowFactory& factory, std::int64_t parentWindow) {
+    IProgressWindowFactory* previous = m_app.ProgressWindowFactory();
+    m_app.SetProgressWindowFactory(&factory);
+    std::atomic<bool> finished{false};
+    bool outcome = false;
+    auto work = [this, parentWindow, &outcome, &finished] {
+        outcome = CUpdateRun(m_app).RunUpdate(parentWindow);
+        finished = true;
+        PostToGuiThread([] {});  // wakes the wait below
+    };
+    std::thread worker;
+    try {
+        worker = std::thread(work);
+    } catch (const std::system_error&) {
+        work();  // no thread to be had: the run blocks the GUI, its window still works
+    }
+    // Serve the window (and the engine's sends and message boxes) until the run is over.
+    while (!finished) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (worker.joinable()) worker.join();
+    m_app.SetProgressWindowFactory(previous);
+    return outcome;
+}
+
+bool RunUpdateWithProgressWindow(CQuillmarch6App& app, QWidget* parent,
+                                 std::function<void(int ended)> onEnded) {
+    return CGuiRun(app, parent ? parent->window() : nullptr).Run(std::move(onEnded), parent);
+}
+
+bool RunCommandLineWithProgressWindow(CQuillmarch6App& app, CMessageBoxRouter& router, int& argc,
+                                      char** argv) {
+    std::unique_ptr<QApplication> application;
+    if (!QCoreApplication::instance()) {
+        std::string reason;
+        if (!CGuiPlatformProbe::PrepareStart(&reason)) {
+            std::fprintf(stderr, "No progress window (%s); progress follows here.\n",
+                         reason.c_str());
+            return CUpdateRun(app).RunUpdateNoParent();  // the terminal display
+        }
+        application = std::make_unique<QApplication>(argc, argv);
+        application->setQuitOnLastWindowClosed(false);
+    } else if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        return CUpdateRun(app).RunUpdateNoParent();
+    }
+    CQtMessageBox messageBox;
+    IMessageBox& previous = router.Target();
+    router.SetTarget(messageBox);
+    const bool outcome = CGuiRun(app, nullptr).Run();
+    router.SetTarget(previous);
+    CProgressExitHandle::HandOver(app, std::move(application));
+    return outcome;
+}
+
+}  // namespace quillmarch

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+
+namespace quillmarch {
+
+class CQuillmarch6App;
+class CMessageBoxRouter;
+class IProgressWindowFactory;
+
+// Runs an update with the progress window, keeping the GUI responsive: the update runs on a
+// worker thread, the window lives on the GUI thread, and this thread serves events until the
+// worker has finished. Returns the run's outcome. parent: the window that hands over to the run
+// (the welcome dialog); the progress window takes its top-left corner. onEnded receives the
+// window's end notice, 0 (OK) or 1 (Cancel/Quit), on the GUI thread, never before the run has
+// returned: a notice given during the run is held until then, a later one is delivered when the
+// operator closes the finished window. It is not called when the window never got to the run
+// start (no connection) or when parent has been destroyed by then. GUI thread only.
+bool RunUpdateWithProgressWindow(CQuillmarch6App& app, QWidget* parent,
+                                 std::function<void(int ended)> onEnded);
+
+// A command-line run that is not quiet, with a display: starts Qt, shows the engine's message
+// boxes as real boxes, runs the update with the progress window (in the middle of the desktop)
+// and answers its outcome. Qt stays alive after the return while the job record still knows the
+// window, so that the close the program's end posts to it reaches it (CProgressExitHandle).
+// When Qt cannot start here, the run shows its progress on the terminal instead.
+bool RunCommandLineWithProgressWindow(CQuillmarch6App& app, CMessageBoxRouter& router, int& argc,
+                                      char** argv);
+
+// One update run on a worker thread while the calling GUI thread serves events.
+class CGuiRun {
+public:
+    // mainWindow: the application's main window, where the progress window places itself.
+    CGuiRun(CQuillmarch6App& app, QWidget* mainWindow);
+
+    // Runs CUpdateRun::RunUpdate with the GUI's progress window. With onEnded, the window's end
+    // notice goes to it (see RunUpdateWithProgressWindow; receiver, when given, must still
+    // exist); without, the run has no parent window and the notice no receiver.
+    bool Run(std::function<void(int ended)> onEnded = {}, QObject* receiver = nullptr);
+
+private:
+    bool RunOnWorker(IProgressWindowFactory& factory, std::int64_t parentWindow);
+
+    CQuillmarch6App& m_app;
+    QPointer<QWidget> m_pMainWindow;
+};
+
+}  // namespace quillmarch

@@ -1,0 +1,273 @@
+#include "gui/widgets/CIPAddressCtrl.h"
+
+#include <QDialog>
+#include <QFocusEvent>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyle>
+#include <algorithm>
+#include <cctype>
+#include <climits>
+
+#include "gui/widgets/CIPAddressEdit.h"
+
+namespace quillmarch {
+
+namespace {
+
+constexpr int kMaxByte = 255;
+
+QString RangeMessage(int value) {
+    return QStringLiteral(
+               "%1 is not a valid entry.  Please specify a value between 0 and 255 for this "
+               "field.")
+        .arg(value);
+}
+
+std::uint8_t LowByte(int value) {
+    return static_cast<std::uint8_t>(static_cast<unsigned>(value) & 0xFFu);
+}
+
+bool TabStop(const QWidget* widget) {
+    return (widget->focusPolicy() & Qt::TabFocus) && widget->isVisible() && widget->isEnabled();
+}
+
+}  // namespace
+
+CIPAddressCtrl::CIPAddressCtrl(QWidget* parent, bool noRangeCheck)
+    : QFrame(parent), m_bNoRangeCheck(noRangeCheck) {
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    setFocusPolicy(Qt::NoFocus);  // the fields take the focus, in their own tab order
+    setCursor(Qt::IBeamCursor);
+    for (int i = 0; i < kFields; ++i)
+        m_apFields[static_cast<size_t>(i)] = new CIPAddressEdit(*this, i + 1);
+    ApplyColours();
+}
+
+CIPAddressEdit* CIPAddressCtrl::Field(int number) const {
+    if (number < 1 || number > kFields) return nullptr;
+    return m_apFields[static_cast<size_t>(number - 1)];
+}
+
+int CIPAddressCtrl::LeadingNumber(std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size() && std::isspace(static_cast<unsigned char>(text[pos]))) ++pos;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
+    long long number = 0;
+    for (; pos < text.size() && std::isdigit(static_cast<unsigned char>(text[pos])); ++pos)
+        number = std::min<long long>(number * 10 + (text[pos] - '0'), LLONG_MAX / 16);
+    if (negative) number = -number;
+    return static_cast<int>(std::clamp<long long>(number, INT_MIN, INT_MAX));
+}
+
+CIPAddressCtrl::Bytes CIPAddressCtrl::ParseDotted(std::string_view text) {
+    const auto first = text.find('.');
+    if (first == std::string_view::npos) return {};
+    const auto second = text.find('.', first + 1);
+    if (second == std::string_view::npos) return {};
+    const auto third = text.find('.', second + 1);
+    if (third == std::string_view::npos || third + 1 >= text.size()) return {};
+    return {LowByte(LeadingNumber(text.substr(0, first))),
+            LowByte(LeadingNumber(text.substr(first + 1, second - first - 1))),
+            LowByte(LeadingNumber(text.substr(second + 1, third - second - 1))),
+            LowByte(LeadingNumber(text.substr(third + 1)))};
+}
+
+bool CIPAddressCtrl::GetAddress(SAddress& address, bool reportErrors) {
+    address = SAddress{};
+    Bytes bytes{};
+    for (int n = 1; n <= kFields; ++n) {
+        const int value = Field(n)->Value();
+        if (value >= 0 && value <= kMaxByte) {
+            bytes[static_cast<size_t>(n - 1)] = static_cast<std::uint8_t>(value);
+            continue;
+        }
+        address.nBadField = n;
+        if (reportErrors)
+            ShowError(value == -1 ? QStringLiteral("Missing value in IP address")
+                                  : RangeMessage(value));
+        FocusField(n, true);
+        return false;
+    }
+    address.bytes = bytes;
+    return true;
+}
+
+void CIPAddressCtrl::SetAddress(const Bytes& bytes) {
+    for (int n = 1; n <= kFields; ++n)
+        Field(n)->setText(QString::number(bytes[static_cast<size_t>(n - 1)]));
+}
+
+void CIPAddressCtrl::SetReadOnly(bool readOnly) {
+    m_bReadOnly = readOnly;
+    for (auto* field : m_apFields) field->setReadOnly(readOnly);
+    ApplyColours();
+    update();
+}
+
+bool CIPAddressCtrl::Exchange(bool save, Bytes& bytes) {
+    if (!save) {
+        SetAddress(bytes);
+        return true;
+    }
+    SAddress address;
+    if (!GetAddress(address, true)) return false;
+    bytes = address.bytes;
+    return true;
+}
+
+void CIPAddressCtrl::SetDottedText(std::string_view text) {
+    SetAddress(ParseDotted(text));
+}
+
+QString CIPAddressCtrl::DottedText() {
+    SAddress address;
+    if (!GetAddress(address, true)) return {};
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(address.bytes[0])
+        .arg(address.bytes[1])
+        .arg(address.bytes[2])
+        .arg(address.bytes[3]);
+}
+
+bool CIPAddressCtrl::Navigate(int field, ENavigation how) {
+    switch (how) {
+        case ENavigation::Tab:
+        case ENavigation::BackTab:
+            if (field == kFields) {
+                FocusOutside(how == ENavigation::Tab);
+                return true;
+            }
+            [[fallthrough]];  // Shift does not matter inside the control
+        case ENavigation::Dot:
+            if (field < kFields) FocusField(field + 1, true);
+            return true;
+        case ENavigation::FieldFull:
+            if (!m_bNoRangeCheck && Field(field)->Value() > kMaxByte) {
+                ShowError(RangeMessage(Field(field)->Value()));
+                FocusField(field, true);
+                return true;
+            }
+            return Navigate(field, ENavigation::Dot);
+        case ENavigation::Enter:
+            ClickDefaultButton();
+            return true;
+        case ENavigation::Escape:
+            return CancelOuterDialog();
+    }
+    return false;
+}
+
+void CIPAddressCtrl::FocusField(int field, bool selectAll) {
+    CIPAddressEdit* edit = Field(field);
+    if (!edit) return;
+    edit->setFocus(Qt::OtherFocusReason);
+    if (selectAll) edit->selectAll();
+}
+
+void CIPAddressCtrl::FocusOutside(bool forward) {
+    QWidget* start = forward ? Field(kFields) : Field(1);
+    QWidget* next = start;
+    do {
+        next = forward ? next->nextInFocusChain() : next->previousInFocusChain();
+    } while (next != start && (isAncestorOf(next) || next == this || !TabStop(next)));
+    if (next != start) next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+}
+
+bool CIPAddressCtrl::CancelOuterDialog() {
+    // Only a control on a page inside a dialog (a wizard page) cancels that dialog; directly on
+    // a dialog the key takes its ordinary course.
+    auto* dialog = qobject_cast<QDialog*>(window());
+    if (!dialog || parentWidget() == dialog) return false;
+    dialog->reject();
+    return true;
+}
+
+bool CIPAddressCtrl::ClickDefaultButton() {
+    for (auto* button : window()->findChildren<QPushButton*>()) {
+        if (button->isDefault() && button->isVisible()) {
+            button->click();
+            return true;
+        }
+    }
+    return false;
+}
+
+void CIPAddressCtrl::ShowError(const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Error"), text, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("ipAddressError"));
+    box.exec();
+}
+
+QSize CIPAddressCtrl::sizeHint() const {
+    const QFontMetrics metrics = fontMetrics();
+    const int dot = metrics.horizontalAdvance(QLatin1Char('.'));
+    const int frame = 2 * frameWidth();
+    return {4 * metrics.horizontalAdvance(QStringLiteral("0000")) + 3 * dot + frame,
+            metrics.height() + frame + 6};
+}
+
+void CIPAddressCtrl::Layout() {
+    const QRect client = contentsRect();
+    const int dot = fontMetrics().horizontalAdvance(QLatin1Char('.'));
+    const int width = (client.width() - 3 * dot) / kFields;
+    const int edge = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    for (int i = 0; i < kFields; ++i) {
+        m_apFields[static_cast<size_t>(i)]->setGeometry(
+            client.x() + i * (width + dot), client.y() + edge, width, client.height() - edge);
+    }
+    for (int i = 0; i < kFields - 1; ++i) {
+        const int left = width + i * (width + dot);
+        m_dotRects[static_cast<size_t>(i)] =
+            QRect(client.x() + left, client.y(), (width + dot) * (i + 1) - left, client.height());
+    }
+}
+
+void CIPAddressCtrl::ApplyColours() {
+    QPalette colours = palette();
+    const bool writable = isEnabled() && !m_bReadOnly;
+    const QColor background = colours.color(writable ? QPalette::Base : QPalette::Button);
+    for (auto* field : m_apFields) {
+        QPalette fieldColours = field->palette();
+        fieldColours.setColor(QPalette::Base, background);
+        field->setPalette(fieldColours);
+    }
+}
+
+void CIPAddressCtrl::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    Layout();
+}
+
+void CIPAddressCtrl::paintEvent(QPaintEvent* event) {
+    {
+        QPainter painter(this);
+        const bool writable = isEnabled() && !m_bReadOnly;
+        painter.fillRect(contentsRect(),
+                         palette().color(writable ? QPalette::Base : QPalette::Button));
+        painter.setPen(isEnabled() ? palette().color(QPalette::WindowText)
+                                   : palette().color(QPalette::Disabled, QPalette::Text));
+        for (const QRect& dot : m_dotRects)
+            painter.drawText(dot, Qt::AlignHCenter | Qt::AlignBottom, QStringLiteral("."));
+    }
+    QFrame::paintEvent(event);
+}
+
+void CIPAddressCtrl::changeEvent(QEvent* event) {
+    QFrame::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange) {
+        ApplyColours();
+        update();
+    } else if (event->type() == QEvent::FontChange) {
+        Layout();
+    }
+}
+
+void CIPAddressCtrl::focusInEvent(QFocusEvent* event) {
+    QFrame::focusInEvent(event);
+    FocusField(1, true);
+}
+
+}  // namespace quillmarch

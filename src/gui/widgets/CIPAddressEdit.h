@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QLineEdit>
+
+namespace quillmarch {
+
+class CIPAddressCtrl;
+
+// One field of the address control: digits only (clipboard keys pass), at most three.
+class CIPAddressEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    CIPAddressEdit(CIPAddressCtrl& owner, int number);
+
+    int Number() const { return m_nNumber; }
+    // The field's number, as the C library's atoi reads it; -1 when the field is empty.
+    int Value() const;
+
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    bool HandleCharacter(QKeyEvent* event);
+
+    CIPAddressCtrl& m_owner;
+    int m_nNumber;
+};
+
+}  // namespace quillmarch

@@ -1,0 +1,116 @@
+#include "gui/wizard/CAboutDlg.h"
+
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <array>
+#include <cctype>
+
+#include "core/app/CQuillmarch6App.h"
+#include "gui/app/CHelpLauncher.h"
+#include "gui/app/GuiResources.h"
+
+namespace quillmarch {
+
+namespace {
+
+// "a.b.c.d" with one to four numbers, the missing ones 0; false when the text does not start
+// with a number.
+bool ParseVersion(const std::string& text, std::array<int, 4>& parts) {
+    parts = {0, 0, 0, 0};
+    std::size_t pos = 0;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (pos >= text.size() || !std::isdigit(static_cast<unsigned char>(text[pos])))
+            return i > 0;
+        int number = 0;
+        while (pos < text.size() && std::isdigit(static_cast<unsigned char>(text[pos])) &&
+               number < 100000)
+            number = number * 10 + (text[pos++] - '0');
+        parts[i] = number;
+        if (pos >= text.size() || text[pos] != '.') return true;
+        ++pos;
+    }
+    return true;
+}
+
+}  // namespace
+
+CAboutDlg::CAboutDlg(CQuillmarch6App& app, QWidget* parent,
+                     std::optional<std::string> productVersion, std::string buildDate)
+    : QDialog(parent), m_app(app) {
+    EnsureGuiResources();
+    setObjectName(QStringLiteral("aboutDialog"));
+    BuildControls();
+    setWindowTitle(QString::fromStdString(m_app.LoadUiString(79, "About Quillmarch6")));
+    SetVersionLine(productVersion, buildDate);
+    m_pNoticeLine->setText(QString::fromStdString(
+        m_app.LoadUiString(27, "Copyright (C) Tessary. All rights reserved.")));
+    m_pOk->setText(QString::fromStdString(m_app.LoadUiString(28, "OK")));
+}
+
+std::optional<std::string> CAboutDlg::ProgramVersion() {
+    return std::string(QUILLMARCH_VERSION);
+}
+
+std::string CAboutDlg::ProgramBuildDate() {
+    return __DATE__;
+}
+
+void CAboutDlg::BuildControls() {
+    auto* icon = new QLabel(this);
+    icon->setObjectName(QStringLiteral("aboutIcon"));
+    icon->setPixmap(QIcon(ProgramIconPath()).pixmap(32, 32));
+    m_pVersionLine = new QLabel(QStringLiteral("Quillmarch6 Version 6.0"), this);
+    m_pVersionLine->setObjectName(QStringLiteral("versionLine"));
+    m_pNoticeLine = new QLabel(QStringLiteral("Copyright (C) 2011"), this);
+    m_pNoticeLine->setObjectName(QStringLiteral("noticeLine"));
+    m_pOk = new QPushButton(QStringLiteral("OK"), this);
+    m_pOk->setObjectName(QStringLiteral("okButton"));
+    m_pOk->setDefault(true);
+    connect(m_pOk, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* texts = new QVBoxLayout;
+    texts->addWidget(m_pVersionLine);
+    texts->addWidget(m_pNoticeLine);
+    auto* row = new QHBoxLayout(this);
+    row->addWidget(icon, 0, Qt::AlignTop);
+    row->addLayout(texts, 1);
+    row->addWidget(m_pOk, 0, Qt::AlignTop);
+    row->setSpacing(14);
+}
+
+void CAboutDlg::SetVersionLine(const std::optional<std::string>& productVersion,
+                               const std::string& buildDate) {
+    if (!productVersion) {
+        m_pVersionLine->clear();
+        return;
+    }
+    const QString label = QString::fromStdString(m_app.LoadUiString(26, "Build Date"));
+    const QString date = QString::fromStdString(buildDate);
+    std::array<int, 4> parts{};
+    if (ParseVersion(*productVersion, parts)) {
+        m_pVersionLine->setText(QStringLiteral("%1 : %2.%3.%4.%5, %6")
+                                    .arg(label)
+                                    .arg(parts[0])
+                                    .arg(parts[1])
+                                    .arg(parts[2])
+                                    .arg(parts[3])
+                                    .arg(date));
+        return;
+    }
+    m_app.ShowMessage(m_app.LoadUiString(223, "File version not found"), "", MB_OK);
+    m_pVersionLine->setText(QStringLiteral("%1 : -.-.-.-, %2").arg(label, date));
+}
+
+void CAboutDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1) {
+        CHelpLauncher(m_app).ShowHelpFor(kTemplateId);
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+}  // namespace quillmarch

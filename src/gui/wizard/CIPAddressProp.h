@@ -1,0 +1,72 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "gui/wizard/CWizardPage.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+namespace quillmarch {
+
+class CLabel;
+class ISettingsBackend;
+
+// The connection page: the operator names the system and its password; Next connects,
+// identifies the system, refuses one this program has no image for, asks before breaking into
+// a call, remembers the address in the model's address history and only then moves on.
+class CIPAddressProp : public CWizardPage {
+    Q_OBJECT
+public:
+    static constexpr int kTemplateId = 173;
+    static constexpr int kSideBitmapId = 172;
+
+    CIPAddressProp(CQuillmarch6App& app, ISettingsBackend& settings, QWidget* parent = nullptr);
+
+    void OnInitDialog() override;
+    void OnSetActive() override;
+    int OnWizardNext() override;
+
+    // The context menu's two commands (also reached by the check box for passive mode).
+    void TogglePassiveMode();
+    void ToggleAdvancedLog();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    // What the device calls of Next found out (filled off the GUI thread).
+    struct SConnectResult {
+        bool connected = false;
+        std::string lastError;
+        bool refused = false;
+        bool inCall = false;
+    };
+
+    void BuildControls();
+    void ShowEntryControls(bool show);
+    void FillAddressBox();
+    void UpdateNextFromAddress();
+    void SetStatus(const QString& text);
+    static void Connect(CQuillmarch6App& app, const std::string& address,
+                        const std::string& password, SConnectResult& result);
+    void OnConnected(const std::string& address, const SConnectResult& result);
+    QString RefusedText() const;
+    // The registry value of the address history; empty when no model has an image.
+    std::string HistoryValueName() const;
+    void SaveAddressHistory(const std::string& address);
+
+    ISettingsBackend& m_settings;
+    CLabel* m_pHeading = nullptr;
+    QLabel* m_pAddressLabel = nullptr;
+    QComboBox* m_pAddress = nullptr;
+    QLabel* m_pPasswordLabel = nullptr;
+    QLineEdit* m_pPassword = nullptr;
+    QCheckBox* m_pPassive = nullptr;
+    QLabel* m_pStatus = nullptr;
+};
+
+}  // namespace quillmarch

@@ -1,0 +1,127 @@
+#pragma once
+
+// Shared pieces of the wizard's GUI tests: an application as the wizard sees it, an in-memory
+// settings store, and helpers that drive the sheet and answer its message boxes.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStringList>
+#include <QTimer>
+#include <QtTest/QtTest>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "core/app/CQuillmarch6App.h"
+#include "core/app/CRealClock.h"
+#include "core/app/ISettingsBackend.h"
+#include "gui/wizard/CQuillmarchSheet.h"
+#include "gui/wizard/CWizardPage.h"
+#include "gui/wizard/CWizardRunner.h"
+#include "support/FakeClock.h"
+#include "support/RecordingMessageBox.h"
+#include "support/ScopedTempDir.h"
+
+namespace quillmarch::test {
+
+class CMemorySettings : public ISettingsBackend {
+public:
+    bool Read(const std::string& name, std::string& value) override {
+        const auto it = values.find(name);
+        if (it == values.end()) return false;
+        value = it->second;
+        return true;
+    }
+    void Write(const std::string& name, const std::string& value) override {
+        values[name] = value;
+        ++writes;
+    }
+    std::map<std::string, std::string> values;
+    int writes = 0;
+};
+
+// An application with the catalogue, the sample payloads and a plain link, working in a
+// scratch folder that is also the current directory (the wizard's log files land there).
+// Waits of the engine are recorded, not slept, unless a real clock scale is given (a whole
+// update run needs the simulator's restarts to happen in real time).
+struct SWizardApp {
+    explicit SWizardApp(double realClockScale = 0)
+        : clock(realClockScale > 0 ? std::unique_ptr<IClock>(new CRealClock(realClockScale))
+                                   : std::unique_ptr<IClock>(new FakeClock)) {
+        app.m_strHelpFilePath = dir.Str("Quillmarch.hlp");
+        app.m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
+        app.m_catalogue.Build();
+        app.RecordImagePresence();
+        app.CreateLink(false);
+    }
+    ScopedTempDir dir;
+    ScopedCurrentDir cwd{dir.Path()};
+    std::unique_ptr<IClock> clock;
+    RecordingMessageBox box;
+    CQuillmarch6App app{*clock, box};
+    CMemorySettings settings;
+};
+
+// The first catalogue row with an image names the address history the connection page uses.
+inline std::string HistoryName(const CQuillmarch6App& app) {
+    return app.m_catalogue.GetAt(app.FirstRowWithImage()).HistoryValueName();
+}
+
+// Answers every message box that comes up while it lives with `button`, and keeps their texts.
+class MessageBoxAnswerer {
+public:
+    explicit MessageBoxAnswerer(QMessageBox::StandardButton button) {
+        m_timer.setInterval(10);
+        QObject::connect(&m_timer, &QTimer::timeout, [this, button] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible()) return;
+            texts << box->text();
+            captions << box->windowTitle();
+            if (QAbstractButton* answer = box->button(button)) answer->click();
+        });
+        m_timer.start();
+    }
+    QStringList texts;
+    QStringList captions;
+
+private:
+    QTimer m_timer;
+};
+
+inline QPushButton* SheetButton(const CQuillmarchSheet& sheet, int id) {
+    return sheet.Button(id);
+}
+
+// Waits until the sheet's device calls are done (bounded); false if they never end.
+inline bool WaitIdle(const CQuillmarchSheet& sheet, int timeoutMs = 60000) {
+    return QTest::qWaitFor([&sheet] { return !sheet.IsBusy(); }, timeoutMs);
+}
+
+// Presses a button of the sheet and waits for the device calls it starts.
+inline bool Press(CQuillmarchSheet& sheet, int id) {
+    QPushButton* button = sheet.Button(id);
+    if (!button || !button->isVisible() || !button->isEnabled()) return false;
+    button->click();
+    return WaitIdle(sheet);
+}
+
+inline QString ActivePageName(const CQuillmarchSheet& sheet) {
+    return sheet.ActivePage() ? sheet.ActivePage()->objectName() : QString();
+}
+
+// The sheet of a full wizard run, shown without a modal loop so the test can drive it.
+inline std::unique_ptr<CQuillmarchSheet> StartSheet(SWizardApp& fixture) {
+    auto sheet = CWizardRunner::BuildSheet(fixture.app, fixture.settings, nullptr);
+    sheet->show();
+    sheet->Begin();
+    return sheet;
+}
+
+template <typename T>
+T* Find(const QWidget* page, const char* name) {
+    return page ? page->findChild<T*>(QString::fromLatin1(name)) : nullptr;
+}
+
+}  // namespace quillmarch::test

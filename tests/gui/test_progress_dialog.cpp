@@ -1,0 +1,419 @@
+// The progress window's handlers, driven with progress messages on the GUI thread.
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTreeWidget>
+#include <QtTest>
+#include <memory>
+
+#include "gui/progress/CProgressDlg.h"
+#include "gui/support/ProgressTestApp.h"
+
+using namespace quillmarch;
+using quillmarch::test::CProgressTestApp;
+
+namespace {
+
+SProgressMessage Message(unsigned id, std::int64_t wParam = 0, std::int64_t lParam = 0) {
+    SProgressMessage message;
+    message.id = id;
+    message.wParam = wParam;
+    message.lParam = lParam;
+    return message;
+}
+
+SProgressMessage WithText(SProgressMessage message, const QString& text) {
+    message.text = text.toStdString();
+    message.hasText = true;
+    return message;
+}
+
+}  // namespace
+
+class TestProgressDialog : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void percentageShowsTextAndBar_data();
+    void percentageShowsTextAndBar();
+    void byteCountsAgainstTheTaskTotal_data();
+    void byteCountsAgainstTheTaskTotal();
+    void formatByteCount_data();
+    void formatByteCount();
+    void formatSpan_data();
+    void formatSpan();
+    void moreTasksFinishedThanAnnounced();
+    void unnamedTasks_data();
+    void unnamedTasks();
+    void titleFollowsTheCaptionAndTheMinimisedState_data();
+    void titleFollowsTheCaptionAndTheMinimisedState();
+    void timerShowsRunTimeAndCurrentTaskTime();
+    void runEndOffersOkAndQuit();
+    void closing_data();
+    void closing();
+    void placement();
+    void columnsSplitTheListInQuarters();
+
+private:
+    int Send(const SProgressMessage& message) { return m_pDialog->HandleMessage(message); }
+    QString Text(const char* name) const;
+    QProgressBar* Bar() const { return m_pDialog->findChild<QProgressBar*>("progressBar"); }
+    QTreeWidget* List() const { return m_pDialog->findChild<QTreeWidget*>("taskList"); }
+    QString GroupTitle() const { return m_pDialog->findChild<QGroupBox*>("taskGroup")->title(); }
+    QPushButton* Button(const char* name) const { return m_pDialog->findChild<QPushButton*>(name); }
+
+    std::unique_ptr<CProgressTestApp> m_pTestApp;
+    QPointer<CProgressDlg> m_pDialog;
+};
+
+void TestProgressDialog::init() {
+    m_pTestApp = std::make_unique<CProgressTestApp>();
+    m_pDialog = new CProgressDlg(m_pTestApp->App());
+}
+
+void TestProgressDialog::cleanup() {
+    delete m_pDialog.data();
+    m_pTestApp.reset();
+}
+
+QString TestProgressDialog::Text(const char* name) const {
+    const auto* label = m_pDialog->findChild<QLabel*>(name);
+    return label ? label->text() : QStringLiteral("<no %1>").arg(QLatin1String(name));
+}
+
+void TestProgressDialog::percentageShowsTextAndBar_data() {
+    QTest::addColumn<qint64>("percent");
+    QTest::addColumn<QString>("name");  // replacement task name, null for none
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("bar");
+    QTest::addColumn<QString>("task");
+
+    QTest::newRow("negative shows 90") << qint64(-5) << QString() << "90 %" << 90 << "Main Image";
+    QTest::newRow("above 100 fills the bar")
+        << qint64(150) << QString() << "150 %" << 100 << "Main Image";
+    QTest::newRow("zero") << qint64(0) << QString() << "0 %" << 0 << "Main Image";
+    QTest::newRow("with a new task name") << qint64(42) << "Update Mode-Retry"
+                                          << "42 %" << 42 << "Update Mode-Retry";
+    QTest::newRow("with an empty task name") << qint64(7) << ""
+                                             << "7 %" << 7 << "";
+}
+
+void TestProgressDialog::percentageShowsTextAndBar() {
+    QFETCH(qint64, percent);
+    QFETCH(QString, name);
+    Send(WithText(Message(UM_PROGRESS_TASK_START, 0, 1), "Main Image"));
+    SProgressMessage message = Message(UM_PROGRESS_TASK_PERCENT, percent);
+    QCOMPARE(Send(name.isNull() ? message : WithText(message, name)), PROGRESS_STATE_RUNNING);
+    QTEST(Text("currentPercent"), "shown");
+    QTEST(Bar()->value(), "bar");
+    QTEST(Text("currentTask"), "task");
+}
+
+void TestProgressDialog::byteCountsAgainstTheTaskTotal_data() {
+    QTest::addColumn<qint64>("total");
+    QTest::addColumn<QList<qint64>>("posts");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("bar");
+    QTest::addColumn<QString>("rowBytes");  // the finished task's bytes column
+
+    QTest::newRow("total 0 is full at once")
+        << qint64(0) << QList<qint64>{700} << "100%\t0 / 0 B" << 100 << "";
+    QTest::newRow("total 1 overtaken")
+        << qint64(1) << QList<qint64>{5000} << "100%\t5 / 1 B" << 100 << "5 KB";
+    QTest::newRow("total 1 raised to the count")
+        << qint64(1) << QList<qint64>{5000, 6000} << "100%\t5 / 5 KB" << 100 << "5 KB";
+    QTest::newRow("total 5000, 1500")
+        << qint64(5000) << QList<qint64>{1500} << " 30%\t1 / 5 KB" << 30 << "1 KB";
+    QTest::newRow("total 5000, 1500 then 2500")
+        << qint64(5000) << QList<qint64>{1500, 2500} << " 50%\t2 / 5 KB" << 50 << "2 KB";
+    QTest::newRow("total 5000 reached, then more")
+        << qint64(5000) << QList<qint64>{5000, 7000} << "100%\t5 / 5 KB" << 100 << "5 KB";
+    QTest::newRow("an image in thousands") << qint64(12345678) << QList<qint64>{3000000}
+                                           << " 24%\t3,000 / 12,345 KB" << 24 << "3,000 KB";
+}
+
+void TestProgressDialog::byteCountsAgainstTheTaskTotal() {
+    QFETCH(qint64, total);
+    QFETCH(QList<qint64>, posts);
+    Send(WithText(Message(UM_PROGRESS_TASK_START, 0, total), "Main Image"));
+    for (qint64 bytes : posts) Send(Message(UM_PROGRESS_BYTES, bytes));
+    QTEST(Text("currentPercent"), "shown");
+    QTEST(Bar()->value(), "bar");
+    Send(Message(UM_PROGRESS_TASK_DONE, 100));
+    QCOMPARE(List()->topLevelItemCount(), 1);
+    QTEST(List()->topLevelItem(0)->text(1), "rowBytes");
+    // The next task starts from nothing.
+    Send(WithText(Message(UM_PROGRESS_TASK_START, 0, 5000), "Next"));
+    Send(Message(UM_PROGRESS_BYTES, 2500));
+    QCOMPARE(Text("currentPercent"), QStringLiteral(" 50%\t2 / 5 KB"));
+}
+
+void TestProgressDialog::formatByteCount_data() {
+    QTest::addColumn<qint64>("count");
+    QTest::addColumn<QString>("withUnit");
+    QTest::addColumn<QString>("number");
+
+    QTest::newRow("999") << qint64(999) << "999 B"
+                         << "999";
+    QTest::newRow("1000") << qint64(1000) << "1 KB"
+                          << "1";
+    QTest::newRow("999999") << qint64(999999) << "999 KB"
+                            << "999";
+    QTest::newRow("1000000") << qint64(1000000) << "1,000 KB"
+                             << "1,000";
+    QTest::newRow("12345678") << qint64(12345678) << "12,345 KB"
+                              << "12,345";
+    QTest::newRow("0") << qint64(0) << "0 B"
+                       << "0";
+    QTest::newRow("negative") << qint64(-1500) << "-1500 B"
+                              << "-1500";
+    QTest::newRow("beyond 32 bits") << qint64(5000000000) << "5,000,000 KB"
+                                    << "5,000,000";
+}
+
+void TestProgressDialog::formatByteCount() {
+    QFETCH(qint64, count);
+    QTEST(CProgressDlg::FormatByteCount(count, true), "withUnit");
+    QTEST(CProgressDlg::FormatByteCount(count, false), "number");
+}
+
+void TestProgressDialog::formatSpan_data() {
+    QTest::addColumn<qint64>("seconds");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("nothing") << qint64(0) << "00:00.00";
+    QTest::newRow("5 min 12 s") << qint64(312) << "00:05.12";
+    QTest::newRow("1 h 1 min 1 s") << qint64(3661) << "01:01.01";
+    QTest::newRow("hours of the day") << qint64(25 * 3600) << "01:00.00";
+    QTest::newRow("a clock step back") << qint64(-3) << "00:00.00";
+}
+
+void TestProgressDialog::formatSpan() {
+    QFETCH(qint64, seconds);
+    QTEST(CProgressDlg::FormatSpan(seconds), "shown");
+}
+
+void TestProgressDialog::moreTasksFinishedThanAnnounced() {
+    Send(Message(UM_PROGRESS_RUN, 2, 0));
+    QCOMPARE(GroupTitle(), QStringLiteral("Tasks 0/2"));
+    const QStringList expected = {"Tasks 1/2", "Tasks 2/2", "Tasks 3/3"};
+    for (const QString& title : expected) {
+        Send(WithText(Message(UM_PROGRESS_TASK_START, 0, 1), "Task"));
+        QCOMPARE(Send(Message(UM_PROGRESS_TASK_DONE)), PROGRESS_STATE_RUNNING);
+        QCOMPARE(GroupTitle(), title);
+    }
+    Send(Message(UM_PROGRESS_RUN, 0, 0));
+    QCOMPARE(GroupTitle(), QStringLiteral("Tasks 3/3"));
+    QCOMPARE(Text("currentPercent"), QStringLiteral("3 / 3"));
+    QCOMPARE(List()->topLevelItemCount(), 3);
+}
+
+void TestProgressDialog::unnamedTasks_data() {
+    QTest::addColumn<bool>("started");
+    QTest::addColumn<QString>("name");  // null: the task start carries no name
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("listed");
+
+    QTest::newRow("no name") << true << QString() << "Unknown Task"
+                             << "Unknown Task";
+    QTest::newRow("empty name") << true << ""
+                                << ""
+                                << "Unknow task";
+    QTest::newRow("done without a start") << false << QString() << ""
+                                          << "Unknow task";
+    QTest::newRow("named") << true << "Backup files"
+                           << "Backup files"
+                           << "Backup files";
+}
+
+void TestProgressDialog::unnamedTasks() {
+    QFETCH(bool, started);
+    QFETCH(QString, name);
+    Send(Message(UM_PROGRESS_RUN, 1, 0));
+    if (started) {
+        const SProgressMessage start = Message(UM_PROGRESS_TASK_START, 0, 1);
+        Send(name.isNull() ? start : WithText(start, name));
+    }
+    QTEST(Text("currentTask"), "shown");
+    Send(Message(UM_PROGRESS_TASK_DONE));
+    QCOMPARE(List()->topLevelItemCount(), 1);
+    QTEST(List()->topLevelItem(0)->text(0), "listed");
+    QCOMPARE(Text("currentTask"), QString());
+}
+
+void TestProgressDialog::titleFollowsTheCaptionAndTheMinimisedState_data() {
+    QTest::addColumn<bool>("minimised");
+    QTest::addColumn<qint64>("percent");
+    QTest::addColumn<QString>("caption");  // null: no caption was sent
+    QTest::addColumn<QString>("title");
+
+    QTest::newRow("normal") << false << qint64(45) << "-10.0.0.1"
+                            << "Update Progress : -10.0.0.1";
+    QTest::newRow("minimised at 45 %") << true << qint64(45) << "-10.0.0.1"
+                                       << "  45% -10.0.0.1";
+    QTest::newRow("minimised at 98 %") << true << qint64(98) << "-10.0.0.1"
+                                       << "  98% -10.0.0.1";
+    QTest::newRow("minimised at 99 %") << true << qint64(99) << "-10.0.0.1"
+                                       << "-10.0.0.1";
+    QTest::newRow("minimised above 100 %") << true << qint64(150) << "-10.0.0.1"
+                                           << "-10.0.0.1";
+    QTest::newRow("minimised without caption")
+        << true << qint64(5) << QString() << "   5% Progress Dialog";
+}
+
+void TestProgressDialog::titleFollowsTheCaptionAndTheMinimisedState() {
+    QFETCH(bool, minimised);
+    QFETCH(qint64, percent);
+    QFETCH(QString, caption);
+    QCOMPARE(m_pDialog->windowTitle(), QStringLiteral("Progress Dialog"));
+    if (!caption.isNull()) Send(WithText(Message(UM_PROGRESS_CAPTION), caption));
+    Send(WithText(Message(UM_PROGRESS_TASK_START, 0, 1), "Main Image"));
+    Send(Message(UM_PROGRESS_TASK_PERCENT, percent));
+    if (minimised) m_pDialog->setWindowState(Qt::WindowMinimized);
+    m_pDialog->OnProgressTimer();
+    QTEST(m_pDialog->windowTitle(), "title");
+}
+
+void TestProgressDialog::timerShowsRunTimeAndCurrentTaskTime() {
+    Send(Message(UM_PROGRESS_RUN, 2, 0));
+    m_pTestApp->m_clock.Advance(std::chrono::seconds(312));
+    Send(WithText(Message(UM_PROGRESS_TASK_START, 0, 1), "Backup files"));
+    m_pTestApp->m_clock.Advance(std::chrono::seconds(65));
+    m_pDialog->OnProgressTimer();
+    QCOMPARE(Text("runTime"), QStringLiteral("00:06.17"));
+    QCOMPARE(Text("taskTime"), QStringLiteral("00:00.00"));  // the bar is still at 0
+    Send(Message(UM_PROGRESS_TASK_PERCENT, 10));
+    m_pDialog->OnProgressTimer();
+    QCOMPARE(Text("taskTime"), QStringLiteral("00:01.05"));
+    Send(Message(UM_PROGRESS_TASK_DONE));
+    QCOMPARE(List()->topLevelItem(0)->text(2), QStringLiteral("00:01.05"));
+    QCOMPARE(Text("taskTime"), QStringLiteral("00:00.00"));
+}
+
+void TestProgressDialog::runEndOffersOkAndQuit() {
+    const auto* timer = m_pDialog->findChild<QTimer*>("progressTimer");
+    QVERIFY(timer && timer->isActive());
+    QCOMPARE(timer->interval(), 500);
+    QVERIFY(!Button("okButton")->isEnabled());
+    QVERIFY(Button("cancelButton")->isEnabled());
+    QCOMPARE(Button("cancelButton")->text(), QStringLiteral("Cancel"));
+    Send(Message(UM_PROGRESS_RUN, 2, 0));
+    Send(WithText(Message(UM_PROGRESS_TASK_START, 0, 1), "Update Mode"));
+    Send(Message(UM_PROGRESS_TASK_PERCENT, 40));
+    QCOMPARE(Send(Message(UM_PROGRESS_RUN, 0, 0)), PROGRESS_STATE_RUNNING);
+    QCOMPARE(Text("currentTask"), QStringLiteral("Done"));
+    QCOMPARE(Text("currentPercent"), QStringLiteral("2 / 2"));
+    QCOMPARE(Text("taskTime"), QString());
+    QCOMPARE(Bar()->value(), 100);
+    QCOMPARE(GroupTitle(), QStringLiteral("Tasks 2/2"));
+    QVERIFY(Button("okButton")->isEnabled());
+    QVERIFY(Button("cancelButton")->isEnabled());
+    QCOMPARE(Button("cancelButton")->text(), QStringLiteral("Quit"));
+    QVERIFY(!timer->isActive());  // the run time stops with the run
+}
+
+enum class EAction { Enter, Escape, OkClick, CancelClick, CloseMessage };
+Q_DECLARE_METATYPE(EAction)
+
+void TestProgressDialog::closing_data() {
+    QTest::addColumn<bool>("runEnded");
+    QTest::addColumn<qint64>("parent");
+    QTest::addColumn<EAction>("action");
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<int>("ended");  // the notice for the parent, -1 for none
+
+    QTest::newRow("Enter during the run") << false << qint64(77) << EAction::Enter << false << -1;
+    QTest::newRow("Escape during the run") << false << qint64(77) << EAction::Escape << true << 1;
+    QTest::newRow("Cancel during the run")
+        << false << qint64(77) << EAction::CancelClick << true << 1;
+    QTest::newRow("Cancel without a parent")
+        << false << qint64(0) << EAction::CancelClick << true << -1;
+    QTest::newRow("closed by the engine")
+        << false << qint64(77) << EAction::CloseMessage << true << -1;
+    QTest::newRow("Enter after the run") << true << qint64(77) << EAction::Enter << true << 0;
+    QTest::newRow("OK after the run") << true << qint64(77) << EAction::OkClick << true << 0;
+    QTest::newRow("Quit after the run") << true << qint64(77) << EAction::CancelClick << true << 1;
+}
+
+void TestProgressDialog::closing() {
+    QFETCH(bool, runEnded);
+    QFETCH(qint64, parent);
+    QFETCH(EAction, action);
+    QFETCH(bool, closes);
+    QFETCH(int, ended);
+    QSignalSpy notices(m_pDialog.data(), &CProgressDlg::endedPosted);
+    m_pDialog->Open();
+    QVERIFY(QTest::qWaitForWindowExposed(m_pDialog.data()));
+    Send(Message(UM_PROGRESS_RUN, 3, parent));
+    if (runEnded) Send(Message(UM_PROGRESS_RUN, 0, 0));
+    switch (action) {
+        case EAction::Enter:  // from the list, which leaves Enter to the dialog
+            QTest::keyClick(List(), Qt::Key_Return);
+            break;
+        case EAction::Escape:
+            QTest::keyClick(List(), Qt::Key_Escape);
+            break;
+        case EAction::OkClick:
+            QTest::mouseClick(Button("okButton"), Qt::LeftButton);
+            break;
+        case EAction::CancelClick:
+            QTest::mouseClick(Button("cancelButton"), Qt::LeftButton);
+            break;
+        case EAction::CloseMessage:
+            QCOMPARE(Send(Message(UM_PROGRESS_CLOSE)), PROGRESS_STATE_CLOSED);
+            break;
+    }
+    if (closes) {
+        QVERIFY(!m_pDialog->isVisible());
+        QCOMPARE(m_pDialog->State(), PROGRESS_STATE_CLOSED);
+        QTRY_VERIFY(m_pDialog.isNull());  // it deletes itself
+    } else {
+        // Disabled and closed for the engine, which closes it at its next message.
+        QVERIFY(m_pDialog->isVisible());
+        QVERIFY(!m_pDialog->isEnabled());
+        QCOMPARE(m_pDialog->State(), PROGRESS_STATE_CLOSED);
+        QCOMPARE(Send(Message(UM_PROGRESS_TASK_PERCENT, 10)), PROGRESS_STATE_CLOSED);
+        QCOMPARE(Send(Message(UM_PROGRESS_CLOSE)), PROGRESS_STATE_CLOSED);
+        QTRY_VERIFY(m_pDialog.isNull());
+    }
+    QCOMPARE(notices.count(), ended < 0 ? 0 : 1);
+    if (ended >= 0) {
+        QCOMPARE(notices.at(0).at(0).toLongLong(), parent);
+        QCOMPARE(notices.at(0).at(1).toInt(), ended);
+    }
+}
+
+void TestProgressDialog::placement() {
+    // Without a main window: the corner in the middle of the desktop.
+    const QRect desktop = QGuiApplication::primaryScreen()->geometry();
+    QCOMPARE(m_pDialog->pos(), QPoint(desktop.width() / 2, desktop.height() / 2));
+    // With one: on its top-left corner.
+    QWidget mainWindow;
+    mainWindow.setGeometry(37, 81, 300, 200);
+    mainWindow.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
+    CProgressDlg placed(m_pTestApp->App(), &mainWindow);
+    QCOMPARE(placed.pos(), mainWindow.frameGeometry().topLeft());
+}
+
+void TestProgressDialog::columnsSplitTheListInQuarters() {
+    QTreeWidget* list = List();
+    const int inner = list->contentsRect().width();
+    QVERIFY2(inner > 200, "the list spans the window");
+    QCOMPARE(list->headerItem()->text(0), QStringLiteral("Tasks"));
+    QCOMPARE(list->headerItem()->text(1), QStringLiteral("Bytes"));
+    QCOMPARE(list->headerItem()->text(2), QStringLiteral("Time"));
+    const int quarter = list->columnWidth(1);
+    QCOMPARE(list->columnWidth(0), 2 * quarter);
+    QCOMPARE(list->columnWidth(2), quarter);
+    QVERIFY(4 * quarter <= inner && inner - 4 * quarter < 4);
+}
+
+QTEST_MAIN(TestProgressDialog)
+#include "test_progress_dialog.moc"

@@ -1,0 +1,371 @@
+// The progress window across threads: the engine on a worker thread, the window and the
+// message boxes on the GUI thread, and the command-line run's start and end.
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+#include <atomic>
+#include <future>
+#include <memory>
+#include <thread>
+
+#include "core/app/CMessageBoxRouter.h"
+#include "core/progress/CProgressProtocol.h"
+#include "gui/progress/CGuiPlatformProbe.h"
+#include "gui/progress/CGuiRun.h"
+#include "gui/progress/CProgressDlg.h"
+#include "gui/progress/CProgressDlgFactory.h"
+#include "gui/progress/CProgressExitHandle.h"
+#include "gui/progress/CProgressWindowBridge.h"
+#include "gui/progress/CQtMessageBox.h"
+#include "gui/progress/GuiThreadCall.h"
+#include "gui/support/ProgressTestApp.h"
+#include "gui/support/ProgressTestWorker.h"
+#include "support/RecordingMessageBox.h"
+
+using namespace quillmarch;
+using quillmarch::test::CProgressTestApp;
+using quillmarch::test::CProgressTestWorker;
+using quillmarch::test::RecordingMessageBox;
+
+namespace {
+
+const std::string kCancelRecord = "Got IDCANCEL from Progress Dlg";
+
+// The progress windows on screen (finished ones stay until closed).
+QList<CProgressDlg*> ProgressWindows() {
+    QList<CProgressDlg*> windows;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<CProgressDlg*>(widget);
+        if (dialog && dialog->isVisible()) windows << dialog;
+    }
+    return windows;
+}
+
+QMessageBox* VisibleMessageBox() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        if (box && box->isVisible()) return box;
+    }
+    return nullptr;
+}
+
+// Presses a button of every message box that shows up, remembering the texts; runs on the GUI
+// thread's timer, so it also answers boxes shown while the code under test serves events.
+class CBoxAnswerer : public QObject {
+public:
+    explicit CBoxAnswerer(QMessageBox::StandardButton button) : m_button(button) {
+        connect(&m_timer, &QTimer::timeout, this, [this] { Answer(); });
+        m_timer.start(10);
+    }
+    QStringList m_texts;
+    QList<QMessageBox::Icon> m_icons;
+    QStringList m_captions;
+    QList<int> m_buttons;
+
+private:
+    void Answer() {
+        QMessageBox* box = VisibleMessageBox();
+        if (!box || !box->button(m_button)) return;
+        m_texts << box->text();
+        m_icons << box->icon();
+        m_captions << box->windowTitle();
+        m_buttons << int(box->standardButtons());
+        box->button(m_button)->click();
+    }
+    QMessageBox::StandardButton m_button;
+    QTimer m_timer;
+};
+
+SProgressMessage Message(unsigned id, std::int64_t wParam = 0) {
+    SProgressMessage message;
+    message.id = id;
+    message.wParam = wParam;
+    return message;
+}
+
+}  // namespace
+
+class TestProgressRun : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void fullRunShowsEveryTaskAndReportsOkAfterwards();
+    void cancelDuringRunIsSeenAtTheNextSend();
+    void windowDestroyedWhileTheEngineSends();
+    void sendWaitingWhenTheWindowGoesAnswersGone();
+    void enterDuringRunOnTheGuiThreadItself();
+    void messageBoxFromTheWorker_data();
+    void messageBoxFromTheWorker();
+    void commandLineRunShowsBoxesAndClosesAtExit_data();
+    void commandLineRunShowsBoxesAndClosesAtExit();
+    void platformProbe_data();
+    void platformProbe();
+
+private:
+    std::unique_ptr<CProgressTestApp> m_pTestApp;
+};
+
+void TestProgressRun::init() {
+    m_pTestApp = std::make_unique<CProgressTestApp>();
+    m_pTestApp->StartLog();
+}
+
+void TestProgressRun::cleanup() {
+    m_pTestApp.reset();
+    CProgressExitHandle::DeleteProgressWindows();
+}
+
+void TestProgressRun::fullRunShowsEveryTaskAndReportsOkAfterwards() {
+    CQuillmarch6App& app = m_pTestApp->App();
+    QWidget welcome;
+    welcome.setGeometry(60, 40, 400, 300);
+    QList<int> notices;
+    const bool outcome =
+        RunUpdateWithProgressWindow(app, &welcome, [&](int ended) { notices << ended; });
+    QVERIFY(outcome);
+    QCOMPARE(m_pTestApp->CountLogged("#### DONE : success"), 1);
+    QCOMPARE(ProgressWindows().size(), 1);
+    CProgressDlg* window = ProgressWindows().first();
+    QCOMPARE(window->pos(), welcome.frameGeometry().topLeft());
+    QCOMPARE(window->findChild<QLabel*>("currentTask")->text(), QStringLiteral("Done"));
+    QCOMPARE(window->findChild<QGroupBox*>("taskGroup")->title(), QStringLiteral("Tasks 4/4"));
+    const QTreeWidget* list = window->findChild<QTreeWidget*>("taskList");
+    QCOMPARE(list->topLevelItemCount(), 4);
+    QCOMPARE(list->topLevelItem(2)->text(0), QStringLiteral("Main Image"));
+    QVERIFY2(list->topLevelItem(2)->text(1).endsWith(" KB"), "the image's bytes arrived");
+    QCOMPARE(window->windowTitle(), QStringLiteral("Update Progress : -127.0.0.1"));
+    // The operator closes the finished window later: the notice follows.
+    QVERIFY(notices.isEmpty());
+    window->findChild<QPushButton*>("okButton")->click();
+    QTRY_COMPARE(notices, QList<int>{0});
+    QVERIFY(app.m_hProgressWnd);  // the run keeps its handle; the window goes
+    QTRY_COMPARE(app.m_hProgressWnd->Send(Message(UM_PROGRESS_PING)), PROGRESS_STATE_GONE);
+}
+
+void TestProgressRun::cancelDuringRunIsSeenAtTheNextSend() {
+    CQuillmarch6App& app = m_pTestApp->App();
+    // At the first wait of the engine after the run start, the operator presses Cancel.
+    std::atomic<bool> cancelled{false};
+    m_pTestApp->m_clock.m_onWait = [&](std::chrono::milliseconds) {
+        if (cancelled) return;
+        CallOnGuiThread([&] {
+            const QList<CProgressDlg*> windows = ProgressWindows();
+            if (windows.size() != 1) return;
+            CProgressDlg* window = windows.first();
+            if (!window->findChild<QGroupBox*>("taskGroup")->title().startsWith("Tasks ")) return;
+            window->findChild<QPushButton*>("cancelButton")->click();
+            cancelled = true;
+        });
+    };
+    QList<int> notices;
+    bool returned = false;
+    const bool outcome = RunUpdateWithProgressWindow(app, nullptr, [&](int ended) {
+        QVERIFY2(returned, "the notice waits for the run's return");
+        notices << ended;
+    });
+    returned = true;
+    QVERIFY(cancelled);
+    QVERIFY(!outcome);
+    QCOMPARE(m_pTestApp->CountLogged(kCancelRecord), 1);
+    QCOMPARE(m_pTestApp->CountLogged("#### DONE : failure"), 1);
+    QVERIFY(!app.m_hProgressWnd);  // forgotten at the cancellation
+    QTRY_COMPARE(notices, QList<int>{1});
+    QTRY_VERIFY(ProgressWindows().isEmpty());
+}
+
+void TestProgressRun::windowDestroyedWhileTheEngineSends() {
+    CQuillmarch6App& app = m_pTestApp->App();
+    CProgressDlgFactory factory(app, nullptr);
+    app.SetProgressWindowFactory(&factory);
+    app.m_bUpdateRunning = true;
+    std::shared_ptr<IProgressWindow> handle;
+    std::atomic<int> answered{0};
+    std::atomic<bool> stop{false};  // only for a failing test: the engine would not stop
+    CProgressTestWorker engine([&] {
+        CProgressProtocol progress(app);
+        progress.StartProgressWindow();
+        handle = app.m_hProgressWnd;
+        progress.SendProgress(UM_PROGRESS_RUN, 3, 0);
+        while (!stop && progress.SendProgress(UM_PROGRESS_TASK_PERCENT, answered % 100)) ++answered;
+        progress.SendProgress(UM_PROGRESS_TASK_DONE);  // nothing is sent any more
+    });
+    auto stopEngine = qScopeGuard([&] { stop = true; });  // runs before the worker's end
+    QTRY_VERIFY(answered > 20);
+    QCOMPARE(ProgressWindows().size(), 1);
+    delete ProgressWindows().first();  // while a send may well be waiting for it
+    QTRY_VERIFY(engine.Finished());
+    QCOMPARE(m_pTestApp->CountLogged(kCancelRecord), 1);
+    QVERIFY(!app.m_bUpdateRunning);
+    QVERIFY(!app.m_hProgressWnd);
+    // Once the window is gone a send answers 0 at once, though the GUI thread serves nothing.
+    QVERIFY(handle);
+    auto send = std::async(std::launch::async, [&] {
+        handle->Post(Message(UM_PROGRESS_BYTES, 10));
+        return handle->Send(Message(UM_PROGRESS_PING));
+    });
+    const bool answeredAtOnce =
+        send.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    if (!answeredAtOnce)
+        QTRY_VERIFY(send.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
+    QVERIFY2(answeredAtOnce, "a send to a window that is gone waited for the GUI thread");
+    QCOMPARE(send.get(), PROGRESS_STATE_GONE);
+}
+
+void TestProgressRun::sendWaitingWhenTheWindowGoesAnswersGone() {
+    CProgressDlgFactory factory(m_pTestApp->App(), nullptr);
+    const std::shared_ptr<IProgressWindow> handle = factory.Start();
+    QCOMPARE(ProgressWindows().size(), 1);
+    std::atomic<bool> sending{false};
+    std::atomic<int> answer{-1};
+    CProgressTestWorker engine([&] {
+        sending = true;
+        answer = handle->Send(Message(UM_PROGRESS_PING));
+    });
+    // The GUI thread serves nothing meanwhile, so the send is most likely queued by now.
+    while (!sending) std::this_thread::yield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    delete ProgressWindows().first();
+    QTRY_VERIFY(engine.Finished());
+    QCOMPARE(answer.load(), PROGRESS_STATE_GONE);
+}
+
+void TestProgressRun::enterDuringRunOnTheGuiThreadItself() {
+    CQuillmarch6App& app = m_pTestApp->App();
+    CProgressDlgFactory factory(app, nullptr);
+    app.SetProgressWindowFactory(&factory);
+    app.m_bUpdateRunning = true;
+    CProgressProtocol progress(app);
+    progress.StartProgressWindow();  // sends go straight to the window: no deadlock
+    QVERIFY(progress.SendProgress(UM_PROGRESS_RUN, 2, 0));
+    QCOMPARE(ProgressWindows().size(), 1);
+    QPointer<CProgressDlg> window = ProgressWindows().first();
+    QVERIFY(QTest::qWaitForWindowExposed(window.data()));
+    QTest::keyClick(window->findChild<QTreeWidget*>("taskList"), Qt::Key_Enter, Qt::KeypadModifier);
+    QVERIFY(window && window->isVisible() && !window->isEnabled());
+    QVERIFY(!progress.SendProgress(UM_PROGRESS_TASK_START, 0, 1, "Update Mode"));
+    QTRY_VERIFY(window.isNull());
+    QVERIFY(!progress.SendProgress(UM_PROGRESS_TASK_DONE));
+    QCOMPARE(m_pTestApp->CountLogged(kCancelRecord), 1);
+}
+
+void TestProgressRun::messageBoxFromTheWorker_data() {
+    QTest::addColumn<unsigned>("style");
+    QTest::addColumn<QMessageBox::StandardButton>("press");
+    QTest::addColumn<int>("buttons");
+    QTest::addColumn<QMessageBox::Icon>("icon");
+    QTest::addColumn<int>("answer");
+
+    const int ok = QMessageBox::Ok;
+    const int okCancel = QMessageBox::Ok | QMessageBox::Cancel;
+    const int yesNo = QMessageBox::Yes | QMessageBox::No;
+    QTest::newRow("OK") << (MB_OK | MB_ICONINFORMATION) << QMessageBox::Ok << ok
+                        << QMessageBox::Information << IDOK;
+    QTest::newRow("OK/Cancel, Cancel") << (MB_OKCANCEL | MB_ICONQUESTION) << QMessageBox::Cancel
+                                       << okCancel << QMessageBox::Question << IDCANCEL;
+    QTest::newRow("OK/Cancel, OK")
+        << MB_OKCANCEL << QMessageBox::Ok << okCancel << QMessageBox::NoIcon << IDOK;
+    QTest::newRow("Yes/No, No") << (MB_YESNO | MB_ICONWARNING) << QMessageBox::No << yesNo
+                                << QMessageBox::Warning << IDNO;
+    QTest::newRow("Yes/No, Yes") << (MB_YESNO | MB_ICONERROR) << QMessageBox::Yes << yesNo
+                                 << QMessageBox::Critical << IDYES;
+}
+
+void TestProgressRun::messageBoxFromTheWorker() {
+    QFETCH(unsigned, style);
+    QFETCH(QMessageBox::StandardButton, press);
+    CQtMessageBox messageBox;
+    CBoxAnswerer answerer(press);  // the box is modal: it is answered from within its loop
+    std::atomic<int> answer{-1};
+    CProgressTestWorker worker(
+        [&] { answer = messageBox.Show("Wrong password\n\tagain", "Quillmarch", style); });
+    QTRY_VERIFY(worker.Finished());
+    QTEST(answer.load(), "answer");
+    QCOMPARE(answerer.m_texts, QStringList{"Wrong password\n\tagain"});
+    QCOMPARE(answerer.m_captions, QStringList{"Quillmarch"});
+    QTEST(answerer.m_icons.value(0), "icon");
+    QTEST(answerer.m_buttons.value(0), "buttons");
+}
+
+void TestProgressRun::commandLineRunShowsBoxesAndClosesAtExit_data() {
+    QTest::addColumn<bool>("neverBack");
+    QTest::addColumn<int>("textId");
+    QTest::addColumn<bool>("windowKnown");
+
+    // The system restarts in normal mode: UI string 292; the window stays to the end.
+    QTest::newRow("not in update mode") << false << 292 << true;
+    // It does not come back: UI string 75, and the switch closes the window itself.
+    QTest::newRow("no reconnection") << true << 75 << false;
+}
+
+void TestProgressRun::commandLineRunShowsBoxesAndClosesAtExit() {
+    QFETCH(bool, neverBack);
+    QFETCH(bool, windowKnown);
+    QFETCH(int, textId);
+    CQuillmarch6App& app = m_pTestApp->App();
+    m_pTestApp->m_system.swusIgnored = true;
+    if (neverBack) m_pTestApp->m_system.attemptsAwayAfterRestart = 1000;
+    RecordingMessageBox& console = m_pTestApp->m_box;
+    CMessageBoxRouter& router = m_pTestApp->m_router;
+    CBoxAnswerer answerer(QMessageBox::Ok);
+    int argc = 1;
+    char name[] = "quillmarch";
+    char* argv[] = {name, nullptr};
+    QVERIFY(!RunCommandLineWithProgressWindow(app, router, argc, argv));
+    QCOMPARE(answerer.m_texts, QStringList{QString::fromStdString(app.LoadUiString(textId, ""))});
+    QVERIFY(console.shown.empty());
+    router.Show("after the run", "Quillmarch", MB_OK);  // the console has its place back
+    QCOMPARE(console.shown.size(), std::size_t(1));
+    QCOMPARE(bool(app.m_hProgressWnd), windowKnown);
+    if (!windowKnown) return;
+    // The program's end posts the close and waits without serving events: it still closes.
+    QCOMPARE(ProgressWindows().size(), 1);
+    QPointer<CProgressDlg> window = ProgressWindows().first();
+    QCOMPARE(window->findChild<QLabel*>("currentTask")->text(), QStringLiteral("Done"));
+    const QRect desktop = QGuiApplication::primaryScreen()->geometry();
+    QCOMPARE(window->pos(), QPoint(desktop.width() / 2, desktop.height() / 2));
+    app.m_hProgressWnd->Post(Message(UM_PROGRESS_CLOSE));
+    QVERIFY(window.isNull());
+    app.m_hProgressWnd.reset();
+}
+
+void TestProgressRun::platformProbe_data() {
+    QTest::addColumn<QByteArray>("platform");
+    QTest::addColumn<QByteArray>("display");
+    QTest::addColumn<QString>("chosen");
+
+    QTest::newRow("offscreen") << QByteArray("offscreen") << QByteArray() << "offscreen";
+    QTest::newRow("missing plugin") << QByteArray("nosuchplatform") << QByteArray() << "";
+    QTest::newRow("first usable of a list")
+        << QByteArray("nosuchplatform;offscreen") << QByteArray() << "offscreen";
+    QTest::newRow("X11 without a server") << QByteArray("xcb") << QByteArray(":4711") << "";
+}
+
+void TestProgressRun::platformProbe() {
+    QFETCH(QByteArray, platform);
+    QFETCH(QByteArray, display);
+    const QByteArray savedPlatform = qgetenv("QT_QPA_PLATFORM");
+    const QByteArray savedDisplay = qgetenv("DISPLAY");
+    qputenv("QT_QPA_PLATFORM", platform);
+    qputenv("DISPLAY", display);
+    std::string reason;
+    const std::string chosen = CGuiPlatformProbe::ChoosePlatform(&reason);
+    qputenv("QT_QPA_PLATFORM", savedPlatform);
+    if (savedDisplay.isNull()) {
+        qunsetenv("DISPLAY");
+    } else {
+        qputenv("DISPLAY", savedDisplay);
+    }
+    QTEST(QString::fromStdString(chosen), "chosen");
+    QCOMPARE(reason.empty(), !chosen.empty());
+}
+
+QTEST_MAIN(TestProgressRun)
+#include "test_progress_run.moc"

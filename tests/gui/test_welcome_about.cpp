@@ -1,0 +1,91 @@
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QtTest>
+#include <optional>
+#include <string>
+
+#include "core/app/CQuillmarch6App.h"
+#include "gui/wizard/CAboutDlg.h"
+#include "support/FakeClock.h"
+#include "support/RecordingMessageBox.h"
+
+using namespace quillmarch;
+using namespace quillmarch::test;
+
+class TestWelcomeAbout : public QObject {
+    Q_OBJECT
+
+private:
+    static QString Text(QWidget& dialog, const char* name) {
+        auto* label = dialog.findChild<QLabel*>(QString::fromLatin1(name));
+        return label ? label->text() : QStringLiteral("<missing %1>").arg(name);
+    }
+
+    FakeClock m_clock;
+    RecordingMessageBox m_box;
+
+private slots:
+    void showsTheProgramVersionAndBuildDate() {
+        CQuillmarch6App app(m_clock, m_box);
+        CAboutDlg about(app);
+        QCOMPARE(about.windowTitle(), QStringLiteral("About Quillmarch"));
+        // The compiler's date form pads the day with a space: "Sep  5 2011".
+        const QRegularExpression line(
+            QStringLiteral("^Build Date : %1\\.0, [A-Z][a-z]{2} [ 1-3][0-9] [0-9]{4}$")
+                .arg(QStringLiteral(QUILLMARCH_VERSION).replace(QLatin1Char('.'), "\\.")));
+        QVERIFY2(line.match(Text(about, "versionLine")).hasMatch(),
+                 qPrintable(Text(about, "versionLine")));
+        QCOMPARE(Text(about, "noticeLine"),
+                 QStringLiteral("Copyright (C) Tessary. All rights reserved."));
+        QCOMPARE(about.findChild<QPushButton*>("okButton")->text(), QStringLiteral("OK"));
+        QVERIFY(m_box.shown.empty());
+    }
+
+    void versionLineFollowsTheVersionData_data() {
+        QTest::addColumn<bool>("hasVersion");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("boxes");
+        QTest::newRow("four parts") << true << "6.1.2.3"
+                                    << "Build Date : 6.1.2.3, Sep  5 2011" << 0;
+        QTest::newRow("missing parts are 0") << true << "6.1"
+                                             << "Build Date : 6.1.0.0, Sep  5 2011" << 0;
+        QTest::newRow("no version data") << false << ""
+                                         << "" << 0;
+        QTest::newRow("unreadable version") << true << "beta"
+                                            << "Build Date : -.-.-.-, Sep  5 2011" << 1;
+    }
+
+    void versionLineFollowsTheVersionData() {
+        QFETCH(bool, hasVersion);
+        QFETCH(QString, version);
+        QFETCH(QString, line);
+        QFETCH(int, boxes);
+        CQuillmarch6App app(m_clock, m_box);
+        m_box.shown.clear();
+        const std::optional<std::string> data =
+            hasVersion ? std::optional<std::string>(version.toStdString()) : std::nullopt;
+        CAboutDlg about(app, nullptr, data, "Sep  5 2011");
+        QCOMPARE(Text(about, "versionLine"), line);
+        QCOMPARE(int(m_box.shown.size()), boxes);
+        if (boxes) {
+            QCOMPARE(m_box.shown[0].text, std::string("File version not found."));
+            QCOMPARE(m_box.shown[0].caption, std::string("Quillmarch"));
+        }
+        QCOMPARE(Text(about, "noticeLine"),
+                 QStringLiteral("Copyright (C) Tessary. All rights reserved."));
+    }
+
+    void okCloses() {
+        CQuillmarch6App app(m_clock, m_box);
+        CAboutDlg about(app);
+        about.show();
+        QTest::mouseClick(about.findChild<QPushButton*>("okButton"), Qt::LeftButton);
+        QCOMPARE(about.result(), int(QDialog::Accepted));
+        QVERIFY(!about.isVisible());
+    }
+};
+
+QTEST_MAIN(TestWelcomeAbout)
+#include "test_welcome_about.moc"

@@ -1,0 +1,282 @@
+// The wizard sheet itself: page list, truncation, button arrangement, device calls off the GUI
+// thread, Cancel and Help.
+
+#include <QLabel>
+#include <QPointer>
+#include <QStackedWidget>
+#include <QtTest/QtTest>
+#include <atomic>
+#include <future>
+#include <thread>
+#include <vector>
+
+#include "gui/app/CHelpLauncher.h"
+#include "support/WizardHarness.h"
+
+using namespace quillmarch;
+using namespace quillmarch::test;
+
+namespace {
+
+// A page that appends a fixed page on Next and counts its hooks.
+class CScriptedPage : public CWizardPage {
+public:
+    CScriptedPage(CQuillmarch6App& app, int templateId, int next, bool truncates)
+        : CWizardPage(app, templateId, 0), m_nNext(next), m_bTruncates(truncates) {
+        setObjectName(QStringLiteral("scripted%1").arg(templateId));
+    }
+    void OnInitDialog() override { ++inits; }
+    void OnSetActive() override {
+        ++activations;
+        RememberSheet();
+        if (m_bTruncates) TruncateAfterThis();
+    }
+    int OnWizardNext() override {
+        Sheet()->AddPage(m_nNext);
+        return kAdvance;
+    }
+    void OnCancel() override { ++cancels; }
+    int inits = 0;
+    int activations = 0;
+    int cancels = 0;
+
+private:
+    int m_nNext;
+    bool m_bTruncates;
+};
+
+}  // namespace
+
+class TestWizardSheet : public QObject {
+    Q_OBJECT
+
+private:
+    // A sheet of four scripted pages 0 -> 1 -> 2 -> 3; page 1 truncates when `truncates`.
+    std::unique_ptr<CQuillmarchSheet> ScriptedSheet(SWizardApp& f, bool truncates,
+                                                    std::vector<CScriptedPage*>& pages) {
+        auto sheet = std::make_unique<CQuillmarchSheet>(f.app);
+        pages = {new CScriptedPage(f.app, 100, 1, false),
+                 new CScriptedPage(f.app, 101, 2, truncates),
+                 new CScriptedPage(f.app, 102, 3, true), new CScriptedPage(f.app, 103, 0, true)};
+        sheet->SetPageTable({pages.begin(), pages.end()});
+        sheet->AddPage(0);
+        sheet->show();
+        sheet->Begin();
+        return sheet;
+    }
+
+private slots:
+    void backKeepsTheListAndActivationTruncates_data() {
+        QTest::addColumn<bool>("truncates");
+        QTest::addColumn<int>("countAfterBack");
+        QTest::newRow("page without truncation") << false << 3;
+        QTest::newRow("page that truncates") << true << 2;
+    }
+    void backKeepsTheListAndActivationTruncates() {
+        QFETCH(bool, truncates);
+        QFETCH(int, countAfterBack);
+        SWizardApp f;
+        std::vector<CScriptedPage*> pages;
+        auto sheet = ScriptedSheet(f, truncates, pages);
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QCOMPARE(sheet->GetPageCount(), 3);
+        QCOMPARE(sheet->GetActiveIndex(), 2);
+
+        sheet->Button(CQuillmarchSheet::ID_WIZBACK)->show();
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZBACK));
+        QCOMPARE(sheet->GetActiveIndex(), 1);
+        QCOMPARE(sheet->GetPageCount(), countAfterBack);
+        QCOMPARE(pages[1]->inits, 1);  // the window was kept
+        QCOMPARE(pages[1]->activations, 2);
+
+        // Next appends page 2 again only if it was dropped; a dropped page is created anew.
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QCOMPARE(sheet->GetActiveIndex(), 2);
+        QCOMPARE(sheet->GetPageCount(), 3);
+        QCOMPARE(pages[2]->inits, truncates ? 2 : 1);
+        QCOMPARE(sheet->findChild<QStackedWidget*>("pageStack")->currentWidget(), pages[2]);
+    }
+
+    void addPageRefusesProgrammingErrors() {
+        SWizardApp f;
+        std::vector<CScriptedPage*> pages;
+        auto sheet = ScriptedSheet(f, false, pages);
+        QVERIFY(!sheet->AddPage(4));
+        QVERIFY(!sheet->AddPage(-1));
+        QVERIFY(!sheet->AddPage(0));  // already in the list
+        QCOMPARE(sheet->GetPageCount(), 1);
+        QVERIFY(sheet->AddPage(2));
+        QCOMPARE(sheet->PageAt(1), pages[2]);
+    }
+
+    // The information note moves Help to the left edge and the others right into its place;
+    // the connection page runs the same arrangement, which must not move them again.
+    void buttonArrangementShiftsOnce() {
+        SWizardApp f;
+        auto sheet = CWizardRunner::BuildSheet(f.app, f.settings, nullptr);
+        sheet->show();
+        const auto x = [&sheet](int id) { return sheet->Button(id)->x(); };
+        const int helpX = x(CQuillmarchSheet::IDHELP);
+        const int shift = helpX - x(CQuillmarchSheet::IDCANCEL);
+        QVERIFY(shift > 0);
+        const std::vector<int> ids = {CQuillmarchSheet::ID_WIZBACK, CQuillmarchSheet::ID_WIZNEXT,
+                                      CQuillmarchSheet::ID_WIZFINISH, CQuillmarchSheet::IDCANCEL};
+        std::vector<int> before;
+        for (int id : ids) before.push_back(x(id));
+
+        sheet->Begin();
+        QCOMPARE(ActivePageName(*sheet), QString("pageInfoAlert"));
+        QCOMPARE(x(CQuillmarchSheet::IDHELP), 10);
+        QVERIFY(sheet->Button(CQuillmarchSheet::IDHELP)->isHidden());
+        QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZBACK)->isHidden());
+        for (size_t i = 0; i < ids.size(); ++i) QCOMPARE(x(ids[i]), before[i] + shift);
+        QCOMPARE(x(CQuillmarchSheet::IDCANCEL), helpX);
+        QCOMPARE(sheet->Button(CQuillmarchSheet::IDCANCEL)->text(), QString("Cancel"));
+        QCOMPARE(sheet->Button(CQuillmarchSheet::ID_WIZBACK)->text(), QString("Back"));
+        QCOMPARE(sheet->Button(CQuillmarchSheet::ID_WIZNEXT)->text(), QString("Next"));
+        QCOMPARE(sheet->Button(CQuillmarchSheet::ID_WIZFINISH)->text(), QString("Next"));
+        QCOMPARE(sheet->windowTitle(), QString("Software Upgrade"));
+
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QCOMPARE(ActivePageName(*sheet), QString("pageIPAddress"));
+        QCOMPARE(sheet->windowTitle(), QString("IP Address"));
+        for (size_t i = 0; i < ids.size(); ++i) QCOMPARE(x(ids[i]), before[i] + shift);
+        QVERIFY(sheet->Button(CQuillmarchSheet::IDHELP)->isHidden());
+        QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZBACK)->isHidden());
+    }
+
+    // While a device call runs the sheet takes no input but keeps handling events; the result
+    // comes back on the GUI thread, jobs run one after the other off it.
+    void deviceCallsRunOffTheGuiThreadInOrder() {
+        SWizardApp f;
+        std::vector<CScriptedPage*> pages;
+        auto sheet = ScriptedSheet(f, false, pages);
+        std::promise<void> gate;
+        auto released = gate.get_future().share();
+        const auto gui = std::this_thread::get_id();
+        std::vector<std::string> order;
+        std::thread::id workThread;
+        sheet->RunOnDevice(
+            pages[0],
+            [&, released] {
+                released.wait();
+                workThread = std::this_thread::get_id();
+                order.push_back("work 1");
+            },
+            [&] {
+                QCOMPARE(std::this_thread::get_id(), gui);
+                order.push_back("apply 1");
+            });
+        sheet->RunOnDevice(
+            pages[0], [&] { order.push_back("work 2"); }, [&] { order.push_back("apply 2"); });
+
+        QVERIFY(sheet->IsBusy());
+        QVERIFY(!sheet->findChild<QWidget*>("buttonBar")->isEnabled());
+        QVERIFY(!sheet->findChild<QWidget*>("pageStack")->isEnabled());
+        QVERIFY(QApplication::overrideCursor());
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        bool timerFired = false;
+        QTimer::singleShot(0, [&] { timerFired = true; });
+        QTRY_VERIFY(timerFired);  // the event loop keeps running
+        sheet->reject();          // Cancel is not taken while the link is in use
+        QVERIFY(sheet->isVisible());
+        QCOMPARE(pages[0]->cancels, 0);
+
+        gate.set_value();
+        QVERIFY(WaitIdle(*sheet));
+        QCOMPARE(order, (std::vector<std::string>{"work 1", "apply 1", "work 2", "apply 2"}));
+        QVERIFY(workThread != gui);
+        QVERIFY(sheet->findChild<QWidget*>("buttonBar")->isEnabled());
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void resultIsDroppedWhenItsPageIsGone() {
+        SWizardApp f;
+        std::vector<CScriptedPage*> pages;
+        auto sheet = ScriptedSheet(f, false, pages);
+        auto* context = new QObject;
+        std::promise<void> gate;
+        auto released = gate.get_future().share();
+        bool applied = false;
+        sheet->RunOnDevice(
+            context, [released] { released.wait(); }, [&] { applied = true; });
+        delete context;
+        gate.set_value();
+        QVERIFY(WaitIdle(*sheet));
+        QVERIFY(!applied);
+    }
+
+    void cancelTellsEveryListedPageAndEnds() {
+        SWizardApp f;
+        std::vector<CScriptedPage*> pages;
+        auto sheet = ScriptedSheet(f, false, pages);
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, CQuillmarchSheet::IDCANCEL));
+        QCOMPARE(sheet->result(), CQuillmarchSheet::IDCANCEL);
+        QVERIFY(!sheet->isVisible());
+        QCOMPARE(pages[0]->cancels, 1);
+        QCOMPARE(pages[1]->cancels, 1);
+        QCOMPARE(pages[2]->cancels, 0);  // never in the list
+    }
+
+    // The modal run: Cancel ends it without an update and closes the log.
+    void runnerClosesTheLogOnCancel() {
+        SWizardApp f;
+        f.app.StartLog(f.dir.Str("wizard.log"));
+        QVERIFY(f.app.m_log.IsOpen());
+        QTimer::singleShot(0, [] {
+            auto* sheet = qobject_cast<CQuillmarchSheet*>(QApplication::activeModalWidget());
+            if (sheet) sheet->Button(CQuillmarchSheet::IDCANCEL)->click();
+        });
+        QVERIFY(!CWizardRunner::Run(f.app, nullptr, f.settings));
+        QVERIFY(!f.app.m_log.IsOpen());
+        QVERIFY(ReadFile(f.dir.Path() / "wizard.log").find("Finish Update") != std::string::npos);
+    }
+
+    // F1 asks for help at the topic of the current page; the note has none.
+    void helpOpensTheTopicOfTheCurrentPage() {
+        SWizardApp f;
+        std::vector<QUrl> opened;
+        CHelpLauncher::SetDefaultOpener([&opened](const QUrl& url) {
+            opened.push_back(url);
+            return true;
+        });
+        auto sheet = StartSheet(f);
+        sheet->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(sheet.get()));
+        QTest::keyClick(sheet.get(), Qt::Key_F1);
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QTest::keyClick(sheet.get(), Qt::Key_F1);
+        CHelpLauncher::SetDefaultOpener({});
+        QCOMPARE(opened.size(), size_t(2));
+        QVERIFY(!opened[0].hasFragment());
+        QCOMPARE(opened[1].fragment(), QString("topic-5"));
+    }
+
+    // Settings pages are not in this build: they say so and do not let the walk go on.
+    void settingsPagePlaceholdersRefuseNext_data() {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("settings choice") << 6 << "pageChangeSettings";
+        QTest::newRow("LAN") << 7 << "pageNetworkSettings";
+        QTest::newRow("security") << 8 << "pageSecureMode";
+        QTest::newRow("display") << 9 << "pageDisplaySettings";
+    }
+    void settingsPagePlaceholdersRefuseNext() {
+        QFETCH(int, index);
+        QFETCH(QString, name);
+        SWizardApp f;
+        auto sheet = StartSheet(f);
+        QVERIFY(sheet->AddPage(index));
+        sheet->ShowNextPage();
+        QCOMPARE(ActivePageName(*sheet), name);
+        QVERIFY(!Find<QLabel>(sheet->ActivePage(), "labelNotAvailable")->text().isEmpty());
+        QVERIFY(!sheet->Button(CQuillmarchSheet::ID_WIZNEXT)->isEnabled());
+        QCOMPARE(sheet->ActivePage()->OnWizardNext(), CWizardPage::kStay);
+        QCOMPARE(sheet->GetPageCount(), 2);
+    }
+};
+
+QTEST_MAIN(TestWizardSheet)
+#include "test_wizard_sheet.moc"

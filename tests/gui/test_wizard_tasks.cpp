@@ -1,0 +1,346 @@
+// The pages after the system information: update type, task choice, retained data and the
+// summary with its final call check.
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QtTest/QtTest>
+
+#include "core/device/CSystemConnector.h"
+#include "gui/widgets/CStaticBmpEx.h"
+#include "gui/wizard/CResultsProp.h"
+#include "support/SimulatorProcess.h"
+#include "support/WizardHarness.h"
+
+using namespace quillmarch;
+using namespace quillmarch::test;
+
+namespace {
+
+// Puts page-table entry `index` after the information note and shows it.
+QWidget* Open(CQuillmarchSheet& sheet, int index) {
+    sheet.AddPage(index);
+    sheet.ShowNextPage();
+    return sheet.ActivePage();
+}
+
+QString Visible(QWidget* page, std::initializer_list<const char*> names) {
+    QString flags;
+    for (const char* name : names) flags += Find<QWidget>(page, name)->isHidden() ? '0' : '1';
+    return flags;
+}
+
+QString Checked(QWidget* page, std::initializer_list<const char*> names) {
+    QString flags;
+    for (const char* name : names) flags += Find<QCheckBox>(page, name)->isChecked() ? '1' : '0';
+    return flags;
+}
+
+const auto kTasks = {"checkUpdateSoftware", "checkChangeSettings", "checkEraseFlash"};
+const auto kRetain = {"checkSystemSettings", "checkDirectory", "checkSampleSites",
+                      "checkCallDetail"};
+const auto kLines = {"lineUpdate",   "lineChange",  "lineLan",
+                     "lineSecurity", "lineDisplay", "lineErase"};
+const auto kTicks = {"tickUpdate",   "tickChange",  "tickLan",
+                     "tickSecurity", "tickDisplay", "tickErase"};
+
+// '1' for a tick, '0' for a blank square.
+QString Ticks(QWidget* page) {
+    QString flags;
+    for (const char* name : kTicks) {
+        const int id = Find<CStaticBmpEx>(page, name)->ResourceId();
+        flags += id == CResultsProp::kTickBitmapId    ? '1'
+                 : id == CResultsProp::kBlankBitmapId ? '0'
+                                                      : '?';
+    }
+    return flags;
+}
+
+}  // namespace
+
+class TestWizardTasks : public QObject {
+    Q_OBJECT
+
+private slots:
+    void updateTypeWritesCustom_data() {
+        QTest::addColumn<bool>("customBefore");
+        QTest::addColumn<bool>("chooseCustom");
+        QTest::newRow("typical kept") << false << false;
+        QTest::newRow("custom chosen") << false << true;
+        QTest::newRow("custom shown, typical chosen") << true << false;
+    }
+    void updateTypeWritesCustom() {
+        QFETCH(bool, customBefore);
+        QFETCH(bool, chooseCustom);
+        SWizardApp f;
+        f.app.m_bCustomUpdate = customBefore;
+        auto sheet = StartSheet(f);
+        QWidget* page = Open(*sheet, 3);
+        QCOMPARE(Find<QRadioButton>(page, "radioCustom")->isChecked(), customBefore);
+        QCOMPARE(Find<QRadioButton>(page, "radioTypical")->text(), QString("Typical"));
+        QCOMPARE(Find<QLabel>(page, "labelHeading")->text(),
+                 QString("Please choose the upgrade type."));
+        Find<QRadioButton>(page, chooseCustom ? "radioCustom" : "radioTypical")->click();
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QCOMPARE(f.app.m_bCustomUpdate, chooseCustom);
+        QCOMPARE(ActivePageName(*sheet), QString("pageUpgradeChoice"));
+    }
+
+    // The job as the task choice page finds it, what it shows, and where Next leads.
+    void taskChoiceShowsAndStores_data() {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<bool>("custom");
+        QTest::addColumn<QString>("tasks");  // update, change, erase in the job
+        QTest::addColumn<QString>("visible");
+        QTest::addColumn<QString>("next");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("first run, typical") << 9 << false << "100"
+                                            << "100"
+                                            << "pageSoftwareUpgrade"
+                                            << "yes";
+        QTest::newRow("typical keeps a hidden erase") << 9 << false << "001"
+                                                      << "100"
+                                                      << "pageSoftwareUpgrade"
+                                                      << "no";
+        QTest::newRow("custom settings and erase") << 5 << true << "011"
+                                                   << "111"
+                                                   << "pageChangeSettings"
+                                                   << "no";
+        QTest::newRow("custom settings, LAN-only model") << 9 << true << "010"
+                                                         << "111"
+                                                         << "pageNetworkSettings"
+                                                         << "no";
+        QTest::newRow("custom update wins") << 5 << true << "111"
+                                            << "111"
+                                            << "pageSoftwareUpgrade"
+                                            << "yes";
+    }
+    void taskChoiceShowsAndStores() {
+        QFETCH(int, model);
+        QFETCH(bool, custom);
+        QFETCH(QString, tasks);
+        QFETCH(QString, visible);
+        QFETCH(QString, next);
+        QFETCH(QString, stored);
+        SWizardApp f;
+        f.app.m_nSystemType = model;
+        f.app.m_bCustomUpdate = custom;
+        f.app.m_bUpdateSoftware = tasks[0] == '1';
+        f.app.m_bChangeSettings = tasks[1] == '1';
+        f.app.m_bEraseFlash = tasks[2] == '1';
+        auto sheet = StartSheet(f);
+        QWidget* page = Open(*sheet, 4);
+        QCOMPARE(sheet->windowTitle(), QString("Tessary Quillmarch"));
+        QCOMPARE(Find<QLabel>(page, "labelHeading")->text(),
+                 custom ? QString("Please select your preferred update method.")
+                        : QString("Please select the tasks to be performed."));
+        QCOMPARE(Visible(page, kTasks), visible);
+        QCOMPARE(Checked(page, kTasks), tasks);
+        QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZNEXT)->isEnabled());
+
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QCOMPARE(ActivePageName(*sheet), next);
+        QCOMPARE(QString::fromStdString(f.settings.values["UploadSoftware"]), stored);
+        QCOMPARE(f.app.m_bEraseFlash, tasks[2] == '1');  // hidden or not, the choice stays
+    }
+
+    void taskChoiceNeedsOneTask() {
+        SWizardApp f;
+        f.app.m_bCustomUpdate = true;
+        auto sheet = StartSheet(f);
+        QWidget* page = Open(*sheet, 4);
+        QPushButton* next = sheet->Button(CQuillmarchSheet::ID_WIZNEXT);
+        QVERIFY(next->isEnabled());
+        Find<QCheckBox>(page, "checkUpdateSoftware")->click();
+        QVERIFY(!next->isEnabled());
+        Find<QCheckBox>(page, "checkEraseFlash")->click();
+        QVERIFY(next->isEnabled());
+        Find<QCheckBox>(page, "checkEraseFlash")->click();
+        QVERIFY(!next->isEnabled());
+        QVERIFY(f.settings.values.empty());  // stored only by Next
+    }
+
+    // Back to the task choice after the summary: the tail is dropped and built anew.
+    void backToTheTaskChoiceBuildsANewTail() {
+        SWizardApp f;
+        f.app.m_bCustomUpdate = true;
+        f.app.m_nSystemType = 5;
+        auto sheet = StartSheet(f);
+        QWidget* page = Open(*sheet, 4);
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));  // retained data
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));  // summary
+        QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
+        QCOMPARE(sheet->GetPageCount(), 4);
+        sheet->Button(CQuillmarchSheet::ID_WIZBACK)->show();  // the facts page would show it
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZBACK));
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZBACK));
+        QCOMPARE(sheet->ActivePage(), page);
+        QCOMPARE(sheet->GetPageCount(), 2);
+        Find<QCheckBox>(page, "checkUpdateSoftware")->click();
+        Find<QCheckBox>(page, "checkChangeSettings")->click();
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QCOMPARE(ActivePageName(*sheet), QString("pageChangeSettings"));
+        QCOMPARE(sheet->GetPageCount(), 3);
+    }
+
+    void retainedDataPage_data() {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<bool>("custom");
+        QTest::addColumn<QString>("tasks");    // update, change, erase
+        QTest::addColumn<QString>("visible");  // settings, directory, samples, call detail
+        QTest::addColumn<QString>("next");
+        QTest::newRow("first model, custom") << 0 << true << "110"
+                                             << "1101"
+                                             << "pageResults";
+        QTest::newRow("typical") << 9 << false << "110"
+                                 << "1110"
+                                 << "pageResults";
+        QTest::newRow("custom with settings") << 5 << true << "110"
+                                              << "1111"
+                                              << "pageChangeSettings";
+        QTest::newRow("custom with settings, LAN-only") << 9 << true << "110"
+                                                        << "1111"
+                                                        << "pageNetworkSettings";
+        QTest::newRow("custom without settings") << 5 << true << "100"
+                                                 << "1111"
+                                                 << "pageResults";
+        QTest::newRow("erase only") << 5 << true << "011"
+                                    << "1111"
+                                    << "pageResults";
+    }
+    void retainedDataPage() {
+        QFETCH(int, model);
+        QFETCH(bool, custom);
+        QFETCH(QString, tasks);
+        QFETCH(QString, visible);
+        QFETCH(QString, next);
+        SWizardApp f;
+        f.app.m_nSystemType = model;
+        f.app.m_bCustomUpdate = custom;
+        f.app.m_bUpdateSoftware = tasks[0] == '1';
+        f.app.m_bChangeSettings = tasks[1] == '1';
+        f.app.m_bEraseFlash = tasks[2] == '1';
+        auto sheet = StartSheet(f);
+        QWidget* page = Open(*sheet, 5);
+        QCOMPARE(Find<QLabel>(page, "labelHeading")->text(),
+                 QString("Retain the following files:"));
+        QCOMPARE(Visible(page, kRetain), visible);
+        QCOMPARE(f.app.m_bRetainSampleSites, model != 0);  // dropped on sight for the first model
+        Find<QCheckBox>(page, "checkDirectory")->click();
+        if (model == 0) Find<QCheckBox>(page, "checkSampleSites")->setChecked(true);
+
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QCOMPARE(ActivePageName(*sheet), next);
+        QVERIFY(!f.app.m_bRetainDirectory);
+        QVERIFY(f.app.m_bRetainSystemSettings);
+        QVERIFY(f.app.m_bRetainCallDetail);  // kept, even where its box is hidden
+        QCOMPARE(f.app.m_bRetainSampleSites, model != 0);
+    }
+
+    void summaryLinesAndTicks_data() {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<bool>("custom");
+        QTest::addColumn<QString>("choices");  // update, change, lan, secure, display, erase
+        QTest::addColumn<QString>("visible");
+        QTest::addColumn<QString>("ticks");
+        // clang-format off
+        QTest::newRow("typical update")    <<  9 << false << "100000" << "100000" << "100000";
+        QTest::newRow("custom, LAN, security wanted, display model")
+                                           << 11 << true  << "011100" << "111011" << "011100";
+        QTest::newRow("custom, other model") << 9 << true << "110011" << "111001" << "110011";
+        QTest::newRow("settings flags without the task")
+                                           << 12 << true  << "101111" << "111011" << "100001";
+        // clang-format on
+    }
+    void summaryLinesAndTicks() {
+        QFETCH(int, model);
+        QFETCH(bool, custom);
+        QFETCH(QString, choices);
+        QFETCH(QString, visible);
+        QFETCH(QString, ticks);
+        SWizardApp f;
+        f.app.m_nSystemType = model;
+        f.app.m_bCustomUpdate = custom;
+        f.app.m_bUpdateSoftware = choices[0] == '1';
+        f.app.m_bChangeSettings = choices[1] == '1';
+        f.app.m_bChangeLan = choices[2] == '1';
+        f.app.m_bSecureModeWanted = choices[3] == '1';
+        f.app.m_bChangeDisplay = choices[4] == '1';
+        f.app.m_bEraseFlash = choices[5] == '1';
+        auto sheet = StartSheet(f);
+        QWidget* page = Open(*sheet, 10);
+        QCOMPARE(Visible(page, kLines), visible);
+        QCOMPARE(Visible(page, kTicks), visible);
+        QCOMPARE(Ticks(page), ticks);
+        QCOMPARE(Find<QLabel>(page, "lineUpdate")->text(), QString("Update Software"));
+        QVERIFY(Find<QLabel>(page, "labelMainText")->text().startsWith("Quillmarch now has all"));
+    }
+
+    void summaryButtonsAndBack() {
+        SWizardApp f;
+        auto sheet = StartSheet(f);
+        Open(*sheet, 5);
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
+        QPushButton* finish = sheet->Button(CQuillmarchSheet::ID_WIZFINISH);
+        QPushButton* next = sheet->Button(CQuillmarchSheet::ID_WIZNEXT);
+        QVERIFY(finish->isVisible() && finish->isEnabled());
+        QCOMPARE(finish->text(), QString("Next"));
+        QVERIFY(next->isHidden());
+
+        sheet->Button(CQuillmarchSheet::ID_WIZBACK)->show();
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZBACK));
+        QCOMPARE(ActivePageName(*sheet), QString("pageSoftwareUpgrade"));
+        QVERIFY(finish->isHidden());
+        QVERIFY(next->isVisible() && next->isEnabled());
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(finish->isVisible());
+        QCOMPARE(finish->text(), QString("Next"));
+    }
+
+    // Finish asks the system whether it is in a call; Cancel keeps the wizard open and a
+    // second Finish asks again.
+    void summaryFinishChecksTheCall() {
+        SSimOptions options;
+        options.inCall = 768;
+        SimulatorProcess sim(options);
+        QVERIFY2(sim.Started(), sim.StartError().c_str());
+        SWizardApp f;
+        QVERIFY(CSystemConnector(f.app).ConnectToSystem(sim.Address(), sim.Password()));
+        auto sheet = StartSheet(f);
+        Open(*sheet, 10);
+        {
+            MessageBoxAnswerer answerer(QMessageBox::Cancel);
+            QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZFINISH));
+            QCOMPARE(answerer.captions, QStringList({"The system is in a call"}));
+        }
+        QVERIFY(sheet->isVisible());
+        QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
+        QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZBACK)->isEnabled());
+        {
+            MessageBoxAnswerer answerer(QMessageBox::Ok);
+            QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZFINISH));
+            QCOMPARE(answerer.texts.size(), 1);
+        }
+        QCOMPARE(sheet->result(), CQuillmarchSheet::ID_WIZFINISH);
+        QVERIFY(!sheet->isVisible());
+        QCOMPARE(sim.Events("http").size(), size_t(2));
+    }
+
+    void summaryFinishesAtOnceWithoutACall() {
+        SimulatorProcess sim;
+        QVERIFY2(sim.Started(), sim.StartError().c_str());
+        SWizardApp f;
+        QVERIFY(CSystemConnector(f.app).ConnectToSystem(sim.Address(), sim.Password()));
+        auto sheet = StartSheet(f);
+        Open(*sheet, 10);
+        MessageBoxAnswerer answerer(QMessageBox::Cancel);
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZFINISH));
+        QCOMPARE(sheet->result(), CQuillmarchSheet::ID_WIZFINISH);
+        QVERIFY(answerer.texts.isEmpty());
+        QCOMPARE(sim.Events("http").size(), size_t(1));
+    }
+};
+
+QTEST_MAIN(TestWizardTasks)
+#include "test_wizard_tasks.moc"
