@@ -36,12 +36,13 @@ set(ENV{PKG_CONFIG_PATH} "")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
 # ctest and gtest_discover_tests start the Windows executables through wine: in a prefix of the
-# build's own, quietly, and without offering to install .NET or Gecko into a fresh prefix.
+# build's own, quietly, without offering to install .NET or Gecko into a fresh prefix, and in a
+# UTF-8 locale, in which wine passes arguments beyond ASCII on unchanged.
 find_program(QUILLMARCH_WINE64 NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
 find_program(QUILLMARCH_WINEPATH NAMES winepath)
 if(QUILLMARCH_WINE64)
     set(QUILLMARCH_WINE_ENV env "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix" WINEDEBUG=-all
-        "WINEDLLOVERRIDES=mscoree,mshtml=")
+        "WINEDLLOVERRIDES=mscoree,mshtml=" LC_ALL=C.UTF-8)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${QUILLMARCH_WINE_ENV} ${QUILLMARCH_WINE64})
     # Turns a path of this machine into the one the Windows program sees (tests/e2e uses it).
     if(QUILLMARCH_WINEPATH)

@@ -19,6 +19,13 @@ class LogFolders(SimulatorCase):
         run = self.run_quillmarch("-s", self.address(), log_path=log_path)
         self.assertLogged(run, log_path)
 
+    def test_log_name_beyond_ascii(self):
+        self.start_sim(model=KDV18)
+        log_path = os.path.join(self.dir, "J\u00fcrgen", "\u00e9t\u00e9.log")
+        run = self.run_quillmarch("-s", self.address(), log_path=log_path)
+        self.assertLogged(run, log_path)
+        self.assertEqual(os.listdir(self.dir), ["J\u00fcrgen"])
+
     @unittest.skipUnless(WINDOWS_PROGRAM, "only Windows separates folders with backslashes")
     def test_relative_backslash_path_is_folders_under_the_current_one(self):
         self.start_sim(model=KDV18)

@@ -253,29 +253,6 @@ private slots:
         QVERIFY(!opened[0].hasFragment());
         QCOMPARE(opened[1].fragment(), QString("topic-5"));
     }
-
-    // Settings pages are not in this build: they say so and do not let the walk go on.
-    void settingsPagePlaceholdersRefuseNext_data() {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("settings choice") << 6 << "pageChangeSettings";
-        QTest::newRow("LAN") << 7 << "pageNetworkSettings";
-        QTest::newRow("security") << 8 << "pageSecureMode";
-        QTest::newRow("display") << 9 << "pageDisplaySettings";
-    }
-    void settingsPagePlaceholdersRefuseNext() {
-        QFETCH(int, index);
-        QFETCH(QString, name);
-        SWizardApp f;
-        auto sheet = StartSheet(f);
-        QVERIFY(sheet->AddPage(index));
-        sheet->ShowNextPage();
-        QCOMPARE(ActivePageName(*sheet), name);
-        QVERIFY(!Find<QLabel>(sheet->ActivePage(), "labelNotAvailable")->text().isEmpty());
-        QVERIFY(!sheet->Button(CQuillmarchSheet::ID_WIZNEXT)->isEnabled());
-        QCOMPARE(sheet->ActivePage()->OnWizardNext(), CWizardPage::kStay);
-        QCOMPARE(sheet->GetPageCount(), 2);
-    }
 };
 
 QTEST_MAIN(TestWizardSheet)

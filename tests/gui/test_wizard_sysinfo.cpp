@@ -177,7 +177,7 @@ private slots:
         auto sheet = OnSystemInfoPage(f, sim);
         QVERIFY(sheet);
         QVERIFY(f.app.m_bDhcpCurrent);
-        QCOMPARE(Downloads(sim, "dhcp_flg.dat"), 1);
+        QTRY_COMPARE(Downloads(sim, "dhcp_flg.dat"), 1);
 
         QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZBACK));
         QCOMPARE(ActivePageName(*sheet), QString("pageIPAddress"));
@@ -191,7 +191,7 @@ private slots:
         password->setText(QString::fromStdString(sim.Password()));
         QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageSystemInfo"));
-        QCOMPARE(Downloads(sim, "dhcp_flg.dat"), 2);
+        QTRY_COMPARE(Downloads(sim, "dhcp_flg.dat"), 2);
         QVERIFY(!f.app.m_bDhcpCurrent);
         QCOMPARE(Column(*sheet, 0).size(), 9);
     }

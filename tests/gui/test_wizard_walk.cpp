@@ -151,14 +151,13 @@ private slots:
                              return static_cast<QPushButton*>(nullptr);
                          }()) != nullptr &&
                     ok->isEnabled());
-        SaveScreenshot(ok->window(), "progress-finished");
         ok->click();
         QTRY_VERIFY(welcome.isVisible());
     }
 
-    // Custom: the settings task leads (on this LAN-only model) to the LAN page, which this
-    // build does not have yet; Back twice, untick it, and the walk goes on with the new
-    // choice. Cancel on the summary ends without a run.
+    // Custom: the settings task leads (on this LAN-only model) to the LAN page; Back twice,
+    // untick it, and the walk goes on with the new choice. Cancel on the summary ends without
+    // a run.
     void customWalkBacksOutOfTheSettingsTask() {
         SimulatorProcess sim;
         QVERIFY2(sim.Started(), sim.StartError().c_str());

@@ -1,8 +1,11 @@
 #pragma once
 
+#ifndef _WIN32
 #include <sys/types.h>
+#endif
 
 #include <chrono>
+#include <cstdint>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
@@ -27,6 +30,8 @@ struct SSimOptions {
 // The simulator as a child process on loopback: started in the constructor (on free ports
 // unless told otherwise), stopped with SIGTERM in the destructor. Its state folder is a fresh
 // temporary folder, removed afterwards. Check Started() before use.
+// On Windows tests/support/sim_guard.py starts and stops it, held by a loopback connection: a
+// Windows test under wine can start the Linux interpreter but neither pipe to it nor stop it.
 class SimulatorProcess {
 public:
     explicit SimulatorProcess(SSimOptions options = {});
@@ -57,13 +62,23 @@ public:
     std::string ReadFile(const std::string& name) const;
 
 private:
+#ifdef _WIN32
+    bool StartGuard(const std::vector<std::string>& options);
+    bool ReadAnnouncement();
+#else
     bool Spawn(const std::vector<std::string>& arguments, int& readFd);
     bool ReadAnnouncement(int readFd);
+#endif
+    bool TakeAnnouncement(const std::string& line);
     void Stop();
 
     SSimOptions m_options;
+#ifdef _WIN32
+    std::uintptr_t m_nGuard = ~std::uintptr_t{0};  // the connection to the guard (a SOCKET)
+#else
     pid_t m_nPid = -1;
     int m_nPipe = -1;
+#endif
     int m_nFtpPort = 0;
     int m_nHttpPort = 0;
     std::string m_strStateDir;

@@ -1,9 +1,14 @@
 // The FTP component against the system simulator on loopback: plain and TLS, passive and
 // active data connections.
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <filesystem>
@@ -115,14 +120,23 @@ int LogonTo(CFtpComponent& ftp, const SimulatorProcess& sim, bool passive = true
 
 // A loopback port nobody listens on (bound, read, released).
 int ClosedPort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+#ifdef _WIN32
+    WSADATA winsock;
+    WSAStartup(MAKEWORD(2, 2), &winsock);
+#endif
+    const auto fd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
     bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
     getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+#ifdef _WIN32
+    closesocket(fd);
+    WSACleanup();
+#else
     close(fd);
+#endif
     return ntohs(address.sin_port);
 }
 

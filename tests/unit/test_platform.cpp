@@ -95,8 +95,8 @@ TEST(PlatformText, Utf8NamesTheFileExactly) {
 // A -f: value that is not UTF-8 (a code-page name from a script) must not end the program.
 TEST(PlatformText, BytesThatAreNotUtf8StillMakeALog) {
     ScopedTempDir dir;
-    const std::string name = platform::Utf8FromPath(dir.Path()) + platform::Separator() +
-                             "M\xFC" + "ller.log";  // "Müller" in Latin-1
+    const std::string latin1 = "M\xFCller.log";  // "Müller" in Latin-1
+    const std::string name = platform::Utf8FromPath(dir.Path()) + platform::Separator() + latin1;
     fs::path path;
     EXPECT_NO_THROW(path = platform::PathFromUtf8(name));
     CUpdateLog log;

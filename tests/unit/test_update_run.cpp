@@ -4,6 +4,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 
 #include "core/run/CUpdateRun.h"
 #include "support/FakeAppFixture.h"
@@ -17,6 +18,14 @@ struct CountCase {
     bool settings, software, image, erase, retainAny, lan, display, securityChange;
     int expected;
 };
+
+// Readable case names in test output, e.g. "settings+software+image -> 5".
+void PrintTo(const CountCase& c, std::ostream* out) {
+    *out << (c.settings ? "settings " : "") << (c.software ? "software " : "")
+         << (c.image ? "image " : "") << (c.erase ? "erase " : "") << (c.retainAny ? "retain " : "")
+         << (c.lan ? "lan " : "") << (c.display ? "display " : "")
+         << (c.securityChange ? "security " : "") << "-> " << c.expected;
+}
 
 class CountTasksTest : public FakeAppFixture, public ::testing::WithParamInterface<CountCase> {};
 

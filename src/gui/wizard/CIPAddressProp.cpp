@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <initializer_list>
 
 #include "core/app/AddressNames.h"
 #include "core/app/CAddressHistory.h"
@@ -56,12 +57,9 @@ void CIPAddressProp::BuildControls() {
 
     Content()->addWidget(m_pHeading);
     Content()->addSpacing(8);
-    for (QWidget* control :
-         {static_cast<QWidget*>(m_pAddressLabel), static_cast<QWidget*>(m_pAddress),
-          static_cast<QWidget*>(m_pPasswordLabel), static_cast<QWidget*>(m_pPassword),
-          static_cast<QWidget*>(m_pPassive), static_cast<QWidget*>(m_pStatus)}) {
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             m_pAddressLabel, m_pAddress, m_pPasswordLabel, m_pPassword, m_pPassive, m_pStatus})
         Content()->addWidget(control);
-    }
     Content()->addStretch(1);
 
     connect(m_pAddress->lineEdit(), &QLineEdit::textEdited, this,
@@ -96,12 +94,9 @@ void CIPAddressProp::OnSetActive() {
 }
 
 void CIPAddressProp::ShowEntryControls(bool show) {
-    for (QWidget* control :
-         {static_cast<QWidget*>(SidePanel()), static_cast<QWidget*>(m_pHeading),
-          static_cast<QWidget*>(m_pAddressLabel), static_cast<QWidget*>(m_pPasswordLabel),
-          static_cast<QWidget*>(m_pAddress), static_cast<QWidget*>(m_pPassword)}) {
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             SidePanel(), m_pHeading, m_pAddressLabel, m_pPasswordLabel, m_pAddress, m_pPassword})
         control->setVisible(show);
-    }
 }
 
 std::string CIPAddressProp::HistoryValueName() const {

@@ -30,6 +30,7 @@ constexpr int kPictureFirstModel = 183;
 constexpr int kPictureOtherModels = 163;
 constexpr int kPictureWidth = 395;
 constexpr int kPictureHeight = 369;
+constexpr int kModelsWidth = 261;  // room for about three lines of model names
 constexpr int kEndDelayMs = 10;
 
 std::string Trim(const std::string& text) {
@@ -102,7 +103,7 @@ void CQuillmarch6Dlg::BuildControls() {
     m_pSystemLabel = label("systemLabel");
     m_pModels = label("modelsText");
     m_pModels->setWordWrap(true);
-    m_pModels->setMinimumWidth(261);
+    m_pModels->setMinimumWidth(kModelsWidth);
     m_pModels->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_pVersionLabel = label("versionLabel");
     m_pVersion = label("versionText");
@@ -113,7 +114,18 @@ void CQuillmarch6Dlg::BuildControls() {
     m_pBegin->setObjectName(QStringLiteral("beginButton"));
     m_pBegin->setDefault(true);
     connect(m_pBegin, &QPushButton::clicked, this, &CQuillmarch6Dlg::OnBegin);
+    LayOutControls();
 
+    // The About entry of the window's menu: here the window's context menu.
+    m_pAboutAction = new QAction(QStringLiteral("&About Quillmarch6..."), this);
+    m_pAboutAction->setObjectName(QStringLiteral("aboutAction"));
+    connect(m_pAboutAction, &QAction::triggered, this, &CQuillmarch6Dlg::OnAbout);
+    addAction(m_pAboutAction);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+// The picture on the left; the facts in a group box on the right, Begin below them.
+void CQuillmarch6Dlg::LayOutControls() {
     auto* facts = new QGridLayout(m_pGroup);
     facts->addWidget(m_pIntro, 0, 0, 1, 2);
     facts->setRowMinimumHeight(1, 12);
@@ -132,13 +144,6 @@ void CQuillmarch6Dlg::BuildControls() {
     auto* main = new QHBoxLayout(this);
     main->addWidget(m_pPicture, 0, Qt::AlignTop);
     main->addLayout(side, 1);
-
-    // The About entry of the window's menu: here the window's context menu.
-    m_pAboutAction = new QAction(QStringLiteral("&About Quillmarch6..."), this);
-    m_pAboutAction->setObjectName(QStringLiteral("aboutAction"));
-    connect(m_pAboutAction, &QAction::triggered, this, &CQuillmarch6Dlg::OnAbout);
-    addAction(m_pAboutAction);
-    setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 void CQuillmarch6Dlg::FillTexts() {

@@ -62,6 +62,7 @@ protected:
 
 private:
     void BuildControls();
+    void LayOutControls();
     void FillTexts();
     std::vector<std::string> ModelsWithImage() const;
 

@@ -53,6 +53,7 @@ CQuillmarchSheet::CQuillmarchSheet(CQuillmarch6App& app, QWidget* owner)
     m_pStack->setFixedSize(CWizardPage::kPageWidth, CWizardPage::kPageHeight);
     column->addWidget(m_pStack);
     auto* line = new QFrame(this);
+    line->setObjectName(QStringLiteral("separator"));
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
     column->addWidget(line);

@@ -5,11 +5,14 @@
 #include "core/app/CQuillmarch6App.h"
 #include "gui/app/CHelpLauncher.h"
 #include "gui/app/CQtSettingsBackend.h"
+#include "gui/settings/CChangeSystemSettingsProp.h"
+#include "gui/settings/CDisplaySettingsProp.h"
+#include "gui/settings/CNetworkSettingsProp.h"
+#include "gui/settings/CSecureModeProp.h"
 #include "gui/wizard/CIPAddressProp.h"
 #include "gui/wizard/CInfoAlertProp.h"
 #include "gui/wizard/CQuillmarchSheet.h"
 #include "gui/wizard/CResultsProp.h"
-#include "gui/wizard/CSettingsPlaceholderProp.h"
 #include "gui/wizard/CSoftwareUpgradeProp.h"
 #include "gui/wizard/CSystemInfoProp.h"
 #include "gui/wizard/CUpgradeChoiceProp.h"
@@ -28,10 +31,10 @@ std::vector<CWizardPage*> MakePageTable(CQuillmarch6App& app, ISettingsBackend& 
         new CUpgradeTypeProp(app),
         new CUpgradeChoiceProp(app, settings),
         new CSoftwareUpgradeProp(app),
-        new CSettingsPlaceholderProp(app, 181, 187, QStringLiteral("pageChangeSettings")),
-        new CSettingsPlaceholderProp(app, 182, 189, QStringLiteral("pageNetworkSettings")),
-        new CSettingsPlaceholderProp(app, 194, 190, QStringLiteral("pageSecureMode")),
-        new CSettingsPlaceholderProp(app, 195, 191, QStringLiteral("pageDisplaySettings")),
+        new CChangeSystemSettingsProp(app),
+        new CNetworkSettingsProp(app),
+        new CSecureModeProp(app),
+        new CDisplaySettingsProp(app),
         new CResultsProp(app),
     };
 }

@@ -1,0 +1,427 @@
+// The settings pages (choice, LAN, security, display): what they show, what they refuse,
+// which page Next adds, and the settings lines the job values they write turn into.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QtTest/QtTest>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/settings/CProvisioning.h"
+#include "gui/widgets/CIPAddressCtrl.h"
+#include "gui/widgets/CIPAddressEdit.h"
+#include "support/ModalAnswer.h"
+#include "support/SimulatorProcess.h"
+#include "support/WizardHarness.h"
+
+using namespace quillmarch;
+using namespace quillmarch::test;
+
+namespace {
+
+const QString kNoteOn =
+    "Please note that enabling security mode will only allow secured access to this system.";
+const QString kNoteOff =
+    "Please note that disabling security mode will allow unsecured access to this system.";
+const QString kMismatch =
+    "The passwords you typed do not match. Please retype the new password in both boxes.";
+const QString kDefaultPassword =
+    "If you choose to retain your default password, or have no password, then you must "
+    "disable security mode.";
+const QString kLanWarning =
+    "Warning: Changing these settings may cause a loss of network connectivity.";
+
+// Puts page-table entry `index` after the current page and shows it.
+QWidget* Open(CQuillmarchSheet& sheet, int index) {
+    if (!sheet.AddPage(index)) return nullptr;
+    sheet.ShowNextPage();
+    return WaitIdle(sheet) ? sheet.ActivePage() : nullptr;
+}
+
+// '1' for each named control that is not hidden.
+QString Shown(QWidget* page, std::initializer_list<const char*> names) {
+    QString flags;
+    for (const char* name : names) flags += Find<QWidget>(page, name)->isHidden() ? '0' : '1';
+    return flags;
+}
+
+QString Lines(CQuillmarch6App& app) {
+    app.m_strProvision.clear();
+    app.m_bChangeSettings = true;
+    CProvisioning(app).CollectSettingsLines();
+    return QString::fromStdString(app.m_strProvision);
+}
+
+// Everything the program wrote into its working folder (the wizard's log files).
+std::string FolderText(const std::filesystem::path& folder) {
+    std::string all;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (!entry.is_regular_file()) continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        all += text.str();
+    }
+    return all;
+}
+
+// Connects through the wizard to the simulator and stops on the system information page.
+std::unique_ptr<CQuillmarchSheet> OnSystemInfoPage(SWizardApp& f, const SimulatorProcess& sim) {
+    auto sheet = StartSheet(f);
+    if (!Press(*sheet, CQuillmarchSheet::ID_WIZNEXT)) return nullptr;
+    QWidget* page = sheet->ActivePage();
+    Find<QComboBox>(page, "comboAddress")->setEditText(QString::fromStdString(sim.Address()));
+    Find<QLineEdit>(page, "editPassword")->setText(QString::fromStdString(sim.Password()));
+    if (!Press(*sheet, CQuillmarchSheet::ID_WIZNEXT)) return nullptr;
+    if (ActivePageName(*sheet) != "pageSystemInfo") return nullptr;
+    return sheet;
+}
+
+void SetPasswords(QWidget* page, const QStringList& texts) {
+    const char* names[] = {"editRoom", "editRoomConfirm", "editRemote", "editRemoteConfirm"};
+    for (int i = 0; i < 4; ++i) Find<QLineEdit>(page, names[i])->setText(texts[i]);
+}
+
+}  // namespace
+
+class TestSettingsPages : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The job as the choice page finds it, what it shows, and where Next leads.
+    void choicePage_data() {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<QString>("job");    // LAN, display, security wanted, security now
+        QTest::addColumn<QString>("shown");  // LAN, security, display, note
+        QTest::addColumn<bool>("next");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<QString>("nextPage");
+        QTest::newRow("display kept off a plain model") << 5 << "0100"
+                                                        << "1000" << false << ""
+                                                        << "";
+        QTest::newRow("display model") << 11 << "0100"
+                                       << "1010" << true << ""
+                                       << "pageDisplaySettings";
+        QTest::newRow("LAN first") << 12 << "1100"
+                                   << "1010" << true << ""
+                                   << "pageNetworkSettings";
+        QTest::newRow("security to switch on") << 12 << "0010"
+                                               << "1011" << true << kNoteOn << "pageSecureMode";
+        QTest::newRow("security to switch off") << 5 << "0001"
+                                                << "1001" << true << kNoteOff << "pageResults";
+        QTest::newRow("security kept on") << 11 << "0011"
+                                          << "1010" << false << ""
+                                          << "";
+    }
+    void choicePage() {
+        QFETCH(int, model);
+        QFETCH(QString, job);
+        QFETCH(QString, shown);
+        QFETCH(bool, next);
+        QFETCH(QString, note);
+        QFETCH(QString, nextPage);
+        SWizardApp f;
+        f.app.m_nSystemType = model;
+        f.app.m_bChangeLan = job[0] == '1';
+        f.app.m_bChangeDisplay = job[1] == '1';
+        f.app.m_bSecureModeWanted = job[2] == '1';
+        f.app.m_bSecureModeCurrent = job[3] == '1';
+        auto sheet = StartSheet(f);
+        QWidget* page = Open(*sheet, 6);
+        QVERIFY(page);
+        QCOMPARE(Find<QLabel>(page, "labelHeading")->text(),
+                 QString("Please select the settings you wish to change."));
+        QCOMPARE(Shown(page, {"checkLan", "checkSecureMode", "checkDisplay", "labelSecurityNote"}),
+                 shown);
+        QCOMPARE(Find<QCheckBox>(page, "checkDisplay")->isChecked(),
+                 shown[2] == '1' && job[1] == '1');
+        QCOMPARE(sheet->Button(CQuillmarchSheet::ID_WIZNEXT)->isEnabled(), next);
+        if (!note.isEmpty()) QCOMPARE(Find<QLabel>(page, "labelSecurityNote")->text(), note);
+        if (!next) return;
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QCOMPARE(ActivePageName(*sheet), nextPage);
+        QCOMPARE(f.app.m_bChangeDisplay, shown[2] == '1' && job[1] == '1');
+        QCOMPARE(f.app.m_bSecureModeWanted, job[2] == '1');
+    }
+
+    // Every click on a box decides the Next button again.
+    void choicePageClicksDecideNext() {
+        SWizardApp f;
+        f.app.m_nSystemType = 11;
+        auto sheet = StartSheet(f);
+        QWidget* page = Open(*sheet, 6);
+        QVERIFY(page);
+        QPushButton* next = sheet->Button(CQuillmarchSheet::ID_WIZNEXT);
+        QVERIFY(!next->isEnabled());
+        auto* display = Find<QCheckBox>(page, "checkDisplay");
+        auto* lan = Find<QCheckBox>(page, "checkLan");
+        display->click();
+        QVERIFY(next->isEnabled());
+        display->click();
+        QVERIFY(!next->isEnabled());
+        lan->click();
+        QVERIFY(next->isEnabled());
+        lan->click();
+        QVERIFY(!next->isEnabled());
+        QVERIFY(!f.app.m_bChangeLan && !f.app.m_bChangeDisplay);  // stored only by Next
+    }
+
+    // A LAN-only model: the LAN lines are wanted exactly when the addressing mode changes.
+    void lanPageOnLanOnlyModel() {
+        SWizardApp f;
+        f.app.m_nSystemType = 9;
+        f.app.m_bDhcpWanted = f.app.m_bDhcpCurrent = false;
+        f.app.m_strIpAddress = "10.0.0.5";
+        f.app.m_strSubnetMask = "255.255.255.0";
+        f.app.m_strDefaultGateway = "10.0.0.1";
+        auto sheet = StartSheet(f);
+        QWidget* page = Open(*sheet, 7);
+        QVERIFY(page);
+        const auto addresses = {"labelIpAddress", "ipAddress", "labelSubnetMask", "ipSubnetMask",
+                                "labelGateway",   "ipGateway", "labelWarning"};
+        QVERIFY(Find<QRadioButton>(page, "radioManual")->isChecked());
+        QCOMPARE(Shown(page, addresses), QString("1111110"));
+        QCOMPARE(Find<CIPAddressCtrl>(page, "ipSubnetMask")->DottedText(),
+                 QString("255.255.255.0"));
+        QCOMPARE(Find<QLabel>(page, "labelWarning")->text(), kLanWarning);
+
+        Find<QRadioButton>(page, "radioDhcp")->click();
+        QVERIFY(f.app.m_bDhcpWanted);
+        QVERIFY(f.app.m_bChangeLan);
+        QCOMPARE(Shown(page, addresses), QString("0000001"));
+        QCOMPARE(Lines(f.app), QString("dhcp_flg,Client\n"));
+
+        // Back to manual, only the address changed: no LAN line.
+        Find<QRadioButton>(page, "radioManual")->click();
+        QVERIFY(!f.app.m_bChangeLan);
+        QCOMPARE(Shown(page, addresses), QString("1111110"));
+        Find<CIPAddressCtrl>(page, "ipAddress")->SetDottedText("10.0.0.77");
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
+        QCOMPARE(f.app.m_strIpAddress, std::string("10.0.0.77"));
+        QVERIFY(!f.app.m_bChangeLan);
+        QCOMPARE(Lines(f.app), QString());
+    }
+
+    // A model with a choice page keeps the operator's LAN choice; an emptied gateway is sent
+    // as an empty value, a half-typed one is refused.
+    void lanPageManualAddressesBecomeLines() {
+        SWizardApp f;
+        f.app.m_nSystemType = 5;
+        f.app.m_bChangeLan = true;
+        f.app.m_bDhcpWanted = f.app.m_bDhcpCurrent = true;
+        f.app.m_bChangeDisplay = true;
+        auto sheet = StartSheet(f);
+        QWidget* page = Open(*sheet, 7);
+        QVERIFY(page);
+        QVERIFY(Find<QRadioButton>(page, "radioDhcp")->isChecked());
+        Find<QRadioButton>(page, "radioManual")->click();
+        QVERIFY(!Find<QWidget>(page, "labelWarning")->isHidden());
+        QVERIFY(f.app.m_bChangeLan);
+        Find<CIPAddressCtrl>(page, "ipAddress")->SetDottedText("192.168.7.20");
+        Find<CIPAddressCtrl>(page, "ipSubnetMask")->SetDottedText("255.255.0.0");
+        auto* gateway = Find<CIPAddressCtrl>(page, "ipGateway");
+        for (int field = 1; field <= 4; ++field) gateway->Field(field)->clear();
+        gateway->Field(1)->setText("192");
+        QStringList reported;
+        AnswerNextModal([&reported](QWidget* box) {
+            reported << static_cast<QMessageBox*>(box)->text();
+            static_cast<QMessageBox*>(box)->accept();
+        });
+        QVERIFY(!Press(*sheet, CQuillmarchSheet::ID_WIZNEXT) ||
+                ActivePageName(*sheet) == "pageNetworkSettings");
+        QTRY_COMPARE(reported.size(), 1);
+        QCOMPARE(ActivePageName(*sheet), QString("pageNetworkSettings"));
+        QCOMPARE(f.app.m_strIpAddress, std::string());
+
+        gateway->Field(1)->clear();
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QCOMPARE(ActivePageName(*sheet), QString("pageDisplaySettings"));
+        QCOMPARE(Lines(f.app).section('\n', 0, 3),
+                 QString("dhcp_flg,Off\ndefaultgateway,\"\"\nsubnetmask,255.255.0.0\n"
+                         "ipaddress,192.168.7.20"));
+    }
+
+    // Against the simulator, whose serial number is SN12345678 and administrator password
+    // "secret". Passwords: room, its confirmation, remote, its confirmation.
+    void securityPageValidates_data() {
+        QTest::addColumn<bool>("useRoom");
+        QTest::addColumn<QStringList>("typed");
+        QTest::addColumn<QString>("message");  // empty: accepted
+        QTest::addColumn<QString>("remote");   // stored remote password when accepted
+        QTest::newRow("room mismatch")
+            << true << QStringList{"Abc-1", "abc-1", "", ""} << kMismatch << "";
+        QTest::newRow("remote mismatch")
+            << false << QStringList{"Room-1", "Room-1", "R-2", "R-3"} << kMismatch << "";
+        QTest::newRow("hidden remote fields not compared")
+            << true << QStringList{"Room-1", "Room-1", "x", "y"} << ""
+            << "Room-1";
+        QTest::newRow("empty room")
+            << true << QStringList{"", "", "", ""} << kDefaultPassword << "";
+        QTest::newRow("empty remote")
+            << false << QStringList{"Room-1", "Room-1", "", ""} << kDefaultPassword << "";
+        QTest::newRow("room is the current room password")
+            << true << QStringList{"OLDROOM", "OLDROOM", "", ""} << kDefaultPassword << "";
+        QTest::newRow("room is the serial number")
+            << true << QStringList{"sn12345678", "sn12345678", "", ""} << kDefaultPassword << "";
+        QTest::newRow("remote is the admin password")
+            << false << QStringList{"Room-1", "Room-1", "SECRET", "SECRET"} << kDefaultPassword
+            << "";
+        QTest::newRow("remote is the serial number")
+            << false << QStringList{"Room-1", "Room-1", "Sn12345678", "Sn12345678"}
+            << kDefaultPassword << "";
+        QTest::newRow("two new passwords")
+            << false << QStringList{"Room-1", "Room-1", "Remote-2", "Remote-2"} << ""
+            << "Remote-2";
+    }
+    void securityPageValidates() {
+        QFETCH(bool, useRoom);
+        QFETCH(QStringList, typed);
+        QFETCH(QString, message);
+        QFETCH(QString, remote);
+        QVERIFY2(m_pSim && m_pSim->Started(), "simulator");
+        QVERIFY(m_pSheet);
+        CQuillmarch6App& app = m_pFixture->app;
+        while (ActivePageName(*m_pSheet) != "pageSystemInfo")
+            QVERIFY(Press(*m_pSheet, CQuillmarchSheet::ID_WIZBACK));
+        app.m_bUseRoomForRemote = useRoom;
+        app.m_strRoomPassword = "oldroom";
+        app.m_strNewRoomPassword = app.m_strNewRemotePassword = "unchanged";
+        app.m_bChangeDisplay = false;
+        QWidget* page = Open(*m_pSheet, 8);
+        QVERIFY(page);
+        QCOMPARE(Find<QCheckBox>(page, "checkUseRoom")->isChecked(), useRoom);
+        const auto remoteRows = {"labelRemote", "editRemote", "labelRemoteConfirm",
+                                 "editRemoteConfirm", "labelMessage"};
+        QCOMPARE(Shown(page, remoteRows), useRoom ? QString("00000") : QString("11110"));
+        QVERIFY(Find<QLabel>(page, "labelHeading")
+                    ->text()
+                    .startsWith("Your system is currently set for security mode. For increased "
+                                "security, " +
+                                QString(useRoom ? "you must" : "it is required")));
+        for (auto* edit : page->findChildren<QLineEdit*>())
+            QCOMPARE(edit->echoMode(), QLineEdit::Password);
+        SetPasswords(page, typed);
+
+        QVERIFY(Press(*m_pSheet, CQuillmarchSheet::ID_WIZNEXT));
+        if (message.isEmpty()) {
+            QCOMPARE(ActivePageName(*m_pSheet), QString("pageResults"));
+            QCOMPARE(app.m_strNewRoomPassword, typed[0].toStdString());
+            QCOMPARE(QString::fromStdString(app.m_strNewRemotePassword), remote);
+            QCOMPARE(app.m_bUseRoomForRemote, useRoom);
+            return;
+        }
+        QCOMPARE(ActivePageName(*m_pSheet), QString("pageSecureMode"));
+        QVERIFY(Find<QWidget>(page, "labelMessage")->isVisible());
+        QCOMPARE(Find<QLabel>(page, "labelMessage")->text(), message);
+        QCOMPARE(app.m_strNewRoomPassword, std::string("unchanged"));
+        QCOMPARE(app.m_strNewRemotePassword, std::string("unchanged"));
+    }
+
+    // The security lines carry the new passwords, which appear nowhere else.
+    void securityPasswordsOnlyInTheSettingsLines() {
+        QVERIFY(m_pSheet);
+        CQuillmarch6App& app = m_pFixture->app;
+        while (ActivePageName(*m_pSheet) != "pageSystemInfo")
+            QVERIFY(Press(*m_pSheet, CQuillmarchSheet::ID_WIZBACK));
+        app.m_bUseRoomForRemote = true;
+        app.m_bSecureModeWanted = true;
+        app.m_bSecureModeCurrent = false;
+        app.m_bChangeLan = app.m_bChangeDisplay = false;
+        QWidget* page = Open(*m_pSheet, 8);
+        QVERIFY(page);
+        SetPasswords(page, {"Zq7-unique-room", "Zq7-unique-room", "", ""});
+        QVERIFY(Press(*m_pSheet, CQuillmarchSheet::ID_WIZNEXT));
+        QCOMPARE(ActivePageName(*m_pSheet), QString("pageResults"));
+        QCOMPARE(Lines(app), QString("securemode,True\nsw,Zq7-unique-room\nuseroompassword,True\n"
+                                     "roomsw,Zq7-unique-room\n"));
+        QVERIFY(FolderText(m_pFixture->dir.Path()).find("Zq7-unique") == std::string::npos);
+    }
+
+    // VGA shows the resolution instead of the video standard, and no standard warning.
+    void displayPageViews() {
+        SWizardApp f;
+        f.app.m_nSystemType = 11;
+        f.app.m_bChangeDisplay = true;
+        f.app.m_nVideoOutput = 2;
+        f.app.m_bPalWanted = true;
+        f.app.m_bPalCurrent = false;  // a standard change, were it shown
+        f.app.m_bResolution1024 = true;
+        auto sheet = StartSheet(f);
+        QWidget* page = Open(*sheet, 9);
+        QVERIFY(page);
+        const auto swapped = {"labelResolution", "radio800", "radio1024",   "labelStandard",
+                              "radioNtsc",       "radioPal", "labelWarning"};
+        QVERIFY(Find<QRadioButton>(page, "radioVga")->isChecked());
+        QVERIFY(Find<QRadioButton>(page, "radio1024")->isChecked());
+        QVERIFY(Find<QRadioButton>(page, "radio4x3")->isChecked());
+        QCOMPARE(Shown(page, swapped), QString("1110000"));
+
+        Find<QRadioButton>(page, "radioComposite")->click();
+        QCOMPARE(Shown(page, swapped), QString("0001111"));
+        QCOMPARE(Find<QLabel>(page, "labelWarning")->text(),
+                 QString("Warning: \nChanging this setting may cause video malfunction.  Please "
+                         "make sure the attached camera matches this setting."));
+        Find<QRadioButton>(page, "radioNtsc")->click();
+        QCOMPARE(Shown(page, swapped), QString("0001110"));
+        Find<QRadioButton>(page, "radioSVideo")->click();
+        QCOMPARE(Shown(page, swapped), QString("0001110"));
+        Find<QRadioButton>(page, "radioVga")->click();
+        Find<QRadioButton>(page, "radioPal")->setChecked(true);  // hidden, kept
+        Find<QRadioButton>(page, "radio800")->click();
+        QCOMPARE(Shown(page, swapped), QString("1110000"));
+
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
+        QCOMPARE(Lines(f.app), QString("monitor1display,4:3\ncameratype,PAL\n"
+                                       "vgaresolution,60HZ800x600\nmonitoroutputsignal,VGA\n"));
+    }
+
+    // An output the page does not know leaves its group unselected and the job value alone.
+    void displayPageKeepsAnUnknownOutput() {
+        SWizardApp f;
+        f.app.m_nSystemType = 12;
+        f.app.m_bChangeDisplay = true;
+        f.app.m_nVideoOutput = 7;
+        f.app.m_bPalWanted = f.app.m_bPalCurrent = true;
+        f.app.m_bEraseFlash = true;
+        f.app.m_bUpdateSoftware = false;
+        auto sheet = StartSheet(f);
+        QWidget* page = Open(*sheet, 9);
+        QVERIFY(page);
+        for (const char* name : {"radioComposite", "radioSVideo", "radioVga"})
+            QVERIFY(!Find<QRadioButton>(page, name)->isChecked());
+        QCOMPARE(Shown(page, {"labelStandard", "labelResolution", "labelWarning"}), QString("100"));
+        Find<QRadioButton>(page, "radio16x9")->click();
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QCOMPARE(ActivePageName(*sheet), QString("pageSoftwareUpgrade"));  // erase only
+        QCOMPARE(f.app.m_nVideoOutput, 7);
+        QVERIFY(f.app.m_bAspect16x9);
+        QVERIFY(f.app.m_bPalWanted);
+    }
+
+    void initTestCase() {
+        m_pSim = std::make_unique<SimulatorProcess>();
+        if (!m_pSim->Started()) return;
+        m_pFixture = std::make_unique<SWizardApp>();
+        m_pSheet = OnSystemInfoPage(*m_pFixture, *m_pSim);
+    }
+    void cleanupTestCase() {
+        m_pSheet.reset();
+        m_pFixture.reset();
+        m_pSim.reset();
+    }
+
+private:
+    // The security cases share one connected wizard (the page reads the serial number).
+    std::unique_ptr<SimulatorProcess> m_pSim;
+    std::unique_ptr<SWizardApp> m_pFixture;
+    std::unique_ptr<CQuillmarchSheet> m_pSheet;
+};
+
+QTEST_MAIN(TestSettingsPages)
+#include "test_settings_pages.moc"
