@@ -36,7 +36,8 @@ std::string CCommandLineRun::Usage() {
            "  --version    the program's version\n"
            "\n"
            "Options are separated by single blanks; a value cannot contain a blank.\n"
-           "Exit status: 0 when the update succeeded, 1 when it failed, 2 for a usage error.\n"
+           "Exit status: 0 when the update succeeded, 1 when it failed; without an address the\n"
+           "wizard opens (exit 0), or, with no display, this text is printed (exit 2).\n"
            "Environment: QUILLMARCH_PAYLOADS (payload folder), QUILLMARCH_TIME_SCALE (scales\n"
            "every fixed wait; a test and demo aid).\n";
 }
