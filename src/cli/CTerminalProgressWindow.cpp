@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/progress/ProgressFormat.h"
+
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
@@ -27,13 +29,6 @@ bool IsTerminal(std::FILE* stream) {
 }
 
 // Digits of a non-negative number with "," between groups of three from the right.
-std::string Grouped(std::int64_t value) {
-    std::string digits = std::to_string(value);
-    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(static_cast<std::size_t>(at), ",");
-    return digits;
-}
-
 }  // namespace
 
 CTerminalProgressWindow::CTerminalProgressWindow(std::FILE* stream, IClock& clock,
@@ -131,15 +126,7 @@ void CTerminalProgressWindow::OnTaskPercent(const SProgressMessage& message) {
 void CTerminalProgressWindow::OnBytes(std::int64_t bytes) {
     if (!m_bTaskActive) return;
     bytes = std::max<std::int64_t>(bytes, 0);
-    if (m_nBytesDone < m_nTaskTotal) {
-        m_nBytesDone = bytes;
-        const double percent =
-            static_cast<double>(bytes) / static_cast<double>(m_nTaskTotal) * 100.0;
-        m_nPercent = percent >= 100.0 ? 100 : static_cast<std::int64_t>(percent);
-    } else {
-        m_nTaskTotal = m_nBytesDone;
-        m_nPercent = 100;
-    }
+    m_nPercent = progress::BytePercent(bytes, m_nBytesDone, m_nTaskTotal);
     if (m_bLive) DrawLive(LiveLine(), false);
 }
 
@@ -217,17 +204,7 @@ void CTerminalProgressWindow::Write(const std::string& text) {
 }
 
 std::string CTerminalProgressWindow::FormatByteCount(std::int64_t count, bool withUnit) {
-    std::string number;
-    const char* unit = "KB";
-    if (count < 1000) {
-        number = std::to_string(count);
-        unit = "B";
-    } else if (count < 1000000) {
-        number = std::to_string(count / 1000);
-    } else {
-        number = Grouped(count / 1000);
-    }
-    return withUnit ? number + " " + unit : number;
+    return progress::FormatByteCount(count, withUnit);
 }
 
 std::string CTerminalProgressWindow::FormatElapsed(std::chrono::milliseconds elapsed) {

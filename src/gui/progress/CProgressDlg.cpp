@@ -17,6 +17,7 @@
 #include <algorithm>
 
 #include "core/app/CQuillmarch6App.h"
+#include "core/progress/ProgressFormat.h"
 #include "gui/app/GuiResources.h"
 
 namespace quillmarch {
@@ -36,12 +37,6 @@ QLabel* NamedLabel(const char* name, QWidget* parent) {
 }
 
 // Digits with "," between groups of three from the right.
-QString Grouped(std::int64_t value) {
-    QString digits = QString::number(value);
-    for (auto at = digits.size() - 3; at > 0; at -= 3) digits.insert(at, QLatin1Char(','));
-    return digits;
-}
-
 }  // namespace
 
 CProgressDlg::CProgressDlg(CQuillmarch6App& app, QWidget* mainWindow) : m_app(app), m_timer(this) {
@@ -280,14 +275,7 @@ void CProgressDlg::OnTaskPercent(const SProgressMessage& message) {
 // Bytes so far of the current transfer. Once they reach the task's total the total is raised
 // to them and the task shows 100 %; a total of 0 (a timed wait) shows 100 at once.
 void CProgressDlg::OnBytes(std::int64_t bytes) {
-    int percent = 100;
-    if (m_nBytesDone < m_nTaskTotal) {
-        m_nBytesDone = bytes;
-        const double share = static_cast<double>(bytes) / static_cast<double>(m_nTaskTotal) * 100.0;
-        percent = share >= 100.0 ? 100 : (share <= 0.0 ? 0 : static_cast<int>(share));
-    } else {
-        m_nTaskTotal = m_nBytesDone;
-    }
+    const int percent = progress::BytePercent(bytes, m_nBytesDone, m_nTaskTotal);
     SetBar(percent);
     m_pCurrentPercent->setText(QString::asprintf("%3d%%\t", percent) +
                                FormatByteCount(m_nBytesDone, false) + QStringLiteral(" / ") +
@@ -396,17 +384,7 @@ void CProgressDlg::SaveScreenshot(const QString& name) {
 }
 
 QString CProgressDlg::FormatByteCount(std::int64_t count, bool withUnit) {
-    QString number;
-    QString unit = QStringLiteral("KB");
-    if (count < 1000) {
-        number = QString::number(count);
-        unit = QStringLiteral("B");
-    } else if (count < 1000000) {
-        number = QString::number(count / 1000);
-    } else {
-        number = Grouped(count / 1000);
-    }
-    return withUnit ? number + QLatin1Char(' ') + unit : number;
+    return QString::fromStdString(progress::FormatByteCount(count, withUnit));
 }
 
 QString CProgressDlg::FormatSpan(std::int64_t seconds) {
