@@ -16,6 +16,7 @@
 #include "support/FakeClock.h"
 #include "support/FakeLink.h"
 #include "support/FakeSystem.h"
+#include "support/FakeSystemWiring.h"
 #include "support/RecordingMessageBox.h"
 #include "support/ScriptedProgressWindow.h"
 
@@ -45,17 +46,10 @@ public:
                    ("qm-device-" + std::to_string(std::random_device{}()) + "-" +
                     std::to_string(++counter));
         std::filesystem::create_directories(m_folder);
-        app.m_strHelpFilePath = (m_folder / "Quillmarch.hlp").string();
         app.m_log.SetStampSource([] { return std::string("T"); });
         std::string ignored;
         app.m_log.Open((m_folder / "run.log").string(), ignored);
-        app.SetLinkFactory([this](CQuillmarch6App& a, bool secure) {
-            return std::make_unique<FakeLink>(a, system, secure);
-        });
-        app.m_catalogue.Build();
-        app.m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
-        app.RecordImagePresence();
-        app.CreateLink(false);
+        WireToFakeSystem(app, system, m_folder);
         app.m_bUpdateRunning = true;
     }
     ~DeviceTestBench() {

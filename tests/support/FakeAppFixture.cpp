@@ -6,6 +6,8 @@
 #include <regex>
 #include <sstream>
 
+#include "support/FakeSystemWiring.h"
+
 namespace quillmarch::test {
 
 namespace fs = std::filesystem;
@@ -15,14 +17,7 @@ void FakeAppFixture::SetUp() {
     m_dir = fs::temp_directory_path() / ("qm-unit-" + std::to_string(random()));
     fs::create_directories(m_dir);
     m_app = std::make_unique<CQuillmarch6App>(m_clock, m_box);
-    m_app->m_strHelpFilePath = (m_dir / "Quillmarch.hlp").string();
-    m_app->m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
-    m_app->m_catalogue.Build();
-    m_app->RecordImagePresence();
-    m_app->SetLinkFactory([this](CQuillmarch6App& app, bool secure) {
-        return std::make_unique<FakeLink>(app, m_system, secure);
-    });
-    m_app->CreateLink(false);
+    WireToFakeSystem(*m_app, m_system, m_dir);
     m_app->m_strAddress = "127.0.0.1";  // loopback, should anything reach the network
     m_app->m_strPassword = "secret";
     m_app->m_bQuiet = true;

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "support/FakeLink.h"
+#include "support/FakeSystemWiring.h"
 
 namespace quillmarch::test {
 
@@ -17,14 +18,7 @@ CProgressTestApp::CProgressTestApp() {
     m_dir = fs::temp_directory_path() / ("qm-progress-" + std::to_string(random()));
     fs::create_directories(m_dir);
     m_pApp = std::make_unique<CQuillmarch6App>(m_clock, m_router);
-    m_pApp->m_strHelpFilePath = (m_dir / "Quillmarch.hlp").string();
-    m_pApp->m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
-    m_pApp->m_catalogue.Build();
-    m_pApp->RecordImagePresence();
-    m_pApp->SetLinkFactory([this](CQuillmarch6App& app, bool secure) {
-        return std::make_unique<FakeLink>(app, m_system, secure);
-    });
-    m_pApp->CreateLink(false);
+    WireToFakeSystem(*m_pApp, m_system, m_dir);
     m_pApp->m_strAddress = "127.0.0.1";  // loopback, should anything reach the network
     m_pApp->m_strPassword = "secret";
     m_pApp->m_bQuiet = false;

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+#include "core/app/CQuillmarch6App.h"
+#include "support/FakeLink.h"
+#include "support/FakeSystem.h"
+
+namespace quillmarch::test {
+
+// Points an application at a FakeSystem: its work directory inside `folder`, the sample
+// payload pack, the catalogue with the image flags, and a fake link as the current link.
+inline void WireToFakeSystem(CQuillmarch6App& app, FakeSystem& system,
+                             const std::filesystem::path& folder) {
+    app.m_strHelpFilePath = (folder / "Quillmarch.hlp").string();
+    app.m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
+    app.m_catalogue.Build();
+    app.RecordImagePresence();
+    app.SetLinkFactory([&system](CQuillmarch6App& linked, bool secure) {
+        return std::make_unique<FakeLink>(linked, system, secure);
+    });
+    app.CreateLink(false);
+}
+
+}  // namespace quillmarch::test
