@@ -262,7 +262,7 @@ bool CSystemWebClient::WebServerEnabled() {
 int CSystemWebClient::PlainWebPort() {
     std::string text;
     if (!m_app.m_pLink->DownloadToString("webaccessport.dat", text)) return kDefaultHttpPort;
-    m_app.WriteLog("Webserver port: " + text, 0);
+    m_app.WriteLog("Webserver port: " + text::ForLog(text), 0);
     return PortFromText(text);
 }
 
