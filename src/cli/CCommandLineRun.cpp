@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "cli/CSignalScope.h"
 #include "cli/CTerminalProgressFactory.h"
 #include "core/app/CCommandLine.h"
 #include "core/app/CConsoleMessageBox.h"
@@ -20,7 +21,7 @@ std::string CCommandLineRun::Usage() {
            "Updates the software of a Tessary video conferencing system.\n"
            "\n"
            "ADDRESS        IP address or DNS name of the system, optionally with an FTP port:\n"
-           "               host, host:port or [IPv6]:port\n"
+           "               host, host:port, [IPv6]:port or a bare IPv6 address (::1)\n"
            "  -p:PASSWORD  administrator password of the system\n"
            "  -q           quiet: no progress display, no questions; messages go to the log\n"
            "  -s           do not send the main software image\n"
@@ -32,12 +33,19 @@ std::string CCommandLineRun::Usage() {
            "  -fp          do not retain the sample sites\n"
            "  -f:PATH      log file (default: the address with '.' as '_', plus .log)\n"
            "  -t:SECONDS   time-out for the image upload (0: none)\n"
+           "  --quiet      the same as -q\n"
+           "  --passive    the same as -m\n"
            "  --help       this text\n"
            "  --version    the program's version\n"
            "\n"
-           "Options are separated by single blanks; a value cannot contain a blank.\n"
-           "Exit status: 0 when the update succeeded, 1 when it failed; without an address the\n"
-           "wizard opens (exit 0), or, with no display, this text is printed (exit 2).\n"
+           "Each option is one argument; quote a value that holds blanks (-p:\"my secret\").\n"
+           "An option the program does not know, or a second address, is refused.\n"
+           "Exit status:\n"
+           "  0    the update succeeded (or the wizard ran)\n"
+           "  1    the update failed, or another run is writing the same log\n"
+           "  2    bad command line, or no address and no display; nothing was sent\n"
+           "  3    no log could be written anywhere; nothing was sent\n"
+           "  130  stopped by Ctrl+C (143: by SIGTERM, Ctrl+Break or closing the console)\n"
            "Environment: QUILLMARCH_PAYLOADS (payload folder), QUILLMARCH_TIME_SCALE (scales\n"
            "every fixed wait; a test and demo aid).\n";
 }
@@ -57,7 +65,7 @@ bool CCommandLineRun::WantsVersion(const std::vector<std::string>& args) {
 }
 
 int CCommandLineRun::Main(int argc, char** argv, const SGuiHooks& hooks) {
-    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const std::vector<std::string> args = CCommandLine::Arguments(argc, argv);
     if (WantsHelp(args)) {
         std::fputs(Usage().c_str(), stdout);
         return 0;
@@ -73,7 +81,11 @@ int CCommandLineRun::Main(int argc, char** argv, const SGuiHooks& hooks) {
     CTerminalProgressFactory progressFactory(clock);
     CQuillmarch6App app(clock, messageBox);
     app.SetProgressWindowFactory(&progressFactory);
-    app.Startup(CCommandLine::FromArgv(argc, argv));
+    app.SetTimeScale(clock.Scale());
+    clock.SetInterrupt(&app.Interrupt());
+    const SStartup started = app.Startup(args);
+    if (started.state != EStartup::kReady && started.state != EStartup::kNoArguments)
+        return Refuse(started);
     if (app.m_strAddress.empty()) {
         if (hooks.runWizard && GuiUsable(hooks)) {
             const int code = hooks.runWizard(app, messageBox, argc, argv);
@@ -85,9 +97,32 @@ int CCommandLineRun::Main(int argc, char** argv, const SGuiHooks& hooks) {
         app.CloseLog();
         return 2;
     }
+    CSignalScope signals(app.Interrupt());
     const bool success = RunFromCommandLine(app, messageBox, hooks, argc, argv);
     EndProgram(app);
+    // A run that finished before the stop took effect says so with its own outcome.
+    if (!success && app.Interrupt().Requested()) return app.Interrupt().ExitCode();
     return success ? 0 : 1;
+}
+
+int CCommandLineRun::Refuse(const SStartup& started) {
+    switch (started.state) {
+        case EStartup::kBadCommandLine:
+            std::fprintf(stderr, "quillmarch: %s\n\n%s", started.message.c_str(), Usage().c_str());
+            return 2;
+        case EStartup::kLogBusy:
+            std::fprintf(stderr,
+                         "quillmarch: %s: another run is writing this log; nothing was sent to "
+                         "the system\n",
+                         started.message.c_str());
+            return 1;
+        default:
+            std::fprintf(stderr,
+                         "quillmarch: no log can be written (%s); nothing was sent to the "
+                         "system\n",
+                         started.message.c_str());
+            return 3;
+    }
 }
 
 bool CCommandLineRun::GuiUsable(const SGuiHooks& hooks) {

@@ -9,6 +9,7 @@ namespace quillmarch {
 
 class CQuillmarch6App;
 class CMessageBoxRouter;
+struct SStartup;
 
 // The executable's start-up and run modes for the command line.
 class CCommandLineRun {
@@ -20,6 +21,8 @@ public:
     static bool WantsVersion(const std::vector<std::string>& args);
 
 private:
+    // A command line the program will not run: why on stderr; answers the exit code.
+    static int Refuse(const SStartup& started);
     // The update run of a command line; true on success.
     static bool RunFromCommandLine(CQuillmarch6App& app, CMessageBoxRouter& router,
                                    const SGuiHooks& hooks, int& argc, char** argv);

@@ -3,9 +3,11 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/app/CQuillmarch6App.h"
 #include "core/app/CRealClock.h"
+#include "core/platform/FileLock.h"
 #include "support/FakeClock.h"
 #include "support/FakeLink.h"
 #include "support/FakeSystem.h"
@@ -44,7 +46,7 @@ protected:
 };
 
 TEST_F(AppStartupTest, NoArgumentsBuildsEverythingButOpensNoLog) {
-    EXPECT_FALSE(m_app.Startup("quillmarch"));
+    EXPECT_EQ(m_app.Startup({}).state, EStartup::kNoArguments);
     EXPECT_EQ(m_app.m_catalogue.GetSize(), CSystemInformationArray::kRowCount);
     EXPECT_FALSE(m_app.ImagePresent(0));
     EXPECT_TRUE(m_app.ImagePresent(1));
@@ -57,7 +59,7 @@ TEST_F(AppStartupTest, NoArgumentsBuildsEverythingButOpensNoLog) {
 }
 
 TEST_F(AppStartupTest, JobDefaultsAfterAnAddressArgument) {
-    EXPECT_TRUE(m_app.Startup("quillmarch 10.1.2.3"));
+    EXPECT_EQ(m_app.Startup({"10.1.2.3"}).state, EStartup::kReady);
     EXPECT_TRUE(m_app.m_bUploadImage);
     EXPECT_TRUE(m_app.m_bRetainDirectory);
     EXPECT_TRUE(m_app.m_bRetainSystemSettings);
@@ -72,30 +74,96 @@ TEST_F(AppStartupTest, JobDefaultsAfterAnAddressArgument) {
 }
 
 TEST_F(AppStartupTest, OnlyQuietOpensDotLogWithDump) {
-    EXPECT_TRUE(m_app.Startup("quillmarch -q"));
+    EXPECT_EQ(m_app.Startup({"-q"}).state, EStartup::kReady);
     EXPECT_TRUE(m_app.m_strAddress.empty());
     const std::string log = ReadFile(m_dir.Path() / ".log");
     EXPECT_EQ(log.rfind("T : Command Line: -q\nT : Quillmarch\r\n", 0), 0u) << log;
     EXPECT_NE(log.find("\tQuiteMode        = TRUE\r\n"), std::string::npos) << log;
 }
 
-TEST_F(AppStartupTest, QuotedProgramQuietAddress) {
-    EXPECT_TRUE(m_app.Startup(R"("C:\Program Files\Tessary\quillmarch.exe" -q 10.1.2.3)"));
+TEST_F(AppStartupTest, QuietAddressLogsTheArgumentsAsGiven) {
+    // The arguments come one by one, so the program's path plays no part any more.
+    EXPECT_EQ(m_app.Startup({"-q", "10.1.2.3"}).state, EStartup::kReady);
     EXPECT_TRUE(m_app.m_bQuiet);
     EXPECT_EQ(m_app.m_strAddress, "10.1.2.3");
     const std::string log = ReadFile(m_dir.Path() / "10_1_2_3.log");
-    EXPECT_EQ(log.rfind("T : Command Line:  -q 10.1.2.3\n", 0), 0u) << log;
+    EXPECT_EQ(log.rfind("T : Command Line: -q 10.1.2.3\n", 0), 0u) << log;
+}
+
+// Refusals touch nothing: no log, no lock file, no link that could reach a system.
+struct SRefusalCase {
+    const char* name;
+    std::vector<std::string> args;
+    EStartup state;
+};
+
+TEST_F(AppStartupTest, RefusedStartsLeaveNoTrace) {
+    test::WriteFile(m_dir.Path() / "file", "x");
+    const std::string underFile = m_dir.Str("file/sub/run.log");
+    const SRefusalCase cases[] = {
+        {"unknown option", {"-q", "--dry-run", "10.1.2.3"}, EStartup::kBadCommandLine},
+        {"second address", {"10.1.2.3", "10.9.9.9"}, EStartup::kBadCommandLine},
+        {"no log anywhere", {"-q", "-f:" + underFile, "10.1.2.3"}, EStartup::kNoLog},
+    };
+    for (const auto& c : cases) {
+        CQuillmarch6App app(m_clock, m_box);
+        // The fallback folder cannot be made either: it would have to live under a file.
+        app.m_log.SetTempDirectory(m_dir.Str("file/temp"));
+        int links = 0;
+        app.SetLinkFactory([&](CQuillmarch6App& a, bool secure) -> std::unique_ptr<CFTPBase> {
+            ++links;
+            return std::make_unique<test::FakeLink>(a, m_system, secure);
+        });
+        const SStartup started = app.Startup(c.args);
+        EXPECT_EQ(started.state, c.state) << c.name;
+        EXPECT_FALSE(started.message.empty()) << c.name;
+        EXPECT_EQ(links, 0) << c.name;
+        EXPECT_FALSE(app.m_log.IsOpen()) << c.name;
+    }
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(m_dir.Path()))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"file"});
+    EXPECT_EQ(m_system.logons, 0);
+}
+
+TEST_F(AppStartupTest, LogHeldByAnotherRunIsRefusedAndKept) {
+    test::WriteFile(m_dir.Path() / "10_1_2_3.log", "the other run's log");
+    platform::FileLock other;
+    std::string error;
+    ASSERT_TRUE(other.TryLock(m_dir.Str("10_1_2_3.log.lock"), error)) << error;
+    const SStartup started = m_app.Startup({"-q", "10.1.2.3"});
+    EXPECT_EQ(started.state, EStartup::kLogBusy);
+    EXPECT_NE(started.message.find("10_1_2_3.log.lock"), std::string::npos) << started.message;
+    EXPECT_EQ(ReadFile(m_dir.Path() / "10_1_2_3.log"), "the other run's log");
+    EXPECT_FALSE(fs::exists(m_dir.Path() / "10_1_2_3_bak.log"));
+    EXPECT_EQ(m_nLinksMade, 0);
+}
+
+TEST_F(AppStartupTest, TimeScaleOtherThanOneIsAnnouncedAtTheTop) {
+    std::vector<std::string> console;
+    m_app.SetConsole([&](const std::string& line) { console.push_back(line); });
+    m_app.SetTimeScale(0.01);
+    ASSERT_EQ(m_app.Startup({"-q", "10.1.2.3"}).state, EStartup::kReady);
+    const std::string warning =
+        "Warning: QUILLMARCH_TIME_SCALE is 0.01: every fixed wait is scaled, so this run does "
+        "not wait for a real system to restart";
+    const std::string log = ReadFile(m_dir.Path() / "10_1_2_3.log");
+    EXPECT_EQ(
+        log.rfind("T : Command Line: -q 10.1.2.3\nT : " + warning + "\nT : Quillmarch\r\n", 0), 0u)
+        << log;
+    EXPECT_EQ(console, std::vector<std::string>{warning});
 }
 
 TEST_F(AppStartupTest, PassiveOptionReachesTheLink) {
-    EXPECT_TRUE(m_app.Startup("quillmarch -m 10.1.2.3"));
+    EXPECT_EQ(m_app.Startup({"-m", "10.1.2.3"}).state, EStartup::kReady);
     ASSERT_NE(m_app.m_pLink, nullptr);
     EXPECT_TRUE(m_app.m_pLink->GetPassive());
 }
 
 TEST_F(AppStartupTest, FailedLinkIsReportedAndStartupGoesOn) {
     m_app.SetLinkFactory([](CQuillmarch6App&, bool) { return std::unique_ptr<CFTPBase>(); });
-    EXPECT_TRUE(m_app.Startup("quillmarch -q 10.1.2.3"));
+    EXPECT_EQ(m_app.Startup({"-q", "10.1.2.3"}).state, EStartup::kReady);
     EXPECT_EQ(m_app.m_pLink, nullptr);
     // A plain box, shown even in a quiet run.
     ASSERT_EQ(m_box.shown.size(), 1u);
@@ -103,7 +171,7 @@ TEST_F(AppStartupTest, FailedLinkIsReportedAndStartupGoesOn) {
 }
 
 TEST_F(AppStartupTest, QuietMessageGoesToTheLogAndAnswersOk) {
-    ASSERT_TRUE(m_app.Startup("quillmarch -q 10.1.2.3"));
+    ASSERT_EQ(m_app.Startup({"-q", "10.1.2.3"}).state, EStartup::kReady);
     m_box.answer = IDCANCEL;
     const std::string text =
         "Could not re-connect to system.\nPlease make sure system is operational.";

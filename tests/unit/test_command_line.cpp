@@ -62,120 +62,116 @@ struct SExpectedJob {
 
 struct SParseCase {
     const char* name;
-    std::string line;
+    std::vector<std::string> args;
     SExpectedJob job;
 };
 
+const std::string kLongPassword(CCommandLine::kMaxPassword, 'x');
+
 const SParseCase kParseCases[] = {
-    {"QuotedProgramKeepsLeadingBlank",
-     R"("C:\Program Files\Tessary\quillmarch.exe" -q 10.1.2.3)",
+    {"QuietAddress",
+     {"-q", "10.1.2.3"},
      {.address = "10.1.2.3",
       .logPath = "10_1_2_3.log",
-      .commandLine = " -q 10.1.2.3",
+      .commandLine = "-q 10.1.2.3",
       .quiet = true}},
-    {"UnquotedProgram",
-     "quillmarch -m 10.1.2.3",
+    {"Passive",
+     {"-m", "10.1.2.3"},
      {.address = "10.1.2.3",
       .logPath = "10_1_2_3.log",
       .commandLine = "-m 10.1.2.3",
       .passive = true}},
-    {"OptionsReadOnlyTheirLetters",
-     "quillmarch -quiet -Silent -MODE -isdn h",
+    {"LongForms",
+     {"--quiet", "--PASSIVE", "h"},
      {.address = "h",
       .logPath = "h.log",
-      .commandLine = "-quiet -Silent -MODE -isdn h",
+      .commandLine = "--quiet --PASSIVE h",
+      .quiet = true,
+      .passive = true}},
+    {"LettersInAnyCase",
+     {"-Q", "-S", "-M", "-I", "h"},
+     {.address = "h",
+      .logPath = "h.log",
+      .commandLine = "-Q -S -M -I h",
       .quiet = true,
       .upload = false,
       .passive = true,
       .isdn = true}},
     {"RetainOptionsClearFlags",
-     "quillmarch -fall -FS -fp 10.0.0.1",
+     {"-fa", "-FS", "-fp", "10.0.0.1"},
      {.address = "10.0.0.1",
       .logPath = "10_0_0_1.log",
-      .commandLine = "-fall -FS -fp 10.0.0.1",
+      .commandLine = "-fa -FS -fp 10.0.0.1",
       .retainDirectory = false,
       .retainSettings = false,
       .retainSamples = false}},
-    {"LogPathCutAtBlankRestIsAddress",
-     "quillmarch 10.1.2.3 -f:my logs.txt",
-     {.address = "logs.txt", .logPath = "my", .commandLine = "10.1.2.3 -f:my logs.txt"}},
-    {"LogPathCutAtBlankRestIgnored",
-     "quillmarch 10.1.2.3 -F:my _rest",
-     {.address = "10.1.2.3", .logPath = "my", .commandLine = "10.1.2.3 -F:my _rest"}},
-    {"StrayQuoteDropsTextUpToIt",
-     R"(quillmarch -q a"b -m 10.1.2.3)",
+    {"LogPathWithBlankIsOneArgument",
+     {"10.1.2.3", "-f:my logs.txt"},
+     {.address = "10.1.2.3",
+      .logPath = "my logs.txt",
+      .commandLine = "10.1.2.3 \"-f:my logs.txt\""}},
+    {"OptionsAfterTheAddress",
+     {"10.1.2.3", "-q", "-s"},
      {.address = "10.1.2.3",
       .logPath = "10_1_2_3.log",
-      .commandLine = "b -m 10.1.2.3",
-      .passive = true}},
-    {"TwoStrayQuotesDropOptionsBefore",
-     R"(quillmarch -q -m 10.1.2.3 x"y z"-s)",
-     {.logPath = ".log", .commandLine = "-s", .upload = false}},
-    {"TimeOutLettersOnly", "quillmarch -t:abc", {.logPath = ".log", .commandLine = "-t:abc"}},
-    {"TimeOutSignStopsAtLetter",
-     "quillmarch -t:-5x",
-     {.logPath = ".log", .commandLine = "-t:-5x", .transferOption = -5}},
-    {"TimeOutUpperCasePlus",
-     "quillmarch -T:+42",
-     {.logPath = ".log", .commandLine = "-T:+42", .transferOption = 42}},
-    {"TimeOutNeedsColon", "quillmarch -tx5", {.logPath = ".log", .commandLine = "-tx5"}},
-    {"LastAddressWins",
-     "quillmarch 10.1.2.3 10.9.9.9",
-     {.address = "10.9.9.9", .logPath = "10_9_9_9.log", .commandLine = "10.1.2.3 10.9.9.9"}},
+      .commandLine = "10.1.2.3 -q -s",
+      .quiet = true,
+      .upload = false}},
+    {"TimeOutUpperCase",
+     {"-T:42", "h"},
+     {.address = "h", .logPath = "h.log", .commandLine = "-T:42 h", .transferOption = 42}},
+    {"TimeOutZero", {"-t:0", "h"}, {.address = "h", .logPath = "h.log", .commandLine = "-t:0 h"}},
     {"UpperCasePasswordKeepsCase",
-     "quillmarch -P:Secret 10.1.2.3",
+     {"-P:Secret", "10.1.2.3"},
      {.address = "10.1.2.3",
       .password = "Secret",
       .logPath = "10_1_2_3.log",
-      .commandLine = "-P:Secret 10.1.2.3"}},
-    {"PasswordThirdCharacterAnything",
-     "quillmarch -pXsecret",
-     {.password = "secret", .logPath = ".log", .commandLine = "-pXsecret"}},
-    {"KeepSoftwareExactlyThree",
-     "quillmarch -ks",
-     {.logPath = ".log", .commandLine = "-ks", .updateSoftware = false}},
+      .commandLine = "-P:**** 10.1.2.3"}},
+    {"PasswordWithBlanksQuotesAndAnAddressInsideIsOneArgument",
+     {"-p:a b \"c\" 'd' 10.9.9.9", "10.1.2.3"},
+     {.address = "10.1.2.3",
+      .password = "a b \"c\" 'd' 10.9.9.9",
+      .logPath = "10_1_2_3.log",
+      .commandLine = "-p:**** 10.1.2.3"}},
+    {"PasswordAtTheLimit",
+     {"-p:" + kLongPassword, "h"},
+     {.address = "h", .password = kLongPassword, .logPath = "h.log", .commandLine = "-p:**** h"}},
+    {"EmptyPassword", {"-p:", "h"}, {.address = "h", .logPath = "h.log", .commandLine = "-p: h"}},
+    {"KeepSoftware",
+     {"-ks", "h"},
+     {.address = "h", .logPath = "h.log", .commandLine = "-ks h", .updateSoftware = false}},
     {"KeepSoftwareUpperCase",
-     "quillmarch -KS",
-     {.logPath = ".log", .commandLine = "-KS", .updateSoftware = false}},
-    {"KeepSoftwareLongerIgnored", "quillmarch -ksx", {.logPath = ".log", .commandLine = "-ksx"}},
-    {"OnlyQuiet", "quillmarch -q", {.logPath = ".log", .commandLine = "-q", .quiet = true}},
+     {"-KS", "h"},
+     {.address = "h", .logPath = "h.log", .commandLine = "-KS h", .updateSoftware = false}},
+    {"OnlyQuiet", {"-q"}, {.logPath = ".log", .commandLine = "-q", .quiet = true}},
     {"HostAndPort",
-     "quillmarch sys.example:2121",
+     {"sys.example:2121"},
      {.address = "sys.example:2121",
       .logPath = "sys_example_2121.log",
       .commandLine = "sys.example:2121"}},
     {"BracketedV6AndPort",
-     "quillmarch -q [::1]:2121",
+     {"-q", "[::1]:2121"},
      {.address = "[::1]:2121",
       .logPath = "___1__2121.log",
       .commandLine = "-q [::1]:2121",
       .quiet = true}},
-    {"UnknownAndLoneOptionsIgnored",
-     "quillmarch - -x -fz -kx %odd 10.1.2.3",
-     {.address = "10.1.2.3",
-      .logPath = "10_1_2_3.log",
-      .commandLine = "- -x -fz -kx %odd 10.1.2.3"}},
-    {"TabIsNoSeparator",
-     "quillmarch -q\t10.1.2.3",
-     {.logPath = ".log", .commandLine = "-q\t10.1.2.3", .quiet = true}},
-    {"RepeatedBlanksDropEmptyPieces",
-     "quillmarch   -s   10.1.2.3  ",
-     {.address = "10.1.2.3",
-      .logPath = "10_1_2_3.log",
-      .commandLine = "  -s   10.1.2.3  ",
-      .upload = false}},
+    {"BareV6", {"::1"}, {.address = "::1", .logPath = "__1.log", .commandLine = "::1"}},
+    {"BareV6WithZone",
+     {"fe80::1%eth0"},
+     {.address = "fe80::1%eth0", .logPath = "fe80__1%eth0.log", .commandLine = "fe80::1%eth0"}},
 };
 
-// Failure messages show the command line rather than the raw bytes of the case.
+// Failure messages show the arguments rather than the raw bytes of the case.
 void PrintTo(const SParseCase& c, std::ostream* os) {
-    *os << c.line;
+    *os << c.name;
 }
 
 class ParseTable : public CommandLineTest, public ::testing::WithParamInterface<SParseCase> {};
 
-TEST_P(ParseTable, FillsJobRecordAndOpensDerivedLog) {
+TEST_P(ParseTable, FillsJobRecordAndDerivesTheLogName) {
     const SParseCase& c = GetParam();
-    ASSERT_TRUE(CCommandLine::Parse(m_app, c.line));
+    std::string error;
+    ASSERT_TRUE(CCommandLine::Parse(m_app, c.args, error)) << error;
     const SExpectedJob& e = c.job;
     EXPECT_EQ(m_app.m_strAddress, e.address);
     EXPECT_EQ(m_app.m_strPassword, e.password);
@@ -191,8 +187,9 @@ TEST_P(ParseTable, FillsJobRecordAndOpensDerivedLog) {
     EXPECT_EQ(m_app.m_bRetainSampleSites, e.retainSamples);
     EXPECT_TRUE(m_app.m_bRetainCallDetail);  // no option reaches it
     EXPECT_EQ(m_app.m_nTransferOption, e.transferOption);
-    // The log is open under the chosen name, in the current folder.
-    EXPECT_TRUE(m_app.m_log.IsOpen());
+    // Parsing opens nothing; the log opens under the chosen name, in the current folder.
+    EXPECT_TRUE(FilesInDir().empty());
+    ASSERT_TRUE(m_app.StartLog(""));
     EXPECT_TRUE(fs::exists(m_dir.Path() / e.logPath));
     EXPECT_EQ(e.logPath.find_first_of(":[]"), std::string::npos);
 }
@@ -200,26 +197,71 @@ TEST_P(ParseTable, FillsJobRecordAndOpensDerivedLog) {
 INSTANTIATE_TEST_SUITE_P(Cases, ParseTable, ::testing::ValuesIn(kParseCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-class NoArguments : public CommandLineTest, public ::testing::WithParamInterface<const char*> {};
+// Every argument the program cannot take for sure is refused, and the error names it (but
+// never repeats a password).
+struct SRefusalCase {
+    std::vector<std::string> args;
+    std::string named;  // what the error must contain
+};
 
-TEST_P(NoArguments, LeaveJobAloneAndOpenNoLog) {
-    EXPECT_FALSE(CCommandLine::Parse(m_app, GetParam()));
-    EXPECT_TRUE(m_app.m_strCommandLine.empty());
-    EXPECT_TRUE(m_app.m_strLogPath.empty());
-    EXPECT_FALSE(m_app.m_log.IsOpen());
+TEST_F(CommandLineTest, RefusesWhatItCannotTakeForSure) {
+    const std::string tooLong = "-p:secret" + std::string(CCommandLine::kMaxPassword, 'y');
+    const SRefusalCase cases[] = {
+        {{"--dry-run", "10.1.2.3"}, "unknown option \"--dry-run\""},
+        {{"10.1.2.3", "--check"}, "unknown option \"--check\""},
+        {{"-quiet", "h"}, "unknown option \"-quiet\""},
+        {{"-Silent", "h"}, "unknown option \"-Silent\""},
+        {{"-", "h"}, "unknown option \"-\""},
+        {{"-ksx", "h"}, "unknown option \"-ksx\""},
+        {{"-fz", "h"}, "unknown option \"-fz\""},
+        {{"-tx5", "h"}, "unknown option \"-tx5\""},
+        {{"-t:abc", "h"}, "\"-t:abc\" needs a number of seconds"},
+        {{"-t:", "h"}, "\"-t:\" needs a number of seconds"},
+        {{"-t:-5", "h"}, "\"-t:-5\" needs a number of seconds"},
+        {{"-t:+42", "h"}, "\"-t:+42\" needs a number of seconds"},
+        {{"-t:1000000", "h"}, "\"-t:1000000\" needs a number of seconds"},
+        {{"-f:", "h"}, "\"-f:\" needs the name of the log file"},
+        {{"-f:a.log", "-f:b.log", "h"}, "\"-f:b.log\" is given twice"},
+        {{"-p:secret", "-p:secret2", "h"}, "\"-p...\" is given twice"},
+        {{"-pXsecret", "h"}, "unknown option \"-p...\""},
+        {{tooLong, "h"}, "the password is longer than 1024 characters"},
+        {{"10.1.2.3", "10.9.9.9"}, "argument 2 is a second address"},
+        {{"10.1.2.3", "secret"}, "argument 2 is a second address"},
+        {{"", "h"}, "argument 1 is empty"},
+        {{"%odd"}, "argument 1 is neither an option nor an address"},
+        {{"a b"}, "argument 1 is neither an option nor an address"},
+        {{"10.1.2.3;reboot"}, "argument 1 is neither an option nor an address"},
+        {{"[::1"}, "argument 1 is neither an option nor an address"},
+        {{"host:99999"}, "argument 1 is neither an option nor an address"},
+        {{"::1%"}, "argument 1 is neither an option nor an address"},
+        {{std::string(CCommandLine::kMaxAddress + 1, 'a')},
+         "argument 1 is neither an option nor an address"},
+        {{"-q\t10.1.2.3"}, "unknown option \"-q\\t10.1.2.3\""},
+    };
+    for (const auto& c : cases) {
+        CQuillmarch6App app(m_clock, m_box);
+        std::string error;
+        EXPECT_FALSE(CCommandLine::Parse(app, c.args, error)) << c.named;
+        EXPECT_NE(error.find(c.named), std::string::npos) << error;
+        EXPECT_EQ(error.find("secret"), std::string::npos) << error;
+    }
     EXPECT_TRUE(FilesInDir().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Lines, NoArguments,
-                         ::testing::Values("quillmarch", "quillmarch ", "quillmarch    ",
-                                           "quillmarch\t-q", R"("C:\x y\quillmarch.exe")",
-                                           R"("C:\x y\quillmarch.exe"   )", R"(quillmarch -q ")",
-                                           ""));
+TEST_F(CommandLineTest, NoArgumentsLeaveTheJobAlone) {
+    std::string error;
+    EXPECT_TRUE(CCommandLine::Parse(m_app, {}, error));
+    EXPECT_TRUE(m_app.m_strAddress.empty());
+    EXPECT_TRUE(m_app.m_strCommandLine.empty());
+    EXPECT_TRUE(FilesInDir().empty());
+}
 
 TEST_F(CommandLineTest, LogHoldsCommandLineThenExactOptionDump) {
-    ASSERT_TRUE(CCommandLine::Parse(m_app, R"("C:\Q M\q.exe" -q -s -fa -i 10.1.2.3)"));
+    std::string error;
+    ASSERT_TRUE(CCommandLine::Parse(m_app, {"-q", "-s", "-fa", "-i", "10.1.2.3"}, error));
+    ASSERT_TRUE(m_app.StartLog(""));
     const std::string expected =
-        "T : Command Line:  -q -s -fa -i 10.1.2.3\n"
+        "T : Command Line: -q -s -fa -i 10.1.2.3\n"
         "T : Quillmarch\r\n"
         "\tAddress          = 10.1.2.3\r\n"
         "\tPW Length        = 0\r\n"
@@ -234,20 +276,27 @@ TEST_F(CommandLineTest, LogHoldsCommandLineThenExactOptionDump) {
 }
 
 TEST_F(CommandLineTest, PasswordReachesJobButNeverTheLog) {
-    ASSERT_TRUE(CCommandLine::Parse(m_app, "quillmarch -P:Secret 10.1.2.3"));
+    const std::string password = "Se cr\"et' -q 10.9.9.9";
+    std::string error;
+    ASSERT_TRUE(CCommandLine::Parse(m_app, {"-P:" + password, "10.1.2.3"}, error));
+    ASSERT_TRUE(m_app.StartLog(""));
     m_app.CloseLog();
-    EXPECT_EQ(m_app.m_strPassword, "Secret");
+    EXPECT_EQ(m_app.m_strPassword, password);
+    EXPECT_EQ(m_app.m_strAddress, "10.1.2.3");
     const std::string log = ReadFile(m_dir.Path() / "10_1_2_3.log");
-    EXPECT_NE(log.find("\tPW Length        = 6\r\n"), std::string::npos) << log;
-    EXPECT_NE(log.find("T : Command Line: "), std::string::npos) << log;
-    EXPECT_EQ(log.find("Secret"), std::string::npos) << log;
+    EXPECT_NE(log.find("\tPW Length        = 21\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("T : Command Line: -P:**** 10.1.2.3\n"), std::string::npos) << log;
+    for (const char* piece : {"Se", "cr", "et'", "10.9.9.9"})
+        EXPECT_EQ(log.find(piece), std::string::npos) << piece << "\n" << log;
 }
 
 TEST(CommandLineMask, HidesEveryPasswordValueAndKeepsTheRest) {
-    EXPECT_EQ(CCommandLine::MaskPasswords(" -q -P:Secret 10.1.2.3"), " -q -P:**** 10.1.2.3");
-    EXPECT_EQ(CCommandLine::MaskPasswords("-p:a -pXbc -p: -p"), "-p:**** -pX**** -p: -p");
-    EXPECT_EQ(CCommandLine::MaskPasswords("x-p:abc -f:p -q"), "x-p:abc -f:p -q");
-    EXPECT_EQ(CCommandLine::MaskPasswords("  -p:abc  x "), "  -p:****  x ");
+    EXPECT_EQ(CCommandLine::MaskedText({"-q", "-P:Secret", "10.1.2.3"}), "-q -P:**** 10.1.2.3");
+    EXPECT_EQ(CCommandLine::MaskedText({"-p:a", "-pXbc", "-p:", "-p"}), "-p:**** -pX**** -p: -p");
+    EXPECT_EQ(CCommandLine::MaskedText({"x-p:abc", "-f:p", "-q"}), "x-p:abc -f:p -q");
+    EXPECT_EQ(CCommandLine::MaskedText({"-p:a b c", "-f:my logs/x.log"}),
+              "-p:**** \"-f:my logs/x.log\"");
+    EXPECT_EQ(CCommandLine::MaskedText({}), "");
 }
 
 struct SDumpCase {
@@ -276,19 +325,12 @@ TEST_F(CommandLineTest, OptionDumpCarriesAnAddressOfAnyLength) {
     EXPECT_EQ(dump.substr(dump.size() - 2), "\r\n");
 }
 
-TEST(CommandLineFromArgv, QuotesProgramPathsWithBlanks) {
-    std::string program = R"(C:\Program Files\q.exe)", quiet = "-q", address = "10.1.2.3";
-    char* argv[] = {program.data(), quiet.data(), address.data()};
-    const std::string line = CCommandLine::FromArgv(3, argv);
-    EXPECT_EQ(line, R"("C:\Program Files\q.exe" -q 10.1.2.3)");
-    bool hasArguments = false;
-    EXPECT_EQ(CCommandLine::ArgumentText(line, hasArguments), " -q 10.1.2.3");
-    EXPECT_TRUE(hasArguments);
-
-    std::string plain = "/usr/bin/quillmarch";
-    char* single[] = {plain.data()};
-    EXPECT_EQ(CCommandLine::FromArgv(1, single), "/usr/bin/quillmarch");
-    EXPECT_EQ(CCommandLine::FromArgv(0, nullptr), "quillmarch");
+TEST(CommandLineArguments, TakesEachArgumentWholeWithoutTheProgram) {
+    std::string program = R"(C:\Program Files\q.exe)", quiet = "-q", password = "-p:a \"b\" c";
+    char* argv[] = {program.data(), quiet.data(), password.data()};
+    EXPECT_EQ(CCommandLine::Arguments(3, argv), (std::vector<std::string>{"-q", "-p:a \"b\" c"}));
+    EXPECT_TRUE(CCommandLine::Arguments(1, argv).empty());
+    EXPECT_TRUE(CCommandLine::Arguments(0, nullptr).empty());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "core/app/CCommandLine.h"
 #include "core/app/CQuillmarch6App.h"
@@ -72,27 +73,46 @@ TEST_F(UpdateLogTest, EmptyPathReopensTheLastLogPath) {
     EXPECT_EQ(m_app.m_strLogPath, m_dir.Str("kept.log"));
 }
 
-TEST_F(UpdateLogTest, SecondRunBacksUpThirdRunFallsBackToTemporaryFolder) {
+// Every run keeps the one before it: the newest log and its predecessor always exist (the old
+// program sent the third run's log to the temporary folder, and lost it there on the fourth).
+TEST_F(UpdateLogTest, EachRunRotatesSoTheNewestTwoLogsAreAlwaysThere) {
     m_app.m_strCommandLine = "-q h";
     const std::string path = m_dir.Str("a.log");
     const std::string backup = m_dir.Str("a_bak.log");
 
     RunOnce(path, "first");
     EXPECT_FALSE(fs::exists(backup));
-    RunOnce(path, "second");
-    EXPECT_NE(ReadFile(backup).find("T : first\n"), std::string::npos);
-    EXPECT_NE(ReadFile(path).find("T : second\n"), std::string::npos);
+    for (const char* run : {"second", "third", "fourth"}) {
+        const std::string before = ReadFile(path);
+        RunOnce(path, run);
+        EXPECT_EQ(m_app.m_log.LastPath(), path) << run;
+        EXPECT_EQ(ReadFile(backup), before) << run;
+        EXPECT_EQ(ReadFile(path), "T : Command Line: -q h\n" + DumpRecord() + "T : " + run +
+                                      "\nT : " + kStars + "Finish Update" + kStars + "\n");
+    }
+    EXPECT_FALSE(fs::exists(m_dir.Path() / "temp"));
+}
 
-    m_app.StartLog(path);
-    ASSERT_TRUE(m_app.m_log.IsOpen());
+TEST_F(UpdateLogTest, NameWithoutLogSuffixRotatesToBakSuffix) {
+    const std::string path = m_dir.Str("run.txt");
+    RunOnce(path, "first");
+    RunOnce(path, "second");
+    EXPECT_NE(ReadFile(m_dir.Path() / "run.txt_bak").find("T : first\n"), std::string::npos);
+    EXPECT_NE(ReadFile(path).find("T : second\n"), std::string::npos);
+}
+
+// A folder that cannot be written sends the log to the same relative path under the temporary
+// folder, first record the reason.
+TEST_F(UpdateLogTest, UnwritableFolderFallsBackToTemporaryFolder) {
+    WriteFile(m_dir.Path() / "plain", "x");
+    m_app.m_strCommandLine = "-q h";
+    const std::string path = m_dir.Str("plain/a.log");
+    ASSERT_TRUE(m_app.StartLog(path));
     const fs::path fallback = fs::path(m_dir.Str("temp")) / fs::path(path).relative_path();
     EXPECT_EQ(fs::path(m_app.m_log.OpenPath()), fallback);
     m_app.WriteLog("third", 0);
     m_app.CloseLog();
-
-    // Neither file at the path was touched.
-    EXPECT_NE(ReadFile(path).find("T : second\n"), std::string::npos);
-    EXPECT_NE(ReadFile(backup).find("T : first\n"), std::string::npos);
+    EXPECT_EQ(ReadFile(m_dir.Path() / "plain"), "x");
     const std::string text = ReadFile(fallback);
     const std::string error = "T : Error opening log file : ";
     ASSERT_EQ(text.compare(0, error.size(), error), 0) << text;
@@ -102,6 +122,50 @@ TEST_F(UpdateLogTest, SecondRunBacksUpThirdRunFallsBackToTemporaryFolder) {
                                              "T : third\nT : " + kStars + "Finish Update" + kStars +
                                              "\n");
 }
+
+TEST_F(UpdateLogTest, SecondWriterOfTheSameLogIsRefusedAndChangesNothing) {
+    const std::string path = m_dir.Str("a.log");
+    RunOnce(path, "earlier");
+    ASSERT_TRUE(m_app.StartLog(path));  // this run holds the log now
+    m_app.WriteLog("mine", 0);
+    const std::string mine = ReadFile(path);
+    const std::string backup = ReadFile(m_dir.Path() / "a_bak.log");
+
+    CUpdateLog other;
+    other.SetTempDirectory(m_dir.Str("temp"));
+    std::string error;
+    EXPECT_FALSE(other.Open(path, error));
+    EXPECT_TRUE(other.Busy());
+    EXPECT_NE(other.FailureReason().find("a.log.lock"), std::string::npos) << other.FailureReason();
+    EXPECT_FALSE(other.IsOpen());
+    EXPECT_EQ(ReadFile(path), mine);
+    EXPECT_EQ(ReadFile(m_dir.Path() / "a_bak.log"), backup);
+    EXPECT_FALSE(fs::exists(m_dir.Path() / "temp"));
+
+    // Once the first run is over, the next one gets the log.
+    m_app.CloseLog();
+    m_app.m_log.Open(m_dir.Str("elsewhere.log"), error);
+    EXPECT_TRUE(other.Open(path, error)) << other.FailureReason();
+}
+
+#ifndef _WIN32
+// /dev/full takes the open and refuses every write, as a full disk does.
+TEST_F(UpdateLogTest, FailedWritesAreReportedOnceAndTheLogGoesOn) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    std::vector<std::string> told;
+    m_app.SetConsole([&](const std::string& line) { told.push_back(line); });
+    ASSERT_TRUE(m_app.StartLog("/dev/full"));
+    m_app.WriteLog("one", 0);
+    m_app.WriteLog("two", 0);
+    EXPECT_TRUE(m_app.m_log.WriteFailed());
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].rfind("cannot write the log /dev/full: ", 0), 0u) << told[0];
+    EXPECT_NE(told[0].find("the run goes on"), std::string::npos) << told[0];
+    m_app.CloseLog();
+    EXPECT_TRUE(fs::exists("/dev/full"));  // a device is never moved aside
+    EXPECT_FALSE(fs::exists("/dev/full_bak"));
+}
+#endif
 
 TEST_F(UpdateLogTest, RecordsCarryLocalTimeStampAndOneLineFeed) {
     CUpdateLog log;
@@ -148,11 +212,15 @@ TEST_F(UpdateLogTest, MissingFoldersAreCreated) {
     EXPECT_TRUE(fs::is_regular_file(path));
 }
 
-TEST_F(UpdateLogTest, UnopenableLogLeavesProgramWithoutLog) {
-    // A folder on the path is a file: nothing can be opened, and nothing is reported.
+TEST_F(UpdateLogTest, NoLogAnywhereIsReportedWithTheReason) {
+    // A folder on the path is a file, and so is the temporary folder.
     WriteFile(m_dir.Path() / "plain", "x");
-    m_app.StartLog(m_dir.Str("plain/a.log"));
+    m_app.m_log.SetTempDirectory(m_dir.Str("plain"));
+    EXPECT_FALSE(m_app.StartLog(m_dir.Str("plain/a.log")));
     EXPECT_FALSE(m_app.m_log.IsOpen());
+    EXPECT_FALSE(m_app.m_log.Busy());
+    EXPECT_NE(m_app.m_log.FailureReason().find("a.log.lock"), std::string::npos)
+        << m_app.m_log.FailureReason();
     m_app.WriteLog("dropped", 0);
     m_app.CloseLog();
     EXPECT_EQ(ReadFile(m_dir.Path() / "plain"), "x");

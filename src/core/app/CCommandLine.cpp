@@ -1,32 +1,109 @@
 #include "core/app/CCommandLine.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <string_view>
 
 #include "core/app/AddressNames.h"
 #include "core/app/CQuillmarch6App.h"
+#include "core/app/TextUtil.h"
 
 namespace quillmarch {
 
 namespace {
 
-constexpr std::size_t kMaxCommandLine = 4095;
+struct SFlag {
+    std::string_view name;  // lower case; the operator may write any case
+    bool CQuillmarch6App::*member;
+    bool value;
+};
 
-char Lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+constexpr SFlag kFlags[] = {
+    {"-q", &CQuillmarch6App::m_bQuiet, true},
+    {"--quiet", &CQuillmarch6App::m_bQuiet, true},
+    {"-s", &CQuillmarch6App::m_bUploadImage, false},
+    {"-m", &CQuillmarch6App::m_bPassiveMode, true},
+    {"--passive", &CQuillmarch6App::m_bPassiveMode, true},
+    {"-i", &CQuillmarch6App::m_bIsdnUpdate, true},
+    {"-ks", &CQuillmarch6App::m_bUpdateSoftware, false},
+    {"-fa", &CQuillmarch6App::m_bRetainDirectory, false},
+    {"-fs", &CQuillmarch6App::m_bRetainSystemSettings, false},
+    {"-fp", &CQuillmarch6App::m_bRetainSampleSites, false},
+};
+
+bool IsPasswordArgument(const std::string& arg) {
+    return arg.size() >= 2 && arg[0] == '-' && (arg[1] == 'p' || arg[1] == 'P');
 }
 
-// Decimal with optional sign, up to the first other character; no digits give 0.
-int LeadingNumber(const std::string& text) {
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > 0x7FFFFFFF) value = 0x7FFFFFFF;  // saturate instead of overflowing
+// How an error names an argument: never a password's text, control characters made visible,
+// long texts cut.
+std::string Quoted(const std::string& arg) {
+    if (IsPasswordArgument(arg)) return "\"" + arg.substr(0, 2) + "...\"";
+    return "\"" + text::ForLog(arg, 64) + "\"";
+}
+
+bool ParseSeconds(const std::string& text, int& seconds) {
+    if (text.empty() || text.size() > 6) return false;
+    if (!std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); }))
+        return false;
+    seconds = std::stoi(text);
+    return seconds <= CCommandLine::kMaxTimeoutSeconds;
+}
+
+// "-p:", "-f:" and "-t:" carry a value; each may be given once.
+bool ApplyValue(CQuillmarch6App& app, const std::string& arg, std::string& seen,
+                std::string& error) {
+    const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(arg[1])));
+    if (seen.find(letter) != std::string::npos) {
+        error = "option " + Quoted(arg) + " is given twice";
+        return false;
     }
-    return static_cast<int>(negative ? -value : value);
+    seen += letter;
+    const std::string value = arg.substr(3);
+    if (letter == 'p') {
+        if (value.size() > CCommandLine::kMaxPassword) {
+            error = "the password is longer than " + std::to_string(CCommandLine::kMaxPassword) +
+                    " characters";
+            return false;
+        }
+        app.m_strPassword = value;
+    } else if (letter == 'f') {
+        if (value.empty()) {
+            error = "option \"-f:\" needs the name of the log file";
+            return false;
+        }
+        app.m_strLogPath = value;
+    } else if (!ParseSeconds(value, app.m_nTransferOption)) {
+        error = "option " + Quoted(arg) + " needs a number of seconds from 0 to " +
+                std::to_string(CCommandLine::kMaxTimeoutSeconds);
+        return false;
+    }
+    return true;
+}
+
+bool ApplyOption(CQuillmarch6App& app, const std::string& arg, std::string& seen,
+                 std::string& error) {
+    const std::string lower = text::Lower(arg);
+    for (const SFlag& flag : kFlags) {
+        if (lower == flag.name) {
+            app.*flag.member = flag.value;
+            return true;
+        }
+    }
+    if (lower.size() >= 3 && lower[2] == ':' &&
+        std::string_view("pft").find(lower[1]) != std::string_view::npos)
+        return ApplyValue(app, arg, seen, error);
+    error = "unknown option " + Quoted(arg);
+    return false;
+}
+
+bool IsHostCharacter(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_';
+}
+
+bool IsV6Character(char c) {
+    return std::isxdigit(static_cast<unsigned char>(c)) || c == ':' || c == '.';
 }
 
 const char* TrueFalse(bool value) {
@@ -35,104 +112,64 @@ const char* TrueFalse(bool value) {
 
 }  // namespace
 
-std::string CCommandLine::ArgumentText(const std::string& commandLine, bool& hasArguments) {
-    const std::string text = commandLine.substr(0, kMaxCommandLine);
-    hasArguments = true;
-    const auto quote = text.find('"');
-    if (quote != std::string::npos) {
-        const auto second = text.find('"', quote + 1);
-        return text.substr(second != std::string::npos ? second + 1 : quote + 1);
+bool CCommandLine::IsAddress(const std::string& text) {
+    if (text.empty() || text.size() > kMaxAddress) return false;
+    const address::SHostPort split = address::SplitHostPort(text);
+    if (!split.valid || split.host.empty()) return false;
+    const std::string& host = split.host;
+    if (host.find(':') == std::string::npos) {
+        return std::isalnum(static_cast<unsigned char>(host[0])) &&
+               std::all_of(host.begin(), host.end(), IsHostCharacter);
     }
-    const auto blank = text.find(' ');
-    if (blank != std::string::npos) return text.substr(blank + 1);
-    hasArguments = false;
-    return {};
+    // IPv6, with an optional zone ("%eth0").
+    const auto percent = host.find('%');
+    const std::string address = host.substr(0, percent);
+    const std::string zone = percent == std::string::npos ? "x" : host.substr(percent + 1);
+    return address.size() >= 2 && std::all_of(address.begin(), address.end(), IsV6Character) &&
+           !zone.empty() && std::all_of(zone.begin(), zone.end(), IsHostCharacter);
 }
 
-std::vector<std::string> CCommandLine::Pieces(const std::string& argumentText) {
-    std::vector<std::string> pieces;
-    std::string::size_type from = 0;
-    while (from <= argumentText.size()) {
-        auto blank = argumentText.find(' ', from);
-        if (blank == std::string::npos) blank = argumentText.size();
-        if (blank > from) pieces.push_back(argumentText.substr(from, blank - from));
-        from = blank + 1;
+bool CCommandLine::Parse(CQuillmarch6App& app, const std::vector<std::string>& args,
+                         std::string& error) {
+    std::string seen;
+    bool haveAddress = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const std::string where = "argument " + std::to_string(i + 1);
+        if (arg.empty()) {
+            error = where + " is empty";
+            return false;
+        }
+        if (arg[0] == '-') {
+            if (!ApplyOption(app, arg, seen, error)) return false;
+            continue;
+        }
+        // Neither address is named back: a forgotten "-p:" would show the password.
+        if (haveAddress) {
+            error = where + " is a second address; one run updates one system";
+            return false;
+        }
+        if (!IsAddress(arg)) {
+            error = where + " is neither an option nor an address";
+            return false;
+        }
+        app.m_strAddress = arg;
+        haveAddress = true;
     }
-    return pieces;
-}
-
-void CCommandLine::ApplyOption(CQuillmarch6App& app, const std::string& piece) {
-    if (piece.size() < 2) return;
-    const char second = Lower(piece[1]);
-    const char third = piece.size() > 2 ? Lower(piece[2]) : '\0';
-    switch (second) {
-        case 'q':
-            app.m_bQuiet = true;
-            break;
-        case 's':
-            app.m_bUploadImage = false;
-            break;
-        case 'm':
-            app.m_bPassiveMode = true;
-            break;
-        case 'i':
-            app.m_bIsdnUpdate = true;
-            break;
-        case 'k':
-            if (piece.size() == 3 && third == 's') app.m_bUpdateSoftware = false;
-            break;
-        case 'p':
-            if (piece.size() >= 3) app.m_strPassword = piece.substr(3);
-            break;
-        case 't':
-            if (third == ':') app.m_nTransferOption = LeadingNumber(piece.substr(3));
-            break;
-        case 'f':
-            if (third == 'a') app.m_bRetainDirectory = false;
-            if (third == 's') app.m_bRetainSystemSettings = false;
-            if (third == 'p') app.m_bRetainSampleSites = false;
-            if (third == ':') app.m_strLogPath = piece.substr(3);
-            break;
-        default:
-            break;
-    }
-}
-
-void CCommandLine::ApplyPiece(CQuillmarch6App& app, const std::string& piece) {
-    if (piece[0] == '-') {
-        ApplyOption(app, piece);
-    } else if (std::isalnum(static_cast<unsigned char>(piece[0])) || piece[0] == '[') {
-        // "[v6]:port" is an address form of this program too.
-        app.m_strAddress = piece;
-    }
-}
-
-bool CCommandLine::Parse(CQuillmarch6App& app, const std::string& commandLine) {
-    bool hasArguments = false;
-    const std::string argumentText = ArgumentText(commandLine, hasArguments);
-    const auto pieces = Pieces(argumentText);
-    if (!hasArguments || pieces.empty()) return false;
-    app.m_strCommandLine = argumentText;
-    for (const auto& piece : pieces) ApplyPiece(app, piece);
+    app.m_strCommandLine = MaskedText(args);
     if (app.m_strLogPath.empty()) app.m_strLogPath = address::LocalName(app.m_strAddress) + ".log";
-    if (app.m_nLogLevel == 0) app.StartLog(app.m_strLogPath);
     return true;
 }
 
-std::string CCommandLine::MaskPasswords(const std::string& argumentText) {
-    std::string masked;
-    std::string::size_type from = 0;
-    while (from <= argumentText.size()) {
-        auto blank = argumentText.find(' ', from);
-        if (blank == std::string::npos) blank = argumentText.size();
-        std::string piece = argumentText.substr(from, blank - from);
-        if (piece.size() > 3 && piece[0] == '-' && Lower(piece[1]) == 'p')
-            piece = piece.substr(0, 3) + "****";
-        masked += piece;
-        if (blank < argumentText.size()) masked += ' ';
-        from = blank + 1;
+std::string CCommandLine::MaskedText(const std::vector<std::string>& args) {
+    std::string text;
+    for (const std::string& arg : args) {
+        std::string shown = arg;
+        if (IsPasswordArgument(arg) && arg.size() > 3) shown = arg.substr(0, 3) + "****";
+        if (shown.find_first_of(" \t") != std::string::npos) shown = "\"" + shown + "\"";
+        text += (text.empty() ? "" : " ") + shown;
     }
-    return masked;
+    return text;
 }
 
 std::string CCommandLine::OptionDump(const CQuillmarch6App& app) {
@@ -156,12 +193,9 @@ std::string CCommandLine::OptionDump(const CQuillmarch6App& app) {
     return buffer;
 }
 
-std::string CCommandLine::FromArgv(int argc, char** argv) {
-    std::string program = argc > 0 ? argv[0] : "quillmarch";
-    // A program path with blanks is quoted, as Windows quotes it.
-    std::string line = program.find(' ') != std::string::npos ? "\"" + program + "\"" : program;
-    for (int i = 1; i < argc; ++i) line += std::string(" ") + argv[i];
-    return line;
+std::vector<std::string> CCommandLine::Arguments(int argc, char** argv) {
+    if (argc <= 1 || argv == nullptr) return {};
+    return std::vector<std::string>(argv + 1, argv + argc);
 }
 
 }  // namespace quillmarch

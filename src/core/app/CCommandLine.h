@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -7,26 +8,33 @@ namespace quillmarch {
 
 class CQuillmarch6App;
 
-// Reads the process command line into the job record: an address, "-p:" password, "-q",
-// "-s", "-m", "-i", "-ks", "-fa", "-fs", "-fp", "-f:" log path, "-t:" time-out.
+// Reads the process arguments into the job record: an address, "-p:" password, "-q"/"--quiet",
+// "-s", "-m"/"--passive", "-i", "-ks", "-fa", "-fs", "-fp", "-f:" log path, "-t:" time-out.
+// Each argument is taken whole, as the operating system delivered it, so a password may hold
+// blanks and quotes and can never spill into the address.
 class CCommandLine {
 public:
-    // The argument text after the program's own name, as the job record keeps it.
-    static std::string ArgumentText(const std::string& commandLine, bool& hasArguments);
-    // The argument text cut at blanks; empty pieces dropped.
-    static std::vector<std::string> Pieces(const std::string& argumentText);
-    // Parses into the job record and opens the log; false when there were no arguments.
-    static bool Parse(CQuillmarch6App& app, const std::string& commandLine);
-    // The argument text with every password value replaced by "****", for the log.
-    static std::string MaskPasswords(const std::string& argumentText);
+    // Longer values are refused rather than cut: a cut password or address would be a different
+    // one. No honest system address or password comes near these.
+    static constexpr std::size_t kMaxPassword = 1024;
+    static constexpr std::size_t kMaxAddress = 300;
+    static constexpr int kMaxTimeoutSeconds = 999999;
+
+    // Fills the job record from the arguments after the program's name and derives the log
+    // name; opens nothing. False for a bad command line, with `error` saying which argument and
+    // why, in words for the operator (a password is never repeated there).
+    static bool Parse(CQuillmarch6App& app, const std::vector<std::string>& args,
+                      std::string& error);
+    // An address an operator may give: "host", "host:port", "[v6]:port" or a bare IPv6 address
+    // (with a zone, "fe80::1%eth0").
+    static bool IsAddress(const std::string& text);
+    // The arguments as the log's "Command Line: " record shows them: password values masked,
+    // arguments holding blanks quoted.
+    static std::string MaskedText(const std::vector<std::string>& args);
     // The option dump record.
     static std::string OptionDump(const CQuillmarch6App& app);
-    // Rebuilds a command line from argv the way the Windows command line reads.
-    static std::string FromArgv(int argc, char** argv);
-
-private:
-    static void ApplyPiece(CQuillmarch6App& app, const std::string& piece);
-    static void ApplyOption(CQuillmarch6App& app, const std::string& piece);
+    // argv without the program's name.
+    static std::vector<std::string> Arguments(int argc, char** argv);
 };
 
 }  // namespace quillmarch

@@ -1,5 +1,7 @@
 #include "core/app/CQuillmarch6App.h"
 
+#include <cstdio>
+
 #include "core/app/CCommandLine.h"
 #include "core/app/CUiStrings.h"
 #include "core/platform/Platform.h"
@@ -20,7 +22,11 @@ CQuillmarch6App::CQuillmarch6App(IClock& clock, IMessageBox& messageBox)
     : m_strHelpFilePath(InitialHelpFilePath()),
       m_imageCatalogue(m_catalogue, m_payloads),
       m_clock(clock),
-      m_messageBox(messageBox) {}
+      m_messageBox(messageBox) {
+    m_log.SetWriteFailureHandler([this](const std::string& why) {
+        TellOperator(why + "; the run goes on, its log is incomplete");
+    });
+}
 
 CQuillmarch6App::~CQuillmarch6App() {
     // The link logs through this object while it closes, so it goes first.
@@ -28,12 +34,24 @@ CQuillmarch6App::~CQuillmarch6App() {
     m_log.Close();
 }
 
-bool CQuillmarch6App::Startup(const std::string& commandLine) {
+SStartup CQuillmarch6App::Startup(const std::vector<std::string>& args) {
     m_catalogue.Build();
     RecordImagePresence();
-    const bool hasArguments = CCommandLine::Parse(*this, commandLine);
+    SStartup result;
+    if (!args.empty()) {
+        if (!CCommandLine::Parse(*this, args, result.message)) {
+            result.state = EStartup::kBadCommandLine;
+            return result;
+        }
+        if (m_nLogLevel == 0 && !StartLog(m_strLogPath)) {
+            result.state = m_log.Busy() ? EStartup::kLogBusy : EStartup::kNoLog;
+            result.message = m_log.FailureReason();
+            return result;
+        }
+        result.state = EStartup::kReady;
+    }
     CreateLink(false);
-    return hasArguments;
+    return result;
 }
 
 std::string CQuillmarch6App::LoadUiString(int id, const std::string& fallback) const {
@@ -53,14 +71,42 @@ void CQuillmarch6App::WriteLog(const std::string& text, int level) {
     if (level <= m_nLogLevel) m_log.Write(text);
 }
 
-void CQuillmarch6App::StartLog(const std::string& path) {
+void CQuillmarch6App::TellOperator(const std::string& text) {
+    if (m_console) {
+        m_console(text);
+        return;
+    }
+    std::fprintf(stderr, "quillmarch: %s\n", text.c_str());
+    std::fflush(stderr);
+}
+
+bool CQuillmarch6App::StartLog(const std::string& path) {
     if (!path.empty()) m_strLogPath = path;
     std::string fileError;
-    m_log.Open(m_strLogPath, fileError);
+    if (!m_log.Open(m_strLogPath, fileError)) return false;
     if (!fileError.empty()) WriteLog(LoadUiString(191, "Error opening log file : ") + fileError, 0);
-    if (!m_strCommandLine.empty())
-        WriteLog("Command Line: " + CCommandLine::MaskPasswords(m_strCommandLine), 0);
+    // The command line is kept with its passwords masked already.
+    if (!m_strCommandLine.empty()) WriteLog("Command Line: " + m_strCommandLine, 0);
+    if (m_dTimeScale != 1.0) {
+        char scale[32];
+        std::snprintf(scale, sizeof(scale), "%g", m_dTimeScale);
+        const std::string warning = std::string("Warning: QUILLMARCH_TIME_SCALE is ") + scale +
+                                    ": every fixed wait is scaled, so this run does not wait "
+                                    "for a real system to restart";
+        WriteLog(warning, 0);
+        TellOperator(warning);
+    }
     WriteOptionDump();
+    return true;
+}
+
+void CQuillmarch6App::ReportConnectFailure() {
+    std::string reason = m_pLink ? m_pLink->GetLastErrorText() : std::string();
+    if (!m_pLink) reason = "No FTP link could be made";
+    if (reason.empty()) reason = "The system did not say which model it is";
+    if (m_interrupt.Requested()) reason = "Interrupted by the operator";
+    WriteLog("Reason: " + reason, 0);
+    if (!m_bQuiet) TellOperator(LoadUiString(10, "Could not connect to system") + ": " + reason);
 }
 
 void CQuillmarch6App::CloseLog() {

@@ -5,17 +5,33 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/app/CPayloadLoader.h"
 #include "core/app/CUpdateLog.h"
 #include "core/app/IClock.h"
 #include "core/app/IMessageBox.h"
+#include "core/app/RunInterrupt.h"
 #include "core/catalogue/CImageCatalogue.h"
 #include "core/catalogue/CSystemInformationArray.h"
 #include "core/link/CFTPBase.h"
 #include "core/progress/IProgressWindowFactory.h"
 
 namespace quillmarch {
+
+// How start-up left the program: what the command-line run does next.
+enum class EStartup {
+    kNoArguments,     // wizard mode (or usage without a display)
+    kReady,           // job and log in place
+    kBadCommandLine,  // refused before anything was sent
+    kNoLog,           // no log anywhere: the system must not be touched
+    kLogBusy,         // another run writes this log
+};
+
+struct SStartup {
+    EStartup state = EStartup::kNoArguments;
+    std::string message;  // why, for the operator, when not ready
+};
 
 // The application object: the one update job record and the services every part reaches
 // through it. No globals: tests build their own application with fake services.
@@ -28,9 +44,9 @@ public:
     CQuillmarch6App(const CQuillmarch6App&) = delete;
     CQuillmarch6App& operator=(const CQuillmarch6App&) = delete;
 
-    // Start-up up to the choice of run mode: catalogue, image presence, command line (which
-    // opens the log when there are arguments), a plain link. True when arguments were found.
-    bool Startup(const std::string& commandLine);
+    // Start-up up to the choice of run mode: catalogue, image presence, the arguments after the
+    // program's name, the log when there are arguments, a plain link.
+    SStartup Startup(const std::vector<std::string>& args);
 
     // --- job record -------------------------------------------------------------------------
     std::string m_strNewRoomPassword;
@@ -92,13 +108,27 @@ public:
     void SetProgressWindowFactory(IProgressWindowFactory* factory) { m_pProgressFactory = factory; }
     IProgressWindowFactory* ProgressWindowFactory() const { return m_pProgressFactory; }
     void SetLinkFactory(LinkFactory factory) { m_linkFactory = std::move(factory); }
+    // The operator's request to stop; the signal handler and the link see the same object.
+    RunInterrupt& Interrupt() { return m_interrupt; }
+    // Where notes for the operator go (stderr unless replaced; tests capture them).
+    void SetConsole(std::function<void(const std::string&)> console) {
+        m_console = std::move(console);
+    }
+    // The clock's scale of every fixed wait; anything but 1 is announced in the log.
+    void SetTimeScale(double scale) { m_dTimeScale = scale; }
 
     // --- operations ---------------------------------------------------------------------------
     std::string LoadUiString(int id, const std::string& fallback) const;
     // Quiet run: logs "MessageBox(text)" and answers OK; otherwise shows the box.
     int ShowMessage(const std::string& text, const std::string& caption, unsigned style);
     void WriteLog(const std::string& text, int level = 0);
-    void StartLog(const std::string& path);
+    // One line for the operator on the console, whatever the run mode.
+    void TellOperator(const std::string& text);
+    // False when no log could be opened anywhere (m_log says why).
+    bool StartLog(const std::string& path);
+    // After the "Could not connect to system" record: the reason in plain words, in the log and,
+    // in a run that is not quiet, on the console.
+    void ReportConnectFailure();
     void CloseLog();
     void WriteOptionDump();
     bool CreateLink(bool secure);
@@ -111,6 +141,9 @@ private:
     IMessageBox& m_messageBox;
     IProgressWindowFactory* m_pProgressFactory = nullptr;
     LinkFactory m_linkFactory;
+    RunInterrupt m_interrupt;
+    std::function<void(const std::string&)> m_console;
+    double m_dTimeScale = 1.0;
 };
 
 }  // namespace quillmarch

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <thread>
 
+#include "core/app/RunInterrupt.h"
+
 namespace quillmarch {
 
 CRealClock::CRealClock(double scale) : m_dScale(scale > 0 && std::isfinite(scale) ? scale : 1.0) {}
@@ -15,7 +17,15 @@ void CRealClock::Wait(std::chrono::milliseconds duration) {
     constexpr double kMaxMicroseconds = 86400.0 * 1e6;
     const double scaled =
         std::min(static_cast<double>(duration.count()) * m_dScale * 1000.0, kMaxMicroseconds);
-    std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long long>(scaled)));
+    const auto end = std::chrono::steady_clock::now() +
+                     std::chrono::microseconds(static_cast<long long>(scaled));
+    constexpr auto kSlice = std::chrono::milliseconds(50);
+    for (auto now = std::chrono::steady_clock::now(); now < end;
+         now = std::chrono::steady_clock::now()) {
+        if (m_pInterrupt && m_pInterrupt->ShouldStop()) return;
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(end - now, kSlice));
+    }
 }
 
 std::chrono::milliseconds CRealClock::Now() const {

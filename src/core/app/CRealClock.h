@@ -6,6 +6,8 @@
 
 namespace quillmarch {
 
+class RunInterrupt;
+
 // Sleeps for real. Every wait is multiplied by a scale (QUILLMARCH_TIME_SCALE), a test and
 // demo aid that lets a whole run against the simulator finish in seconds.
 class CRealClock : public IClock {
@@ -14,6 +16,9 @@ public:
     void Wait(std::chrono::milliseconds duration) override;
     std::chrono::milliseconds Now() const override;
     double Scale() const { return m_dScale; }
+    // A wait ends early once the run should stop, so an operator's stop does not sit out a
+    // reboot wait.
+    void SetInterrupt(const RunInterrupt* interrupt) { m_pInterrupt = interrupt; }
 
     // Reads QUILLMARCH_TIME_SCALE; anything but a positive finite number gives 1.
     static double ScaleFromEnvironment();
@@ -21,6 +26,7 @@ public:
 
 private:
     double m_dScale;
+    const RunInterrupt* m_pInterrupt = nullptr;
 };
 
 }  // namespace quillmarch

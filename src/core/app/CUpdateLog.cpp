@@ -1,5 +1,6 @@
 #include "core/app/CUpdateLog.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -52,43 +53,73 @@ std::string CUpdateLog::LocalTimeStamp() {
 #endif
 }
 
-bool CUpdateLog::OpenAt(const std::string& path, std::string& fileError) {
+bool CUpdateLog::Rotate(const std::string& path, std::string& why) {
     const fs::path target = platform::PathFromUtf8(path);
     std::error_code ec;
-    if (fs::exists(target, ec)) {
-        const fs::path backup = platform::PathFromUtf8(BackupName(path));
-        // The move never replaces an older backup: that counts as a failure, as a rename would.
-        if (fs::exists(backup, ec)) {
-            fileError = "Cannot create a file when that file already exists: " + BackupName(path);
-        } else {
-            fs::rename(target, backup, ec);
-            if (ec) fileError = ec.message() + ": " + path;
-        }
-        if (!fileError.empty()) return false;
-    }
+    // Only a log is kept: a device or pipe named as the log is written as it is.
+    if (!fs::is_regular_file(target, ec)) return true;
+    std::string backupName = BackupName(path);
+    if (backupName == path) backupName += "_bak";
+    const fs::path backup = platform::PathFromUtf8(backupName);
+    // Removed first: a rename on Windows does not replace a file.
+    fs::remove(backup, ec);
+    if (!ec) fs::rename(target, backup, ec);
+    if (ec) why = ec.message() + ": " + backupName;
+    return !ec;
+}
+
+CUpdateLog::EAttempt CUpdateLog::OpenAt(const std::string& path, std::string& why) {
+    std::error_code ec;
     const auto cut = path.find_last_of("\\/");
     if (cut != std::string::npos && cut > 0) {
-        fs::create_directories(platform::PathFromUtf8(path.substr(0, cut)), ec);  // ignored
+        // A failure shows as the lock file that cannot be made.
+        fs::create_directories(platform::PathFromUtf8(path.substr(0, cut)), ec);
     }
-    m_file.open(target, std::ios::out | std::ios::trunc | std::ios::binary);
-    if (m_file.is_open()) m_strOpenPath = m_strLastPath = path;
-    return true;
+    if (!m_lock.TryLock(path + ".lock", why)) {
+        return why.rfind("another run holds", 0) == 0 ? EAttempt::kBusy : EAttempt::kFailed;
+    }
+    if (!Rotate(path, why)) {
+        m_lock.Unlock();
+        return EAttempt::kFailed;
+    }
+    m_file.open(platform::PathFromUtf8(path), std::ios::out | std::ios::trunc | std::ios::binary);
+    if (!m_file.is_open()) {
+        why = "cannot open " + path;
+        m_lock.Unlock();
+        return EAttempt::kFailed;
+    }
+    m_strOpenPath = m_strLastPath = path;
+    m_bWriteFailed = false;
+    return EAttempt::kOpened;
 }
 
 bool CUpdateLog::Open(const std::string& path, std::string& errorForRecord) {
     Close();
+    m_lock.Unlock();
     errorForRecord.clear();
-    std::string fileError;
-    if (OpenAt(path, fileError)) return m_file.is_open();
-
+    m_strFailure.clear();
+    m_bBusy = false;
+    std::string why;
+    EAttempt attempt = OpenAt(path, why);
+    if (attempt == EAttempt::kOpened) return true;
+    if (attempt == EAttempt::kBusy) {
+        m_bBusy = true;
+        m_strFailure = why;
+        return false;
+    }
     // Fallback: the same relative path under the temporary folder.
     const std::string temp = m_strTempDir.empty() ? platform::TempDirectory() : m_strTempDir;
     const std::string relative =
         platform::Utf8FromPath(platform::PathFromUtf8(path).relative_path());
-    std::string ignored;
-    if (temp.empty() || !OpenAt(temp + platform::Separator() + relative, ignored)) return false;
-    errorForRecord = fileError.substr(0, 4031);
-    return m_file.is_open();
+    std::string fallbackWhy = "no temporary folder";
+    if (!temp.empty()) attempt = OpenAt(temp + platform::Separator() + relative, fallbackWhy);
+    if (attempt == EAttempt::kOpened) {
+        errorForRecord = why.substr(0, 4031);
+        return true;
+    }
+    m_bBusy = attempt == EAttempt::kBusy;
+    m_strFailure = m_bBusy ? fallbackWhy : why + "; " + fallbackWhy;
+    return false;
 }
 
 bool CUpdateLog::Append(const std::string& path) {
@@ -103,7 +134,17 @@ void CUpdateLog::Write(const std::string& text) {
     const std::string record = m_stamp() + " : " + text + "\n";
     m_file.write(record.data(), static_cast<std::streamsize>(record.size()));
     m_file.flush();
+    if (!m_file.good()) ReportWriteFailure();
     m_file.clear();  // a failed write loses that record only
+}
+
+void CUpdateLog::ReportWriteFailure() {
+    const int error = errno;
+    if (m_bWriteFailed) return;
+    m_bWriteFailed = true;
+    const std::string reason =
+        error != 0 ? std::generic_category().message(error) : std::string("write failed");
+    if (m_onWriteFailure) m_onWriteFailure("cannot write the log " + m_strOpenPath + ": " + reason);
 }
 
 void CUpdateLog::Close() {

@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "core/platform/FileLock.h"
+
 namespace quillmarch {
 
 // The update log: one "time stamp : text" record per line, written through at once so that a
@@ -15,11 +17,22 @@ public:
     CUpdateLog(const CUpdateLog&) = delete;
     CUpdateLog& operator=(const CUpdateLog&) = delete;
 
-    // Opens the log at a path: an existing file moves to the "_bak.log" name, missing folders
-    // are made. When the old file cannot be moved the log goes to the same relative path under
-    // the temporary folder and the answer carries the reason (for the first record).
-    // Returns false when no file could be opened at all.
+    // Opens the log at a path. First it takes the lock "<path>.lock" beside it, so two runs never
+    // write one file; then an existing log moves to the "_bak.log" name, replacing the older
+    // backup, so the newest log and the one before it are always there; missing folders are
+    // made. When the folder cannot be written the log goes to the same relative path under the
+    // temporary folder and the answer carries the reason (for the first record).
+    // Returns false when no log could be opened at all: FailureReason says why, Busy whether
+    // another run holds the lock.
     bool Open(const std::string& path, std::string& errorForRecord);
+    bool Busy() const { return m_bBusy; }
+    const std::string& FailureReason() const { return m_strFailure; }
+    // Told once, with the reason, when a record cannot be written (a full disk): the run goes on,
+    // and the operator must learn that its log is incomplete.
+    void SetWriteFailureHandler(std::function<void(const std::string&)> handler) {
+        m_onWriteFailure = std::move(handler);
+    }
+    bool WriteFailed() const { return m_bWriteFailed; }
     // Reopens a closed log at its last path to add records after its end.
     bool Append(const std::string& path);
     void Close();
@@ -41,13 +54,23 @@ public:
     static std::string LocalTimeStamp();
 
 private:
-    bool OpenAt(const std::string& path, std::string& fileError);
+    enum class EAttempt { kOpened, kBusy, kFailed };
+    EAttempt OpenAt(const std::string& path, std::string& why);
+    static bool Rotate(const std::string& path, std::string& why);
+    void ReportWriteFailure();
 
     std::ofstream m_file;
     std::string m_strOpenPath;
     std::string m_strLastPath;
     std::string m_strTempDir;
     std::function<std::string()> m_stamp;
+    std::function<void(const std::string&)> m_onWriteFailure;
+    // Held from Open to the next Open or the end of the object: the quiet run's last line is
+    // appended after Close.
+    platform::FileLock m_lock;
+    std::string m_strFailure;
+    bool m_bBusy = false;
+    bool m_bWriteFailed = false;
 };
 
 }  // namespace quillmarch

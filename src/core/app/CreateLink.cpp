@@ -1,6 +1,7 @@
 // CQuillmarch6App::CreateLink lives apart from the rest of the application so that the
 // application's own file does not depend on the link implementations.
 #include "core/app/CQuillmarch6App.h"
+#include "core/link/CFtpComponent.h"
 #include "core/link/LinkFactory.h"
 
 namespace quillmarch {
@@ -16,6 +17,12 @@ bool CQuillmarch6App::CreateLink(bool secure) {
         return false;
     }
     m_pLink->SetPassive(m_bPassiveMode);
+    // A real link stops its transfers when the operator asks the run to stop, and says so when
+    // it turns away a data connection from another host.
+    if (auto* component = dynamic_cast<CFtpComponent*>(m_pLink.get())) {
+        component->SetCancelHook([this] { return m_interrupt.ShouldStop(); });
+        component->SetNoticeHook([this](const std::string& text) { WriteLog(text, 0); });
+    }
     m_strProvision.clear();
     return true;
 }

@@ -11,6 +11,7 @@
 #include "core/app/AddressNames.h"
 #include "core/app/CQuillmarch6App.h"
 #include "core/app/TextUtil.h"
+#include "core/link/LogonReason.h"
 #include "core/platform/Platform.h"
 #include "core/progress/IProgressWindow.h"
 
@@ -53,6 +54,7 @@ void CFTPBase::SetNotifyWindow(std::shared_ptr<IProgressWindow> window, unsigned
 bool CFTPBase::LogonToSystem(const std::string& address, const std::string& user,
                              const std::string& password) {
     const std::string host = address::Normalise(address);
+    m_strLastError.clear();  // a reason of an earlier attempt must not explain this one
     SetRemoteHost(host);
     SetUser(user);
     SetPassword(password.empty() ? " " : password);
@@ -64,6 +66,8 @@ bool CFTPBase::LogonToSystem(const std::string& address, const std::string& user
         char line[64];
         std::snprintf(line, sizeof(line), "FTP: Logon failed - %d", code);
         m_app.WriteLog(line, 1);
+        // The operator's own language where the program has the words, plain English else.
+        m_strLastError = LogonFailureReason(code);
         if (code == 301) m_strLastError = m_app.LoadUiString(290, "Wrong Password");
         if (code == 10061) m_strLastError = m_app.LoadUiString(291, "Connection Refused");
         Disconnect();

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "core/link/FtpHelpers.h"
+#include "core/link/PeerAddress.h"
 #include "core/platform/Platform.h"
 
 #ifdef _WIN32
@@ -363,6 +364,8 @@ void CFtpComponent::ApplySessionOptions() {
     curl_easy_setopt(curl, CURLOPT_DEBUGDATA, this);
     curl_easy_setopt(curl, CURLOPT_OPENSOCKETFUNCTION, &CFtpComponent::OnOpenSocket);
     curl_easy_setopt(curl, CURLOPT_OPENSOCKETDATA, this);
+    curl_easy_setopt(curl, CURLOPT_SOCKOPTFUNCTION, &CFtpComponent::OnSocketOption);
+    curl_easy_setopt(curl, CURLOPT_SOCKOPTDATA, this);
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &CFtpComponent::OnProgress);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
@@ -599,7 +602,27 @@ curl_socket_t CFtpComponent::OnOpenSocket(void* self, curlsocktype purpose,
 }
 
 int CFtpComponent::OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    return static_cast<CFtpComponent*>(self)->m_bStop ? 1 : 0;
+    auto* component = static_cast<CFtpComponent*>(self);
+    if (component->m_cancelHook && component->m_cancelHook()) component->m_bStop = true;
+    return component->m_bStop ? 1 : 0;
+}
+
+int CFtpComponent::OnSocketOption(void* self, curl_socket_t socket, curlsocktype purpose) {
+    if (purpose != CURLSOCKTYPE_ACCEPT) return CURL_SOCKOPT_OK;
+    // Active mode: anyone who reaches the listening port first would get (or give) the data.
+    // Only the host the control connection talks to may.
+    auto* component = static_cast<CFtpComponent*>(self);
+    const char* control = nullptr;
+    if (curl_easy_getinfo(component->m_pCurl.get(), CURLINFO_PRIMARY_IP, &control) != CURLE_OK ||
+        control == nullptr)
+        control = "";
+    const std::string from = peer::SocketPeer(socket);
+    if (peer::SameHost(from, control)) return CURL_SOCKOPT_OK;
+    const std::string notice = "FTP: data connection from " + (from.empty() ? "?" : from) +
+                               " refused: the system is at " + (*control ? control : "?");
+    component->FirePITrail(2, notice);
+    if (component->m_noticeHook) component->m_noticeHook(notice);
+    return CURL_SOCKOPT_ERROR;
 }
 
 std::size_t CFtpComponent::OnWrite(char* data, std::size_t size, std::size_t count, void* self) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -113,6 +114,13 @@ public:
     int ListDirectoryLong();
     int Interrupt();
     int Abort();
+    // Asked while an operation runs; true stops it as Interrupt does (the operator asked the
+    // run to stop), so a long upload ends within a moment.
+    void SetCancelHook(std::function<bool()> shouldStop) { m_cancelHook = std::move(shouldStop); }
+    // Told, in words for the log, about a data connection the component turned away.
+    void SetNoticeHook(std::function<void(const std::string&)> notice) {
+        m_noticeHook = std::move(notice);
+    }
 
 protected:
     // The events; the component itself ignores them.
@@ -141,6 +149,7 @@ private:
     static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
     static int OnDebug(CURL* handle, curl_infotype type, char* data, std::size_t size, void* self);
     static curl_socket_t OnOpenSocket(void* self, curlsocktype purpose, curl_sockaddr* address);
+    static int OnSocketOption(void* self, curl_socket_t socket, curlsocktype purpose);
 
     CURLcode Perform(EOperation operation, curl_slist* quote = nullptr);
     CURLcode Run();
@@ -179,6 +188,8 @@ private:
     bool m_bInLogon = false;
     bool m_bRefusedReconnect = false;
     std::atomic<bool> m_bStop{false};
+    std::function<bool()> m_cancelHook;
+    std::function<void(const std::string&)> m_noticeHook;
 
     std::string m_strRemoteHost;
     address::SHostPort m_hostPort;

@@ -57,21 +57,28 @@ bool CUpdateRun::RunUpdate(std::int64_t parentWindow) {
     m_app.m_bUpdateRunning = true;
     CProgressProtocol progress(m_app);
     if (!m_app.m_bQuiet) progress.StartProgressWindow();
+    // Safe points: an operator's stop is honoured between phases, never inside one.
+    const RunInterrupt& interrupt = m_app.Interrupt();
+    if (interrupt.ShouldStop()) return Finish(false);
     // Without a link (start-up could not make one) there is nothing to connect with.
     if (!m_app.m_pLink ||
         !CSystemConnector(m_app).ConnectToSystem(m_app.m_strAddress, m_app.m_strPassword)) {
         m_app.WriteLog(m_app.LoadUiString(10, "Could not connect to system"), 0);
+        m_app.ReportConnectFailure();
         return Finish(false);
     }
     const int tasks = CountTasks();
     bool result = progress.SendProgress(UM_PROGRESS_RUN, tasks > 1 ? tasks : 1, parentWindow);
+    if (interrupt.ShouldStop()) return Finish(false, true);
     m_app.WriteLog(m_app.LoadUiString(189, "Starting update"), 0);
     ChangeSettings(result);
+    if (interrupt.ShouldStop()) return Finish(false, true);
     if (m_app.m_bUpdateSoftware) {
         UpdateSoftware(result);
     } else {
         if (m_app.m_bEraseFlash) EraseFlash(result);
-        Restart();
+        // The restart would go out after the operator's stop; the system stays as it is.
+        if (!interrupt.ShouldStop()) Restart();
     }
     return Finish(result, true);
 }
@@ -188,6 +195,11 @@ void CUpdateRun::Restart() {
 }
 
 bool CUpdateRun::Finish(bool result, bool announceEnd) {
+    // A stopped run is a failed one, whatever its last step answered.
+    if (m_app.Interrupt().Requested()) {
+        m_app.WriteLog("interrupted", 0);
+        result = false;
+    }
     m_app.WriteLog(std::string("#### DONE : ") + (result ? "success" : "failure"), 0);
     // The run's outcome is what the log says; the operator closing the finished window later
     // does not turn it into a failure.

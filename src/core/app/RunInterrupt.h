@@ -1,0 +1,45 @@
+#pragma once
+
+#include <atomic>
+
+namespace quillmarch {
+
+// An operator's request to stop a run (Ctrl+C, SIGTERM, Ctrl+Break, console close). The signal
+// handler only stores into atomics; the run asks ShouldStop at its safe points. Code that must
+// not be left half done (a flash erase and the restore after it) holds a CriticalSection, so a
+// request waits until the section ends.
+class RunInterrupt {
+public:
+    // Holds off ShouldStop while it lives. Sections nest.
+    class CriticalSection {
+    public:
+        explicit CriticalSection(RunInterrupt& interrupt);
+        ~CriticalSection();
+        CriticalSection(const CriticalSection&) = delete;
+        CriticalSection& operator=(const CriticalSection&) = delete;
+
+    private:
+        RunInterrupt& m_interrupt;
+    };
+
+    // Async-signal-safe. The first request's signal number is kept; answers true when a request
+    // had already been made (the handler then ends the program at once).
+    bool Request(int signalNumber) noexcept;
+    bool Requested() const noexcept { return m_requested.load(); }
+    // The signal of the first request, 0 when none.
+    int Signal() const noexcept { return m_signal.load(); }
+    bool InCriticalSection() const noexcept { return m_critical.load() > 0; }
+    bool ShouldStop() const noexcept { return Requested() && !InCriticalSection(); }
+    // Exit code of an interrupted run: 128 + the signal (130 for SIGINT, 143 for SIGTERM).
+    int ExitCode() const noexcept { return 128 + Signal(); }
+
+private:
+    std::atomic<bool> m_requested{false};
+    std::atomic<int> m_signal{0};
+    std::atomic<int> m_critical{0};
+
+    static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free,
+                  "a signal handler may only touch lock-free atomics");
+};
+
+}  // namespace quillmarch
