@@ -32,6 +32,11 @@ SIMPLE_FAULTS = frozenset({
     "no-web",
 })
 
+# Faults that name a file (repeatable): "list-name:NAME" lists an entry that is no file (a
+# name that climbs out, a path, control characters...), "endless-file:NAME" sends NAME without
+# end, "drip-file:NAME" sends it a byte at a time without end.
+NAMED_FAULTS = ("list-name", "endless-file", "drip-file")
+
 # Files that survive an ERFL flash erase.
 KEPT_ON_ERASE = frozenset({"model.dat", "webenabled.dat", "webaccessport.dat"})
 
@@ -60,6 +65,9 @@ class SimConfig:
     in_call: int = 0
     faults: frozenset = field(default_factory=frozenset)
     drop_upload_bytes: Optional[int] = None
+    list_names: tuple = ()
+    endless_files: frozenset = field(default_factory=frozenset)
+    drip_files: frozenset = field(default_factory=frozenset)
     ready_file: Optional[str] = None
     verbose: bool = False
 

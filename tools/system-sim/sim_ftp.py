@@ -21,6 +21,9 @@ import sim_core as core
 
 USER = "admin"
 STALL_BYTES = 1024
+ENDLESS_CHUNK = bytes(range(256)) * 256  # 64 KiB, sent again and again
+DRIP_SECONDS = 0.1
+LISTED_LINE = "-rw-r--r--   1 owner    group          12 Jan 01 00:00 %s\r\n"
 SIZE_ARGUMENT = re.compile(r"^(?P<name>.+)_(?P<n>\d+)$")
 log = logging.getLogger("system-sim")
 
@@ -104,6 +107,7 @@ class SimAuthorizer(DummyAuthorizer):
 class SimFS(AbstractedFS):
     """Hides the simulator's own files (journal, TLS key) from listings."""
     hidden = frozenset()
+    extra_names = ()
 
     def _visible(self, path, names):
         if os.path.realpath(path) != os.path.realpath(self.root):
@@ -115,6 +119,21 @@ class SimFS(AbstractedFS):
 
     def listdirinfo(self, path):
         return self._visible(path, super().listdirinfo(path))
+
+    def format_list(self, basedir, listing, ignore_err=True):
+        yield from super().format_list(basedir, listing, ignore_err)
+        if os.path.realpath(basedir) != os.path.realpath(self.root):
+            return
+        # list-name fault: entries no honest system has (they name no file here).
+        for name in self.extra_names:
+            yield (LISTED_LINE % name).encode("utf-8", "surrogateescape")
+
+
+class _Endless:
+    """Producer of the endless-file fault: never runs dry."""
+
+    def more(self):
+        return ENDLESS_CHUNK
 
 
 class _DtpMixin:
@@ -298,6 +317,13 @@ class _HandlerMixin:
         return super().ftp_MLSD(path)
 
     def ftp_RETR(self, file):
+        name = os.path.basename(file)
+        if name in self.sim.config.endless_files:
+            self.sim.journal.write("fault", fault="endless-file", name=name)
+            self.push_dtp_data(_Endless(), isproducer=True, cmd="RETR")
+            return file
+        if name in self.sim.config.drip_files:
+            return self._drip(name)
         if not self.sim.config.has("stall-download"):
             return super().ftp_RETR(file)
         try:
@@ -311,6 +337,27 @@ class _HandlerMixin:
         self.stall_armed = True
         self.push_dtp_data(head, isproducer=False, cmd="RETR")
         return file
+
+    def _drip(self, name):
+        """drip-file fault: one byte, then one more every DRIP_SECONDS, never the end."""
+        self.sim.journal.write("fault", fault="drip-file", name=name)
+        self.stall_armed = True
+        self.push_dtp_data(b"d", isproducer=False, cmd="RETR")
+        self.ioloop.call_later(DRIP_SECONDS, self._drip_more)
+        return name
+
+    def _drip_more(self):
+        if self._closed:
+            return
+        dtp = self.data_channel
+        if dtp is not None and dtp._stalled and not dtp._closed:
+            try:
+                dtp.push(b"d")
+            except Exception:  # the client left
+                return
+        elif dtp is None and self._out_dtp_queue is None:
+            return  # the transfer is over: the client gave up
+        self.ioloop.call_later(DRIP_SECONDS, self._drip_more)
 
     def drop_upload(self, dtp):
         """drop-upload fault: keep the partial file, cut both connections."""
@@ -374,7 +421,9 @@ class FtpService:
         attrs = {
             "sim": self,
             "authorizer": SimAuthorizer(self.config, self.journal),
-            "abstracted_fs": type("HiddenFS", (SimFS,), {"hidden": self.hidden}),
+            "abstracted_fs": type("HiddenFS", (SimFS,), {
+                "hidden": self.hidden,
+                "extra_names": self.config.list_names}),
         }
         if self.config.tls:
             cert, key = make_tls_files(self.config.state_dir)

@@ -30,6 +30,10 @@ def _fault(text):
             return name, int(value)
         except ValueError:
             raise argparse.ArgumentTypeError("drop-upload needs :BYTES")
+    if name in core.NAMED_FAULTS:
+        if not value:
+            raise argparse.ArgumentTypeError("%s needs :NAME" % name)
+        return name, value
     if name not in core.SIMPLE_FAULTS or value:
         raise argparse.ArgumentTypeError("unknown fault %r" % text)
     return name, None
@@ -74,6 +78,8 @@ def config_from_args(argv):
     state_dir = os.path.abspath(args.state_dir or
                                 tempfile.mkdtemp(prefix="tessary-sim-"))
     faults = dict(args.fault)
+    named = {name: tuple(v for n, v in args.fault if n == name)
+             for name in core.NAMED_FAULTS}
     return core.SimConfig(
         model=args.model, flag_model=args.flag_model,
         model_dat=args.model_dat, password=args.password,
@@ -84,6 +90,9 @@ def config_from_args(argv):
         restart_delay=args.restart_delay,
         time_scale=_time_scale(args.time_scale), in_call=args.in_call,
         faults=frozenset(faults), drop_upload_bytes=faults.get("drop-upload"),
+        list_names=named["list-name"],
+        endless_files=frozenset(named["endless-file"]),
+        drip_files=frozenset(named["drip-file"]),
         ready_file=args.ready_file, verbose=args.verbose)
 
 

@@ -444,6 +444,36 @@ class TransferTests(SimTestCase):
                     ftp.voidresp()
                 sim.close()
 
+    def test_hostile_file_faults(self):
+        names = ["../climb.abk", "/abs/olute.dat", "esc\x1bname.abk"]
+        sim = self.start_sim(fault=["list-name:" + n for n in names] +
+                             ["endless-file:big.abk", "drip-file:slow.abk"])
+        ftp = self.session(sim)
+        lines = []
+        ftp.retrlines("LIST", lines.append)
+        self.assertEqual([line.split(None, 8)[8] for line in lines
+                          if line.split(None, 8)[8] in names], names)
+        self.assertNotIn("../climb.abk", ftp.nlst())  # listed, but no file
+        for name, least, most in (("big.abk", 1 << 20, None), ("slow.abk", 3, 20)):
+            with self.subTest(name=name):
+                conn = ftp.transfercmd("RETR " + name)
+                conn.settimeout(0.5)
+                received, started = 0, time.monotonic()
+                while time.monotonic() - started < 1.0 and received <= (1 << 20):
+                    try:
+                        chunk = conn.recv(65536)
+                    except socket.timeout:
+                        continue
+                    self.assertTrue(chunk, "the file ended")
+                    received += len(chunk)
+                conn.close()
+                self.assertGreaterEqual(received, least)
+                if most is not None:
+                    self.assertLessEqual(received, most)
+                with self.assertRaises(ftplib.Error):
+                    ftp.voidresp()
+                ftp = self.session(sim)
+
 
 class SilenceTests(SimTestCase):
 
