@@ -42,6 +42,7 @@ protected:
     int CountLogged(const std::string& text);
     // Makes runs show the scripted window.
     void UseWindow();
+    // The link's work folder of the run (made on first use).
     std::string WorkDir() const;
 
     std::filesystem::path m_dir;

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <utility>
 
 namespace quillmarch::test {
 
@@ -37,6 +38,13 @@ int FakeLink::SetLocalFile(const std::string& path) {
 
 int FakeLink::SetRemoteFile(const std::string& name) {
     m_strRemoteFile = name;
+    return 0;
+}
+
+int FakeLink::SetUploadData(const std::uint8_t* data, std::size_t size) {
+    m_pUploadData = data;
+    m_nUploadSize = size;
+    m_bUploadFromMemory = true;
     return 0;
 }
 
@@ -102,10 +110,16 @@ int FakeLink::SetCommand(const std::string& command) {
 }
 
 int FakeLink::Upload() {
+    const bool fromMemory = std::exchange(m_bUploadFromMemory, false);
     if (!m_system.connected) return kNotConnected;
-    std::ifstream in(m_strLocalFile, std::ios::binary);
-    const std::string content((std::istreambuf_iterator<char>(in)),
-                              std::istreambuf_iterator<char>());
+    std::string content;
+    if (fromMemory) {
+        content.assign(reinterpret_cast<const char*>(m_pUploadData), m_nUploadSize);
+    } else {
+        std::ifstream in(m_strLocalFile, std::ios::binary);
+        if (!in) return kTransferFailed;
+        content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
     OnStartTransfer();
     OnTransferData(static_cast<std::int64_t>(content.size()), content.data(), content.size());
     OnEndTransfer();
@@ -118,26 +132,46 @@ int FakeLink::Upload() {
 }
 
 int FakeLink::Download() {
+    m_bAborted = false;
     if (!m_system.connected) return kNotConnected;
     m_system.downloads.push_back(m_strRemoteFile);
     const auto it = m_system.files.find(m_strRemoteFile);
-    if (it == m_system.files.end()) return kFileNotFound;
+    if (it == m_system.files.end()) {
+        m_strLastReply = "550 No such file.";
+        return kFileNotFound;
+    }
+    if (Contains(m_system.failingDownloads, m_strRemoteFile)) {
+        m_strLastReply = "426 Transfer aborted.";
+        return kTransferFailed;
+    }
+    m_strLastReply = "226 Transfer complete.";
     OnStartTransfer();
     if (m_strLocalFile.empty()) {
-        OnTransferData(static_cast<std::int64_t>(it->second.size()), it->second.data(),
-                       it->second.size());
+        // Delivered in chunks, as a real transfer is, so that a handler can stop it midway.
+        const std::string& content = it->second;
+        std::size_t sent = 0;
+        do {
+            const std::size_t n = std::min(kChunk, content.size() - sent);
+            sent += n;
+            OnTransferData(static_cast<std::int64_t>(sent), content.data() + sent - n, n);
+        } while (sent < content.size() && !m_bAborted);
     } else {
         std::ofstream(m_strLocalFile, std::ios::binary) << it->second;
     }
     OnEndTransfer();
+    if (std::exchange(m_bAborted, false)) return kAborted;
     return 0;
 }
 
 int FakeLink::ListDirectory() {
+    m_bAborted = false;
     if (!m_system.connected) return kNotConnected;
     if (m_system.listingFails) return kTransferFailed;
-    for (const auto& file : m_system.files) OnDirListEntry(file.first);
-    return 0;
+    for (const auto& file : m_system.files) {
+        OnDirListEntry(file.first);
+        if (m_bAborted) break;
+    }
+    return std::exchange(m_bAborted, false) ? kAborted : 0;
 }
 
 std::string FakeLink::Config(const std::string& setting) {

@@ -14,6 +14,8 @@ public:
     static constexpr int kNotConnected = 20001;
     static constexpr int kFileNotFound = 20550;
     static constexpr int kTransferFailed = 20426;
+    static constexpr int kAborted = 20312;
+    static constexpr std::size_t kChunk = 16 * 1024;
 
     FakeLink(CQuillmarch6App& app, FakeSystem& system, bool secure = false);
 
@@ -21,6 +23,7 @@ public:
     int SetRemoteHost(const std::string& host) override;
     int SetLocalFile(const std::string& path) override;
     int SetRemoteFile(const std::string& name) override;
+    int SetUploadData(const std::uint8_t* data, std::size_t size) override;
     int Upload() override;
     int Download() override;
     int SetPassive(bool passive) override;
@@ -35,8 +38,11 @@ public:
     int ListDirectory() override;
     std::string GetRemoteFile() override { return m_strRemoteFile; }
     std::string Config(const std::string& setting) override;
-    int Interrupt() override { return 0; }
-    int Abort() override { return 0; }
+    int Interrupt() override { return Abort(); }
+    int Abort() override {
+        m_bAborted = true;
+        return 0;
+    }
 
     // What the component was given, for assertions.
     std::string m_strGivenHost, m_strGivenUser, m_strGivenPassword;
@@ -49,6 +55,10 @@ private:
     FakeSystem& m_system;
     bool m_bPassive = false;
     std::string m_strLocalFile, m_strRemoteFile, m_strLastReply;
+    const std::uint8_t* m_pUploadData = nullptr;
+    std::size_t m_nUploadSize = 0;
+    bool m_bUploadFromMemory = false;
+    bool m_bAborted = false;
 };
 
 }  // namespace quillmarch::test

@@ -26,6 +26,8 @@ struct FakeSystem {
     std::vector<std::string> failingCommands;
     // Uploads that fail (by remote name).
     std::vector<std::string> failingUploads;
+    // Downloads that fail midway (by remote name), as a broken data connection would.
+    std::vector<std::string> failingDownloads;
     bool listingFails = false;
 
     // Journal.

@@ -112,14 +112,15 @@ TEST_F(RetainBackupTest, RestoreDropsMarkedAddressBooksOnlyWhenSampleSitesAreNot
     m_system.files = {{"plain.abk", "<entry/>\n"},
                       {"marked.abk", "x\n  <CATEGORY category=\"TESSARY_TEST\"/>\n"}};
     Retain(true, false, true, false);
-    ASSERT_TRUE(CRetainBackup(*m_app).BackupFiles());
+    CRetainBackup backup(*m_app);
+    ASSERT_TRUE(backup.BackupFiles());
     m_system.files.clear();
-    EXPECT_TRUE(CRetainBackup(*m_app).RestoreFiles());
+    EXPECT_TRUE(backup.RestoreFiles());
     EXPECT_EQ(m_system.files.size(), 2u);
 
     m_system.files.clear();
     m_app->m_bRetainSampleSites = false;
-    EXPECT_TRUE(CRetainBackup(*m_app).RestoreFiles());
+    EXPECT_TRUE(backup.RestoreFiles());
     EXPECT_EQ(m_system.files.count("marked.abk"), 0u);
     EXPECT_EQ(m_system.files["plain.abk"], "<entry/>\n");
 }

@@ -136,16 +136,36 @@ TEST_F(UpdateRunTest, IsdnVariantSkipsRetainRecordAndSwitch) {
     EXPECT_EQ(m_system.CountCommand("SWUS"), 0);
 }
 
-TEST_F(UpdateRunTest, OlderGroupSendsDummyEvenWhenTheImageFails) {
-    m_app->m_bUpdateSoftware = true;
-    m_system.modelText = "KDV 14 9.0";
-    m_system.failingUploads = {"IMAGE1"};
-    EXPECT_TRUE(Run());  // the outcome is the dummy file's and the wait's
-    EXPECT_EQ(m_system.UploadNames().back(), "IMAGE0");
+// The dummy file completes an image the system took; sent alone it would restart the system
+// with nothing new while the run claimed an update.
+TEST_F(UpdateRunTest, OlderGroupWithoutAnImageSentFailsAndSendsNoDummy) {
+    struct Case {
+        const char* what;
+        bool refused;  // the system refuses IMAGE1
+        bool carried;  // the catalogue row has an image
+    };
+    const Case cases[] = {{"image refused", true, true}, {"row without image", false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_system.commands.clear();
+        m_system.uploads.clear();
+        m_system.normalMode = true;
+        m_system.failingUploads.clear();
+        if (c.refused) m_system.failingUploads = {"IMAGE1"};
+        m_app->m_bUpdateSoftware = true;
+        m_system.modelText = "KDV 14 9.0";  // row 5, older group
+        m_app->RecordImagePresence();
+        if (!c.carried) m_app->m_abImagePresent[5] = false;
+        StartLog();
+        m_records.clear();
+        EXPECT_FALSE(Run());
+        EXPECT_TRUE(Logged("#### DONE : failure"));
+        const auto names = m_system.UploadNames();
+        EXPECT_EQ(std::count(names.begin(), names.end(), "IMAGE0"), 0);
+        EXPECT_EQ(std::find(m_clock.waits.begin(), m_clock.waits.end(), milliseconds(15000)),
+                  m_clock.waits.end());
+    }
     EXPECT_TRUE(Logged("Put Image Failure"));
-    EXPECT_TRUE(Logged("Put dummy file Success"));
-    EXPECT_NE(std::find(m_clock.waits.begin(), m_clock.waits.end(), milliseconds(15000)),
-              m_clock.waits.end());
 }
 
 TEST_F(UpdateRunTest, UnknownModelFailsWithoutImage) {

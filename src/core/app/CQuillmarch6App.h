@@ -94,6 +94,8 @@ public:
     std::string m_strLogPath;
     std::string m_strCommandLine;
     std::string m_strProvision;
+    // Folder of the per-system run locks; empty: <user cache>/locks (tests use their own).
+    std::string m_strLockFolder;
 
     // Folder-bearing path the work directories hang off (the help-file path of the program).
     std::string m_strHelpFilePath;

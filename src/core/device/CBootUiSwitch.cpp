@@ -52,6 +52,11 @@ bool CBootUiSwitch::SwitchWithImage() {
         return false;
     }
     if (link->IsNormalMode()) RefreshGateway(*link);
+    // A refused file (too large) can end the session; the switch needs one.
+    if (!link->IsLoggedOn() && !CSystemConnector(m_app).ConnectToSystem("", "")) {
+        Log(229, "System not in update mode");
+        return false;
+    }
 
     const int swus = link->SendCommand("SWUS", nullptr, 0);
     m_bRun = Report(25);
@@ -68,7 +73,7 @@ bool CBootUiSwitch::SwitchWithImage() {
 void CBootUiSwitch::RefreshGateway(CFTPBase& link) {
     // Failures are ignored: the file is only rewritten without its surrounding blanks.
     std::string text;
-    if (!link.DownloadToString("gateway.dat", text)) return;
+    if (!link.DownloadToString("gateway.dat", text, filelimit::kValueFileBytes)) return;
     const std::string trimmed = text::Trim(text);
     link.UploadBuffer("gateway.dat", reinterpret_cast<const std::uint8_t*>(trimmed.data()),
                       trimmed.size(), 0);

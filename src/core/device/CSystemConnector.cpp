@@ -28,7 +28,7 @@ bool CSystemConnector::ConnectToSystem(const std::string& address, const std::st
 
     if (m_app.m_nSystemType == CSystemInformationArray::kUnknown) {
         std::string modelText;
-        if (!link->DownloadToString("model.dat", modelText)) {
+        if (!link->DownloadToString("model.dat", modelText, filelimit::kValueFileBytes)) {
             link->Disconnect();
             m_app.Clock().Wait(std::chrono::seconds(10));
             m_app.m_nSystemType = CSystemInformationArray::kUnknown;

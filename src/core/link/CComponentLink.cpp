@@ -23,6 +23,9 @@ int CComponentLink::SetLocalFile(const std::string& path) {
 int CComponentLink::SetRemoteFile(const std::string& name) {
     return CFtpComponent::SetRemoteFile(name);
 }
+int CComponentLink::SetUploadData(const std::uint8_t* data, std::size_t size) {
+    return CFtpComponent::SetUploadData(data, size);
+}
 int CComponentLink::Upload() {
     return CFtpComponent::Upload();
 }

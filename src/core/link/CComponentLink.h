@@ -20,6 +20,7 @@ public:
     int SetRemoteHost(const std::string& host) override;
     int SetLocalFile(const std::string& path) override;
     int SetRemoteFile(const std::string& name) override;
+    int SetUploadData(const std::uint8_t* data, std::size_t size) override;
     int Upload() override;
     int Download() override;
     int SetPassive(bool passive) override;

@@ -12,30 +12,13 @@
 #include "core/app/CQuillmarch6App.h"
 #include "core/app/TextUtil.h"
 #include "core/link/LogonReason.h"
+#include "core/platform/CLocalFileWriter.h"
 #include "core/platform/Platform.h"
 #include "core/progress/IProgressWindow.h"
 
 namespace quillmarch {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-// "*" and "?" wildcards; "*.*" and "*" take every name, as on Windows.
-bool WildcardMatch(const char* pattern, const char* name) {
-    if (*pattern == '\0') return *name == '\0';
-    if (*pattern == '*')
-        return WildcardMatch(pattern + 1, name) || (*name && WildcardMatch(pattern, name + 1));
-    if (*name == '\0') return false;
-    return (*pattern == '?' || *pattern == *name) && WildcardMatch(pattern + 1, name + 1);
-}
-
-bool PatternMatches(const std::string& pattern, const std::string& name) {
-    if (pattern == "*.*" || pattern == "*") return true;
-    return WildcardMatch(pattern.c_str(), name.c_str());
-}
-
-}  // namespace
 
 CFTPBase::CFTPBase(CQuillmarch6App& app) : m_app(app) {}
 
@@ -94,7 +77,8 @@ int CFTPBase::SendCommand(const std::string& command, std::string* reply, int wa
         const std::string last = GetLastReply();
         *reply = last.size() > 4 ? last.substr(4) : std::string();
     }
-    m_app.WriteLog("FTP Quote " + command + " > " + (reply ? *reply : std::string()), 0);
+    m_app.WriteLog("FTP Quote " + command + " > " + text::ForLog(reply ? *reply : std::string()),
+                   0);
     return 200;
 }
 
@@ -110,16 +94,29 @@ bool CFTPBase::QueryMode() {
     return false;
 }
 
-bool CFTPBase::DownloadToString(const std::string& remoteName, std::string& out) {
+bool CFTPBase::DownloadToString(const std::string& remoteName, std::string& out,
+                                std::size_t limit) {
     SetLocalFile("");
     SetRemoteFile(remoteName);
     m_strReceived.clear();
     out.clear();
+    m_nReceived = 0;
+    m_nLimit = static_cast<std::int64_t>(limit);
+    m_eSink = ESinkState::kFine;
     m_bCollecting = true;
+    // A file this small has no reason to take long: a trickling system is cut off early.
+    Config("TransferTimeout=" + std::to_string(ftpbound::kMemoryFileSeconds));
     const int code = Download();
+    Config("TransferTimeout=" + std::to_string(ftpbound::kTransferSeconds));
     m_bCollecting = false;
-    if (code != 0) {
+    if (m_eSink == ESinkState::kTooLarge) {
+        m_app.WriteLog("FTP: File too large - " + text::ForLog(remoteName) + " (more than " +
+                           std::to_string(limit) + " bytes)",
+                       0);
+    } else if (code != 0) {
         m_app.WriteLog("FTP: File Download failed - " + std::to_string(code), 1);
+    }
+    if (code != 0 || m_eSink != ESinkState::kFine) {
         m_strReceived.clear();
         return false;
     }
@@ -129,94 +126,113 @@ bool CFTPBase::DownloadToString(const std::string& remoteName, std::string& out)
 }
 
 bool CFTPBase::DownloadDatFile(const std::string& baseName, std::string& out) {
-    return DownloadToString(baseName + ".dat", out);
+    return DownloadToString(baseName + ".dat", out, filelimit::kValueFileBytes);
 }
 
-bool CFTPBase::DownloadFiles(std::vector<std::string>& names) {
-    const std::string dir = GetWorkDirectory();
-    while (!names.empty()) {
-        SetLocalFile(dir + names.front());
-        SetRemoteFile(names.front());
-        Download();  // a file the system lacks is skipped
-        names.erase(names.begin());
+CFTPBase::SFetch CFTPBase::FetchToFile(const std::string& remoteName, const std::string& localPath,
+                                       std::int64_t maxBytes) {
+    std::string error;
+    m_pSink = m_localFileOpener ? m_localFileOpener(localPath, error)
+                                : platform::CLocalFileWriter::Create(localPath, error);
+    if (!m_pSink) return SFetch{EFetch::kLocalError, 0, error};
+    SetLocalFile("");
+    SetRemoteFile(remoteName);
+    m_nReceived = m_nWritten = 0;
+    m_nLimit = maxBytes;
+    m_eSink = ESinkState::kFine;
+    const int code = Download();
+    return FinishFetch(code, localPath);
+}
+
+CFTPBase::SFetch CFTPBase::FinishFetch(int code, const std::string& localPath) {
+    SFetch fetch;
+    fetch.bytes = m_nWritten;
+    const bool closed = m_pSink->Close();
+    if (m_eSink == ESinkState::kTooLarge) {
+        fetch.outcome = EFetch::kTooLarge;
+        fetch.error = "more than " + std::to_string(m_nLimit) + " bytes";
+    } else if (m_eSink == ESinkState::kLocalError || !closed) {
+        fetch.outcome = EFetch::kLocalError;
+        fetch.error = m_pSink->Error();
+    } else if (code != 0) {
+        const bool missing = GetLastReply().rfind("550", 0) == 0;
+        fetch.outcome = missing ? EFetch::kMissing : EFetch::kTransferError;
+        fetch.error = "transfer failed - " + std::to_string(code);
+    } else if (m_nWritten != m_nReceived) {
+        fetch.outcome = EFetch::kLocalError;
+        fetch.error = std::to_string(m_nWritten) + " bytes written of " +
+                      std::to_string(m_nReceived) + " received";
+    } else {
+        fetch.outcome = EFetch::kOk;
     }
-    return true;
+    m_pSink.reset();
+    if (fetch.outcome != EFetch::kOk) {
+        std::error_code ec;
+        fs::remove(platform::PathFromUtf8(localPath), ec);
+    }
+    return fetch;
+}
+
+bool CFTPBase::SendFile(const std::string& localPath, const std::string& remoteName) {
+    SetLocalFile(localPath);
+    SetRemoteFile(remoteName);
+    const int code = Upload();
+    if (code != 0) m_app.WriteLog("FTP: File Upload failed - " + std::to_string(code), 1);
+    return code == 0;
+}
+
+std::string CFTPBase::WorkBase() const {
+    const std::string& help = m_app.m_strHelpFilePath;
+    const auto cut = help.find_last_of("\\/");
+    return cut == std::string::npos ? std::string(".") : help.substr(0, cut);
 }
 
 std::string CFTPBase::GetWorkDirectory() {
     if (!m_strWorkDir.empty()) return m_strWorkDir;
-    const std::string& help = m_app.m_strHelpFilePath;
-    const auto cut = help.find_last_of("\\/");
-    const std::string base = cut == std::string::npos ? std::string(".") : help.substr(0, cut);
-    const std::string name = address::LocalName(m_strHost);
+    // A folder of its own per run: nothing an earlier run, or another system that once had
+    // this address, left behind can ever be restored to this system.
+    const std::string prefix = address::LocalName(m_strHost) + "-";
     const std::string sep = platform::Separator();
-    m_strWorkDir = base + sep + name + sep;
-    if (CreateDirectoryTree(m_strWorkDir)) return m_strWorkDir;
+    for (const std::string& base : {WorkBase(), platform::UserCacheDirectory()}) {
+        // The help file's folder may be shared (the temporary folder): then the user's cache.
+        if (!platform::IsPrivateDirectory(base)) continue;
+        const std::string dir = platform::MakeUniqueDirectory(base, prefix);
+        if (!dir.empty()) {
+            m_strWorkDir = dir + sep;
+            return m_strWorkDir;
+        }
+        m_app.WriteLog("Failed to create directory :" + base + sep + prefix, 0);
+    }
+    m_app.WriteLog("Failed to create directory :" + prefix, 0);
+    return {};
+}
 
-    m_app.WriteLog("Failed to create directory :" + m_strWorkDir, 0);
+void CFTPBase::ReleaseWorkDirectory(bool keep) {
+    if (m_strWorkDir.empty()) return;
+    if (!keep) {
+        std::error_code ec;  // remove_all takes links away, never what they point to
+        fs::remove_all(platform::PathFromUtf8(m_strWorkDir), ec);
+    }
     m_strWorkDir.clear();
-    const std::string temp = platform::TempDirectory();
-    if (temp.empty()) {
-        m_app.WriteLog("Failed to retrive system temporary path", 0);
-        return {};
-    }
-    m_strWorkDir = temp + sep + name + sep;
-    if (!CreateDirectoryTree(m_strWorkDir)) {
-        m_app.WriteLog("Failed to create directory :" + m_strWorkDir, 0);
-        m_strWorkDir.clear();
-    }
-    return m_strWorkDir;
 }
 
 bool CFTPBase::UploadBuffer(const std::string& remoteName, const std::uint8_t* data,
                             std::size_t size, int timeoutSeconds) {
-    const std::string dir = GetWorkDirectory();
-    const std::string localPath = dir + remoteName;
-    {
-        std::ofstream file(platform::PathFromUtf8(localPath), std::ios::binary | std::ios::trunc);
-        if (dir.empty() || !file) {
-            m_strLastError = "WriteFile() not a valid file name";
-            return false;
-        }
-        if (size)
-            file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-        if (!file.flush()) {
-            m_strLastError = "WriteFile() not a valid file name";
-            return false;
-        }
+    if (data == nullptr && size != 0) {
+        m_strLastError = "WriteFile() not a valid file name";
+        return false;
     }
     const std::string before = Config("OutBufferSize");
     m_app.WriteLog("Before setting out buffer size = " + before, 1);
     if (std::strtoll(before.c_str(), nullptr, 10) < static_cast<long long>(size))
         Config("OutBufferSize=" + std::to_string(size));
     m_app.WriteLog("After setting out buffer size = " + Config("OutBufferSize"), 1);
-    SetLocalFile(localPath);
     SetRemoteFile(remoteName);
+    SetUploadData(data, size);
     if (timeoutSeconds > 0) SetTimeout(timeoutSeconds);
     const int code = Upload();
     if (code != 0) m_app.WriteLog("FTP: File Upload failed - " + std::to_string(code), 1);
-    std::error_code ec;
-    fs::remove(platform::PathFromUtf8(localPath), ec);
     return code == 0;
-}
-
-bool CFTPBase::UploadFiles(const std::string& pattern) {
-    const std::string dir = GetWorkDirectory();
-    if (dir.empty()) return false;
-    std::error_code ec;
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(platform::PathFromUtf8(dir), ec)) {
-        if (!entry.is_regular_file(ec)) continue;
-        const std::string name = platform::Utf8FromPath(entry.path().filename());
-        if (PatternMatches(pattern, name)) names.push_back(name);
-    }
-    std::sort(names.begin(), names.end());  // a stable order for the system and the log
-    for (const auto& name : names) {
-        SetLocalFile(dir + name);
-        SetRemoteFile(name);
-        if (Upload() != 0) return false;
-    }
-    return true;
 }
 
 void CFTPBase::ClearFileFilter() {
@@ -229,33 +245,56 @@ void CFTPBase::AddFileFilter(const std::string& name) {
 
 bool CFTPBase::ListFiles(std::vector<std::string>& names) {
     m_arrListing.clear();
-    if (ListDirectory() != 0) return false;
+    m_bListingOverflow = false;
+    const int code = ListDirectory();
+    const bool overflow = m_bListingOverflow;
+    m_bListingOverflow = false;
+    if (overflow) {
+        m_app.WriteLog("FTP: Listing refused - more than " +
+                           std::to_string(filelimit::kBackupFiles) + " names",
+                       0);
+    }
+    if (code != 0 || overflow) {
+        m_arrListing.clear();
+        return false;
+    }
     names.insert(names.end(), m_arrListing.begin(), m_arrListing.end());
+    m_arrListing.clear();
     return true;
 }
 
 void CFTPBase::OnConnectionStatus(const std::string& event, int status,
                                   const std::string& description) {
-    m_app.WriteLog(
-        "FTP:Connection Status: " + event + " - " + std::to_string(status) + " - " + description,
-        1);
+    m_app.WriteLog("FTP:Connection Status: " + event + " - " + std::to_string(status) + " - " +
+                       text::ForLog(description),
+                   1);
+    // A session the server ended is gone: callers that check IsLoggedOn connect anew instead
+    // of sending into nothing (the final BOOT that takes a system out of update mode).
+    if (event == "Disconnected") m_bLoggedOn = false;
 }
 
 void CFTPBase::OnDirListEntry(const std::string& fileName) {
     const std::string name = text::Trim(fileName, " \t\r\n");
     for (const auto& filter : m_arrFilter) {
-        if (name.find(filter) != std::string::npos) m_arrListing.push_back(name);
+        if (name.find(filter) == std::string::npos) continue;
+        if (m_arrListing.size() >= filelimit::kBackupFiles) {
+            // More than any system holds: stop taking names, and stop the listing.
+            if (!m_bListingOverflow) Abort();
+            m_bListingOverflow = true;
+            return;
+        }
+        m_arrListing.push_back(name);
     }
 }
 
 void CFTPBase::OnComponentError(int /*code*/, const std::string& description) {
-    m_app.WriteLog("FTP Error: " + description, 1);
+    m_app.WriteLog("FTP Error: " + text::ForLog(description), 1);
 }
 
 void CFTPBase::OnProtocolTrail(int direction, const std::string& message) {
     static const char* const kPrefix[] = {"Client: ", "Server: ", "Info: "};
     const std::string prefix = direction >= 0 && direction <= 2 ? kPrefix[direction] : "";
-    m_app.WriteLog("FTP Trail: " + prefix + message, 1);
+    m_app.WriteLog("FTP Trail: " + prefix + text::ForLog(message), 1);
 }
 
 void CFTPBase::OnTransferData(std::int64_t bytesSoFar, const char* chunk, std::size_t length) {
@@ -265,12 +304,42 @@ void CFTPBase::OnTransferData(std::int64_t bytesSoFar, const char* chunk, std::s
         notice.wParam = bytesSoFar;
         m_hNotifyWnd->Post(notice);
     }
-    // Only in-memory downloads collect text; images and files pass through untouched.
-    if (m_bCollecting && chunk) {
-        std::size_t n = 0;
-        while (n < length && chunk[n] != '\0') ++n;
-        m_strReceived.append(chunk, n);
+    // Only in-memory downloads and local copies take the bytes; images pass through untouched.
+    if (!chunk || m_eSink != ESinkState::kFine) return;
+    if (m_pSink) {
+        WriteToSink(chunk, length);
+    } else if (m_bCollecting) {
+        CollectText(chunk, length);
     }
+}
+
+void CFTPBase::CollectText(const char* chunk, std::size_t length) {
+    m_nReceived += static_cast<std::int64_t>(length);
+    if (m_nReceived > m_nLimit) {
+        // Cut off: the rest is never read, and what came so far is dropped.
+        m_eSink = ESinkState::kTooLarge;
+        m_strReceived.clear();
+        Abort();
+        return;
+    }
+    std::size_t n = 0;
+    while (n < length && chunk[n] != '\0') ++n;
+    m_strReceived.append(chunk, n);
+}
+
+void CFTPBase::WriteToSink(const char* chunk, std::size_t length) {
+    m_nReceived += static_cast<std::int64_t>(length);
+    if (m_nReceived > m_nLimit) {
+        m_eSink = ESinkState::kTooLarge;
+        Abort();
+        return;
+    }
+    if (!m_pSink->Write(chunk, length)) {
+        m_eSink = ESinkState::kLocalError;
+        Abort();
+        return;
+    }
+    m_nWritten += static_cast<std::int64_t>(length);
 }
 
 void CFTPBase::OnStartTransfer() {

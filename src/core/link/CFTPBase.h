@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "core/link/ILocalFileWriter.h"
+#include "core/link/TransferLimits.h"
+
 namespace quillmarch {
 
 class CQuillmarch6App;
@@ -27,6 +30,8 @@ public:
     virtual int SetRemoteHost(const std::string& host) = 0;
     virtual int SetLocalFile(const std::string& path) = 0;  // empty: to/from memory
     virtual int SetRemoteFile(const std::string& name) = 0;
+    // The bytes the next Upload sends instead of the local file (kept by the caller meanwhile).
+    virtual int SetUploadData(const std::uint8_t* data, std::size_t size) = 0;
     virtual int Upload() = 0;
     virtual int Download() = 0;
     virtual int SetPassive(bool passive) = 0;
@@ -59,16 +64,43 @@ public:
     bool QueryMode();
     // 200 when the component sent the command and got a reply, 0 otherwise.
     int SendCommand(const std::string& command, std::string* reply, int wantReply);
-    bool DownloadToString(const std::string& remoteName, std::string& out);
+    // A remote file into memory, at most `limit` bytes: a larger one is cut off and refused.
+    bool DownloadToString(const std::string& remoteName, std::string& out,
+                          std::size_t limit = filelimit::kTextFileBytes);
+    // A one-value settings file ("name.dat"), at most filelimit::kValueFileBytes.
     bool DownloadDatFile(const std::string& baseName, std::string& out);
-    bool DownloadFiles(std::vector<std::string>& names);  // always true; empties the list
+    // Sends the buffer straight from memory (no copy on disk).
     bool UploadBuffer(const std::string& remoteName, const std::uint8_t* data, std::size_t size,
                       int timeoutSeconds);
-    bool UploadFiles(const std::string& pattern);
     void ClearFileFilter();
     void AddFileFilter(const std::string& name);
+    // Appends the names found; false (and nothing appended) when the listing failed or found
+    // more than filelimit::kBackupFiles names.
     bool ListFiles(std::vector<std::string>& names);
+
+    // --- local copies (the backup around a flash erase) ------------------------------------
+    enum class EFetch { kOk, kMissing, kTooLarge, kLocalError, kTransferError };
+    struct SFetch {
+        EFetch outcome = EFetch::kTransferError;
+        std::int64_t bytes = 0;  // written to the local file, all checked
+        std::string error;       // in words, for the log
+    };
+    // A remote file into a new local file: every write, the flush and the close are checked and
+    // the bytes written compared with those received; more than `maxBytes` is refused. A copy
+    // that is not whole is removed. kMissing: the system has no such file (a 550 reply).
+    SFetch FetchToFile(const std::string& remoteName, const std::string& localPath,
+                       std::int64_t maxBytes);
+    // Sends a local file under `remoteName`.
+    bool SendFile(const std::string& localPath, const std::string& remoteName);
+    // How local files are created; the default writes to the disk. Tests make writes fail here.
+    void SetLocalFileOpener(LocalFileOpener opener) { m_localFileOpener = std::move(opener); }
+    // The run's work folder, with a trailing separator: made fresh and private (0700) on first
+    // use, beside the help file when that folder is the user's own, else in the user's cache.
+    // Empty when no folder could be made.
     std::string GetWorkDirectory();
+    // Ends the use of the work folder: removed with its contents unless `keep`; the next use
+    // makes a new one.
+    void ReleaseWorkDirectory(bool keep);
 
     // --- component events ---------------------------------------------------------------------
     void OnConnectionStatus(const std::string& event, int status, const std::string& description);
@@ -94,6 +126,22 @@ protected:
     bool m_bLoggedOn = false;
     // True while an in-memory download collects its text.
     bool m_bCollecting = false;
+
+private:
+    enum class ESinkState { kFine, kTooLarge, kLocalError };
+    void CollectText(const char* chunk, std::size_t length);
+    void WriteToSink(const char* chunk, std::size_t length);
+    SFetch FinishFetch(int code, const std::string& localPath);
+    std::string WorkBase() const;
+
+    LocalFileOpener m_localFileOpener;
+    // The in-memory download or local copy in progress: where its bytes go and its bound.
+    std::unique_ptr<ILocalFileWriter> m_pSink;
+    ESinkState m_eSink = ESinkState::kFine;
+    std::int64_t m_nReceived = 0;
+    std::int64_t m_nWritten = 0;
+    std::int64_t m_nLimit = 0;
+    bool m_bListingOverflow = false;
 };
 
 // Creates the directory and its missing parents; an empty or existing path is success.

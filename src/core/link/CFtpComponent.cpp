@@ -113,6 +113,14 @@ int CFtpComponent::SetRemoteFile(const std::string& name) {
     return ftpcode::kOk;
 }
 
+int CFtpComponent::SetUploadData(const std::uint8_t* data, std::size_t size) {
+    if (data == nullptr && size != 0) return ftpcode::kInvalidArgument;
+    m_pUploadData = data;
+    m_nUploadDataSize = size;
+    m_bUploadFromMemory = true;
+    return ftpcode::kOk;
+}
+
 int CFtpComponent::SetPassive(bool passive) {
     m_bPassive = passive;
     return ftpcode::kOk;
@@ -148,6 +156,8 @@ std::string CFtpComponent::Config(const std::string& setting) {
         applied = ftp::ParseNumber(value, 1, m_nStallSeconds);
     } else if (EqualsNoCase(name, "ConnectTimeout")) {
         applied = ftp::ParseNumber(value, 1, m_nConnectSeconds);
+    } else if (EqualsNoCase(name, "TransferTimeout")) {
+        applied = ftp::ParseNumber(value, 1, m_nTransferSeconds);
     }
     return applied ? ConfigValue(name) : std::string();
 }
@@ -160,6 +170,7 @@ std::string CFtpComponent::ConfigValue(const std::string& name) const {
     if (EqualsNoCase(name, "ReplyTimeout")) return std::to_string(m_nReplySeconds);
     if (EqualsNoCase(name, "StallTimeout")) return std::to_string(m_nStallSeconds);
     if (EqualsNoCase(name, "ConnectTimeout")) return std::to_string(m_nConnectSeconds);
+    if (EqualsNoCase(name, "TransferTimeout")) return std::to_string(m_nTransferSeconds);
     return {};
 }
 
@@ -225,17 +236,28 @@ int CFtpComponent::SetCommand(const std::string& command) {
 
 int CFtpComponent::Upload() {
     m_bStop = false;
-    if (const int code = CheckSession(); code != ftpcode::kOk) return code;
-    if (const int code = CheckDataMode(); code != ftpcode::kOk) return code;
-    if (const int code = PrepareUpload(); code != ftpcode::kOk) return code;
-    const CURLcode result = Perform(EOperation::kUpload);
-    m_inFile.close();
-    EndTransfer(result == CURLE_OK);
-    return Finish(EOperation::kUpload, result);
+    int code = CheckSession();
+    if (code == ftpcode::kOk) code = CheckDataMode();
+    if (code == ftpcode::kOk) code = PrepareUpload();
+    if (code == ftpcode::kOk) {
+        const CURLcode result = Perform(EOperation::kUpload);
+        m_inFile.close();
+        EndTransfer(result == CURLE_OK);
+        code = Finish(EOperation::kUpload, result);
+    }
+    m_bUploadFromMemory = false;  // the caller's bytes are not touched again
+    m_pUploadData = nullptr;
+    return code;
 }
 
 int CFtpComponent::PrepareUpload() {
     if (m_strRemoteFile.empty()) return Fail(ftpcode::kInvalidArgument, "No remote file name");
+    m_nBytes = 0;
+    m_bStarted = false;
+    if (m_bUploadFromMemory) {
+        m_nUploadSize = static_cast<std::int64_t>(m_nUploadDataSize);
+        return ftpcode::kOk;
+    }
     const auto path = platform::PathFromUtf8(m_strLocalFile);
     std::error_code error;
     const auto size = std::filesystem::file_size(path, error);
@@ -244,8 +266,6 @@ int CFtpComponent::PrepareUpload() {
     if (!error) m_inFile.open(path, std::ios::binary);
     if (error || !m_inFile.is_open())
         return Fail(ftpcode::kLocalFileError, "Cannot read the local file " + m_strLocalFile);
-    m_nBytes = 0;
-    m_bStarted = false;
     m_nUploadSize = static_cast<std::int64_t>(size);
     return ftpcode::kOk;
 }
@@ -395,12 +415,15 @@ void CFtpComponent::ApplyBounds() {
     long reply = m_nReplySeconds;
     long stall = m_nStallSeconds;
     long connect = m_nConnectSeconds;
+    // Every operation ends within the overall bound; the caller's absolute timeout replaces it.
+    long overall = m_nTransferSeconds;
     if (m_nTimeout > 0 && m_bAbsoluteTimeout) {
-        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(m_nTimeout) * 1000L);
+        overall = m_nTimeout;
     } else if (m_nTimeout > 0) {
         reply = stall = m_nTimeout;  // the caller's timeout bounds idle time only
         connect = std::min<long>(connect, m_nTimeout);
     }
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, overall * 1000L);
     curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, reply);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, stall);
@@ -638,20 +661,34 @@ std::size_t CFtpComponent::OnWrite(char* data, std::size_t size, std::size_t cou
     if (!component->WriteChunk(data, length)) return 0;
     component->m_nBytes += static_cast<std::int64_t>(length);
     component->FireTransfer(component->m_nBytes, data, length);
-    return length;
+    // A handler that stopped the transfer (a full disk, a file too large) takes no more data.
+    return component->m_bStop ? 0 : length;
 }
 
 std::size_t CFtpComponent::OnRead(char* data, std::size_t size, std::size_t count, void* self) {
     auto* component = static_cast<CFtpComponent*>(self);
     if (component->m_bStop) return CURL_READFUNC_ABORT;
-    std::ifstream& file = component->m_inFile;
-    file.read(data, static_cast<std::streamsize>(size * count));
-    const auto length = static_cast<std::size_t>(file.gcount());
-    if (length == 0 && file.bad()) return CURL_READFUNC_ABORT;
+    std::size_t length = 0;
+    if (component->m_bUploadFromMemory) {
+        length = component->CopyUploadData(data, size * count);
+    } else {
+        std::ifstream& file = component->m_inFile;
+        file.read(data, static_cast<std::streamsize>(size * count));
+        length = static_cast<std::size_t>(file.gcount());
+        if (length == 0 && file.bad()) return CURL_READFUNC_ABORT;
+    }
     if (length == 0) return 0;
     component->StartTransferOnce();
     component->m_nBytes += static_cast<std::int64_t>(length);
     component->FireTransfer(component->m_nBytes, data, length);
+    return length;
+}
+
+std::size_t CFtpComponent::CopyUploadData(char* buffer, std::size_t room) const {
+    const auto sent = static_cast<std::size_t>(m_nBytes);
+    const std::size_t length =
+        std::min(room, m_nUploadDataSize - std::min(sent, m_nUploadDataSize));
+    if (length > 0) std::memcpy(buffer, m_pUploadData + sent, length);
     return length;
 }
 

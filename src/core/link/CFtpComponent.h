@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/app/AddressNames.h"
+#include "core/link/TransferLimits.h"
 
 namespace quillmarch {
 
@@ -34,15 +35,8 @@ inline constexpr int kProtocolError = 314;        // anything else libcurl repor
 inline constexpr int kConnectionRefused = 10061;  // nothing listens at the address
 }  // namespace ftpcode
 
-// Bounds that hold even when the caller sets no Timeout, so that a silent server never hangs
-// an operation. Each can be changed through Config (in seconds) by name.
-namespace ftpbound {
-inline constexpr int kReplySeconds = 120;  // "ReplyTimeout": wait for one server reply
-// "StallTimeout": a transfer below 1 byte/s this long ends. libcurl averages the speed over
-// about five seconds, so a transfer that stops dead ends up to five seconds later than this.
-inline constexpr int kStallSeconds = 120;
-inline constexpr int kConnectSeconds = 30;  // "ConnectTimeout": TCP connect and TLS handshake
-}  // namespace ftpbound
+// The bounds that hold even when the caller sets no Timeout (ftpbound) live with the other
+// limits in TransferLimits.h, so that a silent or dripping server never hangs an operation.
 
 // One FTP or FTPS session on a libcurl easy handle: the component the device links stand on.
 // The control connection lives in a multi handle of the session's own and is never re-opened
@@ -89,6 +83,9 @@ public:
     std::string GetLocalFile() const { return m_strLocalFile; }
     int SetRemoteFile(const std::string& name);
     std::string GetRemoteFile() const { return m_strRemoteFile; }
+    // The bytes the next Upload sends instead of LocalFile (an image straight from memory, no
+    // copy on disk). The caller keeps them until Upload returns; one Upload uses them up.
+    int SetUploadData(const std::uint8_t* data, std::size_t size);
     int SetPassive(bool passive);
     bool GetPassive() const { return m_bPassive; }
     int SetTimeout(int seconds);  // 0: no bound of the caller (the fixed bounds still hold)
@@ -102,7 +99,7 @@ public:
     // "Name" reads a setting, "Name=value" sets it; both answer the value now in force, or ""
     // for an unknown name or an unusable value. Names: UseRemoteHostAddressForPassive,
     // AbsoluteTimeout (true/false), OutBufferSize (bytes), ReplyTimeout, StallTimeout,
-    // ConnectTimeout (seconds, > 0).
+    // ConnectTimeout, TransferTimeout (seconds, > 0).
     std::string Config(const std::string& setting);
     bool IsConnected() const { return m_bConnected; }
 
@@ -174,6 +171,7 @@ private:
     void TraceLine(int direction, std::string line);
     void StartTransferOnce();
     bool WriteChunk(const char* data, std::size_t length);
+    std::size_t CopyUploadData(char* buffer, std::size_t room) const;
     void DeliverListing(bool flushAll);
     int PrepareUpload();
     int CommandReplyCode() const;
@@ -208,6 +206,7 @@ private:
     long m_nReplySeconds = ftpbound::kReplySeconds;
     long m_nStallSeconds = ftpbound::kStallSeconds;
     long m_nConnectSeconds = ftpbound::kConnectSeconds;
+    long m_nTransferSeconds = ftpbound::kTransferSeconds;
 
     // State of the operation in progress.
     EOperation m_eOperation = EOperation::kLogon;
@@ -220,6 +219,9 @@ private:
     bool m_bStarted = false;
     std::int64_t m_nBytes = 0;
     std::int64_t m_nUploadSize = 0;
+    const std::uint8_t* m_pUploadData = nullptr;  // set: Upload reads from memory
+    std::size_t m_nUploadDataSize = 0;
+    bool m_bUploadFromMemory = false;
 };
 
 }  // namespace quillmarch

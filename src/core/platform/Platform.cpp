@@ -1,6 +1,7 @@
 #include "core/platform/Platform.h"
 
 #include <cstdlib>
+#include <random>
 #include <system_error>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include <windows.h>
 #else
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -113,6 +115,75 @@ const char* Separator() {
 #else
     return "/";
 #endif
+}
+
+namespace {
+
+constexpr int kUniqueAttempts = 100;
+
+std::string RandomSuffix() {
+    static constexpr char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device random;
+    std::string suffix;
+    for (int i = 0; i < 10; ++i) suffix += kDigits[random() % (sizeof(kDigits) - 1)];
+    return suffix;
+}
+
+// Creates exactly this folder, private; false when anything (even a link) is already there.
+bool CreateFreshDirectory(const std::string& path) {
+#ifdef _WIN32
+    return CreateDirectoryW(PathFromUtf8(path).c_str(), nullptr) != 0;
+#else
+    return mkdir(path.c_str(), 0700) == 0;
+#endif
+}
+
+}  // namespace
+
+bool IsPrivateDirectory(const std::string& path) {
+    if (path.empty()) return false;
+#ifdef _WIN32
+    const DWORD attributes = GetFileAttributesW(PathFromUtf8(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+#else
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0) return false;
+    return S_ISDIR(info.st_mode) && info.st_uid == geteuid() && (info.st_mode & 0022) == 0;
+#endif
+}
+
+bool EnsurePrivateDirectory(const std::string& path) {
+    if (path.empty()) return false;
+    CreateFreshDirectory(path);  // an existing folder is checked below like a new one
+    return IsPrivateDirectory(path);
+}
+
+std::string UserCacheDirectory() {
+#ifdef _WIN32
+    const std::string base = EnvironmentVariable("LOCALAPPDATA");
+    if (base.empty() || !IsPrivateDirectory(base)) return {};
+    const std::string dir = base + "\\Quillmarch";
+#else
+    std::string base = EnvironmentVariable("XDG_CACHE_HOME");
+    if (base.empty() || base.front() != '/') {
+        const std::string home = EnvironmentVariable("HOME");
+        if (home.empty() || home.front() != '/') return {};
+        base = home + "/.cache";
+    }
+    if (!EnsurePrivateDirectory(base)) return {};
+    const std::string dir = base + "/quillmarch";
+#endif
+    return EnsurePrivateDirectory(dir) ? dir : std::string();
+}
+
+std::string MakeUniqueDirectory(const std::string& parent, const std::string& prefix) {
+    if (parent.empty()) return {};
+    for (int attempt = 0; attempt < kUniqueAttempts; ++attempt) {
+        const std::string path = parent + Separator() + prefix + RandomSuffix();
+        if (CreateFreshDirectory(path)) return IsPrivateDirectory(path) ? path : std::string();
+    }
+    return {};
 }
 
 }  // namespace quillmarch::platform

@@ -31,4 +31,17 @@ std::string CurrentUserName();
 // The preferred path separator as text ("\\" on Windows, "/" elsewhere).
 const char* Separator();
 
+// True when `path` is a real folder (no symbolic link or junction) of the user's own that
+// others cannot write into: a place where nobody else can plant or swap a file.
+bool IsPrivateDirectory(const std::string& path);
+// Creates `path` (not its parents) private to the user (0700) when it is missing; true when it
+// then passes IsPrivateDirectory.
+bool EnsurePrivateDirectory(const std::string& path);
+// The program's folder in the user's own cache, private: $XDG_CACHE_HOME/quillmarch or
+// ~/.cache/quillmarch (%LOCALAPPDATA%\Quillmarch on Windows). Empty when none can be made.
+std::string UserCacheDirectory();
+// A new folder inside `parent`, named `prefix` and a random suffix, created private (0700) and
+// never one that existed before. Its path without a trailing separator; empty on failure.
+std::string MakeUniqueDirectory(const std::string& parent, const std::string& prefix);
+
 }  // namespace quillmarch::platform

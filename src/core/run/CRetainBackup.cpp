@@ -5,10 +5,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <system_error>
 
 #include "core/app/CQuillmarch6App.h"
 #include "core/app/TextUtil.h"
+#include "core/link/PlainFileName.h"
 #include "core/platform/Platform.h"
 #include "core/progress/CProgressProtocol.h"
 #include "core/settings/CProvisioning.h"
@@ -138,53 +140,150 @@ bool CRetainBackup::BackupFiles() {
     m_app.WriteLog("Starting BackupFiles.", 0);
     if (!m_app.m_pLink || !m_app.m_pLink->IsLoggedOn()) return false;
     CFTPBase& link = *m_app.m_pLink;
-    std::vector<std::string> fetch;
-    link.ClearFileFilter();
-    if (m_app.m_bRetainDirectory || m_app.m_bRetainSampleSites) link.AddFileFilter(".abk");
-    if (m_app.m_bRetainSystemSettings) {
-        fetch = ChoiceFiles();
-        fetch.push_back("mylogo.png");
-        fetch.push_back("myoemlogo.png");
-        link.AddFileFilter(".dat");
+    m_arrCopies.clear();
+    std::vector<std::string> names;
+    std::size_t fixed = 0;
+    if (!CollectNames(link, names, fixed)) return false;
+    if (names.size() > filelimit::kBackupFiles) {
+        return Fail("the system names " + std::to_string(names.size()) + " files, more than the " +
+                    std::to_string(filelimit::kBackupFiles) + " a backup may hold");
     }
-    if (m_app.m_bRetainCallDetail) {
-        fetch.push_back("localcdr.csv");
-        fetch.push_back("localcdr_archive.csv");
-    }
-    if (!link.ListFiles(fetch)) return false;
-    link.DownloadFiles(fetch);
+    // A fresh folder for every backup; one that another backup still holds stays as it is.
+    if (!m_strDir.empty()) EndBackup(false);
+    link.ReleaseWorkDirectory(true);
+    m_strDir = link.GetWorkDirectory();
+    if (m_strDir.empty()) return Fail("no private work folder could be made");
+    m_app.WriteLog("Backup folder: " + m_strDir, 0);
+    if (!FetchAll(link, names, fixed)) return false;
     m_app.WriteLog("BackupFiles Complete.", 0);
     return true;
 }
 
-void CRetainBackup::RemoveSampleSiteCopies() {
-    const std::string dir = m_app.m_pLink->GetWorkDirectory();
-    if (dir.empty()) return;
-    std::error_code ec;
-    std::vector<fs::path> books;
-    for (const auto& entry : fs::directory_iterator(platform::PathFromUtf8(dir), ec)) {
-        if (entry.is_regular_file(ec) && entry.path().extension() == ".abk")
-            books.push_back(entry.path());
+// The fixed names first, then what the filtered listing finds; `fixed` counts the former.
+bool CRetainBackup::CollectNames(CFTPBase& link, std::vector<std::string>& names,
+                                 std::size_t& fixed) {
+    link.ClearFileFilter();
+    if (m_app.m_bRetainDirectory || m_app.m_bRetainSampleSites) link.AddFileFilter(".abk");
+    if (m_app.m_bRetainSystemSettings) {
+        names = ChoiceFiles();
+        names.push_back("mylogo.png");
+        names.push_back("myoemlogo.png");
+        link.AddFileFilter(".dat");
     }
-    for (const auto& book : books) {
-        const std::string name = platform::Utf8FromPath(book.filename());
-        std::ifstream in(book);
-        if (!in) {
-            m_app.WriteLog("File open failed::" + name, 0);
+    if (m_app.m_bRetainCallDetail) {
+        names.push_back("localcdr.csv");
+        names.push_back("localcdr_archive.csv");
+    }
+    fixed = names.size();
+    std::vector<std::string> listed;
+    if (!link.ListFiles(listed)) return Fail("the system's file listing failed");
+    for (auto& name : PlainNames(listed)) names.push_back(std::move(name));
+    return true;
+}
+
+// Listed names that can only mean a file inside the work folder, each once.
+std::vector<std::string> CRetainBackup::PlainNames(const std::vector<std::string>& names) {
+    std::vector<std::string> plain;
+    for (const auto& name : names) {
+        if (!ftp::IsPlainFileName(name)) {
+            m_app.WriteLog(
+                "Skipped a listed name that is not a plain file name: " + text::ForLog(name), 0);
             continue;
         }
-        bool marked = false;
-        for (std::string line; !marked && std::getline(in, line);) marked = IsSampleSiteText(line);
-        in.close();
-        if (marked && !fs::remove(book, ec)) m_app.WriteLog("File remove failed::" + name, 0);
+        plain.push_back(name);
     }
+    return plain;
+}
+
+bool CRetainBackup::FetchAll(CFTPBase& link, const std::vector<std::string>& names,
+                             std::size_t fixed) {
+    std::int64_t total = 0;
+    std::set<std::string> seen;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (!seen.insert(names[i]).second) continue;  // a name two filters found
+        // A fixed name the system lacks is normal; a listed one it then refuses is not.
+        if (!FetchOne(link, names[i], i < fixed, total)) return false;
+    }
+    return true;
+}
+
+bool CRetainBackup::FetchOne(CFTPBase& link, const std::string& name, bool mayBeMissing,
+                             std::int64_t& total) {
+    const auto fetch = link.FetchToFile(name, m_strDir + name, filelimit::kBackupBytes - total);
+    const std::string shown = text::ForLog(name);
+    switch (fetch.outcome) {
+        case CFTPBase::EFetch::kOk:
+            total += fetch.bytes;
+            m_arrCopies.push_back(name);
+            return true;
+        case CFTPBase::EFetch::kMissing:
+            if (mayBeMissing) return true;
+            return Fail("the listed file " + shown + " could not be fetched");
+        case CFTPBase::EFetch::kTooLarge:
+            return Fail("the files pass the limit of " +
+                        std::to_string(filelimit::kBackupBytes / (1024 * 1024)) + " MB at " +
+                        shown);
+        case CFTPBase::EFetch::kLocalError:
+            return Fail("the copy of " + shown + " could not be written: " + fetch.error);
+        case CFTPBase::EFetch::kTransferError:
+            break;
+    }
+    return Fail("the file " + shown + " could not be fetched: " + fetch.error);
+}
+
+bool CRetainBackup::Fail(const std::string& reason) {
+    m_app.WriteLog("Backup failed: " + reason, 0);
+    return false;
+}
+
+bool CRetainBackup::IsMarkedCopy(const std::string& name, bool& opened) const {
+    std::ifstream in(platform::PathFromUtf8(m_strDir + name), std::ios::binary);
+    opened = static_cast<bool>(in);
+    bool marked = false;
+    for (std::string line; !marked && std::getline(in, line);) marked = IsSampleSiteText(line);
+    return marked;
+}
+
+void CRetainBackup::RemoveSampleSiteCopies() {
+    std::vector<std::string> kept;
+    for (const auto& name : m_arrCopies) {
+        const bool book = name.size() > 4 && name.compare(name.size() - 4, 4, ".abk") == 0;
+        bool opened = true;
+        if (book && IsMarkedCopy(name, opened)) {
+            std::error_code ec;
+            if (fs::remove(platform::PathFromUtf8(m_strDir + name), ec)) continue;
+            m_app.WriteLog("File remove failed::" + text::ForLog(name), 0);
+        }
+        if (!opened) m_app.WriteLog("File open failed::" + text::ForLog(name), 0);
+        kept.push_back(name);  // a copy that cannot be read or removed still goes back
+    }
+    m_arrCopies = std::move(kept);
 }
 
 bool CRetainBackup::RestoreFiles() {
-    if (!m_app.m_pLink || !m_app.m_pLink->IsLoggedOn()) return false;
+    CFTPBase* link = m_app.m_pLink.get();
+    const bool linked = link && link->IsLoggedOn();
     if (!m_app.m_bRetainSampleSites) RemoveSampleSiteCopies();
-    m_app.m_pLink->UploadFiles("*.*");
-    return true;
+    std::size_t missing = 0;
+    for (const auto& name : m_arrCopies) {
+        if (linked && link->SendFile(m_strDir + name, name)) continue;
+        m_app.WriteLog("File not restored: " + text::ForLog(name), 0);
+        ++missing;
+    }
+    if (missing > 0) {
+        m_app.WriteLog("Restore incomplete: " + std::to_string(missing) + " of " +
+                           std::to_string(m_arrCopies.size()) + " files not restored",
+                       0);
+    }
+    return missing == 0;
+}
+
+void CRetainBackup::EndBackup(bool keepCopies) {
+    if (!m_app.m_pLink) return;
+    if (keepCopies && !m_strDir.empty())
+        m_app.WriteLog("The backup copies are kept in " + m_strDir, 0);
+    m_app.m_pLink->ReleaseWorkDirectory(keepCopies);
+    m_strDir.clear();
 }
 
 }  // namespace quillmarch

@@ -3,7 +3,9 @@
 #include <chrono>
 #include <cstdio>
 
+#include "core/app/AddressNames.h"
 #include "core/app/CQuillmarch6App.h"
+#include "core/app/TextUtil.h"
 #include "core/device/CBootUiSwitch.h"
 #include "core/device/CImageUploader.h"
 #include "core/device/CSystemConnector.h"
@@ -21,16 +23,6 @@ using std::chrono::milliseconds;
 
 constexpr unsigned kRebootWaitMs = 300000;
 constexpr std::uint16_t kDummyPayload = 198;
-
-bool Backup(CQuillmarch6App& app) {
-    return CRetainBackup(app).BackupFiles();
-}
-bool Restore(CQuillmarch6App& app) {
-    return CRetainBackup(app).RestoreFiles();
-}
-bool Erase(CQuillmarch6App& app) {
-    return app.m_pLink->SendCommand("ERFL", nullptr, 1) == 200;
-}
 
 }  // namespace
 
@@ -54,6 +46,9 @@ int CUpdateRun::CountTasks() const {
 }
 
 bool CUpdateRun::RunUpdate(std::int64_t parentWindow) {
+    // Data safety: a second run against the same system must not touch it.
+    if (!LockSystem()) return Finish(false);
+
     m_app.m_bUpdateRunning = true;
     CProgressProtocol progress(m_app);
     if (!m_app.m_bQuiet) progress.StartProgressWindow();
@@ -145,6 +140,12 @@ void CUpdateRun::SendOlderGroupImage(bool& result) {
     m_app.WriteLog(image ? m_app.LoadUiString(236, "Put Image Success")
                          : m_app.LoadUiString(237, "Put Image Failure"),
                    0);
+    if (!image) {
+        // The dummy file only completes an image the system took; sent alone it would make
+        // the system restart with nothing new, and the run would claim an update.
+        result = false;
+        return;
+    }
     m_app.Clock().Wait(milliseconds(15000));
     const std::uint8_t* data = nullptr;
     std::size_t size = 0;
@@ -162,31 +163,94 @@ void CUpdateRun::SendOlderGroupImage(bool& result) {
     }
 }
 
-bool CUpdateRun::RunTask(int nameId, const char* fallback, bool (*work)(CQuillmarch6App&)) {
+bool CUpdateRun::RunTask(int nameId, const char* fallback, const std::function<void()>& work) {
     CProgressProtocol progress(m_app);
     bool answers =
         progress.SendProgress(UM_PROGRESS_TASK_START, 0, 1, m_app.LoadUiString(nameId, fallback));
-    work(m_app);  // the outcome does not decide the run
+    work();
     answers = progress.SendProgress(UM_PROGRESS_TASK_DONE) && answers;
     return answers;
 }
 
+bool CUpdateRun::LoggedOn() {
+    return m_app.m_pLink &&
+           (m_app.m_pLink->IsLoggedOn() || CSystemConnector(m_app).ConnectToSystem("", ""));
+}
+
 void CUpdateRun::EraseFlash(bool& result) {
-    if (!m_app.m_pLink->IsLoggedOn() && !CSystemConnector(m_app).ConnectToSystem("", "")) {
-        result = false;
-        return;
-    }
-    if (!result || !CBootUiSwitch(m_app).PutSystemIntoBootUI()) {
+    if (!LoggedOn() || !result || !CBootUiSwitch(m_app).PutSystemIntoBootUI()) {
         result = false;
         return;
     }
     const bool retained = AnyRetained();
-    if (retained) result = RunTask(208, "Backup Files", &Backup) && result;
-    // Once the operator has cancelled, the flash is not erased; after an erase the files
-    // always go back, whatever the operator does.
-    if (!result) return;
-    result = RunTask(252, "Erase Flash Memory", &Erase) && result;
-    if (retained) result = RunTask(207, "Restore Files", &Restore) && result;
+    CRetainBackup backup(m_app);
+    bool backedUp = true;
+    if (retained)
+        result = RunTask(208, "Backup Files", [&] { backedUp = backup.BackupFiles(); }) && result;
+    // Without a whole backup, or once the operator has cancelled, the flash is not erased.
+    if (!backedUp || !result) {
+        backup.EndBackup(false);  // the system still holds every file
+        if (!backedUp) RefuseErase();
+        result = false;
+        return;
+    }
+    // After an erase the files always go back, whatever the operator does; a file that does
+    // not makes the run fail, and the copies stay on the disk.
+    bool erased = false;
+    result = RunTask(252, "Erase Flash Memory", [&] { erased = Erase(); }) && result && erased;
+    if (retained) {
+        bool restored = false;
+        result = RunTask(207, "Restore Files",
+                         [&] {
+                             LoggedOn();  // the erase may have ended the session
+                             restored = backup.RestoreFiles();
+                         }) &&
+                 result && restored;
+        backup.EndBackup(!restored);
+    }
+    LoggedOn();  // the final BOOT must reach the system
+}
+
+bool CUpdateRun::Erase() {
+    return m_app.m_pLink->SendCommand("ERFL", nullptr, 1) == 200;
+}
+
+// Nothing was erased: the system goes back to normal mode at the final restart, as after a
+// cancelled erase. A request for update mode still pending is withdrawn first.
+void CUpdateRun::RefuseErase() {
+    const std::string text =
+        "The system's files could not all be saved, so its flash memory was not erased. "
+        "The system is restarted in normal mode; see the log for the reason.";
+    m_app.WriteLog(text, 0);
+    m_app.ShowMessage(text, m_app.LoadUiString(76, "Quillmarch"), MB_OK);
+    if (LoggedOn()) m_app.m_pLink->SendCommand("RSWU", nullptr, 1);
+}
+
+bool CUpdateRun::LockSystem() {
+    const std::string path = LockPath();
+    std::string error = "no private folder for the lock could be made";
+    if (!path.empty() && m_systemLock.TryLock(path, error)) return true;
+    const std::string text = "Another run is updating the system " + m_app.m_strAddress +
+                             ", or its lock cannot be taken (" + error +
+                             "). Nothing was sent to the system.";
+    m_app.WriteLog(text, 0);
+    m_app.ShowMessage(text, m_app.LoadUiString(76, "Quillmarch"), MB_OK);
+    return false;
+}
+
+// One lock file per system address, in a private folder of the user's.
+std::string CUpdateRun::LockPath() const {
+    std::string folder = m_app.m_strLockFolder;
+    if (folder.empty()) {
+        const std::string cache = platform::UserCacheDirectory();
+        if (cache.empty()) return {};
+        folder = cache + platform::Separator() + "locks";
+    }
+    if (!platform::EnsurePrivateDirectory(folder)) return {};
+    // Longer names than a file system takes share a lock: too careful, never too lax.
+    const std::string name =
+        address::LocalName(text::Lower(address::Normalise(m_app.m_strAddress))).substr(0, 200);
+    return folder + platform::Separator() + name + ".lock";
 }
 
 void CUpdateRun::Restart() {

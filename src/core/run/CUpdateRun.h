@@ -1,6 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/platform/FileLock.h"
 
 namespace quillmarch {
 
@@ -26,11 +30,19 @@ private:
     void SendImage(bool& result);
     void SendOlderGroupImage(bool& result);
     void EraseFlash(bool& result);
-    bool RunTask(int nameId, const char* fallback, bool (*work)(CQuillmarch6App&));
+    bool RunTask(int nameId, const char* fallback, const std::function<void()>& work);
+    bool Erase();
+    void RefuseErase();
+    bool LoggedOn();
+    // One run per system at a time: false (and the reason logged and shown) when another run
+    // holds the system's lock. Held until this object goes.
+    bool LockSystem();
+    std::string LockPath() const;
     void Restart();
     bool Finish(bool result, bool announceEnd = false);
 
     CQuillmarch6App& m_app;
+    platform::FileLock m_systemLock;
 };
 
 }  // namespace quillmarch
