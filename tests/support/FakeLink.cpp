@@ -6,6 +6,8 @@
 #include <sstream>
 #include <utility>
 
+#include "core/app/CQuillmarch6App.h"
+
 namespace quillmarch::test {
 
 namespace {
@@ -104,6 +106,7 @@ void FakeLink::RunCommand(const std::string& command) {
 int FakeLink::SetCommand(const std::string& command) {
     if (!m_system.connected) return kNotConnected;
     m_system.commands.push_back(command);
+    if (m_system.onCommand) m_system.onCommand(command);
     if (Contains(m_system.failingCommands, command)) return kNotConnected;
     RunCommand(command);
     return 0;
@@ -112,6 +115,8 @@ int FakeLink::SetCommand(const std::string& command) {
 int FakeLink::Upload() {
     const bool fromMemory = std::exchange(m_bUploadFromMemory, false);
     if (!m_system.connected) return kNotConnected;
+    // As the real component's cancel hook does: an operator's stop ends a transfer.
+    if (m_app.Interrupt().ShouldStop()) return kAborted;
     std::string content;
     if (fromMemory) {
         content.assign(reinterpret_cast<const char*>(m_pUploadData), m_nUploadSize);
@@ -134,6 +139,7 @@ int FakeLink::Upload() {
 int FakeLink::Download() {
     m_bAborted = false;
     if (!m_system.connected) return kNotConnected;
+    if (m_app.Interrupt().ShouldStop()) return kAborted;
     m_system.downloads.push_back(m_strRemoteFile);
     const auto it = m_system.files.find(m_strRemoteFile);
     if (it == m_system.files.end()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -29,6 +30,8 @@ struct FakeSystem {
     // Downloads that fail midway (by remote name), as a broken data connection would.
     std::vector<std::string> failingDownloads;
     bool listingFails = false;
+    // Called with every raw command the system receives (before it acts on it).
+    std::function<void(const std::string&)> onCommand;
 
     // Journal.
     std::vector<std::string> commands;

@@ -17,6 +17,7 @@
 #include "core/run/CUpdateRun.h"
 #include "support/FailingLocalFiles.h"
 #include "support/FakeAppFixture.h"
+#include "support/FakeSystemWiring.h"
 #include "support/ScopedTempDir.h"
 
 #ifndef _WIN32
@@ -254,6 +255,42 @@ TEST_F(FlashEraseSafetyTest, ACancelDuringTheEraseStillRestoresEveryFile) {
     EXPECT_EQ(m_system.CountCommand("ERFL"), 1);
     for (const auto& [name, content] : m_before) EXPECT_EQ(m_system.files[name], content) << name;
     EXPECT_TRUE(Logged("#### DONE : failure"));
+}
+
+// An operator's stop (Ctrl+C) before the erase keeps the flash; one during the erase waits
+// until every file is back.
+TEST_F(FlashEraseSafetyTest, AStopNeverFallsBetweenTheEraseAndItsRestore) {
+    struct Case {
+        const char* what;
+        std::string when;  // the command at which the operator stops the run
+        int erases;
+    };
+    const Case cases[] = {{"stop during the update-mode switch", "SWUS", 0},
+                          {"stop during the erase", "ERFL", 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_app = std::make_unique<CQuillmarch6App>(m_clock, m_box);
+        WireToFakeSystem(*m_app, m_system, m_dir);
+        m_app->m_strAddress = "127.0.0.1";
+        m_app->m_strPassword = "secret";
+        m_app->m_bQuiet = true;
+        m_app->m_strLockFolder = (m_dir / "locks").string();
+        m_app->m_bUpdateSoftware = false;
+        m_app->m_bEraseFlash = true;
+        m_system.files = m_before;
+        m_system.commands.clear();
+        m_system.onCommand = [this, when = c.when](const std::string& command) {
+            if (command == when) m_app->Interrupt().Request(2);
+        };
+        StartLog();
+        m_records.clear();
+        EXPECT_FALSE(Run());
+        EXPECT_EQ(m_system.CountCommand("ERFL"), c.erases);
+        for (const auto& [name, content] : m_before)
+            EXPECT_EQ(m_system.files[name], content) << name;
+        EXPECT_TRUE(Logged("interrupted"));
+    }
+    m_system.onCommand = nullptr;
 }
 
 TEST_F(FlashEraseSafetyTest, ASecondRunAgainstTheSameSystemRefusesToStart) {

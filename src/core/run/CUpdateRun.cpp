@@ -187,15 +187,17 @@ void CUpdateRun::EraseFlash(bool& result) {
     bool backedUp = true;
     if (retained)
         result = RunTask(208, "Backup Files", [&] { backedUp = backup.BackupFiles(); }) && result;
-    // Without a whole backup, or once the operator has cancelled, the flash is not erased.
-    if (!backedUp || !result) {
+    // Without a whole backup, or once the operator has cancelled or asked to stop, the flash is
+    // not erased.
+    if (!backedUp || !result || m_app.Interrupt().ShouldStop()) {
         backup.EndBackup(false);  // the system still holds every file
         if (!backedUp) RefuseErase();
         result = false;
         return;
     }
-    // After an erase the files always go back, whatever the operator does; a file that does
-    // not makes the run fail, and the copies stay on the disk.
+    // After an erase the files always go back, whatever the operator does (a stop waits for
+    // the end of the restore); a file that does not makes the run fail, and the copies stay.
+    RunInterrupt::CriticalSection erasing(m_app.Interrupt());
     bool erased = false;
     result = RunTask(252, "Erase Flash Memory", [&] { erased = Erase(); }) && result && erased;
     if (retained) {
