@@ -51,6 +51,7 @@ class OneRunPerSystem(DataSafetyCase):
                             for r in run.records), run.log)
         self.assertEqual(self.sim.events("connect"), [])
         self.assertEqual(self.sim.events("command"), [])
+        self.assertIn("Another run is updating the system", run.stderr)
 
     def test_two_runs_at_once_one_updates_the_other_refuses(self):
         self.start_sim(model=KDV18)

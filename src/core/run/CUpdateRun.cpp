@@ -236,7 +236,12 @@ bool CUpdateRun::LockSystem() {
                              ", or its lock cannot be taken (" + error +
                              "). Nothing was sent to the system.";
     m_app.WriteLog(text, 0);
-    m_app.ShowMessage(text, m_app.LoadUiString(76, "Quillmarch"), MB_OK);
+    // A script running quietly sees it on stderr too: the run did nothing.
+    if (m_app.m_bQuiet) {
+        m_app.TellOperator(text);
+    } else {
+        m_app.ShowMessage(text, m_app.LoadUiString(76, "Quillmarch"), MB_OK);
+    }
     return false;
 }
 
