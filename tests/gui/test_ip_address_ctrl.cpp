@@ -213,20 +213,104 @@ private slots:
         QCOMPARE(host.Focus(), host.Field(4));
     }
 
-    void tabMovesThroughTheFieldsThenLeavesTheControl() {
+    // Tab and Shift+Tab leave the control from any field, as from any other control.
+    void tabLeavesTheControl() {
         SHost host;
         host.ctrl->SetDottedText("1.2.3.4");
         host.Field(2)->setFocus();
         QTest::keyClick(host.Field(2), Qt::Key_Tab);
-        QCOMPARE(host.Focus(), host.Field(3));
-        QCOMPARE(host.Field(3)->selectedText(), QStringLiteral("3"));
-        QTest::keyClick(host.Field(3), Qt::Key_Backtab, Qt::ShiftModifier);  // Shift ignored
-        QCOMPARE(host.Focus(), host.Field(4));
+        QCOMPARE(host.Focus(), host.after);
+        host.Field(3)->setFocus();
+        QTest::keyClick(host.Field(3), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(host.Focus(), host.before);
+        host.Field(4)->setFocus();
         QTest::keyClick(host.Field(4), Qt::Key_Tab);
         QCOMPARE(host.Focus(), host.after);
-        host.Field(4)->setFocus();
-        QTest::keyClick(host.Field(4), Qt::Key_Backtab, Qt::ShiftModifier);
+        host.Field(1)->setFocus();
+        QTest::keyClick(host.Field(1), Qt::Key_Backtab, Qt::ShiftModifier);
         QCOMPARE(host.Focus(), host.before);
+        QCOMPARE(host.ctrl->DottedText(), QStringLiteral("1.2.3.4"));
+    }
+
+    // Key sequences as an operator types them, from the control's first field. Keys: digits,
+    // "." and " " as typed; "<" and ">" the arrow keys, "B" Backspace, "T" Tab. The result:
+    // the four fields joined by "|", then where the focus is (field number, or "after").
+    void typedKeysGiveThatAddress_data() {
+        QTest::addColumn<QString>("start");  // "" for empty fields, else set as dotted text
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("fields");
+        QTest::addColumn<QString>("focus");
+        // clang-format off
+        QTest::newRow("full fields then dots") << "" << "192.168.1.20" << "192|168|1|20" << "4";
+        QTest::newRow("full middle field")     << "" << "127.100.1.1"  << "127|100|1|1"  << "4";
+        QTest::newRow("short fields")          << "" << "10.0.0.77"    << "10|0|0|77"    << "4";
+        QTest::newRow("over a shown 0.0.0.0")  << "0.0.0.0" << "10.0.0.77" << "10|0|0|77" << "4";
+        QTest::newRow("no dots after full")    << "" << "1921681.20"   << "192|168|1|20" << "4";
+        QTest::newRow("spaces")                << "" << "1 2 3 4"      << "1|2|3|4"      << "4";
+        QTest::newRow("second dot moves on")   << "" << "12..3"        << "12||3|"       << "3";
+        QTest::newRow("dot after full, twice") << "" << "255..7"       << "255||7|"      << "3";
+        QTest::newRow("backspace crosses back") << "" << "12.BB3"      << "13|||"        << "1";
+        QTest::newRow("arrows cross")          << "" << "1>2<<9"       << "19|2||"       << "1";
+        QTest::newRow("tab leaves")            << "" << "10.1T"        << "10|1||"       << "after";
+        QTest::newRow("digit after a 0")       << "0.0.0.0" << ">>>77" << "0|0|0|77"     << "4";
+        // clang-format on
+    }
+    void typedKeysGiveThatAddress() {
+        QFETCH(QString, start);
+        QFETCH(QString, keys);
+        QFETCH(QString, fields);
+        QFETCH(QString, focus);
+        SHost host;
+        if (!start.isEmpty()) host.ctrl->SetDottedText(start.toStdString());
+        host.Field(1)->setFocus();
+        host.Field(1)->selectAll();
+        for (QChar key : keys) {
+            const char c = key.toLatin1();
+            QWidget* target = host.Focus();
+            if (c == '<' || c == '>')
+                QTest::keyClick(target, c == '<' ? Qt::Key_Left : Qt::Key_Right);
+            else if (c == 'B')
+                QTest::keyClick(target, Qt::Key_Backspace);
+            else if (c == 'T')
+                QTest::keyClick(target, Qt::Key_Tab);
+            else
+                QTest::keyClick(target, c);
+        }
+        QStringList texts;
+        for (int n = 1; n <= 4; ++n) texts << host.Field(n)->text();
+        QCOMPARE(texts.join('|'), fields);
+        QString where = host.Focus() == host.after ? QStringLiteral("after") : QString();
+        for (int n = 1; n <= 4; ++n)
+            if (host.Focus() == host.Field(n)) where = QString::number(n);
+        QCOMPARE(where, focus);
+    }
+
+    // Pasting a whole dotted address fills all four fields, whichever field has the focus;
+    // part of an address is refused; other text pastes into the field as typed text would.
+    void pastingAnAddressFillsAllFields_data() {
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QString>("fields");
+        QTest::newRow("address") << "192.168.1.20"
+                                 << "192|168|1|20";
+        QTest::newRow("with blanks") << " 10.0.0.77\n"
+                                     << "10|0|0|77";
+        QTest::newRow("out of range") << "10.0.0.300"
+                                      << "|||";
+        QTest::newRow("three parts") << "10.0.7"
+                                     << "|||";
+        QTest::newRow("digits") << "42"
+                                << "42|||";
+    }
+    void pastingAnAddressFillsAllFields() {
+        QFETCH(QString, clipboard);
+        QFETCH(QString, fields);
+        SHost host;
+        host.Field(1)->setFocus();
+        QGuiApplication::clipboard()->setText(clipboard);
+        QTest::keyClick(host.Field(1), Qt::Key_V, Qt::ControlModifier);
+        QStringList texts;
+        for (int n = 1; n <= 4; ++n) texts << host.Field(n)->text();
+        QCOMPARE(texts.join('|'), fields);
     }
 
     void enterClicksTheDefaultButtonAndEscapeCancelsTheOuterDialog() {

@@ -96,30 +96,32 @@ private slots:
     void choicePage_data() {
         QTest::addColumn<int>("model");
         QTest::addColumn<QString>("job");    // LAN, display, security wanted, security now
+        QTest::addColumn<bool>("reported");  // the system told its security mode
         QTest::addColumn<QString>("shown");  // LAN, security, display, note
         QTest::addColumn<bool>("next");
         QTest::addColumn<QString>("note");
         QTest::addColumn<QString>("nextPage");
-        QTest::newRow("display kept off a plain model") << 5 << "0100"
-                                                        << "1000" << false << ""
-                                                        << "";
-        QTest::newRow("display model") << 11 << "0100"
-                                       << "1010" << true << ""
+        QTest::newRow("display kept off a plain model")
+            << 5 << "0100" << false << "1000" << false << ""
+            << "";
+        QTest::newRow("display model") << 11 << "0100" << false << "1010" << true << ""
                                        << "pageDisplaySettings";
-        QTest::newRow("LAN first") << 12 << "1100"
-                                   << "1010" << true << ""
+        QTest::newRow("LAN first") << 12 << "1100" << false << "1010" << true << ""
                                    << "pageNetworkSettings";
-        QTest::newRow("security to switch on") << 12 << "0010"
-                                               << "1011" << true << kNoteOn << "pageSecureMode";
-        QTest::newRow("security to switch off") << 5 << "0001"
-                                                << "1001" << true << kNoteOff << "pageResults";
-        QTest::newRow("security kept on") << 11 << "0011"
-                                          << "1010" << false << ""
+        QTest::newRow("security to switch on")
+            << 12 << "0010" << true << "1111" << true << kNoteOn << "pageSecureMode";
+        QTest::newRow("security to switch off")
+            << 5 << "0001" << true << "1101" << true << kNoteOff << "pageResults";
+        QTest::newRow("security kept on") << 11 << "0011" << true << "1110" << false << ""
                                           << "";
+        QTest::newRow("security mode not reported")
+            << 12 << "0010" << false << "1010" << false << ""
+            << "";
     }
     void choicePage() {
         QFETCH(int, model);
         QFETCH(QString, job);
+        QFETCH(bool, reported);
         QFETCH(QString, shown);
         QFETCH(bool, next);
         QFETCH(QString, note);
@@ -131,6 +133,7 @@ private slots:
         f.app.m_bSecureModeWanted = job[2] == '1';
         f.app.m_bSecureModeCurrent = job[3] == '1';
         auto sheet = StartSheet(f);
+        sheet->SetSecureModeReported(reported);
         QWidget* page = Open(*sheet, 6);
         QVERIFY(page);
         QCOMPARE(Find<QLabel>(page, "labelHeading")->text(),

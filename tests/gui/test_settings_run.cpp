@@ -61,8 +61,7 @@ void AddGroupActions(const QString& group, std::map<QString, PageAction>& action
             for (int field = 1; field <= 4; ++field) gateway->Field(field)->clear();
         };
     } else if (group == "security") {
-        // No operator can tick the hidden box; the test stands in for a job that wants the
-        // security mode on.
+        // The simulator reports its security mode (off), so the box is offered.
         actions["pageChangeSettings"] = [](QWidget* page) { Click(page, "checkSecureMode"); };
         actions["pageSecureMode"] = [](QWidget* page) {
             Find<QLineEdit>(page, "editRoom")->setText("Room-77");

@@ -133,14 +133,15 @@ private slots:
         for (size_t i = 0; i < ids.size(); ++i) QCOMPARE(x(ids[i]), before[i] + shift);
         QCOMPARE(x(CQuillmarchSheet::IDCANCEL), helpX);
         QCOMPARE(sheet->Button(CQuillmarchSheet::IDCANCEL)->text(), QString("Cancel"));
-        QCOMPARE(sheet->Button(CQuillmarchSheet::ID_WIZBACK)->text(), QString("Back"));
-        QCOMPARE(sheet->Button(CQuillmarchSheet::ID_WIZNEXT)->text(), QString("Next"));
-        QCOMPARE(sheet->Button(CQuillmarchSheet::ID_WIZFINISH)->text(), QString("Next"));
-        QCOMPARE(sheet->windowTitle(), QString("Software Upgrade"));
+        QCOMPARE(sheet->Button(CQuillmarchSheet::ID_WIZBACK)->text(), QString("&Back"));
+        QCOMPARE(sheet->Button(CQuillmarchSheet::ID_WIZNEXT)->text(), QString("&Next"));
+        QCOMPARE(sheet->Button(CQuillmarchSheet::ID_WIZFINISH)->text(), QString("&Next"));
+        const QString title = QString::fromStdString(f.app.LoadUiString(15, ""));
+        QCOMPARE(sheet->windowTitle(), title);
 
         QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageIPAddress"));
-        QCOMPARE(sheet->windowTitle(), QString("IP Address"));
+        QCOMPARE(sheet->windowTitle(), title);  // one title for the whole wizard
         for (size_t i = 0; i < ids.size(); ++i) QCOMPARE(x(ids[i]), before[i] + shift);
         QVERIFY(sheet->Button(CQuillmarchSheet::IDHELP)->isHidden());
         QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZBACK)->isHidden());
@@ -172,22 +173,24 @@ private slots:
             pages[0], [&] { order.push_back("work 2"); }, [&] { order.push_back("apply 2"); });
 
         QVERIFY(sheet->IsBusy());
-        QVERIFY(!sheet->findChild<QWidget*>("buttonBar")->isEnabled());
+        QVERIFY(!sheet->findChild<QWidget*>("stepButtons")->isEnabled());
         QVERIFY(!sheet->findChild<QWidget*>("pageStack")->isEnabled());
+        QVERIFY(sheet->Button(CQuillmarchSheet::IDCANCEL)->isEnabled());  // the way out
         QVERIFY(QApplication::overrideCursor());
         QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         bool timerFired = false;
         QTimer::singleShot(0, [&] { timerFired = true; });
         QTRY_VERIFY(timerFired);  // the event loop keeps running
-        sheet->reject();          // Cancel is not taken while the link is in use
+        sheet->reject();          // Cancel stops the call and keeps the wizard open
         QVERIFY(sheet->isVisible());
         QCOMPARE(pages[0]->cancels, 0);
+        QVERIFY(sheet->CallAborted());
 
         gate.set_value();
         QVERIFY(WaitIdle(*sheet));
         QCOMPARE(order, (std::vector<std::string>{"work 1", "apply 1", "work 2", "apply 2"}));
         QVERIFY(workThread != gui);
-        QVERIFY(sheet->findChild<QWidget*>("buttonBar")->isEnabled());
+        QVERIFY(sheet->findChild<QWidget*>("stepButtons")->isEnabled());
         QVERIFY(!QApplication::overrideCursor());
     }
 

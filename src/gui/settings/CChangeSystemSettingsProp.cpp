@@ -7,6 +7,7 @@
 #include "core/app/CWalkRules.h"
 #include "core/catalogue/CSystemInformationArray.h"
 #include "gui/widgets/CLabel.h"
+#include "gui/wizard/CQuillmarchSheet.h"
 
 namespace quillmarch {
 
@@ -44,17 +45,17 @@ void CChangeSystemSettingsProp::OnInitDialog() {
     m_pLan->setText(UiString(254, "LAN Properties"));
     m_pSecureMode->setText(UiString(255, "Enable Secure Mode"));
     m_pDisplay->setText(UiString(256, "Primary Display Properties"));
-    // The security box is not offered; hidden, it leaves its place in the column to the
-    // display box.
-    m_pSecureMode->setChecked(false);
-    m_pSecureMode->hide();
 }
 
 void CChangeSystemSettingsProp::OnSetActive() {
     RememberSheet();
     TruncateAfterThis();
     m_pLan->setChecked(m_app.m_bChangeLan);
-    m_pSecureMode->setChecked(m_app.m_bSecureModeWanted);
+    // The security mode can be changed only when the system said which mode it is in; a
+    // hidden box leaves its place in the column to the display box.
+    const bool reported = Sheet() && Sheet()->SecureModeReported();
+    m_pSecureMode->setChecked(reported ? m_app.m_bSecureModeWanted : m_app.m_bSecureModeCurrent);
+    m_pSecureMode->setVisible(reported);
     m_pDisplay->setChecked(m_app.m_bChangeDisplay);
     const bool displayModel = CSystemInformationArray::IsDisplaySettingsModel(m_app.m_nSystemType);
     if (!displayModel) m_pDisplay->setChecked(false);

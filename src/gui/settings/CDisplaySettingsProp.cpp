@@ -2,7 +2,7 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QLabel>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -16,7 +16,6 @@ namespace quillmarch {
 namespace {
 
 constexpr int kVga = 2;
-constexpr int kLabelWidth = 125;
 
 }  // namespace
 
@@ -27,6 +26,10 @@ CDisplaySettingsProp::CDisplaySettingsProp(CQuillmarch6App& app, QWidget* parent
     m_pHeading->setObjectName(QStringLiteral("labelHeading"));
     m_pHeading->setWordWrap(true);
     Content()->addWidget(m_pHeading);
+    m_pGrid = new QGridLayout;
+    m_pGrid->setHorizontalSpacing(12);
+    m_pGrid->setColumnStretch(4, 1);
+    Content()->addLayout(m_pGrid);
     m_pOutput =
         AddGroup(m_pOutputLabel, "labelOutput", {"radioComposite", "radioSVideo", "radioVga"});
     m_pAspect = AddGroup(m_pAspectLabel, "labelAspect", {"radio4x3", "radio16x9"});
@@ -46,19 +49,17 @@ QButtonGroup* CDisplaySettingsProp::AddGroup(QLabel*& label, const char* labelNa
                                              std::initializer_list<const char*> buttonNames) {
     label = new QLabel(this);
     label->setObjectName(QString::fromLatin1(labelName));
-    label->setMinimumWidth(kLabelWidth);  // the buttons of all groups start in one column
     auto* group = new QButtonGroup(this);
-    auto* row = new QHBoxLayout;
-    row->addWidget(label);
+    // The buttons of all groups stand in the same columns.
+    const int row = m_nGridRows++;
+    m_pGrid->addWidget(label, row, 0);
     int id = 0;
     for (const char* name : buttonNames) {
         auto* button = new QRadioButton(this);
         button->setObjectName(QString::fromLatin1(name));
-        group->addButton(button, id++);
-        row->addWidget(button);
+        group->addButton(button, id);
+        m_pGrid->addWidget(button, row, 1 + id++);
     }
-    row->addStretch(1);
-    Content()->addLayout(row);
     return group;
 }
 
@@ -124,12 +125,22 @@ void CDisplaySettingsProp::UpdateWarning() {
     m_pWarning->setVisible(differs);
 }
 
-int CDisplaySettingsProp::OnWizardNext() {
+void CDisplaySettingsProp::StoreChoices() {
     if (m_pOutput->checkedId() >= 0) m_app.m_nVideoOutput = m_pOutput->checkedId();
     if (m_pAspect->checkedId() >= 0) m_app.m_bAspect16x9 = m_pAspect->checkedId() == 1;
     if (m_pResolution->checkedId() >= 0) m_app.m_bResolution1024 = m_pResolution->checkedId() == 1;
     if (m_pStandard->checkedId() >= 0) m_app.m_bPalWanted = m_pStandard->checkedId() == 1;
+}
+
+int CDisplaySettingsProp::OnWizardNext() {
+    StoreChoices();
     AddNextPage(CWalkRules::kDisplaySettings);
+    return kAdvance;
+}
+
+int CDisplaySettingsProp::OnWizardBack() {
+    // The page is built anew from the job when the operator comes back: keep what was chosen.
+    StoreChoices();
     return kAdvance;
 }
 

@@ -5,6 +5,7 @@
 #include "gui/wizard/CWizardPage.h"
 
 class QButtonGroup;
+class QGridLayout;
 class QLabel;
 class QRadioButton;
 
@@ -26,6 +27,7 @@ public:
     void OnInitDialog() override;
     void OnSetActive() override;
     int OnWizardNext() override;
+    int OnWizardBack() override;
 
 private:
     QButtonGroup* AddGroup(QLabel*& label, const char* labelName,
@@ -33,6 +35,7 @@ private:
     void SetTexts();
     void ApplyOutputView();
     void UpdateWarning();
+    void StoreChoices();
     // Selects the button with that id, or none for any other value.
     static void Select(QButtonGroup& group, int id);
 
@@ -41,6 +44,8 @@ private:
     QLabel* m_pAspectLabel = nullptr;
     QLabel* m_pResolutionLabel = nullptr;
     QLabel* m_pStandardLabel = nullptr;
+    QGridLayout* m_pGrid = nullptr;  // one row per group: label, then its buttons in columns
+    int m_nGridRows = 0;
     QButtonGroup* m_pOutput = nullptr;      // 0 composite, 1 S-video, 2 VGA
     QButtonGroup* m_pAspect = nullptr;      // 0 4:3, 1 16:9
     QButtonGroup* m_pResolution = nullptr;  // 0 800 x 600, 1 1024 x 768

@@ -113,6 +113,22 @@ bool CNetworkSettingsProp::ReadAddress(CIPAddressCtrl& control, std::string& tex
     return true;
 }
 
+int CNetworkSettingsProp::OnWizardBack() {
+    // Kept for the operator's return (the page is built anew from the job); an address that
+    // is not whole yet is not kept, and nothing is reported on the way back.
+    if (m_app.m_bDhcpWanted) return kAdvance;
+    std::array<std::string*, kAddresses> targets{&m_app.m_strIpAddress, &m_app.m_strSubnetMask,
+                                                 &m_app.m_strDefaultGateway};
+    for (int i = 0; i < kAddresses; ++i) {
+        CIPAddressCtrl::SAddress address;
+        if (!m_apAddresses[i]->GetAddress(address, false)) continue;
+        const auto& b = address.bytes;
+        *targets[static_cast<size_t>(i)] =
+            QStringLiteral("%1.%2.%3.%4").arg(b[0]).arg(b[1]).arg(b[2]).arg(b[3]).toStdString();
+    }
+    return kAdvance;
+}
+
 int CNetworkSettingsProp::OnWizardNext() {
     if (!m_app.m_bDhcpWanted) {
         std::array<std::string, kAddresses> texts;

@@ -26,6 +26,7 @@ public:
     void OnInitDialog() override;
     void OnSetActive() override;
     int OnWizardNext() override;
+    int OnWizardBack() override;
 
 private:
     static constexpr int kAddresses = 3;  // address, subnet mask, default gateway

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStyle>
 
 #include "core/app/DottedAddress.h"
@@ -113,11 +114,10 @@ bool CIPAddressCtrl::Navigate(int field, ENavigation how) {
     switch (how) {
         case ENavigation::Tab:
         case ENavigation::BackTab:
-            if (field == kFields) {
-                FocusOutside(how == ENavigation::Tab);
-                return true;
-            }
-            [[fallthrough]];  // Shift does not matter inside the control
+            // Tab leaves the control as it leaves any other; the dot, the arrows and
+            // Backspace move between the fields.
+            FocusOutside(how == ENavigation::Tab);
+            return true;
         case ENavigation::Dot:
             if (field < kFields) FocusField(field + 1, true);
             return true;
@@ -127,7 +127,11 @@ bool CIPAddressCtrl::Navigate(int field, ENavigation how) {
                 FocusField(field, true);
                 return true;
             }
-            return Navigate(field, ENavigation::Dot);
+            if (field < kFields) {
+                FocusField(field + 1, true);
+                Field(field + 1)->MarkAutoEntered();
+            }
+            return true;
         case ENavigation::Enter:
             ClickDefaultButton();
             return true;
@@ -135,6 +139,30 @@ bool CIPAddressCtrl::Navigate(int field, ENavigation how) {
             return CancelOuterDialog();
     }
     return false;
+}
+
+std::optional<CIPAddressCtrl::Bytes> CIPAddressCtrl::ParsePastedAddress(const QString& text) {
+    // Only a whole dotted address: four numbers of one to three digits, each at most 255.
+    static const QRegularExpression whole(
+        QStringLiteral("^(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})$"));
+    const QRegularExpressionMatch match = whole.match(text.trimmed());
+    if (!match.hasMatch()) return std::nullopt;
+    Bytes bytes{};
+    for (int part = 1; part <= kFields; ++part) {
+        const int value = match.captured(part).toInt();
+        if (value > kMaxByte) return std::nullopt;
+        bytes[static_cast<size_t>(part - 1)] = static_cast<std::uint8_t>(value);
+    }
+    return bytes;
+}
+
+bool CIPAddressCtrl::PasteAddress(const QString& text) {
+    const auto bytes = ParsePastedAddress(text);
+    if (!bytes || m_bReadOnly) return false;
+    SetAddress(*bytes);
+    FocusField(kFields, false);
+    Field(kFields)->end(false);
+    return true;
 }
 
 void CIPAddressCtrl::FocusField(int field, bool selectAll) {

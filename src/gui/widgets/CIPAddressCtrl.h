@@ -5,6 +5,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace quillmarch {
@@ -50,6 +51,11 @@ public:
     static Bytes ParseDotted(std::string_view text);
     // The leading decimal number of a text as the C library's atoi reads it; 0 without one.
     static int LeadingNumber(std::string_view text);
+
+    // A pasted text that is a whole dotted address ("192.168.1.20"), else nothing.
+    static std::optional<Bytes> ParsePastedAddress(const QString& text);
+    // Fills all four fields from a pasted whole address; false (nothing changed) otherwise.
+    bool PasteAddress(const QString& text);
 
     CIPAddressEdit* Field(int number) const;  // 1 to 4
     QSize sizeHint() const override;

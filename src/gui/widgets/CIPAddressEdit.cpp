@@ -1,7 +1,10 @@
 #include "gui/widgets/CIPAddressEdit.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
+#include <QMenu>
+#include <utility>
 
 #include "gui/widgets/CIPAddressCtrl.h"
 
@@ -48,7 +51,21 @@ bool CIPAddressEdit::event(QEvent* event) {
 
 void CIPAddressEdit::keyPressEvent(QKeyEvent* event) {
     using ENavigation = CIPAddressCtrl::ENavigation;
+    // A dot typed right after a full field moved the focus here is that field's dot.
+    const bool autoEntered = std::exchange(m_bAutoEntered, false);
+    if (event->matches(QKeySequence::Paste)) {
+        PasteClipboard();
+        return;
+    }
+    if (autoEntered && event->text() == QLatin1String(".")) return;
     switch (event->key()) {
+        case Qt::Key_Backspace:
+            if (cursorPosition() == 0 && !hasSelectedText() && m_nNumber > 1) {
+                m_owner.FocusField(m_nNumber - 1, false);
+                return;
+            }
+            QLineEdit::keyPressEvent(event);
+            return;
         case Qt::Key_Left:
             if (cursorPosition() == 0 && m_nNumber > 1) m_owner.FocusField(m_nNumber - 1, false);
             QLineEdit::keyPressEvent(event);
@@ -78,6 +95,7 @@ void CIPAddressEdit::keyPressEvent(QKeyEvent* event) {
 
 bool CIPAddressEdit::HandleCharacter(QKeyEvent* event) {
     const QString typed = event->text();
+
     const bool clipboardKey = event->modifiers() & Qt::ControlModifier;
     if (!clipboardKey && typed.size() != 1) return false;  // keys without a character
     const QChar c = clipboardKey ? QChar(0x01) : typed.at(0);
@@ -91,9 +109,50 @@ bool CIPAddressEdit::HandleCharacter(QKeyEvent* event) {
         return true;
     }
     QLineEdit::keyPressEvent(event);
+    if (digit) DropLeadingZeros();
     if (text().size() == kMaxDigits)
         m_owner.Navigate(m_nNumber, CIPAddressCtrl::ENavigation::FieldFull);
     return true;
+}
+
+void CIPAddressEdit::DropLeadingZeros() {
+    // A field shows its number: a digit typed after a 0 (as the control shows an empty
+    // address) replaces it, "077" reads 77.
+    QString digits = text();
+    int zeros = 0;
+    while (zeros < digits.size() - 1 && digits.at(zeros) == QLatin1Char('0')) ++zeros;
+    if (zeros == 0) return;
+    const int cursor = cursorPosition();
+    setText(digits.remove(0, zeros));
+    setCursorPosition(std::max(cursor - zeros, 0));
+}
+
+void CIPAddressEdit::PasteClipboard() {
+    const QString pasted = QGuiApplication::clipboard()->text();
+    if (m_owner.PasteAddress(pasted)) return;
+    if (pasted.contains(QLatin1Char('.'))) {
+        QApplication::beep();  // part of an address: no one field can take it
+        return;
+    }
+    paste();
+    if (text().size() == kMaxDigits)
+        m_owner.Navigate(m_nNumber, CIPAddressCtrl::ENavigation::FieldFull);
+}
+
+void CIPAddressEdit::focusOutEvent(QFocusEvent* event) {
+    m_bAutoEntered = false;
+    QLineEdit::focusOutEvent(event);
+}
+
+void CIPAddressEdit::contextMenuEvent(QContextMenuEvent* event) {
+    // The menu's Paste follows the same rule as the key: a whole address fills all fields.
+    QMenu* menu = createStandardContextMenu();
+    if (auto* pasteAction = menu->findChild<QAction*>(QStringLiteral("edit-paste"))) {
+        disconnect(pasteAction, &QAction::triggered, nullptr, nullptr);
+        connect(pasteAction, &QAction::triggered, this, &CIPAddressEdit::PasteClipboard);
+    }
+    menu->exec(event->globalPos());
+    delete menu;
 }
 
 }  // namespace quillmarch

@@ -15,16 +15,24 @@ public:
     int Number() const { return m_nNumber; }
     // The field's number, as the C library's atoi reads it; -1 when the field is empty.
     int Value() const;
+    // The focus came here because the previous field filled up.
+    void MarkAutoEntered() { m_bAutoEntered = true; }
 
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     bool HandleCharacter(QKeyEvent* event);
+    void DropLeadingZeros();
+    // A whole address fills the control; other text goes into this field.
+    void PasteClipboard();
 
     CIPAddressCtrl& m_owner;
     int m_nNumber;
+    bool m_bAutoEntered = false;
 };
 
 }  // namespace quillmarch

@@ -22,6 +22,7 @@
 #include "gui/widgets/CLabel.h"
 #include "gui/widgets/CStaticBmpEx.h"
 #include "gui/wizard/CQuillmarchSheet.h"
+#include "gui/wizard/CWalkChoices.h"
 
 namespace quillmarch {
 
@@ -62,9 +63,8 @@ void CIPAddressProp::BuildControls() {
         Content()->addWidget(control);
     Content()->addStretch(1);
 
-    connect(m_pAddress->lineEdit(), &QLineEdit::textEdited, this,
-            &CIPAddressProp::UpdateNextFromAddress);
-    connect(m_pAddress, &QComboBox::activated, this, &CIPAddressProp::UpdateNextFromAddress);
+    connect(m_pAddress->lineEdit(), &QLineEdit::textEdited, this, &CIPAddressProp::OnAddressEdited);
+    connect(m_pAddress, &QComboBox::activated, this, &CIPAddressProp::OnAddressEdited);
     connect(m_pPassive, &QCheckBox::clicked, this, &CIPAddressProp::TogglePassiveMode);
 }
 
@@ -81,7 +81,6 @@ void CIPAddressProp::OnSetActive() {
     ShowEntryControls(true);
     RememberSheet();
     if (!Sheet()) return;
-    Sheet()->setWindowTitle(UiString(80, "IP Address"));
     FillAddressBox();
     SetStatus(QString());
     if (!m_app.m_strAddress.empty()) {
@@ -91,6 +90,9 @@ void CIPAddressProp::OnSetActive() {
     m_pPassive->setText(UiString(144, "Use Passive Mode"));
     m_pPassive->setChecked(m_app.m_bPassiveMode);
     Sheet()->ArrangeButtons();
+    // The operator starts by naming the system.
+    m_pAddress->setFocus(Qt::OtherFocusReason);
+    m_pAddress->lineEdit()->selectAll();
 }
 
 void CIPAddressProp::ShowEntryControls(bool show) {
@@ -123,6 +125,15 @@ void CIPAddressProp::UpdateNextFromAddress() {
     EnableNext(!m_pAddress->currentText().isEmpty());
 }
 
+void CIPAddressProp::OnAddressEdited() {
+    SetStatus(QString());  // an old error speaks of another address
+    UpdateNextFromAddress();
+}
+
+void CIPAddressProp::ShowStatus(const QString& text) {
+    SetStatus(text);
+}
+
 void CIPAddressProp::SetStatus(const QString& text) {
     m_pStatus->setText(text);
 }
@@ -133,6 +144,13 @@ int CIPAddressProp::OnWizardNext() {
     const std::string address = m_pAddress->currentText().toStdString();
     const std::string password = m_pPassword->text().toStdString();
     SetStatus(UiString(6, "Trying to connect to System"));
+    // A fresh link, made here: Cancel reaches the link from this thread while the worker
+    // uses it, so the worker must never replace it.
+    if (m_app.m_nLogLevel != 0 && !address.empty()) {
+        m_app.CloseLog();
+        m_app.StartLog(address::LocalName(address) + ".log");
+    }
+    m_app.CreateLink(false);
     auto result = std::make_shared<SConnectResult>();
     CQuillmarch6App& app = m_app;
     Sheet()->RunOnDevice(
@@ -143,11 +161,6 @@ int CIPAddressProp::OnWizardNext() {
 
 void CIPAddressProp::Connect(CQuillmarch6App& app, const std::string& address,
                              const std::string& password, SConnectResult& result) {
-    if (app.m_nLogLevel != 0 && !address.empty()) {
-        app.CloseLog();
-        app.StartLog(address::LocalName(address) + ".log");
-    }
-    app.CreateLink(false);
     result.connected = CSystemConnector(app).ConnectToSystem(address, password);
     if (!result.connected) {
         if (app.m_pLink) result.lastError = app.m_pLink->GetLastErrorText();
@@ -158,11 +171,24 @@ void CIPAddressProp::Connect(CQuillmarch6App& app, const std::string& address,
     if (!result.refused) result.inCall = CSystemWebClient(app).IsSystemInCall();
 }
 
+QString CIPAddressProp::FailureText(const SConnectResult& result) const {
+    // The reason as the command line gives it.
+    QString reason = QString::fromStdString(result.lastError);
+    if (!m_app.m_pLink) reason = tr("No FTP link could be made");
+    if (reason.isEmpty()) reason = tr("The system did not say which model it is");
+    return UiString(10, "Could not connect to system") + QStringLiteral(": ") + reason;
+}
+
 void CIPAddressProp::OnConnected(const std::string& address, const SConnectResult& result) {
+    if (Sheet()->CallAborted()) {
+        // Whatever the link reached, the operator chose to stop: nothing goes further.
+        if (m_app.m_pLink) m_app.m_pLink->Disconnect();
+        SetStatus(tr("Stopped: the connection was cancelled. Press Next to try again."));
+        EnableNext(true);
+        return;
+    }
     if (!result.connected) {
-        QString text = UiString(10, "Could not connect to system");
-        if (!result.lastError.empty()) text += ": " + QString::fromStdString(result.lastError);
-        SetStatus(text);
+        SetStatus(FailureText(result));
         EnableNext(true);
         return;
     }
@@ -172,10 +198,13 @@ void CIPAddressProp::OnConnected(const std::string& address, const SConnectResul
         return;
     }
     if (result.inCall && !AskToBreakCall()) {
-        EnableNext(true);  // the status line keeps "Trying to connect"
+        SetStatus(QString());  // no longer trying
+        EnableNext(true);
         return;
     }
     SaveAddressHistory(address);
+    // Another system, or the same one anew: the choices start clean.
+    CWalkChoices::ResetForNewWalk(m_app);
     ShowEntryControls(false);
     TruncateAfterThis();
     AddNextPage(CWalkRules::kIPAddress);
@@ -189,8 +218,10 @@ QString CIPAddressProp::RefusedText() const {
         model = UiString(294, "unsupported system");
     else
         model = QString::fromStdString(m_app.m_catalogue.GetAt(type).DisplayName());
-    return UiString(9, "Quillmarch cannot update:") + model +
-           UiString(206, "download and try again");
+    // The table's parts carry their own line ends or none: joined here with a blank after
+    // the colon and the advice on a line of its own.
+    return UiString(9, "Quillmarch cannot update:").trimmed() + QLatin1Char(' ') + model.trimmed() +
+           QLatin1Char('\n') + UiString(206, "download and try again").trimmed();
 }
 
 void CIPAddressProp::SaveAddressHistory(const std::string& address) {

@@ -31,6 +31,8 @@ public:
     int OnWizardNext() override;
 
     // The context menu's two commands (also reached by the check box for passive mode).
+    // A message in the status line (the facts page sends the operator back with one).
+    void ShowStatus(const QString& text);
     void TogglePassiveMode();
     void ToggleAdvancedLog();
 
@@ -50,9 +52,11 @@ private:
     void ShowEntryControls(bool show);
     void FillAddressBox();
     void UpdateNextFromAddress();
+    void OnAddressEdited();
     void SetStatus(const QString& text);
     static void Connect(CQuillmarch6App& app, const std::string& address,
                         const std::string& password, SConnectResult& result);
+    QString FailureText(const SConnectResult& result) const;
     void OnConnected(const std::string& address, const SConnectResult& result);
     QString RefusedText() const;
     // The registry value of the address history; empty when no model has an image.

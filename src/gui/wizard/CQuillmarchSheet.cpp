@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -26,6 +27,9 @@ constexpr int kButtonHeight = 28;
 constexpr int kButtonY = 9;
 constexpr int kMargin = 10;
 constexpr int kGap = 8;
+// A device call is several link operations in a row, and each starts by clearing the link's
+// stop flag: the abort is repeated until the call has returned.
+constexpr int kAbortRepeatMs = 50;
 
 QPushButton* MakeButton(QWidget* bar, const char* objectName, const QString& text, int x) {
     auto* button = new QPushButton(text, bar);
@@ -40,7 +44,8 @@ QPushButton* MakeButton(QWidget* bar, const char* objectName, const QString& tex
 CQuillmarchSheet::CQuillmarchSheet(CQuillmarch6App& app, QWidget* owner)
     : QDialog(owner), m_app(app) {
     setObjectName(QStringLiteral("quillmarchSheet"));
-    setWindowTitle(QString::fromStdString(app.LoadUiString(15, "Software Upgrade")));
+    // One title for the whole wizard; the pages do not change it.
+    setWindowTitle(QString::fromStdString(app.LoadUiString(15, "Software Update")));
     m_pWorker = new CDeviceWorker(this);
     connect(m_pWorker, &CDeviceWorker::BusyChanged, this, &CQuillmarchSheet::OnBusyChanged);
 
@@ -59,6 +64,10 @@ CQuillmarchSheet::CQuillmarchSheet(CQuillmarch6App& app, QWidget* owner)
     column->addWidget(line);
     BuildButtons();
     column->addWidget(m_pButtonBar);
+
+    m_pAbortTimer = new QTimer(this);
+    m_pAbortTimer->setInterval(kAbortRepeatMs);
+    connect(m_pAbortTimer, &QTimer::timeout, this, &CQuillmarchSheet::StopLinkCall);
 
     auto* help = new QShortcut(QKeySequence::HelpContents, this);
     connect(help, &QShortcut::activated, this, &CQuillmarchSheet::OnHelp);
@@ -79,11 +88,17 @@ void CQuillmarchSheet::BuildButtons() {
     const int helpX = CWizardPage::kPageWidth - kMargin - kButtonWidth;
     const int cancelX = helpX - kGap - kButtonWidth;
     const int nextX = cancelX - kGap - kButtonWidth;
-    m_pBack = MakeButton(m_pButtonBar, "buttonBack", tr("< Back"), nextX - kButtonWidth);
-    m_pNext = MakeButton(m_pButtonBar, "buttonNext", tr("Next >"), nextX);
-    m_pFinish = MakeButton(m_pButtonBar, "buttonFinish", tr("Finish"), nextX);
+    // The buttons that step through the wizard sit on a layer of their own, disabled as one
+    // while a device call runs (each keeps its own state); Cancel stays above it, usable.
+    m_pStepButtons = new QWidget(m_pButtonBar);
+    m_pStepButtons->setObjectName(QStringLiteral("stepButtons"));
+    m_pStepButtons->setGeometry(0, 0, CWizardPage::kPageWidth, kBarHeight);
+    m_pBack = MakeButton(m_pStepButtons, "buttonBack", tr("< Back"), nextX - kButtonWidth);
+    m_pNext = MakeButton(m_pStepButtons, "buttonNext", tr("Next >"), nextX);
+    m_pFinish = MakeButton(m_pStepButtons, "buttonFinish", tr("Finish"), nextX);
     m_pCancel = MakeButton(m_pButtonBar, "buttonCancel", tr("Cancel"), cancelX);
-    m_pHelp = MakeButton(m_pButtonBar, "buttonHelp", tr("Help"), helpX);
+    m_pHelp = MakeButton(m_pStepButtons, "buttonHelp", tr("&Help"), helpX);
+    m_pCancel->raise();
     m_pFinish->hide();
     m_pNext->setDefault(true);
     connect(m_pBack, &QPushButton::clicked, this, &CQuillmarchSheet::OnBack);
@@ -175,10 +190,11 @@ void CQuillmarchSheet::ArrangeButtons() {
     const int helpX = m_pHelp->x();
     m_pHelp->move(kMargin, m_pHelp->y());
     const int shift = std::max(helpX - m_pCancel->x(), 0);
+    // Each with its Alt shortcut; Cancel has Escape.
     const auto text = [this](int id, const char* fallback) {
-        return QString::fromStdString(m_app.LoadUiString(id, fallback));
+        return QStringLiteral("&") + QString::fromStdString(m_app.LoadUiString(id, fallback));
     };
-    m_pCancel->setText(text(65, "Cancel"));
+    m_pCancel->setText(QString::fromStdString(m_app.LoadUiString(65, "Cancel")));
     m_pCancel->move(m_pCancel->x() + shift, m_pCancel->y());
     m_pBack->setText(text(121, "Back"));
     m_pBack->move(m_pBack->x() + shift, m_pBack->y());
@@ -203,7 +219,20 @@ void CQuillmarchSheet::EndWizard(int result) {
 
 void CQuillmarchSheet::RunOnDevice(QObject* context, std::function<void()> work,
                                    std::function<void()> apply) {
+    if (!IsBusy()) m_bCallAborted = false;
     m_pWorker->Run(context, std::move(work), std::move(apply));
+}
+
+void CQuillmarchSheet::AbortDeviceCall() {
+    if (!IsBusy()) return;
+    m_bCallAborted = true;
+    StopLinkCall();
+    m_pAbortTimer->start();
+}
+
+void CQuillmarchSheet::StopLinkCall() {
+    // The link object is made and replaced on this thread only; the worker just uses it.
+    if (m_app.m_pLink) m_app.m_pLink->Abort();
 }
 
 bool CQuillmarchSheet::IsBusy() const {
@@ -233,8 +262,12 @@ void CQuillmarchSheet::OnHelp() {
 }
 
 void CQuillmarchSheet::reject() {
-    // A device call in progress is let finish: the link must not be left mid-command.
-    if (IsBusy() || m_bCancelling) return;
+    // Cancel during a device call stops the call and leaves the operator on the page.
+    if (IsBusy() && !m_bCancelling) {
+        AbortDeviceCall();
+        return;
+    }
+    if (m_bCancelling) return;
     m_bCancelling = true;
     for (CWizardPage* page : m_aList) page->OnCancel();
     if (!IsBusy()) EndWizard(IDCANCEL);  // else once the pages' device calls are done
@@ -247,11 +280,13 @@ void CQuillmarchSheet::closeEvent(QCloseEvent* event) {
 
 void CQuillmarchSheet::OnBusyChanged(bool busy) {
     m_pStack->setEnabled(!busy);
-    m_pButtonBar->setEnabled(!busy);
+    // Cancel stays usable: it is the way out of a call that hangs.
+    m_pStepButtons->setEnabled(!busy);
     if (busy) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         return;
     }
+    m_pAbortTimer->stop();
     QApplication::restoreOverrideCursor();
     if (m_bCancelling) EndWizard(IDCANCEL);
 }

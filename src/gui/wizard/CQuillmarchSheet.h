@@ -6,6 +6,7 @@
 
 class QPushButton;
 class QStackedWidget;
+class QTimer;
 class QWidget;
 
 namespace quillmarch {
@@ -72,8 +73,18 @@ public:
     // still exists.
     void RunOnDevice(QObject* context, std::function<void()> work, std::function<void()> apply);
     bool IsBusy() const;
+    // Cancel while a page talks to the system stops the call (the link's Abort) instead of
+    // waiting for it; the pages' apply steps then find this set and stay where they are.
+    // Cleared when the next device call starts.
+    void AbortDeviceCall();
+    bool CallAborted() const { return m_bCallAborted; }
 
     CQuillmarch6App& App() const { return m_app; }
+
+    // Whether the system told its security mode this walk (its securemode file was read);
+    // only then is the mode offered for a change.
+    void SetSecureModeReported(bool reported) { m_bSecureModeReported = reported; }
+    bool SecureModeReported() const { return m_bSecureModeReported; }
 
 signals:
     // Help asked for (button or F1), with the dialog template id of the current page.
@@ -93,10 +104,12 @@ private:
     void OnFinish();
     void OnHelp();
     void OnBusyChanged(bool busy);
+    void StopLinkCall();
 
     CQuillmarch6App& m_app;
     QStackedWidget* m_pStack = nullptr;
     QWidget* m_pButtonBar = nullptr;
+    QWidget* m_pStepButtons = nullptr;
     QPushButton* m_pBack = nullptr;
     QPushButton* m_pNext = nullptr;
     QPushButton* m_pFinish = nullptr;
@@ -107,6 +120,9 @@ private:
     std::vector<CWizardPage*> m_aList;
     int m_nCurrent = -1;
     bool m_bCancelling = false;
+    bool m_bSecureModeReported = false;
+    bool m_bCallAborted = false;
+    QTimer* m_pAbortTimer = nullptr;
 };
 
 }  // namespace quillmarch

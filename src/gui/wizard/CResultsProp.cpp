@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <memory>
@@ -12,6 +13,7 @@
 #include "gui/widgets/CLabel.h"
 #include "gui/widgets/CStaticBmpEx.h"
 #include "gui/wizard/CQuillmarchSheet.h"
+#include "gui/wizard/CWalkChoices.h"
 
 namespace quillmarch {
 
@@ -69,26 +71,31 @@ void CResultsProp::OnInitDialog() {
         UiString(157,
                  "Quillmarch now has all required information to update your system.\n\nClick "
                  "Next to Start the update."));
-    const CQuillmarch6App& job = m_app;
-    const bool custom = job.m_bCustomUpdate;
-    const bool change = job.m_bChangeSettings;
-    const bool display = CSystemInformationArray::IsDisplaySettingsModel(job.m_nSystemType);
-    SetLine(kUpdate, UiString(127, "Upgrade Software"), job.m_bUpdateSoftware, true);
-    SetLine(kChange, UiString(251, "Change System Settings"), change, custom);
-    SetLine(kLan, UiString(254, "LAN Properties"), change && job.m_bChangeLan, custom);
-    // Security mode is never listed, whatever was chosen.
-    SetLine(kSecurity, UiString(255, "Enable Secure Mode"), change && job.m_bSecureModeWanted,
-            false);
-    SetLine(kDisplay, UiString(256, "Primary Display Properties"), change && job.m_bChangeDisplay,
+    ShowTasks();
+}
+
+void CResultsProp::ShowTasks() {
+    // The lines say what the run will do, read the way the run reads the job.
+    const CWalkChoices::STasks tasks = CWalkChoices::Effective(m_app);
+    const bool custom = m_app.m_bCustomUpdate;
+    const bool display = CSystemInformationArray::IsDisplaySettingsModel(m_app.m_nSystemType);
+    SetLine(kUpdate, UiString(127, "Update Software"), tasks.bUpdateSoftware, true);
+    SetLine(kChange, UiString(251, "Change System Settings"), tasks.bChangeSettings, custom);
+    SetLine(kLan, UiString(254, "LAN Properties"), tasks.bChangeLan, custom);
+    SetLine(
+        kSecurity,
+        tasks.bSecureModeWanted ? UiString(255, "Enable Secure Mode") : tr("Disable Security Mode"),
+        tasks.bChangeSecurity, tasks.bChangeSecurity);
+    SetLine(kDisplay, UiString(256, "Primary Display Properties"), tasks.bChangeDisplay,
             custom && display);
-    SetLine(kErase, UiString(252, "Erase System Flash Memory"), job.m_bEraseFlash, custom);
+    SetLine(kErase, UiString(252, "Erase System Flash Memory"), tasks.bEraseFlash, custom);
 }
 
 void CResultsProp::OnSetActive() {
     RememberSheet();
     if (!Sheet()) return;
     Sheet()->SetWizardButtons(CQuillmarchSheet::PSWIZB_BACK | CQuillmarchSheet::PSWIZB_FINISH);
-    Sheet()->Button(CQuillmarchSheet::ID_WIZFINISH)->setText(UiString(122, "Next"));
+    Sheet()->Button(CQuillmarchSheet::ID_WIZFINISH)->setText("&" + UiString(122, "Next"));
 }
 
 int CResultsProp::OnWizardBack() {
@@ -99,6 +106,7 @@ int CResultsProp::OnWizardBack() {
 
 bool CResultsProp::OnWizardFinish() {
     if (!Sheet()) return false;
+    if (CWalkChoices::Effective(m_app).bEraseFlash && !ConfirmErase()) return false;
     auto inCall = std::make_shared<bool>(false);
     CQuillmarch6App& app = m_app;
     Sheet()->RunOnDevice(
@@ -107,8 +115,25 @@ bool CResultsProp::OnWizardFinish() {
     return false;  // the wizard ends once the answer is in
 }
 
+bool CResultsProp::ConfirmErase() {
+    // The one step that cannot be undone: the operator says so in as many words, and a
+    // stray Enter keeps the flash as it is.
+    QMessageBox question(
+        QMessageBox::Warning, UiString(252, "Erase System Flash Memory"),
+        tr("Quillmarch will now back up the system's files to this computer, erase the "
+           "system's flash memory, restore the files and restart the system. The system "
+           "cannot be used meanwhile.\n\nErase the flash memory?"),
+        QMessageBox::Ok | QMessageBox::Cancel, this);
+    question.setObjectName(QStringLiteral("eraseConfirmation"));
+    question.button(QMessageBox::Ok)->setText(tr("&Erase"));
+    question.setDefaultButton(QMessageBox::Cancel);
+    question.setEscapeButton(QMessageBox::Cancel);
+    return question.exec() == QMessageBox::Ok;
+}
+
 void CResultsProp::OnCallChecked(bool inCall) {
     if (inCall && !AskToBreakCall()) return;  // stays on the summary; Finish asks again
+    CWalkChoices::DropHiddenChoices(m_app);   // the run does what the summary listed
     Sheet()->EndWizard(CQuillmarchSheet::ID_WIZFINISH);
 }
 

@@ -40,6 +40,9 @@ private:
 
     void BuildLine(int line, const char* name, bool indented);
     void SetLine(int line, const QString& text, bool ticked, bool shown);
+    void ShowTasks();
+    // The erase confirmation; true when the operator chose to erase.
+    bool ConfirmErase();
     void OnCallChecked(bool inCall);
 
     CLabel* m_pMainText = nullptr;

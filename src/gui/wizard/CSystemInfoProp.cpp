@@ -6,11 +6,13 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <memory>
+#include <utility>
 
 #include "core/app/CQuillmarch6App.h"
 #include "core/app/CWalkRules.h"
 #include "core/app/TextUtil.h"
 #include "gui/widgets/CLabel.h"
+#include "gui/wizard/CIPAddressProp.h"
 #include "gui/wizard/CQuillmarchSheet.h"
 
 namespace quillmarch {
@@ -77,10 +79,13 @@ void CSystemInfoProp::OnInitDialog() {
     m_pClickNext->setText(UiString(124, "Click Next to continue."));
     m_pList->setColumnCount(3);
     m_pList->setHeaderLabels({QString(), QStringLiteral("Current"), QStringLiteral("Update")});
-    const int w = m_pList->width() / 5;
-    m_pList->setColumnWidth(0, w);
-    m_pList->setColumnWidth(1, 2 * w);
-    m_pList->setColumnWidth(2, 2 * w);
+    // The version to install is shown whole: its column takes its width, the system's
+    // current values the rest, and nothing scrolls sideways.
+    m_pList->header()->setStretchLastSection(false);
+    m_pList->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_pList->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    m_pList->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    m_pList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_astrFiles.clear();
     for (const auto& row : kFactRows) m_astrFiles.emplace_back(row.file);
     ReadSettings();
@@ -89,7 +94,6 @@ void CSystemInfoProp::OnInitDialog() {
 void CSystemInfoProp::OnSetActive() {
     RememberSheet();
     if (!Sheet()) return;
-    Sheet()->setWindowTitle(UiString(82, "System Info"));
     Sheet()->Button(CQuillmarchSheet::ID_WIZBACK)->show();
     FillList();
     EnableNext(true);
@@ -111,7 +115,12 @@ void CSystemInfoProp::ReadSettings() {
                 (*texts)[static_cast<size_t>(i)] = TrimRight(text);
             }
         },
-        [&app, texts] { ApplySettings(app, *texts); });
+        [this, &app, texts] {
+            if (Sheet()->CallAborted()) return;  // FillList's step takes the operator back
+            ApplySettings(app, *texts);
+            constexpr size_t kSecureMode = 8;
+            if (Sheet()) Sheet()->SetSecureModeReported(!(*texts)[kSecureMode].empty());
+        });
 }
 
 void CSystemInfoProp::ApplySettings(CQuillmarch6App& app,
@@ -133,20 +142,42 @@ void CSystemInfoProp::ApplySettings(CQuillmarch6App& app,
 }
 
 void CSystemInfoProp::FillList() {
-    auto facts = std::make_shared<std::vector<std::string>>(m_astrFiles.size());
+    auto facts = std::make_shared<SFacts>();
+    facts->texts.resize(m_astrFiles.size());
     const std::vector<std::string> files = m_astrFiles;
     CQuillmarch6App& app = m_app;
     Sheet()->RunOnDevice(
         this,
         [&app, files, facts] {
-            for (size_t i = 0; i < files.size(); ++i) {
+            for (size_t i = 0; i < files.size() && app.m_pLink; ++i) {
                 if (files[i].empty()) continue;
                 std::string text;  // empty when the fetch fails; the row still shows
-                if (app.m_pLink) app.m_pLink->DownloadToString(files[i], text);
-                (*facts)[i] = CleanFact(text);
+                if (app.m_pLink->DownloadToString(files[i], text)) facts->bAnyRead = true;
+                facts->texts[i] = CleanFact(text);
             }
+            if (app.m_pLink) facts->strError = app.m_pLink->GetLastErrorText();
         },
-        [this, facts] { ShowFacts(*facts); });
+        [this, facts] { OnFactsRead(*facts); });
+}
+
+void CSystemInfoProp::OnFactsRead(const SFacts& facts) {
+    // A page of empty rows tells the operator nothing: back to the connection page, saying why.
+    if (Sheet()->CallAborted()) {
+        GoBackSaying(tr("Stopped: reading the system information was cancelled."));
+        return;
+    }
+    if (!facts.bAnyRead) {
+        QString reason = QString::fromStdString(facts.strError);
+        if (reason.isEmpty()) reason = tr("the system sent none of its files");
+        GoBackSaying(tr("The system information could not be read: ") + reason);
+        return;
+    }
+    ShowFacts(facts.texts);
+}
+
+void CSystemInfoProp::GoBackSaying(const QString& message) {
+    m_strGoBackMessage = message;
+    Disconnect(true);
 }
 
 void CSystemInfoProp::ShowFacts(const std::vector<std::string>& facts) {
@@ -197,6 +228,9 @@ void CSystemInfoProp::Disconnect(bool thenGoBack) {
             if (!thenGoBack) return;
             m_astrFiles.clear();
             Sheet()->ShowPreviousPage();
+            const QString message = std::exchange(m_strGoBackMessage, QString());
+            auto* connection = qobject_cast<CIPAddressProp*>(Sheet()->ActivePage());
+            if (connection && !message.isEmpty()) connection->ShowStatus(message);
         });
 }
 

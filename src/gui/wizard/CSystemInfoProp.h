@@ -40,8 +40,18 @@ public:
                               const std::array<std::string, kSettingCount>& texts);
 
 private:
+    // What the facts' device call found.
+    struct SFacts {
+        std::vector<std::string> texts;
+        bool bAnyRead = false;
+        std::string strError;  // the link's last error, for a read that found nothing
+    };
+
     void ReadSettings();
     void FillList();
+    void OnFactsRead(const SFacts& facts);
+    // Leaves the system (disconnects) and shows the connection page with the message.
+    void GoBackSaying(const QString& message);
     void ShowFacts(const std::vector<std::string>& facts);
     void Disconnect(bool thenGoBack);
 
@@ -51,6 +61,7 @@ private:
     // Per row of the fixed table, the file on the system that gives its current value; an
     // empty name hides the row. Filled on initialisation, emptied on Back.
     std::vector<std::string> m_astrFiles;
+    QString m_strGoBackMessage;
 };
 
 }  // namespace quillmarch

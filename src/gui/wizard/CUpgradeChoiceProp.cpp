@@ -8,6 +8,7 @@
 #include "core/app/CWalkRules.h"
 #include "gui/widgets/CLabel.h"
 #include "gui/wizard/CQuillmarchSheet.h"
+#include "gui/wizard/CWalkChoices.h"
 
 namespace quillmarch {
 
@@ -41,14 +42,13 @@ void CUpgradeChoiceProp::OnInitDialog() {
     m_pHeading->SetText(m_app.m_bCustomUpdate
                             ? UiString(128, "Please select your preferred update method.")
                             : UiString(212, "Please select the tasks to be performed."));
-    m_pUpdateSoftware->setText(UiString(127, "Upgrade Software"));
+    m_pUpdateSoftware->setText(UiString(127, "Update Software"));
     m_pChangeSettings->setText(UiString(251, "Change System Settings"));
     m_pEraseFlash->setText(UiString(252, "Erase System Flash Memory"));
 }
 
 void CUpgradeChoiceProp::OnSetActive() {
     RememberSheet();
-    if (Sheet()) Sheet()->setWindowTitle(UiString(84, "Tessary Quillmarch"));
     TruncateAfterThis();
     m_bUpdateSoftware = m_app.m_bUpdateSoftware;
     m_bChangeSettings = m_app.m_bChangeSettings;
@@ -69,7 +69,9 @@ void CUpgradeChoiceProp::ControlsToValues() {
 }
 
 void CUpgradeChoiceProp::UpdateNextButton() {
-    EnableNext(m_bUpdateSoftware || m_bChangeSettings || m_bEraseFlash);
+    // Typical shows the software update only; a hidden task is no reason to go on.
+    const bool custom = m_app.m_bCustomUpdate;
+    EnableNext(m_bUpdateSoftware || (custom && (m_bChangeSettings || m_bEraseFlash)));
 }
 
 int CUpgradeChoiceProp::OnWizardNext() {
@@ -77,6 +79,8 @@ int CUpgradeChoiceProp::OnWizardNext() {
     m_app.m_bUpdateSoftware = m_bUpdateSoftware;
     m_app.m_bChangeSettings = m_bChangeSettings;
     m_app.m_bEraseFlash = m_bEraseFlash;
+    // Tasks Typical does not show, or settings under an unticked task, must not run.
+    CWalkChoices::DropHiddenChoices(m_app);
     std::string stored = m_app.m_bUpdateSoftware ? "yes" : "no";
     CSettingsStore(m_settings).AccessSetting(true, "UploadSoftware", stored);
     AddNextPage(CWalkRules::kUpgradeChoice);

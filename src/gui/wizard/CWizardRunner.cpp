@@ -17,6 +17,7 @@
 #include "gui/wizard/CSystemInfoProp.h"
 #include "gui/wizard/CUpgradeChoiceProp.h"
 #include "gui/wizard/CUpgradeTypeProp.h"
+#include "gui/wizard/CWalkChoices.h"
 
 namespace quillmarch {
 
@@ -53,6 +54,7 @@ std::unique_ptr<CQuillmarchSheet> CWizardRunner::BuildSheet(CQuillmarch6App& app
 }
 
 bool CWizardRunner::Run(CQuillmarch6App& app, QWidget* owner, ISettingsBackend& settings) {
+    CWalkChoices::ResetForNewWalk(app);  // nothing carries over from the last walk
     auto sheet = BuildSheet(app, settings, owner);
     sheet->Begin();
     const bool finished = sheet->exec() == CQuillmarchSheet::ID_WIZFINISH;

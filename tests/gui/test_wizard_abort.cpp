@@ -1,0 +1,137 @@
+// Nothing locks the operator in: Cancel stops a device call that hangs and leaves the operator
+// on a page that says what happened; a failed call never leads on to an empty page; every
+// connection failure names its reason; stale status texts go away.
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest/QtTest>
+
+#include "support/SimulatorProcess.h"
+#include "support/WizardHarness.h"
+
+using namespace quillmarch;
+using namespace quillmarch::test;
+
+namespace {
+
+std::unique_ptr<CQuillmarchSheet> OnConnectionPage(SWizardApp& f, const std::string& address,
+                                                   const std::string& password) {
+    auto sheet = StartSheet(f);
+    if (!Press(*sheet, CQuillmarchSheet::ID_WIZNEXT)) return nullptr;
+    QWidget* page = sheet->ActivePage();
+    Find<QComboBox>(page, "comboAddress")->setEditText(QString::fromStdString(address));
+    Find<QLineEdit>(page, "editPassword")->setText(QString::fromStdString(password));
+    return sheet;
+}
+
+QString Status(const CQuillmarchSheet& sheet) {
+    return Find<QLabel>(sheet.ActivePage(), "labelStatus")->text();
+}
+
+// Presses Next without waiting, lets the device call hang for a moment on `busyPage`, then
+// presses Cancel. True when Cancel was usable and the call ended within a few seconds.
+bool CancelWhileBusy(CQuillmarchSheet& sheet, const QString& busyPage) {
+    sheet.Button(CQuillmarchSheet::ID_WIZNEXT)->click();
+    if (!QTest::qWaitFor([&] { return sheet.IsBusy() && ActivePageName(sheet) == busyPage; },
+                         10000))
+        return false;
+    QTest::qWait(400);  // the call is hanging now
+    if (!sheet.IsBusy()) return false;
+    QPushButton* cancel = sheet.Button(CQuillmarchSheet::IDCANCEL);
+    if (!cancel->isEnabled()) return false;
+    cancel->click();
+    return WaitIdle(sheet, 5000);
+}
+
+}  // namespace
+
+class TestWizardAbort : public QObject {
+    Q_OBJECT
+
+private slots:
+    // A system that never greets: Cancel stops the connection attempt; the wizard stays on
+    // the connection page, says so, and a second try is possible.
+    void cancelStopsAHangingConnection() {
+        SimulatorProcess sim({.faults = {"silent-banner"}});
+        QVERIFY2(sim.Started(), sim.StartError().c_str());
+        SWizardApp f;
+        auto sheet = OnConnectionPage(f, sim.Address(), sim.Password());
+        QVERIFY(sheet);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(CancelWhileBusy(*sheet, "pageIPAddress"));
+        QVERIFY(clock.elapsed() < 8000);
+        QVERIFY(sheet->isVisible());
+        QCOMPARE(ActivePageName(*sheet), QString("pageIPAddress"));
+        QVERIFY2(Status(*sheet).startsWith("Stopped"), qPrintable(Status(*sheet)));
+        QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZNEXT)->isVisible());
+        QVERIFY(f.settings.values.empty());  // nothing remembered of a stopped attempt
+    }
+
+    // The facts page's reads hang (a file that never ends): Cancel takes the operator back to
+    // the connection page with a message, disconnected, instead of an empty facts page.
+    void cancelDuringAHangingReadReturnsToTheConnectionPage() {
+        SimulatorProcess sim({.faults = {"drip-file:sysname.dat"}});
+        QVERIFY2(sim.Started(), sim.StartError().c_str());
+        SWizardApp f;
+        auto sheet = OnConnectionPage(f, sim.Address(), sim.Password());
+        QVERIFY(sheet);
+        QVERIFY(CancelWhileBusy(*sheet, "pageSystemInfo"));
+        QVERIFY(sheet->isVisible());
+        QCOMPARE(ActivePageName(*sheet), QString("pageIPAddress"));
+        QVERIFY2(Status(*sheet).contains("system information"), qPrintable(Status(*sheet)));
+        QVERIFY(!f.app.m_pLink->IsLoggedOn());
+        QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZNEXT)->isEnabled());
+    }
+
+    // Every way a connection fails says why, after the "cannot connect" text.
+    void everyConnectionFailureNamesItsReason_data() {
+        QTest::addColumn<QString>("fault");  // empty: nothing listens at the address
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("wrong password") << "wrong-password"
+                                        << "Wrong password";
+        QTest::newRow("nothing listening") << ""
+                                           << "";
+        QTest::newRow("garbage mode reply") << "garbage-flag"
+                                            << "";
+    }
+    void everyConnectionFailureNamesItsReason() {
+        QFETCH(QString, fault);
+        QFETCH(QString, reason);
+        SSimOptions options;
+        if (!fault.isEmpty()) options.faults = {fault.toStdString()};
+        SimulatorProcess sim(options);
+        QVERIFY2(sim.Started(), sim.StartError().c_str());
+        const std::string address = fault.isEmpty() ? "127.0.0.1:1" : sim.Address();
+        SWizardApp f;
+        auto sheet = OnConnectionPage(f, address, fault.isEmpty() ? "x" : "guess");
+        QVERIFY(sheet);
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QCOMPARE(ActivePageName(*sheet), QString("pageIPAddress"));
+        const QString status = Status(*sheet);
+        const QString lead = "Cannot connect to system: ";
+        QVERIFY2(status.startsWith(lead), qPrintable(status));
+        QVERIFY2(status.size() > lead.size() + 3, qPrintable(status));  // a reason follows
+        if (!reason.isEmpty()) QCOMPARE(status, lead + reason);
+    }
+
+    // A failure text belongs to the address it was about: editing the address removes it.
+    void editingTheAddressClearsAnOldError() {
+        SWizardApp f;
+        auto sheet = OnConnectionPage(f, "127.0.0.1:1", "x");
+        QVERIFY(sheet);
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Status(*sheet).startsWith("Cannot connect"));
+        auto* box = Find<QComboBox>(sheet->ActivePage(), "comboAddress");
+        QTest::keyClick(box->lineEdit(), Qt::Key_Backspace);
+        QCOMPARE(Status(*sheet), QString());
+        QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZNEXT)->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestWizardAbort)
+#include "test_wizard_abort.moc"

@@ -1,0 +1,236 @@
+// The operator's choices are what runs: what the summary lists is what reaches the system,
+// choices left behind on a page the operator backed out of or hid with Typical do not, a new
+// walk starts clean, Back keeps a page's choices, and the flash erase is confirmed first.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QtTest/QtTest>
+
+#include "gui/progress/CGuiRun.h"
+#include "gui/widgets/CIPAddressCtrl.h"
+#include "support/SimulatorProcess.h"
+#include "support/WizardHarness.h"
+
+using namespace quillmarch;
+using namespace quillmarch::test;
+
+namespace {
+
+QWidget* Open(CQuillmarchSheet& sheet, int index) {
+    sheet.AddPage(index);
+    sheet.ShowNextPage();
+    return WaitIdle(sheet) ? sheet.ActivePage() : nullptr;
+}
+
+void Click(QWidget* page, const char* name) {
+    Find<QAbstractButton>(page, name)->click();
+}
+
+// Connects through the wizard's connection page; true once the facts page shows.
+bool ConnectThroughWizard(CQuillmarchSheet& sheet, const SimulatorProcess& sim) {
+    if (!Press(sheet, CQuillmarchSheet::ID_WIZNEXT)) return false;
+    QWidget* page = sheet.ActivePage();
+    Find<QComboBox>(page, "comboAddress")->setEditText(QString::fromStdString(sim.Address()));
+    Find<QLineEdit>(page, "editPassword")->setText(QString::fromStdString(sim.Password()));
+    return Press(sheet, CQuillmarchSheet::ID_WIZNEXT) && ActivePageName(sheet) == "pageSystemInfo";
+}
+
+// The summary lines that show, in page order, by their object names.
+QStringList ShownLines(QWidget* summary) {
+    QStringList shown;
+    for (const char* name :
+         {"lineUpdate", "lineChange", "lineLan", "lineSecurity", "lineDisplay", "lineErase"}) {
+        if (!Find<QLabel>(summary, name)->isHidden()) shown << QString::fromLatin1(name);
+    }
+    return shown;
+}
+
+bool Uploaded(const SimulatorProcess& sim, const std::string& name) {
+    for (const auto& upload : sim.Events("upload"))
+        if (upload.value("name", "") == name) return true;
+    return false;
+}
+
+void CloseFinishedProgressWindows() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == "progressDialog" && widget->isVisible()) widget->close();
+    }
+}
+
+}  // namespace
+
+class TestWizardChoices : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Custom with the settings task and a LAN address typed, then back to the update type and
+    // Typical: the summary lists the software update only, and the system gets no settings.
+    void typicalAfterCustomSendsNoSettings() {
+        SimulatorProcess sim;  // a LAN-only model: the LAN page follows the retained data
+        QVERIFY2(sim.Started(), sim.StartError().c_str());
+        SWizardApp f(0.005);
+        auto sheet = StartSheet(f);
+        QVERIFY(ConnectThroughWizard(*sheet, sim));
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        Click(sheet->ActivePage(), "radioCustom");
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        Click(sheet->ActivePage(), "checkChangeSettings");
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));  // retained data
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QCOMPARE(ActivePageName(*sheet), QString("pageNetworkSettings"));
+        Click(sheet->ActivePage(), "radioManual");
+        Find<CIPAddressCtrl>(sheet->ActivePage(), "ipAddress")->SetDottedText("10.9.8.7");
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
+        QVERIFY(ShownLines(sheet->ActivePage()).contains("lineLan"));
+
+        for (int step = 0; step < 4 && ActivePageName(*sheet) != "pageUpgradeType"; ++step)
+            QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZBACK));
+        QCOMPARE(ActivePageName(*sheet), QString("pageUpgradeType"));
+        Click(sheet->ActivePage(), "radioTypical");
+        for (int step = 0; step < 4 && ActivePageName(*sheet) != "pageResults"; ++step)
+            QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
+        QCOMPARE(ShownLines(sheet->ActivePage()), QStringList{"lineUpdate"});
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZFINISH));
+        QCOMPARE(sheet->result(), CQuillmarchSheet::ID_WIZFINISH);
+        sheet.reset();
+
+        QVERIFY(RunUpdateWithProgressWindow(f.app, nullptr, {}));
+        CloseFinishedProgressWindows();
+        QVERIFY(Uploaded(sim, "BRAMBLE"));  // the run did reach the system
+        QVERIFY(!Uploaded(sim, "quillmarchprovision.dat"));
+        QVERIFY(!Uploaded(sim, "doprovision.dat"));
+        QVERIFY(sim.ReadFile("quillmarchprovision.dat").empty());
+    }
+
+    // Whatever the last walk chose, the next one starts from a clean job.
+    void aNewWalkStartsFromCleanChoices() {
+        SWizardApp f;
+        f.app.m_bCustomUpdate = f.app.m_bChangeSettings = f.app.m_bEraseFlash = true;
+        f.app.m_bChangeLan = f.app.m_bChangeDisplay = f.app.m_bSecureModeWanted = true;
+        f.app.m_bDhcpCurrent = true;
+        f.app.m_bDhcpWanted = false;
+        f.app.m_strIpAddress = "10.9.8.7";
+        f.app.m_strNewRoomPassword = "Room-1";
+        f.app.m_bRetainDirectory = false;
+        bool sawClean = false;
+        QTimer::singleShot(0, [&] {
+            auto* sheet = qobject_cast<CQuillmarchSheet*>(QApplication::activeModalWidget());
+            const CQuillmarch6App& job = f.app;
+            sawClean = !job.m_bCustomUpdate && !job.m_bChangeSettings && !job.m_bEraseFlash &&
+                       !job.m_bChangeLan && !job.m_bChangeDisplay && !job.m_bSecureModeWanted &&
+                       job.m_bDhcpWanted && job.m_strIpAddress.empty() &&
+                       job.m_strNewRoomPassword.empty() && job.m_bRetainDirectory;
+            if (sheet) sheet->reject();
+        });
+        QVERIFY(!CWizardRunner::Run(f.app, nullptr, f.settings));
+        QVERIFY(sawClean);
+    }
+
+    // Back from the display page and forward again: the page is built anew and shows what
+    // the operator had chosen, not the system's values.
+    void backKeepsTheDisplayChoices() {
+        SWizardApp f;
+        f.app.m_nSystemType = 11;
+        f.app.m_bCustomUpdate = f.app.m_bChangeSettings = true;
+        auto sheet = StartSheet(f);
+        QWidget* choice = Open(*sheet, 6);
+        QVERIFY(choice);
+        sheet->Button(CQuillmarchSheet::ID_WIZBACK)->show();  // the facts page would show it
+        Click(choice, "checkDisplay");
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QWidget* display = sheet->ActivePage();
+        QCOMPARE(display->objectName(), QString("pageDisplaySettings"));
+        Click(display, "radioComposite");
+        Click(display, "radioPal");
+        Click(display, "radio16x9");
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZBACK));
+        QCOMPARE(sheet->ActivePage(), choice);
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QCOMPARE(sheet->ActivePage(), display);
+        QVERIFY(Find<QRadioButton>(display, "radioComposite")->isChecked());
+        QVERIFY(Find<QRadioButton>(display, "radioPal")->isChecked());
+        QVERIFY(Find<QRadioButton>(display, "radio16x9")->isChecked());
+    }
+
+    // Finish with the erase chosen asks first, saying what happens; Enter (the default
+    // button) and Cancel both keep the wizard on the summary without touching the system.
+    void eraseIsConfirmedWithCancelAsDefault_data() {
+        QTest::addColumn<bool>("byEnter");
+        QTest::newRow("Enter") << true;
+        QTest::newRow("Cancel") << false;
+    }
+    void eraseIsConfirmedWithCancelAsDefault() {
+        QFETCH(bool, byEnter);
+        SWizardApp f;
+        f.app.m_nSystemType = 5;
+        f.app.m_bCustomUpdate = f.app.m_bEraseFlash = true;
+        f.app.m_bUpdateSoftware = false;
+        auto sheet = StartSheet(f);
+        QVERIFY(Open(*sheet, 10));
+        QString text;
+        bool cancelIsDefault = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            text = box->text();
+            cancelIsDefault = box->defaultButton() == box->button(QMessageBox::Cancel);
+            if (byEnter)
+                QTest::keyClick(box, Qt::Key_Return);
+            else
+                box->button(QMessageBox::Cancel)->click();
+        });
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZFINISH));
+        QVERIFY(cancelIsDefault);
+        for (const char* word : {"back up", "erase", "restore", "restart"})
+            QVERIFY2(text.contains(word), qPrintable(text));
+        QVERIFY(sheet->isVisible());
+        QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
+        QVERIFY(sheet->result() != CQuillmarchSheet::ID_WIZFINISH);
+        QVERIFY(f.app.m_bEraseFlash);  // still chosen; the operator may go back or ask again
+    }
+
+    // A system that reports its security mode gets the box on the settings choice page, and
+    // ticking it leads to the security page; the summary then lists the change.
+    void securityBoxIsOfferedWhenTheSystemReportsItsMode() {
+        SSimOptions options;
+        options.model = 11;
+        SimulatorProcess sim(options);
+        QVERIFY2(sim.Started(), sim.StartError().c_str());
+        SWizardApp f;
+        auto sheet = StartSheet(f);
+        QVERIFY(ConnectThroughWizard(*sheet, sim));
+        QVERIFY(sheet->SecureModeReported());
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        Click(sheet->ActivePage(), "radioCustom");
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        Click(sheet->ActivePage(), "checkUpdateSoftware");
+        Click(sheet->ActivePage(), "checkChangeSettings");
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QWidget* choice = sheet->ActivePage();
+        QCOMPARE(choice->objectName(), QString("pageChangeSettings"));
+        auto* secure = Find<QCheckBox>(choice, "checkSecureMode");
+        QVERIFY(secure->isVisible() && !secure->isChecked());  // the system says: off
+        secure->click();
+        QVERIFY(Find<QLabel>(choice, "labelSecurityNote")->isVisible());
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QCOMPARE(ActivePageName(*sheet), QString("pageSecureMode"));
+        Find<QLineEdit>(sheet->ActivePage(), "editRoom")->setText("Room-77");
+        Find<QLineEdit>(sheet->ActivePage(), "editRoomConfirm")->setText("Room-77");
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
+        QCOMPARE(ShownLines(sheet->ActivePage()),
+                 QStringList({"lineUpdate", "lineChange", "lineLan", "lineSecurity", "lineDisplay",
+                              "lineErase"}));
+        QCOMPARE(Find<QLabel>(sheet->ActivePage(), "lineSecurity")->text(),
+                 QString("Enable Security Mode"));
+    }
+};
+
+QTEST_MAIN(TestWizardChoices)
+#include "test_wizard_choices.moc"
