@@ -1,10 +1,12 @@
 // The progress window's handlers, driven with progress messages on the GUI thread.
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
 #include <memory>
@@ -57,8 +59,11 @@ private slots:
     void runEndOffersOkAndQuit();
     void closing_data();
     void closing();
+    void stopDuringTheRun_data();
+    void stopDuringTheRun();
     void placement();
-    void columnsSplitTheListInQuarters();
+    void columnsFitTheirContentsAndTheWindowResizes();
+    void labelsAndNothingCountedBeforeTheFirstTask();
 
 private:
     int Send(const SProgressMessage& message) { return m_pDialog->HandleMessage(message); }
@@ -253,16 +258,19 @@ void TestProgressDialog::titleFollowsTheCaptionAndTheMinimisedState_data() {
     QTest::addColumn<QString>("caption");  // null: no caption was sent
     QTest::addColumn<QString>("title");
 
+    // A system without a name sends "-address": no stray "-" in the title.
     QTest::newRow("normal") << false << qint64(45) << "-10.0.0.1"
-                            << "Update Progress : -10.0.0.1";
+                            << "Update Progress : 10.0.0.1";
+    QTest::newRow("named system") << false << qint64(45) << "Room-1-10.0.0.1"
+                                  << "Update Progress : Room-1-10.0.0.1";
     QTest::newRow("minimised at 45 %") << true << qint64(45) << "-10.0.0.1"
-                                       << "  45% -10.0.0.1";
+                                       << "  45% 10.0.0.1";
     QTest::newRow("minimised at 98 %") << true << qint64(98) << "-10.0.0.1"
-                                       << "  98% -10.0.0.1";
+                                       << "  98% 10.0.0.1";
     QTest::newRow("minimised at 99 %") << true << qint64(99) << "-10.0.0.1"
-                                       << "-10.0.0.1";
+                                       << "10.0.0.1";
     QTest::newRow("minimised above 100 %") << true << qint64(150) << "-10.0.0.1"
-                                           << "-10.0.0.1";
+                                           << "10.0.0.1";
     QTest::newRow("minimised without caption")
         << true << qint64(5) << QString() << "   5% Progress Dialog";
 }
@@ -302,7 +310,7 @@ void TestProgressDialog::runEndOffersOkAndQuit() {
     QCOMPARE(timer->interval(), 500);
     QVERIFY(!Button("okButton")->isEnabled());
     QVERIFY(Button("cancelButton")->isEnabled());
-    QCOMPARE(Button("cancelButton")->text(), QStringLiteral("Cancel"));
+    QCOMPARE(Button("cancelButton")->text(), QStringLiteral("&Cancel"));  // Alt+C
     Send(Message(UM_PROGRESS_RUN, 2, 0));
     Send(WithText(Message(UM_PROGRESS_TASK_START, 0, 1), "Update Mode"));
     Send(Message(UM_PROGRESS_TASK_PERCENT, 40));
@@ -314,7 +322,7 @@ void TestProgressDialog::runEndOffersOkAndQuit() {
     QCOMPARE(GroupTitle(), QStringLiteral("Tasks 2/2"));
     QVERIFY(Button("okButton")->isEnabled());
     QVERIFY(Button("cancelButton")->isEnabled());
-    QCOMPARE(Button("cancelButton")->text(), QStringLiteral("Quit"));
+    QCOMPARE(Button("cancelButton")->text(), QStringLiteral("&Quit"));
     QVERIFY(!timer->isActive());  // the run time stops with the run
 }
 
@@ -328,12 +336,7 @@ void TestProgressDialog::closing_data() {
     QTest::addColumn<bool>("closes");
     QTest::addColumn<int>("ended");  // the notice for the parent, -1 for none
 
-    QTest::newRow("Enter during the run") << false << qint64(77) << EAction::Enter << false << -1;
-    QTest::newRow("Escape during the run") << false << qint64(77) << EAction::Escape << true << 1;
-    QTest::newRow("Cancel during the run")
-        << false << qint64(77) << EAction::CancelClick << true << 1;
-    QTest::newRow("Cancel without a parent")
-        << false << qint64(0) << EAction::CancelClick << true << -1;
+    // During the run Enter, Escape and Cancel do not close the window: stopDuringTheRun.
     QTest::newRow("closed by the engine")
         << false << qint64(77) << EAction::CloseMessage << true << -1;
     QTest::newRow("Enter after the run") << true << qint64(77) << EAction::Enter << true << 0;
@@ -369,19 +372,10 @@ void TestProgressDialog::closing() {
             QCOMPARE(Send(Message(UM_PROGRESS_CLOSE)), PROGRESS_STATE_CLOSED);
             break;
     }
-    if (closes) {
-        QVERIFY(!m_pDialog->isVisible());
-        QCOMPARE(m_pDialog->State(), PROGRESS_STATE_CLOSED);
-        QTRY_VERIFY(m_pDialog.isNull());  // it deletes itself
-    } else {
-        // Disabled and closed for the engine, which closes it at its next message.
-        QVERIFY(m_pDialog->isVisible());
-        QVERIFY(!m_pDialog->isEnabled());
-        QCOMPARE(m_pDialog->State(), PROGRESS_STATE_CLOSED);
-        QCOMPARE(Send(Message(UM_PROGRESS_TASK_PERCENT, 10)), PROGRESS_STATE_CLOSED);
-        QCOMPARE(Send(Message(UM_PROGRESS_CLOSE)), PROGRESS_STATE_CLOSED);
-        QTRY_VERIFY(m_pDialog.isNull());
-    }
+    QVERIFY(closes);
+    QVERIFY(!m_pDialog->isVisible());
+    QCOMPARE(m_pDialog->State(), PROGRESS_STATE_CLOSED);
+    QTRY_VERIFY(m_pDialog.isNull());  // it deletes itself
     QCOMPARE(notices.count(), ended < 0 ? 0 : 1);
     if (ended >= 0) {
         QCOMPARE(notices.at(0).at(0).toLongLong(), parent);
@@ -402,17 +396,92 @@ void TestProgressDialog::placement() {
     QCOMPARE(placed.pos(), mainWindow.frameGeometry().topLeft());
 }
 
-void TestProgressDialog::columnsSplitTheListInQuarters() {
+// Task names and byte counts are never cut: the columns take their contents' width, and the
+// window can be made larger (and no smaller than its contents).
+void TestProgressDialog::columnsFitTheirContentsAndTheWindowResizes() {
     QTreeWidget* list = List();
-    const int inner = list->contentsRect().width();
-    QVERIFY2(inner > 200, "the list spans the window");
     QCOMPARE(list->headerItem()->text(0), QStringLiteral("Tasks"));
     QCOMPARE(list->headerItem()->text(1), QStringLiteral("Bytes"));
     QCOMPARE(list->headerItem()->text(2), QStringLiteral("Time"));
-    const int quarter = list->columnWidth(1);
-    QCOMPARE(list->columnWidth(0), 2 * quarter);
-    QCOMPARE(list->columnWidth(2), quarter);
-    QVERIFY(4 * quarter <= inner && inner - 4 * quarter < 4);
+    const QString name = "Retaining : Address Book, System Settings, Sample Sites, Call Detail";
+    Send(WithText(Message(UM_PROGRESS_TASK_START, 0, 123456789), name));
+    Send(Message(UM_PROGRESS_BYTES, 123456789));
+    Send(Message(UM_PROGRESS_TASK_DONE));
+    m_pDialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_pDialog.data()));
+    const QFontMetrics metrics = list->fontMetrics();
+    QVERIFY(list->columnWidth(0) >= metrics.horizontalAdvance(name));
+    QVERIFY(list->columnWidth(1) >= metrics.horizontalAdvance(QStringLiteral("123,456 KB")));
+    QVERIFY(m_pDialog->maximumWidth() > m_pDialog->minimumWidth());
+    QVERIFY(m_pDialog->minimumWidth() > 200 && m_pDialog->minimumHeight() > 200);
+}
+
+void TestProgressDialog::labelsAndNothingCountedBeforeTheFirstTask() {
+    QCOMPARE(Text("runTimeLabel"), QStringLiteral("Time:"));
+    QCOMPARE(m_pDialog->findChild<QGroupBox*>("currentTaskGroup")->title(),
+             QStringLiteral("Current task"));
+    QCOMPARE(Text("currentTaskLabel"), QStringLiteral("Task:"));
+    QCOMPARE(Text("completeLabel"), QStringLiteral("Complete:"));
+    QCOMPARE(Text("taskTimeLabel"), QStringLiteral("Time:"));
+    for (const char* name : {"runTime", "currentTask", "currentPercent", "taskTime"})
+        QVERIFY2(!Text(name).contains("0 / 0") && !Text(name).startsWith('-'), name);
+    QCOMPARE(Text("runTime"), QStringLiteral("00:00.00"));
+}
+
+// During the run Enter means nothing; Cancel and Escape ask first. Stopping keeps the window
+// (the engine's close included) until it can say what state the system is left in.
+void TestProgressDialog::stopDuringTheRun_data() {
+    QTest::addColumn<EAction>("action");
+    QTest::addColumn<bool>("agree");
+    QTest::addColumn<bool>("stops");
+    QTest::newRow("Enter") << EAction::Enter << true << false;
+    QTest::newRow("Cancel, not agreed") << EAction::CancelClick << false << false;
+    QTest::newRow("Cancel, agreed") << EAction::CancelClick << true << true;
+    QTest::newRow("Escape, agreed") << EAction::Escape << true << true;
+}
+
+void TestProgressDialog::stopDuringTheRun() {
+    QFETCH(EAction, action);
+    QFETCH(bool, agree);
+    QFETCH(bool, stops);
+    QSignalSpy notices(m_pDialog.data(), &CProgressDlg::endedPosted);
+    m_pDialog->Open();
+    QVERIFY(QTest::qWaitForWindowExposed(m_pDialog.data()));
+    Send(Message(UM_PROGRESS_RUN, 3, 77));
+    QStringList questions;
+    bool noIsDefault = false;
+    QTimer answerer;
+    connect(&answerer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        questions << box->text();
+        noIsDefault = box->defaultButton() == box->button(QMessageBox::No);
+        box->button(agree ? QMessageBox::Yes : QMessageBox::No)->click();
+    });
+    answerer.start(10);
+    if (action == EAction::Enter) QTest::keyClick(List(), Qt::Key_Return);
+    if (action == EAction::Escape) QTest::keyClick(List(), Qt::Key_Escape);
+    if (action == EAction::CancelClick) QTest::mouseClick(Button("cancelButton"), Qt::LeftButton);
+    answerer.stop();
+
+    QVERIFY(m_pDialog && m_pDialog->isVisible() && m_pDialog->isEnabled());
+    QCOMPARE(questions, action == EAction::Enter ? QStringList() : QStringList{"Stop the update?"});
+    if (action != EAction::Enter) QVERIFY(noIsDefault);
+    QCOMPARE(m_pDialog->State(), stops ? PROGRESS_STATE_CLOSED : PROGRESS_STATE_RUNNING);
+    QCOMPARE(m_pDialog->IsStopping(), stops);
+    QCOMPARE(notices.count(), 0);
+    if (!stops) return;
+    QCOMPARE(Text("outcome"), QStringLiteral("Stopping the update..."));
+    QCOMPARE(Send(Message(UM_PROGRESS_CLOSE)), PROGRESS_STATE_CLOSED);  // the engine's answer
+    QVERIFY(m_pDialog->isVisible());
+    QVERIFY(!Button("okButton")->isEnabled());
+    m_pDialog->ShowStopped(CProgressDlg::ESystemState::kUpdateMode);
+    QVERIFY(Text("outcome").contains("still in update mode"));
+    QVERIFY(Button("okButton")->isEnabled());
+    QTest::keyClick(List(), Qt::Key_Return);  // OK now
+    QTRY_VERIFY(m_pDialog.isNull());
+    QCOMPARE(notices.count(), 1);
+    QCOMPARE(notices.at(0).at(1).toInt(), 1);  // a stopped run, as a cancel
 }
 
 QTEST_MAIN(TestProgressDialog)

@@ -11,6 +11,7 @@
 
 #include "core/app/CMessageBoxRouter.h"
 #include "core/app/CQuillmarch6App.h"
+#include "core/link/CFTPBase.h"
 #include "core/run/CUpdateRun.h"
 #include "gui/progress/CGuiPlatformProbe.h"
 #include "gui/progress/CProgressDlg.h"
@@ -46,6 +47,26 @@ struct SEndedNotice {
     }
 };
 
+// The end of a command-line run: the outcome line on stderr, and in the window until the
+// operator closes it, so that the window never just vanishes.
+void ShowOutcomeUntilOk(CQuillmarch6App& app, QPointer<CProgressDlg> window, bool outcome) {
+    QString reason;
+    if (!outcome) {
+        reason = app.m_pLink ? QString::fromStdString(app.m_pLink->GetLastErrorText()) : QString();
+        if (reason.isEmpty() && !app.m_strLogPath.empty())
+            reason = QStringLiteral("see the log %1").arg(QString::fromStdString(app.m_strLogPath));
+    }
+    const QString line = outcome ? QStringLiteral("The update succeeded.")
+                                 : QStringLiteral("The update failed: %1").arg(reason);
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    if (!window || !window->isVisible()) return;
+    if (!window->IsStopping()) window->ShowOutcome(outcome, reason);
+    // Pictures for the documentation are taken without an operator to press OK.
+    if (!qEnvironmentVariableIsEmpty(CProgressDlg::kScreenshotDirVariable)) return;
+    while (window && window->isVisible())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
 }  // namespace
 
 CGuiRun::CGuiRun(CQuillmarch6App& app, QWidget* mainWindow)
@@ -53,8 +74,11 @@ CGuiRun::CGuiRun(CQuillmarch6App& app, QWidget* mainWindow)
 
 bool CGuiRun::Run(std::function<void(int ended)> onEnded, QObject* receiver) {
     if (!onEnded) {
-        CProgressDlgFactory factory(m_app, m_pMainWindow.data());
-        return RunOnWorker(factory, 0);
+        CProgressDlgFactory factory(m_app, m_pMainWindow.data(),
+                                    [this](CProgressDlg& dialog) { m_pWindow = &dialog; });
+        const bool outcome = RunOnWorker(factory, 0);
+        TellHowAStopEnded();
+        return outcome;
     }
     auto notice = std::make_shared<SEndedNotice>();
     notice->onEnded = std::move(onEnded);
@@ -64,7 +88,8 @@ bool CGuiRun::Run(std::function<void(int ended)> onEnded, QObject* receiver) {
     const auto parentWindow =
         static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(notice.get()));
     CProgressDlgFactory factory(
-        m_app, m_pMainWindow.data(), [notice, parentWindow](CProgressDlg& dialog) {
+        m_app, m_pMainWindow.data(), [this, notice, parentWindow](CProgressDlg& dialog) {
+            m_pWindow = &dialog;
             QObject::connect(
                 &dialog, &CProgressDlg::endedPosted, QCoreApplication::instance(),
                 [notice, parentWindow](qint64 parent, int ended) {
@@ -73,6 +98,7 @@ bool CGuiRun::Run(std::function<void(int ended)> onEnded, QObject* receiver) {
                 Qt::QueuedConnection);
         });
     const bool outcome = RunOnWorker(factory, parentWindow);
+    TellHowAStopEnded();
     notice->runReturned = true;
     if (notice->held) PostToGuiThread([notice] { notice->Deliver(*notice->held); });
     return outcome;
@@ -101,6 +127,31 @@ bool CGuiRun::RunOnWorker(IProgressWindowFactory& factory, std::int64_t parentWi
     return outcome;
 }
 
+void CGuiRun::TellHowAStopEnded() {
+    if (!m_pWindow || !m_pWindow->IsStopping()) return;
+    const auto state = static_cast<CProgressDlg::ESystemState>(AskSystemState());
+    if (m_pWindow) m_pWindow->ShowStopped(state);
+}
+
+int CGuiRun::AskSystemState() {
+    std::atomic<bool> done{false};
+    auto state = CProgressDlg::ESystemState::kUnknown;
+    std::thread asker([this, &state, &done] {
+        CFTPBase* link = m_app.m_pLink.get();
+        // The logon itself asks the system's mode; a system that is restarting does not answer.
+        if (link && link->LogonToSystem(m_app.m_strAddress, "admin", m_app.m_strPassword)) {
+            state = link->IsNormalMode() ? CProgressDlg::ESystemState::kNormalMode
+                                         : CProgressDlg::ESystemState::kUpdateMode;
+            link->Disconnect();
+        }
+        done = true;
+        PostToGuiThread([] {});
+    });
+    while (!done) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    asker.join();
+    return static_cast<int>(state);
+}
+
 bool RunUpdateWithProgressWindow(CQuillmarch6App& app, QWidget* parent,
                                  std::function<void(int ended)> onEnded) {
     return CGuiRun(app, parent ? parent->window() : nullptr).Run(std::move(onEnded), parent);
@@ -124,7 +175,9 @@ bool RunCommandLineWithProgressWindow(CQuillmarch6App& app, CMessageBoxRouter& r
     CQtMessageBox messageBox;
     IMessageBox& previous = router.Target();
     router.SetTarget(messageBox);
-    const bool outcome = CGuiRun(app, nullptr).Run();
+    CGuiRun run(app, nullptr);
+    const bool outcome = run.Run();
+    ShowOutcomeUntilOk(app, run.Window(), outcome);
     router.SetTarget(previous);
     CProgressExitHandle::HandOver(app, std::move(application));
     return outcome;

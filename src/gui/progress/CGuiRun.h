@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "gui/progress/CProgressDlg.h"
+
 namespace quillmarch {
 
 class CQuillmarch6App;
@@ -39,13 +41,20 @@ public:
     // Runs CUpdateRun::RunUpdate with the GUI's progress window. With onEnded, the window's end
     // notice goes to it (see RunUpdateWithProgressWindow; receiver, when given, must still
     // exist); without, the run has no parent window and the notice no receiver.
+    // After a run the operator stopped, the window says what state the system is left in.
     bool Run(std::function<void(int ended)> onEnded = {}, QObject* receiver = nullptr);
+    // The window of the last run, while it exists.
+    CProgressDlg* Window() const { return m_pWindow.data(); }
 
 private:
     bool RunOnWorker(IProgressWindowFactory& factory, std::int64_t parentWindow);
+    void TellHowAStopEnded();
+    // Logs on once more to read the mode (off the GUI thread; events are served meanwhile).
+    int AskSystemState();
 
     CQuillmarch6App& m_app;
     QPointer<QWidget> m_pMainWindow;
+    QPointer<CProgressDlg> m_pWindow;
 };
 
 }  // namespace quillmarch

@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -24,9 +25,12 @@ namespace quillmarch {
 
 namespace {
 
-// The window's fixed size: its layout of 225 x 250 dialog units at the usual 8-point font.
+// The window's first size, its layout of 225 x 250 dialog units at the usual 8-point font; it
+// may grow, and shrinks no further than its contents allow.
 constexpr int kWidth = 338;
 constexpr int kHeight = 406;
+constexpr int kMinWidth = 300;
+constexpr int kMinHeight = 320;
 constexpr int kTimerMs = 500;
 constexpr const char* kZeroSpan = "00:00.00";
 
@@ -50,7 +54,11 @@ CProgressDlg::CProgressDlg(CQuillmarch6App& app, QWidget* mainWindow) : m_app(ap
     setWindowTitle(UiString(81, "Progress Dialog"));
     BuildControls();
     SetControlTexts();
-    setFixedSize(kWidth, kHeight);
+    setSizeGripEnabled(true);
+    // Resizable, but never so small that the current task and the buttons do not fit.
+    const QSize least = minimumSizeHint().expandedTo(QSize(kMinWidth, kMinHeight));
+    setMinimumSize(least);
+    resize(QSize(kWidth, kHeight).expandedTo(least));
     // The list's width is needed for its columns: lay out now rather than when shown.
     layout()->activate();
     m_pTaskGroup->layout()->activate();
@@ -77,6 +85,10 @@ void CProgressDlg::BuildControls() {
     runTime->addWidget(m_pRunTime, 1);
     column->addLayout(runTime);
     column->addWidget(BuildCurrentTaskGroup());
+    m_pOutcome = NamedLabel("outcome", this);
+    m_pOutcome->setWordWrap(true);
+    m_pOutcome->hide();
+    column->addWidget(m_pOutcome);
     column->addWidget(BuildButtons());
 }
 
@@ -89,7 +101,9 @@ QWidget* CProgressDlg::BuildTaskGroup() {
     m_pTaskList->setRootIsDecorated(false);
     m_pTaskList->setUniformRowHeights(true);
     m_pTaskList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_pTaskList->header()->setStretchLastSection(false);
+    // Task names and byte counts are never cut: the columns take their contents' width.
+    m_pTaskList->header()->setStretchLastSection(true);
+    m_pTaskList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_pTaskList->header()->setSectionsMovable(false);
     auto* layout = new QVBoxLayout(m_pTaskGroup);
     layout->addWidget(m_pTaskList);
@@ -116,6 +130,7 @@ QWidget* CProgressDlg::BuildCurrentTaskGroup() {
     grid->addWidget(m_pTaskTimeLabel, 2, 0);
     grid->addWidget(m_pTaskTime, 2, 1);
     grid->addWidget(m_pProgressBar, 3, 0, 1, 2);
+    m_pCurrentTask->setWordWrap(true);
     grid->setColumnStretch(1, 1);
     return m_pCurrentGroup;
 }
@@ -129,6 +144,7 @@ QWidget* CProgressDlg::BuildButtons() {
     // Enter always means OK, whichever control has the focus; the handlers decide.
     for (QPushButton* button : {m_pOkButton, m_pCancelButton}) button->setAutoDefault(false);
     m_pOkButton->setDefault(true);
+    m_pCancelButton->setAutoDefault(false);
     connect(m_pOkButton, &QPushButton::clicked, this, &CProgressDlg::accept);
     connect(m_pCancelButton, &QPushButton::clicked, this, &CProgressDlg::reject);
     auto* layout = new QHBoxLayout(row);
@@ -140,28 +156,22 @@ QWidget* CProgressDlg::BuildButtons() {
 }
 
 void CProgressDlg::SetControlTexts() {
+    // Labels as a Qt window writes them; nothing counts before the first task.
     m_pTaskGroup->setTitle(UiString(29, "Task"));
-    m_pRunTimeLabel->setText(UiString(30, "-Time"));
-    m_pRunTime->setText(UiString(31, "00:00.00  0 / 0"));
-    m_pCurrentGroup->setTitle(UiString(32, "-Current Task"));
-    m_pCurrentTaskLabel->setText(UiString(33, "-Task"));
-    m_pCurrentTask->setText(UiString(34, "-"));
-    m_pCompleteLabel->setText(UiString(35, "-Complete"));
-    m_pCurrentPercent->setText(UiString(36, " 0 / 0     ( 0% )"));
-    m_pTaskTimeLabel->setText(UiString(37, "-Time"));
-    m_pTaskTime->setText(UiString(38, kZeroSpan));
-    m_pOkButton->setText(UiString(39, "OK"));
-    m_pCancelButton->setText(UiString(40, "Cancel"));
+    m_pRunTimeLabel->setText(tr("Time:"));
+    m_pRunTime->setText(QString::fromLatin1(kZeroSpan));
+    m_pCurrentGroup->setTitle(tr("Current task"));
+    m_pCurrentTaskLabel->setText(tr("Task:"));
+    m_pCompleteLabel->setText(tr("Complete:"));
+    m_pTaskTimeLabel->setText(tr("Time:"));
+    m_pTaskTime->setText(QString::fromLatin1(kZeroSpan));
+    m_pOkButton->setText(QStringLiteral("&") + UiString(39, "OK"));
+    m_pCancelButton->setText(QStringLiteral("&") + UiString(40, "Cancel"));
 }
 
-// Task, bytes and time columns, 2w, w and w wide, w a quarter of the list's inner width.
 void CProgressDlg::SetColumns() {
     m_pTaskList->setHeaderLabels(
         {UiString(167, "Task"), UiString(168, "Bytes"), UiString(169, "Time")});
-    const int quarter = m_pTaskList->contentsRect().width() / 4;
-    m_pTaskList->setColumnWidth(0, 2 * quarter);
-    m_pTaskList->setColumnWidth(1, quarter);
-    m_pTaskList->setColumnWidth(2, quarter);
     for (int column = 0; column < 3; ++column)
         m_pTaskList->headerItem()->setTextAlignment(column, Qt::AlignLeft | Qt::AlignVCenter);
 }
@@ -224,6 +234,8 @@ int CProgressDlg::HandleMessage(const SProgressMessage& message) {
 
 void CProgressDlg::OnCaption(const SProgressMessage& message) {
     m_strCaption = message.hasText ? QString::fromStdString(message.text) : QString();
+    // "name-address"; a system without a name gives no stray "-".
+    if (m_strCaption.startsWith(QLatin1Char('-'))) m_strCaption.remove(0, 1);
     UpdateCaption();
 }
 
@@ -244,8 +256,8 @@ void CProgressDlg::OnRunEnd() {
     m_pCurrentTask->setText(UiString(171, "Done"));
     SetBar(100);
     m_pOkButton->setEnabled(true);
-    m_pCancelButton->setText(UiString(172, "Quit"));
-    m_pCancelButton->setEnabled(true);
+    m_pCancelButton->setText(QStringLiteral("&") + UiString(172, "Quit"));
+    m_pCancelButton->setEnabled(!m_bStopping);
     m_pTaskGroup->setTitle(QStringLiteral("%1 %2/%3").arg(UiString(167, "Tasks"), count, count));
     m_timer.stop();
     m_pTaskTime->clear();
@@ -309,6 +321,8 @@ void CProgressDlg::SetTaskCounts(std::int64_t done) {
 
 void CProgressDlg::OnCloseMessage() {
     m_nState = PROGRESS_STATE_CLOSED;
+    // After the operator's stop the window stays to tell how the run ended.
+    if (m_bStopping) return;
     QDialog::accept();  // closed by the engine: no end notice for the parent
 }
 
@@ -333,21 +347,82 @@ void CProgressDlg::UpdateCaption() {
 }
 
 void CProgressDlg::accept() {
+    if (!m_pOkButton->isEnabled()) return;  // during the run Enter means nothing
     m_nState = PROGRESS_STATE_CLOSED;
-    if (!m_pOkButton->isEnabled()) {
-        // Enter during the run: the engine sees the closed state at its next message and
-        // closes the window itself.
-        setEnabled(false);
-        return;
-    }
-    PostEnded(0);
+    PostEnded(m_bStopping ? 1 : 0);
     QDialog::accept();
 }
 
 void CProgressDlg::reject() {
+    if (m_bStopping && !m_pOkButton->isEnabled()) return;  // wait for the outcome
+    if (!m_pOkButton->isEnabled()) {
+        if (ConfirmStop()) StopRun();
+        return;
+    }
     m_nState = PROGRESS_STATE_CLOSED;
     PostEnded(1);
     QDialog::reject();
+}
+
+bool CProgressDlg::ConfirmStop() {
+    QMessageBox question(QMessageBox::Question, windowTitle(), tr("Stop the update?"),
+                         QMessageBox::Yes | QMessageBox::No, this);
+    question.setObjectName(QStringLiteral("stopQuestion"));
+    question.setInformativeText(
+        tr("Quillmarch stops after the step in progress and then tells you what state the "
+           "system is left in."));
+    question.setDefaultButton(QMessageBox::No);
+    return question.exec() == QMessageBox::Yes && !m_pOkButton->isEnabled();
+}
+
+void CProgressDlg::StopRun() {
+    m_bStopping = true;
+    m_nState = PROGRESS_STATE_CLOSED;  // the engine's next message sees the stop
+    m_pCancelButton->setEnabled(false);
+    m_pOutcome->setText(tr("Stopping the update..."));
+    m_pOutcome->show();
+    // A transfer in progress (the image) stops now rather than at its end. The engine made
+    // the link before the run and keeps it; it is not replaced while the run goes on.
+    if (m_app.m_pLink) m_app.m_pLink->Abort();
+}
+
+QString CProgressDlg::StoppedText(ESystemState state) {
+    switch (state) {
+        case ESystemState::kNormalMode:
+            return tr("The update was stopped. The system is back in normal mode.");
+        case ESystemState::kUpdateMode:
+            return tr(
+                "The update was stopped. The system is still in update mode: run the "
+                "update again to finish it.");
+        case ESystemState::kUnknown:
+            break;
+    }
+    return tr(
+        "The update was stopped. The state of the system is unknown: it may be "
+        "restarting. Check it before using it.");
+}
+
+void CProgressDlg::ShowStopped(ESystemState state) {
+    ShowEnd(StoppedText(state));
+}
+
+void CProgressDlg::ShowOutcome(bool success, const QString& reason) {
+    if (success) {
+        ShowEnd(tr("The update succeeded."));
+        return;
+    }
+    ShowEnd(reason.isEmpty() ? tr("The update failed.") : tr("The update failed: %1").arg(reason));
+}
+
+void CProgressDlg::ShowEnd(const QString& text) {
+    m_timer.stop();
+    m_pOutcome->setText(text);
+    m_pOutcome->show();
+    m_pOkButton->setEnabled(true);
+    m_pOkButton->setFocus();
+    m_pCancelButton->setEnabled(false);
+    m_pCancelButton->hide();
+    SaveScreenshot(QStringLiteral("progress-finished.png"));
 }
 
 void CProgressDlg::keyPressEvent(QKeyEvent* event) {

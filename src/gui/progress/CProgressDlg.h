@@ -39,6 +39,17 @@ public:
     // Shows the window, modeless for the caller but above the application's other windows.
     void Open();
 
+    // What a stopped run left the system in, as far as can be told afterwards.
+    enum class ESystemState { kNormalMode, kUpdateMode, kUnknown };
+    // True once the operator confirmed Cancel during the run: the engine sees the window as
+    // closed and winds down, the window stays until it can say how things ended.
+    bool IsStopping() const { return m_bStopping; }
+    // After a stopped run: says what state the system is left in; OK closes.
+    void ShowStopped(ESystemState state);
+    // The end of a command-line run: the outcome stays on screen until OK.
+    void ShowOutcome(bool success, const QString& reason);
+    static QString StoppedText(ESystemState state);
+
     // 999 -> "999", 1000 -> "1", 1234567 -> "1,234"; with the unit "999 B", "1 KB", "1,234 KB".
     static QString FormatByteCount(std::int64_t count, bool withUnit);
     // A time span as hours of the day, minutes and seconds: 312 s -> "00:05.12".
@@ -54,10 +65,10 @@ signals:
     void endedPosted(qint64 parentWindow, int ended);
 
 public slots:
-    // OK and Enter. During the run (OK disabled) the window only disables itself and reports
-    // closed to the engine, which then closes it.
+    // OK and Enter; nothing while OK is disabled (Enter never stops a run).
     void accept() override;
-    // Cancel, Quit, Escape and the close box.
+    // Cancel, Quit, Escape and the close box. During the run it asks first, then stops the
+    // run (and the transfer in progress at once).
     void reject() override;
     // The 500 ms timer: run time, title, current task time.
     void OnProgressTimer();
@@ -82,6 +93,9 @@ private:
     void OnBytes(std::int64_t bytes);
     void OnTaskDone();
     void OnCloseMessage();
+    bool ConfirmStop();
+    void StopRun();
+    void ShowEnd(const QString& text);
 
     void UpdateCaption();
     void SetBar(std::int64_t percent);
@@ -103,6 +117,7 @@ private:
     QTimer m_timer;
     QString m_strScreenshotDir;
     bool m_bUploadShot = false;
+    bool m_bStopping = false;
 
     QGroupBox* m_pTaskGroup = nullptr;
     QTreeWidget* m_pTaskList = nullptr;
@@ -116,6 +131,7 @@ private:
     QLabel* m_pTaskTimeLabel = nullptr;
     QLabel* m_pTaskTime = nullptr;
     QProgressBar* m_pProgressBar = nullptr;
+    QLabel* m_pOutcome = nullptr;
     QPushButton* m_pOkButton = nullptr;
     QPushButton* m_pCancelButton = nullptr;
 };
