@@ -32,7 +32,7 @@ private slots:
         QCOMPARE(about.windowTitle(), QStringLiteral("About Quillmarch"));
         // The compiler's date form pads the day with a space: "Sep  5 2011".
         const QRegularExpression line(
-            QStringLiteral("^Build Date : %1\\.0, [A-Z][a-z]{2} [ 1-3][0-9] [0-9]{4}$")
+            QStringLiteral("^Version: %1\\.0\nBuild Date: [A-Z][a-z]{2} [ 1-3][0-9] [0-9]{4}$")
                 .arg(QStringLiteral(QUILLMARCH_VERSION).replace(QLatin1Char('.'), "\\.")));
         QVERIFY2(line.match(Text(about, "versionLine")).hasMatch(),
                  qPrintable(Text(about, "versionLine")));
@@ -47,14 +47,15 @@ private slots:
         QTest::addColumn<QString>("version");
         QTest::addColumn<QString>("line");
         QTest::addColumn<int>("boxes");
+        // The version and the build date, each after its own label.
         QTest::newRow("four parts") << true << "6.1.2.3"
-                                    << "Build Date : 6.1.2.3, Sep  5 2011" << 0;
+                                    << "Version: 6.1.2.3\nBuild Date: Sep  5 2011" << 0;
         QTest::newRow("missing parts are 0") << true << "6.1"
-                                             << "Build Date : 6.1.0.0, Sep  5 2011" << 0;
+                                             << "Version: 6.1.0.0\nBuild Date: Sep  5 2011" << 0;
         QTest::newRow("no version data") << false << ""
                                          << "" << 0;
         QTest::newRow("unreadable version") << true << "beta"
-                                            << "Build Date : -.-.-.-, Sep  5 2011" << 1;
+                                            << "Version: -.-.-.-\nBuild Date: Sep  5 2011" << 1;
     }
 
     void versionLineFollowsTheVersionData() {

@@ -264,7 +264,7 @@ private slots:
         dialog.show();
         auto* about = dialog.findChild<QAction*>("aboutAction");
         QVERIFY(about);
-        QCOMPARE(about->text(), QStringLiteral("&About Quillmarch6..."));
+        QCOMPARE(about->text(), QStringLiteral("&About Quillmarch..."));
         QVERIFY(dialog.actions().contains(about));
         QCOMPARE(dialog.contextMenuPolicy(), Qt::ActionsContextMenu);
         QString seen;

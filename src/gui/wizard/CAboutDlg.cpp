@@ -88,21 +88,20 @@ void CAboutDlg::SetVersionLine(const std::optional<std::string>& productVersion,
         m_pVersionLine->clear();
         return;
     }
-    const QString label = QString::fromStdString(m_app.LoadUiString(26, "Build Date"));
+    // Each value on a line of its own, after its label.
+    const QString versionLabel = QString::fromStdString(m_app.LoadUiString(17, "Version:"));
+    const QString dateLabel = QString::fromStdString(m_app.LoadUiString(26, "Build Date"));
     const QString date = QString::fromStdString(buildDate);
+    const QString format = QStringLiteral("%1 %2\n%3: %4");
     std::array<int, 4> parts{};
     if (ParseVersion(*productVersion, parts)) {
-        m_pVersionLine->setText(QStringLiteral("%1 : %2.%3.%4.%5, %6")
-                                    .arg(label)
-                                    .arg(parts[0])
-                                    .arg(parts[1])
-                                    .arg(parts[2])
-                                    .arg(parts[3])
-                                    .arg(date));
+        const QString version =
+            QStringLiteral("%1.%2.%3.%4").arg(parts[0]).arg(parts[1]).arg(parts[2]).arg(parts[3]);
+        m_pVersionLine->setText(format.arg(versionLabel, version, dateLabel, date));
         return;
     }
     m_app.ShowMessage(m_app.LoadUiString(223, "File version not found"), "", MB_OK);
-    m_pVersionLine->setText(QStringLiteral("%1 : -.-.-.-, %2").arg(label, date));
+    m_pVersionLine->setText(format.arg(versionLabel, QStringLiteral("-.-.-.-"), dateLabel, date));
 }
 
 void CAboutDlg::keyPressEvent(QKeyEvent* event) {

@@ -106,8 +106,8 @@ void CQuillmarch6Dlg::BuildControls() {
     m_pModels->setMinimumWidth(kModelsWidth);
     m_pModels->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_pVersionLabel = label("versionLabel");
+    // The version is one word to the operator: shown on one line, never broken at a hyphen.
     m_pVersion = label("versionText");
-    m_pVersion->setWordWrap(true);
     m_pDateLabel = label("dateLabel");
     m_pDate = label("dateText");
     m_pBegin = new QPushButton(this);
@@ -117,7 +117,7 @@ void CQuillmarch6Dlg::BuildControls() {
     LayOutControls();
 
     // The About entry of the window's menu: here the window's context menu.
-    m_pAboutAction = new QAction(QStringLiteral("&About Quillmarch6..."), this);
+    m_pAboutAction = new QAction(QStringLiteral("&About Quillmarch..."), this);
     m_pAboutAction->setObjectName(QStringLiteral("aboutAction"));
     connect(m_pAboutAction, &QAction::triggered, this, &CQuillmarch6Dlg::OnAbout);
     addAction(m_pAboutAction);
@@ -144,6 +144,8 @@ void CQuillmarch6Dlg::LayOutControls() {
     auto* main = new QHBoxLayout(this);
     main->addWidget(m_pPicture, 0, Qt::AlignTop);
     main->addLayout(side, 1);
+    // The picture has one size, so the window has too: it takes what its texts need.
+    main->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void CQuillmarch6Dlg::FillTexts() {
