@@ -77,7 +77,7 @@ private slots:
         QCOMPARE(Text(dialog, "systemLabel"), QStringLiteral("System:  "));
         QVERIFY(Text(dialog, "introText").endsWith(QLatin1Char(':')));
         QCOMPARE(dialog.findChild<QGroupBox*>("softwareGroup")->title(),
-                 QStringLiteral("Software Upgrade"));
+                 QStringLiteral("Software Update"));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Tessary Quillmarch"));
         auto* begin = dialog.findChild<QPushButton*>("beginButton");
         QCOMPARE(begin->text(), QStringLiteral("Begin Quillmarch"));

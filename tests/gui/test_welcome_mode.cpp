@@ -95,7 +95,7 @@ private slots:
         const SSeen seen = RunAndClose(app, router);
         QVERIFY(seen.updateSoftware);
         QCOMPARE(seen.language, 0);
-        QCOMPARE(seen.group, QStringLiteral("Software Upgrade"));
+        QCOMPARE(seen.group, QStringLiteral("Software Update"));
         QVERIFY(!QFile::exists(ConfPath()));
     }
 };

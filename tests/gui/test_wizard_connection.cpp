@@ -20,7 +20,7 @@ using namespace quillmarch::test;
 namespace {
 
 const QString kRefuseTail =
-    "Please download the appropriate version of Quillmarch from www.example.com and try again.";
+    "See the help page or the README for the systems this version of Quillmarch can update.";
 
 // The sheet on the connection page, address and password typed in.
 std::unique_ptr<CQuillmarchSheet> OnConnectionPage(SWizardApp& f, const std::string& address,

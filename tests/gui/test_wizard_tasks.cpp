@@ -79,7 +79,7 @@ private slots:
         QCOMPARE(Find<QRadioButton>(page, "radioCustom")->isChecked(), customBefore);
         QCOMPARE(Find<QRadioButton>(page, "radioTypical")->text(), QString("Typical"));
         QCOMPARE(Find<QLabel>(page, "labelHeading")->text(),
-                 QString("Please choose the upgrade type."));
+                 QString("Please choose the update type."));
         Find<QRadioButton>(page, chooseCustom ? "radioCustom" : "radioTypical")->click();
         QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
         QCOMPARE(f.app.m_bCustomUpdate, chooseCustom);

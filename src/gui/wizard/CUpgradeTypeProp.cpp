@@ -30,7 +30,7 @@ CUpgradeTypeProp::CUpgradeTypeProp(CQuillmarch6App& app, QWidget* parent)
 void CUpgradeTypeProp::OnInitDialog() {
     LoadSideBitmap();
     (m_app.m_bCustomUpdate ? m_pCustom : m_pTypical)->setChecked(true);
-    m_pHeading->SetText(UiString(250, "Please choose the upgrade type."));
+    m_pHeading->SetText(UiString(250, "Please choose the update type."));
     m_pCustom->setText(UiString(249, "Custom"));
     m_pTypical->setText(UiString(248, "Typical"));
 }
