@@ -21,7 +21,6 @@ void FakeAppFixture::SetUp() {
     m_app->m_strAddress = "127.0.0.1";  // loopback, should anything reach the network
     m_app->m_strPassword = "secret";
     m_app->m_bQuiet = true;
-    m_app->m_strLockFolder = (m_dir / "locks").string();  // tests running side by side
     // No web server behind the fake: the run's notice stops at the enabled check.
     m_system.files["webenabled.dat"] = "False";
     m_system.files["gateway.dat"] = " 10.0.0.1 \n";

@@ -9,11 +9,14 @@
 
 namespace quillmarch::test {
 
-// Points an application at a FakeSystem: its work directory inside `folder`, the sample
-// payload pack, the catalogue with the image flags, and a fake link as the current link.
+// Points an application at a FakeSystem: its work directory and system lock inside `folder`,
+// the sample payload pack, the catalogue with the image flags, and a fake link as the current
+// link.
 inline void WireToFakeSystem(CQuillmarch6App& app, FakeSystem& system,
                              const std::filesystem::path& folder) {
     app.m_strHelpFilePath = (folder / "Quillmarch.hlp").string();
+    // Every fake system is 127.0.0.1: test processes running side by side lock apart.
+    app.m_strLockFolder = (folder / "locks").string();
     app.m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
     app.m_catalogue.Build();
     app.RecordImagePresence();

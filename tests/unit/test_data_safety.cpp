@@ -274,7 +274,6 @@ TEST_F(FlashEraseSafetyTest, AStopNeverFallsBetweenTheEraseAndItsRestore) {
         m_app->m_strAddress = "127.0.0.1";
         m_app->m_strPassword = "secret";
         m_app->m_bQuiet = true;
-        m_app->m_strLockFolder = (m_dir / "locks").string();
         m_app->m_bUpdateSoftware = false;
         m_app->m_bEraseFlash = true;
         m_system.files = m_before;
