@@ -20,6 +20,12 @@ namespace quillmarch {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+constexpr std::size_t kListedNameKept = 1024;
+
+}  // namespace
+
 CFTPBase::CFTPBase(CQuillmarch6App& app) : m_app(app) {}
 
 CFTPBase::~CFTPBase() = default;
@@ -283,7 +289,9 @@ void CFTPBase::OnDirListEntry(const std::string& fileName) {
             m_bListingOverflow = true;
             return;
         }
-        m_arrListing.push_back(name);
+        // A name longer than any file name is refused later anyway; only its start is kept,
+        // so that the listing's memory stays bounded.
+        m_arrListing.push_back(name.substr(0, kListedNameKept));
     }
 }
 
