@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -312,6 +313,29 @@ void CProgressDlg::OnTaskDone() {
     SetBar(0);
     SetTaskCounts(m_pTaskList->topLevelItemCount());
     UpdateCaption();
+    FitListWidth();
+}
+
+void CProgressDlg::FitListWidth() {
+    // A long task name (the retained data) widens the window so that the byte counts beside
+    // it stay in view, as far as the screen allows; the list scrolls beyond that.
+    int wanted = 2 * m_pTaskList->frameWidth();
+    const int last = m_pTaskList->columnCount() - 1;
+    for (int column = 0; column < last; ++column) {
+        m_pTaskList->resizeColumnToContents(column);
+        wanted += m_pTaskList->columnWidth(column);
+    }
+    // The last column stretches; its own need is a time span.
+    wanted += std::max(m_pTaskList->header()->sectionSizeHint(last),
+                       m_pTaskList->fontMetrics().horizontalAdvance(FormatSpan(0)) + 16);
+    // Room for the frame's inner margins and a vertical scroll bar once the list fills up.
+    wanted += m_pTaskList->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24;
+    const int extra = wanted - m_pTaskList->width();
+    if (extra <= 0) return;
+    int widest = width() + extra;
+    if (const QScreen* screen = this->screen())
+        widest = std::min(widest, screen->availableGeometry().width());
+    if (widest > width()) resize(widest, height());
 }
 
 void CProgressDlg::SetTaskCounts(std::int64_t done) {
@@ -454,6 +478,8 @@ std::int64_t CProgressDlg::NowSeconds() const {
 
 void CProgressDlg::SaveScreenshot(const QString& name) {
     if (m_strScreenshotDir.isEmpty() || !isVisible()) return;
+    // Layouts of widgets just shown or hidden settle first.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     layout()->activate();
     grab().save(QDir(m_strScreenshotDir).filePath(name), "PNG");
 }

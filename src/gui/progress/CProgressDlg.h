@@ -101,6 +101,7 @@ private:
     void SetBar(std::int64_t percent);
     void PostEnded(int ended);
     void SetTaskCounts(std::int64_t done);
+    void FitListWidth();
     QString UiString(int id, const char* fallback) const;
     std::int64_t NowSeconds() const;
     void SaveScreenshot(const QString& name);

@@ -28,7 +28,8 @@ CDisplaySettingsProp::CDisplaySettingsProp(CQuillmarch6App& app, QWidget* parent
     Content()->addWidget(m_pHeading);
     m_pGrid = new QGridLayout;
     m_pGrid->setHorizontalSpacing(12);
-    m_pGrid->setColumnStretch(4, 1);
+    m_pGrid->setColumnStretch(3, 1);
+    m_pGrid->setVerticalSpacing(4);
     Content()->addLayout(m_pGrid);
     m_pOutput =
         AddGroup(m_pOutputLabel, "labelOutput", {"radioComposite", "radioSVideo", "radioVga"});
@@ -50,15 +51,17 @@ QButtonGroup* CDisplaySettingsProp::AddGroup(QLabel*& label, const char* labelNa
     label = new QLabel(this);
     label->setObjectName(QString::fromLatin1(labelName));
     auto* group = new QButtonGroup(this);
-    // The buttons of all groups stand in the same columns.
-    const int row = m_nGridRows++;
-    m_pGrid->addWidget(label, row, 0);
+    // Each label over its buttons, and the buttons of all groups in the same columns: the
+    // page is too narrow for a label and three buttons on one line.
+    const int row = m_nGridRows;
+    m_nGridRows += 2;
+    m_pGrid->addWidget(label, row, 0, 1, 3);
     int id = 0;
     for (const char* name : buttonNames) {
         auto* button = new QRadioButton(this);
         button->setObjectName(QString::fromLatin1(name));
         group->addButton(button, id);
-        m_pGrid->addWidget(button, row, 1 + id++);
+        m_pGrid->addWidget(button, row + 1, id++);
     }
     return group;
 }

@@ -210,7 +210,8 @@ QSize CIPAddressCtrl::sizeHint() const {
     const QFontMetrics metrics = fontMetrics();
     const int dot = metrics.horizontalAdvance(QLatin1Char('.'));
     const int frame = 2 * frameWidth();
-    return {4 * metrics.horizontalAdvance(QStringLiteral("0000")) + 3 * dot + frame,
+    // Each field holds three digits with a digit's room to spare on either side.
+    return {4 * metrics.horizontalAdvance(QStringLiteral("00000")) + 3 * dot + frame,
             metrics.height() + frame + 6};
 }
 
