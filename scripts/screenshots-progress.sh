@@ -8,12 +8,15 @@
 # saves what it shows there when a transfer passes 40 % and when the run is finished. That
 # variable is a documentation and test aid, unset in normal use.
 #
-# Usage: scripts/screenshots-progress.sh [BUILD_DIR]   (default: build; configured and built
-# here when needed). Needs Debian's xvfb (xvfb-run) and /usr/bin/python3 with pyftpdlib.
+# Usage: scripts/screenshots-progress.sh [BUILD_DIR [SCALE]]   (default: build, configured and
+# built here when needed; SCALE 2 takes the high-DPI pictures, QT_SCALE_FACTOR=2, into
+# docs/screenshots/2x/). Needs Debian's xvfb (xvfb-run) and /usr/bin/python3 with pyftpdlib.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
+scale=${2:-1}
 out="$PWD/docs/screenshots"
+[ "$scale" = 1 ] || out="$out/${scale}x"
 
 command -v xvfb-run >/dev/null || { echo "xvfb-run is missing (Debian package xvfb)"; exit 1; }
 if [ ! -f "$build/build.ninja" ]; then
@@ -41,8 +44,8 @@ port=$(/usr/bin/python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))[
 mkdir -p "$out"
 rm -f "$out/progress-upload.png" "$out/progress-finished.png"
 status=0
-QUILLMARCH_SCREENSHOT_DIR="$out" QUILLMARCH_TIME_SCALE=0.05 QUILLMARCH_PAYLOADS="$state/payloads" \
-    xvfb-run -a -s "-screen 0 1280x1024x24" \
+QT_SCALE_FACTOR="$scale" QUILLMARCH_SCREENSHOT_DIR="$out" QUILLMARCH_TIME_SCALE=0.05 QUILLMARCH_PAYLOADS="$state/payloads" \
+    xvfb-run -a -s "-screen 0 1600x1200x24" \
     "$build/quillmarch" -p:admin -f:"$state/run.log" "127.0.0.1:$port" || status=$?
 grep -E "#### DONE" "$state/run.log" || true
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Pictures of the welcome dialog and of every wizard page, taken against the bundled system
-# simulator without a display (Qt's offscreen platform), into docs/screenshots/wizard-*.png.
+# simulator, into docs/screenshots/wizard-*.png.
 #
 # The pictures come from the whole-walk GUI test (tests/gui/test_wizard_walk.cpp): when
 # QUILLMARCH_SCREENSHOT_DIR is set it grabs the welcome dialog, each page of a Typical walk
@@ -9,19 +9,27 @@
 # (tests/gui/test_settings_run.cpp), one per group of settings.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Usage: scripts/screenshots-wizard.sh [SCALE]   SCALE 2 takes the high-DPI set
+# (QT_SCALE_FACTOR=2) into docs/screenshots/2x/. Taken on a virtual X display (Xvfb) so that
+# the pictures show the X11 platform's fonts and styles; needs Debian's xvfb (xvfb-run).
+scale=${1:-1}
 build=${QUILLMARCH_BUILD_DIR:-build}
+command -v xvfb-run >/dev/null || { echo "xvfb-run is missing (Debian package xvfb)"; exit 1; }
 cmake -S . -B "$build" -G Ninja >/dev/null
 cmake --build "$build" --target test_wizard_walk test_settings_run payloads >/dev/null
 out="$PWD/docs/screenshots"
+[ "$scale" = 1 ] || out="$out/${scale}x"
 mkdir -p "$out"
 rm -f "$out"/wizard-*.png
-QT_QPA_PLATFORM=offscreen QUILLMARCH_SCREENSHOT_DIR="$out" \
-    "$build/tests/test_wizard_walk" -silent
+run() {
+    QT_SCALE_FACTOR="$scale" QUILLMARCH_SCREENSHOT_DIR="$1" \
+        xvfb-run -a -s "-screen 0 1600x1200x24" "$2" -silent
+}
+run "$out" "$build/tests/test_wizard_walk"
 # The settings walks' update runs would also photograph the progress window; only their
 # wizard pages are kept.
 settings_shots=$(mktemp -d)
 trap 'rm -rf "$settings_shots"' EXIT
-QT_QPA_PLATFORM=offscreen QUILLMARCH_SCREENSHOT_DIR="$settings_shots" \
-    "$build/tests/test_settings_run" -silent
+run "$settings_shots" "$build/tests/test_settings_run"
 cp "$settings_shots"/wizard-*.png "$out"/
 ls -1 "$out"/wizard-*.png
