@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "cli/CReportedRun.h"
 #include "cli/CSignalScope.h"
 #include "cli/CTerminalProgressFactory.h"
 #include "core/app/CCommandLine.h"
@@ -12,6 +13,7 @@
 #include "core/app/CMessageBoxRouter.h"
 #include "core/app/CQuillmarch6App.h"
 #include "core/app/CRealClock.h"
+#include "core/run/CPreflightCheck.h"
 #include "core/run/CUpdateRun.h"
 
 namespace quillmarch {
@@ -35,16 +37,22 @@ std::string CCommandLineRun::Usage() {
            "  -t:SECONDS   time-out for the image upload (0: none)\n"
            "  --quiet      the same as -q\n"
            "  --passive    the same as -m\n"
+           "  --check      look at the system and say what a run would do; changes nothing\n"
+           "  --report FILE  JSON report of the run or check, written even on failure\n"
+           "               (- for standard output; a check's table then goes to stderr)\n"
            "  --help       this text\n"
            "  --version    the program's version\n"
            "\n"
            "Each option is one argument; quote a value that holds blanks (-p:\"my secret\").\n"
            "An option the program does not know, or a second address, is refused.\n"
            "Exit status:\n"
-           "  0    the update succeeded (or the wizard ran)\n"
+           "  0    the update succeeded (or the wizard ran); --check: ready to update\n"
            "  1    the update failed, or another run is writing the same log\n"
            "  2    bad command line, or no address and no display; nothing was sent\n"
            "  3    no log could be written anywhere; nothing was sent\n"
+           "  4    --check: the system already runs the version this program installs\n"
+           "  5    --check: cannot update (refused logon, unknown model, no image)\n"
+           "  6    --check: nothing answered at the address\n"
            "  130  stopped by Ctrl+C (143: by SIGTERM, Ctrl+Break or closing the console)\n"
            "Environment: QUILLMARCH_PAYLOADS (payload folder), QUILLMARCH_TIME_SCALE (scales\n"
            "every fixed wait; a test and demo aid).\n";
@@ -98,11 +106,18 @@ int CCommandLineRun::Main(int argc, char** argv, const SGuiHooks& hooks) {
         return 2;
     }
     CSignalScope signals(app.Interrupt());
-    const bool success = RunFromCommandLine(app, messageBox, hooks, argc, argv);
+    CReportedRun reported(app);
+    int code = 0;
+    if (app.m_bCheckOnly) {
+        code = CPreflightCheck(app).Run(&reported.Report(), reported.TableStream());
+    } else {
+        const bool success = RunFromCommandLine(app, messageBox, hooks, argc, argv);
+        // A run that finished before the stop took effect says so with its own outcome.
+        code = success ? 0 : app.Interrupt().Requested() ? app.Interrupt().ExitCode() : 1;
+    }
     EndProgram(app);
-    // A run that finished before the stop took effect says so with its own outcome.
-    if (!success && app.Interrupt().Requested()) return app.Interrupt().ExitCode();
-    return success ? 0 : 1;
+    reported.Finish(code);
+    return code;
 }
 
 int CCommandLineRun::Refuse(const SStartup& started) {

@@ -56,7 +56,7 @@ class BadCommandLines(TruthCase):
         address = self.address()
         cases = [
             (["--dry-run", address], '"--dry-run"'),
-            ([address, "--check"], '"--check"'),
+            ([address, "--checkup"], '"--checkup"'),
             (["-t:abc", address], '"-t:abc"'),
             (["-quiet", address], '"-quiet"'),
             ([address, "127.0.0.1:21"], "second address"),

@@ -208,7 +208,7 @@ TEST_F(CommandLineTest, RefusesWhatItCannotTakeForSure) {
     const std::string tooLong = "-p:secret" + std::string(CCommandLine::kMaxPassword, 'y');
     const SRefusalCase cases[] = {
         {{"--dry-run", "10.1.2.3"}, "unknown option \"--dry-run\""},
-        {{"10.1.2.3", "--check"}, "unknown option \"--check\""},
+        {{"10.1.2.3", "--checkup"}, "unknown option \"--checkup\""},
         {{"-quiet", "h"}, "unknown option \"-quiet\""},
         {{"-Silent", "h"}, "unknown option \"-Silent\""},
         {{"-", "h"}, "unknown option \"-\""},

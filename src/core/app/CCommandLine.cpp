@@ -7,6 +7,7 @@
 
 #include "core/app/AddressNames.h"
 #include "core/app/CQuillmarch6App.h"
+#include "core/app/CRunModeOptions.h"
 #include "core/app/TextUtil.h"
 
 namespace quillmarch {
@@ -141,7 +142,10 @@ bool CCommandLine::Parse(CQuillmarch6App& app, const std::vector<std::string>& a
             return false;
         }
         if (arg[0] == '-') {
-            if (!ApplyOption(app, arg, seen, error)) return false;
+            const auto taken = CRunModeOptions::Take(app, args, i, seen, error);
+            if (taken == CRunModeOptions::ETake::kRefused) return false;
+            if (taken == CRunModeOptions::ETake::kNotMine && !ApplyOption(app, arg, seen, error))
+                return false;
             continue;
         }
         // Neither address is named back: a forgotten "-p:" would show the password.

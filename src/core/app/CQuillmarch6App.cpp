@@ -68,7 +68,9 @@ int CQuillmarch6App::ShowMessage(const std::string& text, const std::string& cap
 }
 
 void CQuillmarch6App::WriteLog(const std::string& text, int level) {
-    if (level <= m_nLogLevel) m_log.Write(text);
+    if (level > m_nLogLevel) return;
+    m_log.Write(text);
+    if (m_pRunObserver) m_pRunObserver->OnLogRecord(text);
 }
 
 void CQuillmarch6App::TellOperator(const std::string& text) {

@@ -16,6 +16,7 @@
 #include "core/catalogue/CSystemInformationArray.h"
 #include "core/link/CFTPBase.h"
 #include "core/progress/IProgressWindowFactory.h"
+#include "core/run/IRunObserver.h"
 
 namespace quillmarch {
 
@@ -100,6 +101,12 @@ public:
     // Folder-bearing path the work directories hang off (the help-file path of the program).
     std::string m_strHelpFilePath;
 
+    // --- preflight check, verification, report (command line only) -----------------------
+    bool m_bCheckOnly = false;  // --check: look, change nothing
+    bool m_bVerify = false;     // --verify: the run ends when the system is back, checked
+    int m_nVerifyTimeoutSeconds = 900;
+    std::string m_strReportPath;  // --report: JSON file, "-" for stdout, empty for none
+
     // --- services ---------------------------------------------------------------------------
     CSystemInformationArray m_catalogue;
     CPayloadLoader m_payloads;
@@ -116,6 +123,9 @@ public:
     void SetConsole(std::function<void(const std::string&)> console) {
         m_console = std::move(console);
     }
+    // Sees every log record and progress task (the run's report); null for none.
+    void SetRunObserver(IRunObserver* observer) { m_pRunObserver = observer; }
+    IRunObserver* RunObserver() const { return m_pRunObserver; }
     // The clock's scale of every fixed wait; anything but 1 is announced in the log.
     void SetTimeScale(double scale) { m_dTimeScale = scale; }
 
@@ -145,6 +155,7 @@ private:
     LinkFactory m_linkFactory;
     RunInterrupt m_interrupt;
     std::function<void(const std::string&)> m_console;
+    IRunObserver* m_pRunObserver = nullptr;
     double m_dTimeScale = 1.0;
 };
 

@@ -28,6 +28,10 @@ bool CProgressProtocol::SendProgress(unsigned message, std::int64_t wParam, std:
 
 bool CProgressProtocol::Send(unsigned message, std::int64_t wParam, std::int64_t lParam,
                              const std::string* text) {
+    if (IRunObserver* observer = m_app.RunObserver()) {
+        if (message == UM_PROGRESS_TASK_START) observer->OnTaskStart(text ? *text : std::string());
+        if (message == UM_PROGRESS_TASK_DONE) observer->OnTaskDone();
+    }
     if (!m_app.m_bUpdateRunning) return false;
     std::shared_ptr<IProgressWindow> window = m_app.m_hProgressWnd;
     if (!window) return m_app.m_bUpdateRunning;

@@ -13,6 +13,7 @@
 #include "core/platform/Platform.h"
 #include "core/progress/CProgressProtocol.h"
 #include "core/run/CRetainBackup.h"
+#include "core/run/CSystemFacts.h"
 #include "core/settings/CProvisioning.h"
 
 namespace quillmarch {
@@ -62,6 +63,9 @@ bool CUpdateRun::RunUpdate(std::int64_t parentWindow) {
         m_app.ReportConnectFailure();
         return Finish(false);
     }
+    // For the report only: what the system ran before (a file read, nothing changed).
+    if (IRunObserver* observer = m_app.RunObserver())
+        observer->OnSystemFacts(false, CSystemFacts::Read(m_app));
     const int tasks = CountTasks();
     bool result = progress.SendProgress(UM_PROGRESS_RUN, tasks > 1 ? tasks : 1, parentWindow);
     if (interrupt.ShouldStop()) return Finish(false, true);

@@ -1,0 +1,148 @@
+#include "core/run/CPreflightCheck.h"
+
+#include <cstdio>
+
+#include "core/app/CQuillmarch6App.h"
+#include "core/app/TextUtil.h"
+#include "core/device/CSystemConnector.h"
+#include "core/link/CFtpComponent.h"
+#include "core/link/CSystemWebClient.h"
+#include "core/link/LogonReason.h"
+#include "core/run/CRetainBackup.h"
+#include "core/run/CRunReport.h"
+#include "core/run/CSystemFacts.h"
+
+namespace quillmarch {
+
+namespace {
+
+// Logon failures after which something did answer at the address.
+bool SomethingAnswered(const CQuillmarch6App& app, const std::string& reason) {
+    return reason.empty() || reason == app.LoadUiString(290, "Wrong Password") ||
+           reason == LogonFailureReason(ftpcode::kLogonRefused) ||
+           reason == app.LoadUiString(211, "Not a correct FTP server for system");
+}
+
+std::string Joined(const std::vector<std::string>& items) {
+    std::string text;
+    for (const std::string& item : items) text += (text.empty() ? "" : "; ") + item;
+    return text.empty() ? "none" : text;
+}
+
+}  // namespace
+
+int CPreflightCheck::Run(CRunReport* report, std::FILE* out) {
+    m_app.WriteLog("Check: the system is looked at, nothing is sent that changes it", 0);
+    Rows rows;
+    if (!m_app.m_pLink ||
+        !CSystemConnector(m_app).ConnectToSystem(m_app.m_strAddress, m_app.m_strPassword))
+        return End(ConnectFailure(report, rows), "", rows, out);
+    const SSystemFacts facts = CSystemFacts::Read(m_app);
+    if (report) report->OnSystemFacts(false, facts);
+    rows = CSystemFacts::Table(m_app);
+    rows.back().second +=
+        "   (this program installs: " + CSystemFacts::Clean(CSystemFacts::InstalledVersion(m_app)) +
+        ")";
+    rows.emplace_back("Mode", facts.mode);
+    std::string web;
+    const bool readable =
+        m_app.m_pLink->DownloadToString("webenabled.dat", web, filelimit::kValueFileBytes);
+    const bool webOn = !readable || !text::EqualsNoCase(text::Trim(web), "False");
+    rows.emplace_back("Web server", webOn ? "on" : "off");
+    rows.emplace_back("In a call", CSystemWebClient(m_app).IsSystemInCall() ? "yes" : "no");
+    const std::string image = CSystemFacts::ImageName(m_app);
+    rows.emplace_back("Image", image.empty() ? "none" : image);
+    rows.emplace_back("Tasks", Joined(PlannedTasks()));
+    rows.emplace_back("Retain record", RetainRecord());
+    std::string words;
+    const int code = Judge(facts.softwareVersion, report, words);
+    return End(code, words, rows, out);
+}
+
+int CPreflightCheck::ConnectFailure(CRunReport* report, Rows& rows) {
+    m_app.WriteLog(m_app.LoadUiString(10, "Could not connect to system"), 0);
+    m_app.ReportConnectFailure();
+    const std::string reason = m_app.m_pLink ? m_app.m_pLink->GetLastErrorText() : "no link";
+    const bool answered = m_app.m_pLink && SomethingAnswered(m_app, reason);
+    const std::string shown = reason.empty() ? "the system did not say which model it is" : reason;
+    rows.emplace_back("Connection", shown);
+    if (report) {
+        const bool unknown = reason.empty();
+        report->SetFailure(!answered ? "unreachable"
+                           : unknown ? "unknown_model"
+                                     : "logon_refused",
+                           shown);
+    }
+    return answered ? kCannotUpdate : kUnreachable;
+}
+
+int CPreflightCheck::Judge(const std::string& version, CRunReport* report, std::string& words) {
+    const bool sendsImage = m_app.m_bUpdateSoftware && m_app.m_bUploadImage;
+    std::string code;
+    if (m_app.m_nSystemType == CSystemInformationArray::kUnknown) {
+        code = "unknown_model";
+        words = "cannot update: the model is not known";
+    } else if (sendsImage && !m_app.ImagePresent(m_app.m_nSystemType)) {
+        code = "no_image";
+        words = "cannot update: there is no image for this model";
+    } else if (sendsImage && CSystemFacts::IsInstalledVersion(m_app, version)) {
+        words = "already up to date: the system runs the version this program installs";
+        return kUpToDate;
+    } else {
+        words = "ready to update";
+        return kReady;
+    }
+    if (report) report->SetFailure(code, words);
+    return kCannotUpdate;
+}
+
+std::vector<std::string> CPreflightCheck::PlannedTasks() const {
+    std::vector<std::string> tasks;
+    if (!m_app.m_bUpdateSoftware) return {"Restart"};
+    std::string retained;
+    auto add = [&](bool kept, int id, const char* fallback) {
+        if (kept) retained += (retained.empty() ? "" : ",") + m_app.LoadUiString(id, fallback);
+    };
+    add(m_app.m_bRetainDirectory, 175, " Address Book files");
+    add(m_app.m_bRetainSystemSettings, 174, " System files");
+    add(m_app.m_bRetainSampleSites, 243, " Tessary Sample Sites");
+    add(m_app.m_bRetainCallDetail, 245, " Call detail report");
+    if (!retained.empty()) tasks.push_back(m_app.LoadUiString(244, "Retaining : ") + retained);
+    if (!m_app.m_bUploadImage) return tasks;
+    if (!m_app.m_bIsdnUpdate) tasks.push_back(m_app.LoadUiString(181, "Update Mode"));
+    tasks.push_back(m_app.LoadUiString(180, "Main Image"));
+    tasks.push_back(m_app.LoadUiString(179, "Waiting for Reboot"));
+    if (m_app.m_bVerify) tasks.push_back("Verifying the update");
+    return tasks;
+}
+
+std::string CPreflightCheck::RetainRecord() const {
+    if (!m_app.m_bUpdateSoftware) return "none";
+    if (m_app.m_bIsdnUpdate) return "not written (ISDN update)";
+    const int mask =
+        CRetainBackup::RetainMask(m_app.m_bRetainDirectory, m_app.m_bRetainSystemSettings,
+                                  m_app.m_bRetainSampleSites, m_app.m_bRetainCallDetail, false);
+    char digits[8];
+    std::snprintf(digits, sizeof(digits), "%03d", mask);
+    return std::string("BackupFiles.swt ") + digits;
+}
+
+int CPreflightCheck::End(int code, const std::string& words, const Rows& rows, std::FILE* out) {
+    if (m_app.Interrupt().Requested()) {
+        m_app.WriteLog("interrupted", 0);
+        code = m_app.Interrupt().ExitCode();
+    }
+    const std::string result =
+        words.empty() ? (code == kUnreachable ? "unreachable" : "cannot update") : words;
+    m_app.WriteLog("Check result: " + result + " (exit " + std::to_string(code) + ")", 0);
+    std::fprintf(out, "Check of %s\n", m_app.m_strAddress.c_str());
+    for (const auto& [label, value] : rows)
+        std::fprintf(out, "  %-15s %s\n", label.c_str(), text::ForLog(value, 200).c_str());
+    std::fprintf(out, "  %-15s %s (exit %d)\n", "Result", result.c_str(), code);
+    std::fflush(out);
+    m_app.CloseLog();
+    if (m_app.m_pLink) m_app.m_pLink->Disconnect();
+    return code;
+}
+
+}  // namespace quillmarch

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+#include "core/run/CSystemFacts.h"
+
+namespace quillmarch {
+
+// Watches a run from the side, for its JSON report: every log record, every progress task,
+// what the system said about itself before and after, and the verification's outcome. It
+// never changes what the run does.
+class IRunObserver {
+public:
+    virtual ~IRunObserver() = default;
+    virtual void OnLogRecord(const std::string& text) = 0;
+    virtual void OnTaskStart(const std::string& name) = 0;
+    virtual void OnTaskDone() = 0;
+    virtual void OnSystemFacts(bool after, const SSystemFacts& facts) = 0;
+    // outcome: "verified" or "failed"; text: the log record.
+    virtual void OnVerification(const std::string& outcome, const std::string& text) = 0;
+};
+
+}  // namespace quillmarch

@@ -1,0 +1,100 @@
+"""--check end to end: the table, the exit code, the report, and a journal with no change."""
+import os
+import socket
+
+from harness import SimulatorCase
+from report_schema import changing_traffic, load_valid_report
+
+KDV18 = 9
+INSTALLED = "Release_ru 9.0.6.2-103 05-September-2011 02:10"
+
+
+def unused_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+class PreflightCheck(SimulatorCase):
+    def check(self, address=None, password="secret", *extra):
+        report = os.path.join(self.dir, "report.json")
+        run = self.run_quillmarch("--check", "--report", report, *extra,
+                                  address or self.address(), password=password)
+        with open(report, encoding="utf-8") as fh:
+            return run, load_valid_report(self, fh.read())
+
+    def test_outcomes(self):
+        cases = [
+            # name, simulator options, version on the system, password, code, result, failure
+            ("ready", dict(model=KDV18), None, "secret", 0, "ready", None),
+            ("up to date", dict(model=KDV18), INSTALLED, "secret", 4, "up_to_date", None),
+            ("unknown model", dict(model=KDV18, flag_model="", model_dat="QX 1.0"), None,
+             "secret", 5, "cannot_update", "unknown_model"),
+            ("refused logon", dict(model=KDV18), None, "wrong", 5, "cannot_update",
+             "logon_refused"),
+        ]
+        for name, sim, version, password, code, result, failure in cases:
+            with self.subTest(name):
+                self.start_sim(**sim)
+                if version:
+                    with open(os.path.join(self.sim.state_dir, "systemsoftwareversion.dat"),
+                              "w") as fh:
+                        fh.write(version + "\n")
+                run, report = self.check(password=password)
+                self.assertEqual(run.code, code, run.stdout + run.log)
+                self.assertEqual(report["result"], result)
+                self.assertEqual(report["kind"], "check")
+                self.assertEqual(report["exit_code"], code)
+                self.assertEqual(report["failure"] and report["failure"]["code"], failure)
+                self.assertIn(f"Result", run.stdout)
+                self.assertIn(f"(exit {code})", run.stdout)
+                self.assertIn(f"Check result: ", "\n".join(run.records))
+                self.assertEqual(changing_traffic(self.sim), [])
+                self.sim.close()
+
+    def test_ready_table_shows_the_facts_and_the_plan(self):
+        self.start_sim(model=KDV18)
+        run, report = self.check()
+        self.assertEqual(run.code, 0, run.log)
+        lines = run.stdout.splitlines()
+        self.assertEqual(lines[0], f"Check of {self.address()}")
+        rows = {line[2:17].strip(): line[18:] for line in lines[1:]}
+        self.assertEqual(rows["System Name"], "Sim Room 1")
+        self.assertEqual(rows["Model"], "KDV 18")
+        self.assertEqual(rows["Serial Number"], "SN12345678")
+        self.assertTrue(rows["SW Version"].startswith("9.0.5   (this program installs: "
+                                                      "Release_ru 9.0.6.2 103"))
+        self.assertEqual(rows["Mode"], "NORMAL")
+        self.assertEqual(rows["In a call"], "no")
+        self.assertEqual(rows["Web server"], "on")
+        self.assertEqual(rows["Image"], "kdv18.image")
+        self.assertIn("; Update Mode; Main Image; Waiting for reboot", rows["Tasks"])
+        self.assertEqual(rows["Retain record"], "BackupFiles.swt 064")
+        self.assertEqual(rows["Result"], "ready to update (exit 0)")
+        self.assertEqual(report["before"], {"model": "KDV 18", "mode": "NORMAL",
+                                            "software_version": "9.0.5"})
+        self.assertEqual(report["installs"], {"software_version": INSTALLED,
+                                              "image": "kdv18.image"})
+        self.assertEqual(report["tasks"], [])
+        self.assertEqual(report["log"], os.path.join(self.dir, "run.log"))
+        # The call state was asked, and nothing else went to the web server.
+        self.assertEqual([e["path"] for e in self.sim.events("http")], ["/confstatus.xml"])
+        self.assertEqual(changing_traffic(self.sim), [])
+
+    def test_unreachable_address(self):
+        self.start_sim(model=KDV18)
+        run, report = self.check(address=f"127.0.0.1:{unused_port()}")
+        self.assertEqual(run.code, 6, run.stdout + run.log)
+        self.assertEqual(report["result"], "unreachable")
+        self.assertEqual(report["failure"]["code"], "unreachable")
+        self.assertIsNone(report["before"])
+        self.assertIn("Connection refused", run.stdout)
+        self.assertEqual(self.sim.events("connect"), [])
+
+    def test_report_on_stdout_moves_the_table_to_stderr(self):
+        self.start_sim(model=KDV18)
+        run = self.run_quillmarch("--check", "--report", "-", self.address())
+        self.assertEqual(run.code, 0, run.stderr)
+        report = load_valid_report(self, run.stdout)
+        self.assertEqual(report["result"], "ready")
+        self.assertIn("ready to update (exit 0)", run.stderr)

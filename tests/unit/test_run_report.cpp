@@ -1,0 +1,162 @@
+// The preflight/verify/report options on the command line, and the JSON report's own rules:
+// failure codes from log records, task outcomes, escaping, the atomic write.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "core/app/CCommandLine.h"
+#include "core/app/CQuillmarch6App.h"
+#include "core/run/CRunReport.h"
+#include "support/FakeClock.h"
+#include "support/RecordingMessageBox.h"
+#include "support/ScopedTempDir.h"
+
+namespace quillmarch {
+namespace {
+
+using test::FakeClock;
+using test::RecordingMessageBox;
+using test::ScopedTempDir;
+
+struct SOptionCase {
+    std::vector<std::string> args;
+    bool accepted;
+    bool check;
+    bool verify;
+    int timeout;
+    std::string report;
+    std::string error;  // part of the error for a refused line
+};
+
+TEST(RunModeOptions, AreTakenOrRefusedWhole) {
+    const SOptionCase cases[] = {
+        {{"h", "--check"}, true, true, false, 900, "", ""},
+        {{"--VERIFY", "h"}, true, false, true, 900, "", ""},
+        {{"--verify-timeout", "60", "h"}, true, false, true, 60, "", ""},
+        {{"--verify-timeout=120", "--verify", "h"}, true, false, true, 120, "", ""},
+        {{"--report", "out.json", "h"}, true, false, false, 900, "out.json", ""},
+        {{"--report=-", "h"}, true, false, false, 900, "-", ""},
+        {{"h", "--report", "-"}, true, false, false, 900, "-", ""},
+        {{"h", "--report"}, false, false, false, 900, "", "\"--report\" needs a value"},
+        {{"--report", "-q", "h"}, false, false, false, 900, "", "needs a file name"},
+        {{"--report=", "h"}, false, false, false, 900, "", "needs a file name"},
+        {{"--verify-timeout", "0", "h"}, false, false, false, 900, "", "from 1 to 86400"},
+        {{"--verify-timeout=abc", "h"}, false, false, false, 900, "", "from 1 to 86400"},
+        {{"--verify-timeout", "86401", "h"}, false, false, false, 900, "", "from 1 to 86400"},
+        {{"--check", "--check", "h"}, false, false, false, 900, "", "given twice"},
+        {{"--report", "a", "--report", "b", "h"}, false, false, false, 900, "", "given twice"},
+        {{"--verifyx", "h"}, false, false, false, 900, "", "unknown option \"--verifyx\""},
+    };
+    for (const SOptionCase& c : cases) {
+        SCOPED_TRACE(c.args.front() + " " + c.args.back());
+        FakeClock clock;
+        RecordingMessageBox box;
+        CQuillmarch6App app(clock, box);
+        std::string error;
+        const bool ok = CCommandLine::Parse(app, c.args, error);
+        ASSERT_EQ(ok, c.accepted) << error;
+        if (!ok) {
+            EXPECT_NE(error.find(c.error), std::string::npos) << error;
+            continue;
+        }
+        EXPECT_EQ(app.m_strAddress, "h");  // a value is never taken for the address
+        EXPECT_EQ(app.m_bCheckOnly, c.check);
+        EXPECT_EQ(app.m_bVerify, c.verify);
+        EXPECT_EQ(app.m_nVerifyTimeoutSeconds, c.timeout);
+        EXPECT_EQ(app.m_strReportPath, c.report);
+    }
+}
+
+TEST(RunReport, FirstFailureRecordNamesTheCauseAndFailsItsTask) {
+    CRunReport report("update", "1.2.3");
+    report.OnTaskStart("Update Mode");
+    report.OnLogRecord("FTP Quote SWUS > OK");
+    report.OnTaskDone();
+    report.OnTaskStart("Main Image");
+    report.OnLogRecord("Put Image Failure");
+    report.OnLogRecord("Verification failed: later records do not replace the cause");
+    report.OnTaskDone();
+    report.OnTaskStart("Waiting for Reboot");  // never done: the run stopped inside it
+    report.Finish("failure", 1);
+
+    const auto json = nlohmann::json::parse(report.ToJson());
+    EXPECT_EQ(json["failure"]["code"], "upload_failed");
+    EXPECT_EQ(json["failure"]["reason"], "Put Image Failure");
+    ASSERT_EQ(json["tasks"].size(), 3u);
+    EXPECT_EQ(json["tasks"][0]["outcome"], "done");
+    EXPECT_EQ(json["tasks"][1]["outcome"], "failed");
+    EXPECT_EQ(json["tasks"][2]["outcome"], "unfinished");
+    EXPECT_EQ(json["exit_code"], 1);
+    EXPECT_EQ(json["result"], "failure");
+}
+
+TEST(RunReport, ConnectFailureTakesItsReasonAndAWrongPasswordIsARefusedLogon) {
+    const struct {
+        const char* reason;
+        const char* code;
+    } cases[] = {{"Wrong password", "logon_refused"},
+                 {"Connection refused: nothing listens", "connect_failed"}};
+    for (const auto& c : cases) {
+        CRunReport report("update", "1");
+        report.OnLogRecord("Could not connect to system");
+        report.OnLogRecord(std::string("Reason: ") + c.reason);
+        report.Finish("failure", 1);
+        const auto json = nlohmann::json::parse(report.ToJson());
+        EXPECT_EQ(json["failure"]["code"], c.code);
+        EXPECT_EQ(json["failure"]["reason"],
+                  std::string("Could not connect to system: ") + c.reason);
+    }
+}
+
+TEST(RunReport, SystemTextCannotBreakTheDocument) {
+    CRunReport report("check", "1");
+    SSystemFacts facts;
+    facts.known = true;
+    facts.model = "KDV \"18\"\\";
+    facts.mode = "NORMAL";
+    facts.softwareVersion = std::string("9.0\n\x01\xff\xc3\xa9", 8);  // control, stray, é
+    report.OnSystemFacts(false, facts);
+    report.Finish("ready", 0);
+    const auto json = nlohmann::json::parse(report.ToJson());  // throws on a broken document
+    EXPECT_EQ(json["before"]["model"], "KDV \"18\"\\\\");      // ForLog shows the backslash
+    const std::string version = json["before"]["software_version"];
+    EXPECT_EQ(version.find('\n'), std::string::npos);
+    EXPECT_NE(version.find("\xc3\xa9"), std::string::npos);  // valid UTF-8 stays
+    EXPECT_TRUE(json["after"].is_null());
+    EXPECT_TRUE(json["failure"].is_null());
+}
+
+TEST(RunReport, InterruptionOverridesTheCause) {
+    CRunReport report("update", "1");
+    report.OnLogRecord("Put Image Failure");
+    report.Finish("interrupted", 130);
+    const auto json = nlohmann::json::parse(report.ToJson());
+    EXPECT_EQ(json["failure"]["code"], "interrupted");
+}
+
+TEST(RunReport, WrittenAtomicallyOverAnOlderReport) {
+    ScopedTempDir dir;
+    const std::string path = dir.Str("report.json");
+    std::ofstream(path) << "old";
+    std::string error;
+    ASSERT_TRUE(CRunReport::WriteAtomically(path, "{\"new\": 1}\n", error)) << error;
+    std::ifstream in(path);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "{\"new\": 1}\n");
+    // Nothing but the report is left in the folder: the temporary file went in the rename.
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        (void)entry;
+        ++files;
+    }
+    EXPECT_EQ(files, 1);
+    EXPECT_FALSE(CRunReport::WriteAtomically(dir.Str("missing/report.json"), "{}", error));
+    EXPECT_FALSE(error.empty());
+}
+
+}  // namespace
+}  // namespace quillmarch
