@@ -2,7 +2,8 @@
 """Writes the sample payload pack: <id>.bin files that Quillmarch loads by id.
 
 Sample data only: the images are valid gzip streams (file-name flag set, stored name
-"BRAMBLE") of deterministic bytes, not real system software. Operators put the real images in
+"BRAMBLE") of a short header naming the software version (IMAGE_VERSION) followed by
+deterministic bytes, not real system software. Operators put the real images in
 the same folder under the same names.
 """
 import argparse
@@ -13,6 +14,10 @@ import os
 import shutil
 
 IMAGE_IDS = (155, 156, 158, 164, 185, 200, 202)
+# The software version the sample images carry, as the program's image catalogue names it: the
+# decompressed image starts with a short header whose "version=" line says it, so the system
+# simulator serves it in systemsoftwareversion.dat once it has installed the image.
+IMAGE_VERSION = "Release_ru 9.0.6.2-103 05-September-2011 02:10"
 DUMMY_ID = 198
 HELP_ID = 199
 
@@ -31,7 +36,8 @@ def gzip_image(payload_id: int, size: int) -> bytes:
     buffer = io.BytesIO()
     # mtime 0 keeps the output identical from build to build.
     with gzip.GzipFile(filename="BRAMBLE", mode="wb", fileobj=buffer, mtime=0) as stream:
-        stream.write(deterministic_bytes(f"image-{payload_id}", size))
+        header = f"Quillmarch sample image {payload_id}\nversion={IMAGE_VERSION}\n".encode()
+        stream.write(header + deterministic_bytes(f"image-{payload_id}", max(size - len(header), 0)))
     return buffer.getvalue()
 
 

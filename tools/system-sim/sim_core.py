@@ -1,11 +1,13 @@
 """Shared pieces of the Tessary system simulator: model catalogue, settings,
 journal, and the on-disk state (seeding, provisioning, flash erase)."""
 
+import gzip
 import hashlib
 import json
 import os
 import threading
 import time
+import zlib
 from dataclasses import dataclass, field
 from typing import Optional
 
@@ -30,7 +32,17 @@ SIMPLE_FAULTS = frozenset({
     "wrong-password", "silent-banner", "silent-after-login", "stall-download",
     "restart-never-returns", "swus-ignored", "garbage-flag", "web-disabled",
     "no-web",
+}) | frozenset({
+    # After an image: comes back on the old version, comes back in update
+    # mode, never restarts, restarts and never comes back.
+    "apply-old-version", "apply-bootui", "apply-no-restart",
+    "apply-never-returns",
 })
+
+# Uploads that carry the software the system installs at its next restart.
+IMAGE_UPLOADS = ("BRAMBLE", "IMAGE1")
+VERSION_FILE = "systemsoftwareversion.dat"
+DEFAULT_SOFTWARE_VERSION = "9.0.5"
 
 # Faults that name a file (repeatable): "list-name:NAME" lists an entry that is no file (a
 # name that climbs out, a path, control characters...), "endless-file:NAME" sends NAME without
@@ -70,6 +82,9 @@ class SimConfig:
     drip_files: frozenset = field(default_factory=frozenset)
     ready_file: Optional[str] = None
     verbose: bool = False
+    apply_time: float = 0.5
+    software_version: Optional[str] = None
+    installed_version: Optional[str] = None
 
     @property
     def model_text(self):
@@ -137,7 +152,7 @@ def _text_files(config, http_port):
         "serialnumber.dat": "SN12345678",
         "directorynum0_0_0.dat": "5551000",
         "directorynum0_0_1.dat": "5551001",
-        "systemsoftwareversion.dat": "9.0.5",
+        VERSION_FILE: config.software_version or DEFAULT_SOFTWARE_VERSION,
         "dhcp_flg.dat": "Client",
         "subnetmask.dat": "255.255.255.0",
         "defaultgateway.dat": "127.0.0.254",
@@ -209,7 +224,28 @@ def prepare_state_dir(config, http_port):
     _write(os.path.join(config.state_dir, "webaccessport.dat"), str(http_port))
     if config.has("web-disabled"):
         _write(os.path.join(config.state_dir, "webenabled.dat"), "False")
+    if config.software_version is not None:
+        _write(os.path.join(config.state_dir, VERSION_FILE), config.software_version)
     return seeded
+
+
+def image_version(path):
+    """The version an image carries: a "version=" line near the start of its
+    gzip stream (the sample pack writes one); None when it has none."""
+    try:
+        with gzip.open(path, "rb") as fh:
+            head = fh.read(4096)
+    except (OSError, EOFError, zlib.error):
+        return None
+    for line in head.split(b"\n")[:8]:
+        if line.startswith(b"version="):
+            return line[len(b"version="):].decode("utf-8", "replace").strip()
+    return None
+
+
+def install_version(state_dir, version):
+    """What the system serves after it installed an image."""
+    _write(os.path.join(state_dir, VERSION_FILE), version)
 
 
 def file_digest(path):

@@ -379,7 +379,7 @@ class _HandlerMixin:
 
     def on_file_received(self, file):
         self._journal_upload(file, complete=True)
-        self.sim.after_upload(self._name(file))
+        self.sim.after_upload(self._name(file), file)
 
     def on_incomplete_file_received(self, file):
         if file != self._dropped_upload and os.path.isfile(file):
@@ -410,6 +410,7 @@ class FtpService:
         self.journal = journal
         self.mode = config.mode
         self.update_requested = False
+        self.pending_version = None  # carried by the last image, installed at its restart
         self.port = config.ftp_port
         self.hidden = core.private_names(config)
         self.ioloop = IOLoop()
@@ -446,10 +447,13 @@ class FtpService:
         self.port = self.server.address[1]
         self.down = False
 
-    def _come_back(self, mode):
+    def _come_back(self, mode, installs=False):
         settings = core.apply_provisioning(self.config.state_dir)
         if settings is not None:
             self.journal.write("provisioned", settings=settings)
+        if installs:
+            self._install()
+            installs = False
         self.mode = mode
         try:
             self.listen()
@@ -466,12 +470,34 @@ class FtpService:
         # Deferred so the "200 Restarting" reply leaves before the cut.
         self.ioloop.call_later(0, self.restart, reason, True)
 
-    def after_upload(self, name):
+    def after_upload(self, name, path=None):
+        if name in core.IMAGE_UPLOADS and path:
+            self.pending_version = (self.config.installed_version or
+                                    core.image_version(path))
         restarts = name in core.SELF_RESTART_UPLOADS or (
             name == "IMAGE1" and self.config.model in core.SECTION_IMAGE_ROWS)
-        if restarts:
-            self.ioloop.call_later(self.config.scaled(0.5), self.restart,
-                                   "upload " + name, False)
+        if not restarts:
+            return
+        if self.config.has("apply-no-restart"):
+            self.journal.write("fault", fault="apply-no-restart", image=name)
+            return
+        delay = self.config.scaled(self.config.apply_time)
+        self.journal.write("applying", image=name, delay=round(delay, 4))
+        self.ioloop.call_later(delay, self.restart, "upload " + name, False,
+                               True)
+
+    def _install(self):
+        """The restart after an image: the new version, unless a fault keeps
+        the old one."""
+        version, self.pending_version = self.pending_version, None
+        if self.config.has("apply-old-version"):
+            self.journal.write("fault", fault="apply-old-version")
+            return
+        if version is None:
+            self.journal.write("installed", version=None)
+            return
+        core.install_version(self.config.state_dir, version)
+        self.journal.write("installed", version=version)
 
     def _next_mode(self, honour_request):
         requested, self.update_requested = self.update_requested, False
@@ -482,22 +508,29 @@ class FtpService:
             return core.MODE_NORMAL
         return core.MODE_BOOTUI
 
-    def restart(self, reason, honour_request):
-        """Drop everything, stay away for the scaled delay, come back."""
+    def restart(self, reason, honour_request, installs=False):
+        """Drop everything, stay away for the scaled delay, come back
+        (installing the image when the restart follows one)."""
         if self.down:
             return
         target = self._next_mode(honour_request)
+        if installs and self.config.has("apply-bootui"):
+            self.journal.write("fault", fault="apply-bootui")
+            target = core.MODE_BOOTUI
         self.down = True
         self.close_connections()
-        returns = not self.config.has("restart-never-returns")
+        never = "restart-never-returns"
+        if installs and self.config.has("apply-never-returns"):
+            never = "apply-never-returns"
+        returns = not self.config.has(never)
         delay = self.config.scaled(self.config.restart_delay)
         self.journal.write("restart", from_mode=self.mode,
                            to_mode=target if returns else None,
                            reason=reason, delay=round(delay, 4))
         if not returns:
-            self.journal.write("fault", fault="restart-never-returns")
+            self.journal.write("fault", fault=never)
             return
-        self.ioloop.call_later(delay, self._come_back, target)
+        self.ioloop.call_later(delay, self._come_back, target, installs)
 
     def close_connections(self):
         """Close the listener and every control/data connection."""

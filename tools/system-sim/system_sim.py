@@ -55,6 +55,12 @@ def _parser():
     p.add_argument("--state-dir", default=None)
     p.add_argument("--journal", default=None)
     p.add_argument("--restart-delay", type=float, default=3.0)
+    p.add_argument("--apply-time", type=float, default=0.5,
+                   help="seconds an image is applied before the restart")
+    p.add_argument("--software-version", default=None,
+                   help="systemsoftwareversion.dat at start")
+    p.add_argument("--installed-version", default=None,
+                   help="version an image installs (default: the one it carries)")
     p.add_argument("--time-scale", type=float, default=None)
     p.add_argument("--in-call", type=int, default=0, metavar="LINESPEED")
     p.add_argument("--fault", type=_fault, action="append", default=[])
@@ -93,7 +99,9 @@ def config_from_args(argv):
         list_names=named["list-name"],
         endless_files=frozenset(named["endless-file"]),
         drip_files=frozenset(named["drip-file"]),
-        ready_file=args.ready_file, verbose=args.verbose)
+        ready_file=args.ready_file, verbose=args.verbose,
+        apply_time=args.apply_time, software_version=args.software_version,
+        installed_version=args.installed_version)
 
 
 def _unused_port(host):
