@@ -123,6 +123,10 @@ public:
     void SetConsole(std::function<void(const std::string&)> console) {
         m_console = std::move(console);
     }
+    // Whether the system answers at its address (--verify); null: a TCP connection is tried.
+    using SystemProbeFn = std::function<bool()>;
+    void SetSystemProbe(SystemProbeFn probe) { m_systemProbe = std::move(probe); }
+    const SystemProbeFn& SystemProbe() const { return m_systemProbe; }
     // Sees every log record and progress task (the run's report); null for none.
     void SetRunObserver(IRunObserver* observer) { m_pRunObserver = observer; }
     IRunObserver* RunObserver() const { return m_pRunObserver; }
@@ -156,6 +160,7 @@ private:
     RunInterrupt m_interrupt;
     std::function<void(const std::string&)> m_console;
     IRunObserver* m_pRunObserver = nullptr;
+    SystemProbeFn m_systemProbe;
     double m_dTimeScale = 1.0;
 };
 

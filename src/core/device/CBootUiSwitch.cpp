@@ -6,6 +6,7 @@
 
 #include "core/app/CQuillmarch6App.h"
 #include "core/app/TextUtil.h"
+#include "core/device/CRestartWatch.h"
 #include "core/device/CSystemConnector.h"
 #include "core/progress/CProgressProtocol.h"
 
@@ -99,11 +100,13 @@ bool CBootUiSwitch::RestartAndReconnect() {
 int CBootUiSwitch::PauseBeforeAttempt() {
     int percent = kFirstPausePercent;
     if (!m_bRun) return percent;
+    CRestartWatch restart(m_app);  // --verify: the pause ends once the system is back
     for (int step = 0; step < kPauseSteps; ++step, ++percent) {
         const bool going = Report(percent);
         m_bRun = m_bRun && going;
         if (!m_bRun) return percent;
         m_app.Clock().Wait(std::chrono::seconds(1));
+        if (restart.Back()) return percent + 1;
     }
     return percent;
 }

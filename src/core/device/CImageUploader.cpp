@@ -57,7 +57,8 @@ bool CImageUploader::LoadAndSend(const std::string& imageKey, const std::string&
     m_app.m_payloads.Release();  // the image is not needed in memory any more
     const bool done = progress.SendProgress(UM_PROGRESS_TASK_DONE, 0, 0);
     result = result && done;
-    if (result && wait) {
+    // With --verify the run's verification waits for the restart instead.
+    if (result && wait && !m_app.m_bVerify) {
         result = WaitForReboot(m_app.LoadUiString(179, "Waiting for Reboot"), kRebootWaitMs, true);
     }
     return result;

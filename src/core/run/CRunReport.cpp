@@ -83,7 +83,8 @@ std::string IsoTime(std::chrono::system_clock::time_point when) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
     std::tm parts{};
 #ifdef _WIN32
-    gmtime_s(&parts, &seconds);
+    // The C runtime keeps gmtime's answer per thread there.
+    if (const std::tm* utc = std::gmtime(&seconds)) parts = *utc;
 #else
     gmtime_r(&seconds, &parts);
 #endif

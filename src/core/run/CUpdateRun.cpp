@@ -14,6 +14,7 @@
 #include "core/progress/CProgressProtocol.h"
 #include "core/run/CRetainBackup.h"
 #include "core/run/CSystemFacts.h"
+#include "core/run/CVerification.h"
 #include "core/settings/CProvisioning.h"
 
 namespace quillmarch {
@@ -36,7 +37,8 @@ int CUpdateRun::CountTasks() const {
     int n = m_app.m_bChangeSettings ? 1 : 0;
     if (m_app.m_bUpdateSoftware) {
         if (AnyRetained()) n += 1;
-        if (m_app.m_bUploadImage) n += 3;
+        // --verify adds the check after the restart wait.
+        if (m_app.m_bUploadImage) n += m_app.m_bVerify ? 4 : 3;
     } else if (m_app.m_bEraseFlash) {
         if (AnyRetained() || m_app.m_bChangeLan || m_app.m_bChangeDisplay ||
             m_app.m_bSecureModeWanted != m_app.m_bSecureModeCurrent)
@@ -132,6 +134,8 @@ void CUpdateRun::SendImage(bool& result) {
         const std::string& key = m_app.m_catalogue.GetAt(type).MainImageEntry();
         result = CImageUploader(m_app).PutMainImage(key, m_app.m_bIsdnUpdate ? "IMAGE1" : "BRAMBLE",
                                                     true);
+        if (result && m_app.m_bVerify)
+            result = CVerification(m_app).VerifyUpdate(milliseconds(kRebootWaitMs));
         return;
     }
     SendOlderGroupImage(result);
@@ -160,7 +164,9 @@ void CUpdateRun::SendOlderGroupImage(bool& result) {
     m_app.WriteLog(result ? m_app.LoadUiString(288, "Put dummy file Success")
                           : m_app.LoadUiString(289, "Put dummy file Failure"),
                    0);
-    if (result) {
+    if (result && m_app.m_bVerify) {
+        result = CVerification(m_app).VerifyUpdate(milliseconds(kRebootWaitMs));
+    } else if (result) {
         result = uploader.WaitForReboot(m_app.LoadUiString(179, "Waiting for Reboot"),
                                         kRebootWaitMs, true) &&
                  result;

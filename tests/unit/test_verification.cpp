@@ -1,0 +1,83 @@
+// --verify against the fake system in virtual time: the waits around restarts end as soon as
+// the system is back, and every wait stays within its bound when it never is.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "core/run/CSystemFacts.h"
+#include "core/run/CUpdateRun.h"
+#include "support/FakeAppFixture.h"
+
+namespace quillmarch::test {
+namespace {
+
+using std::chrono::milliseconds;
+
+class VerificationTest : public FakeAppFixture {
+protected:
+    void SetUp() override {
+        FakeAppFixture::SetUp();
+        StartLog();
+        m_app->m_bVerify = true;
+        m_app->m_bUpdateSoftware = true;
+        m_system.files["systemsoftwareversion.dat"] = CSystemFacts::InstalledVersion(*m_app);
+        // The system is away for `away` looks after each restart, then answers.
+        m_app->SetSystemProbe([this] {
+            ++m_looks;
+            if (m_system.restarts != m_seenRestarts) {
+                m_seenRestarts = m_system.restarts;
+                m_awayLeft = m_away;
+            }
+            if (m_awayLeft < 0) return false;  // never back
+            return m_awayLeft-- <= 0;
+        });
+    }
+
+    bool Run() { return CUpdateRun(*m_app).RunUpdate(0); }
+
+    int m_away = 3;
+    int m_awayLeft = 0;
+    int m_seenRestarts = 0;
+    int m_looks = 0;
+};
+
+TEST_F(VerificationTest, AVerifiedUpdateEndsSoonAfterTheSystemIsBack) {
+    ASSERT_TRUE(Run());
+    EXPECT_TRUE(Logged("Verified: KDV 18 is back in normal mode with version \"" +
+                       CSystemFacts::InstalledVersion(*m_app) + "\""));
+    // Notice-free fake: the 5 s before the image, two restarts seen away for 3 looks each;
+    // today's run waits 20 s + 294 s here.
+    EXPECT_LT(m_clock.Total(), milliseconds(15000));
+    EXPECT_GT(m_looks, 6);
+}
+
+TEST_F(VerificationTest, ASystemThatNeverComesBackFailsAtTheTimeOut) {
+    m_app->m_nVerifyTimeoutSeconds = 120;
+    m_system.onCommand = [this](const std::string& command) {
+        if (command == "crc 0x36EF779E") m_away = -1;  // the image's restart never ends
+    };
+    EXPECT_FALSE(Run());
+    EXPECT_TRUE(Logged("Verification failed: the system did not come back within 120 s"));
+    EXPECT_TRUE(Logged("#### DONE : failure"));
+    // The verification's share of the waiting is its time-out, not more.
+    EXPECT_LT(m_clock.Total(), milliseconds(120000 + 15000));
+    EXPECT_GE(m_clock.Total(), milliseconds(120000));
+}
+
+TEST_F(VerificationTest, AnOldVersionFailsTheRun) {
+    m_system.files["systemsoftwareversion.dat"] = "9.0.5";
+    EXPECT_FALSE(Run());
+    EXPECT_TRUE(Logged("Verification failed: the system runs version \"9.0.5\", not \"" +
+                       CSystemFacts::InstalledVersion(*m_app) + "\""));
+}
+
+TEST_F(VerificationTest, WithoutVerifyNothingIsProbedAndTheFixedWaitsStay) {
+    m_app->m_bVerify = false;
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(m_looks, 0);
+    EXPECT_GT(m_clock.Total(), milliseconds(300000));
+}
+
+}  // namespace
+}  // namespace quillmarch::test
