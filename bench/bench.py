@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
 """Benchmarks on loopback against the system simulator, with a 25 MB image:
 (a) the image upload through Quillmarch's link against `curl -T` of the same bytes;
-(b) peak memory of a whole quiet run; (c) wall time of a whole quiet run at a tiny time scale.
+(b) peak memory of a whole quiet run; (c) wall time of a whole quiet run at a tiny time scale;
+(d) a verified update (--verify) against today's run, side by side, for simulated restarts of
+R seconds (sample image), as a ratio; the target is 2R + the transfer + 10 s.
 
-Usage: bench/bench.py [--build DIR]   (builds the bench target in DIR first)
+Usage: bench/bench.py [--build DIR] [--no-build] [--only verify]
+(builds the bench target in DIR first unless --no-build; --only verify runs (d) alone)
 """
 import argparse
 import os
@@ -56,16 +59,90 @@ def quiet_run(build, sim, pack, work):
     return proc.returncode, wall, usage.ru_maxrss  # kilobytes on Linux
 
 
+# Of every wait, the program's and the simulator's alike. The simulator's loop looks at its
+# timers every 50 ms of real time, so a restart may come back up to 0.05 / scale s late.
+VERIFY_SCALE = 0.05
+VERIFY_RESTARTS = (15, 60)
+VERIFY_ROUNDS = 3
+
+
+def timed_update(build, pack, work, restart, verify):
+    """One quiet update against a fresh simulator whose restarts take `restart` s (scaled):
+    wall seconds as the run experienced them (unscaled back), exit code, transfer seconds."""
+    with simctl.start(password="secret", model=9, time_scale=str(VERIFY_SCALE),
+                      restart_delay=str(restart)) as sim:
+        env = dict(os.environ, QUILLMARCH_PAYLOADS=pack,
+                   QUILLMARCH_TIME_SCALE=str(VERIFY_SCALE))
+        argv = [os.path.join(build, "quillmarch"), "-q", "-p:secret", f"-f:{work}/verify.log",
+                *(["--verify"] if verify else []), f"127.0.0.1:{sim.ftp_port}"]
+        start = time.perf_counter()
+        code = subprocess.run(argv, cwd=work, env=env, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL).returncode
+        wall = time.perf_counter() - start
+        crc = [e["t"] for e in sim.events("crc")]
+        upload = [e["t"] for e in sim.events("upload") if e["name"] == "BRAMBLE"]
+        transfer = upload[0] - crc[0] if crc and upload else float("nan")
+    return wall / VERIFY_SCALE, code, transfer
+
+
+def verify_comparison(build, work):
+    """Today's run and a verified run in turn, round by round, for each restart time."""
+    pack = os.path.join(work, "small-pack")
+    subprocess.run([sys.executable, os.path.join(ROOT, "payloads", "make_payloads.py"),
+                    "--out", pack], check=True)
+    print(f"(d) verified update against today's run, time scale {VERIFY_SCALE}, "
+          f"median of {VERIFY_ROUNDS} paired rounds, seconds as the run sees them (wall / scale)")
+    for restart in VERIFY_RESTARTS:
+        today, verified, ratios, codes, transfers = [], [], [], [], []
+        for _ in range(VERIFY_ROUNDS):
+            t_today, c_today, _ = timed_update(build, pack, work, restart, False)
+            t_verified, c_verified, transfer = timed_update(build, pack, work, restart, True)
+            today.append(t_today)
+            verified.append(t_verified)
+            ratios.append(t_verified / t_today)
+            codes.append((c_today, c_verified))
+            transfers.append(transfer)
+        target = 2 * restart + 10 + statistics.median(transfers)
+        # Only pairs where both runs succeeded compare like with like.
+        both = [i for i, pair in enumerate(codes) if pair == (0, 0)]
+        print(f"    R = {restart:>3} s: exit codes (today, verified) per round {codes}; "
+              f"target for a verified run 2R + transfer + 10 s = {target:.1f} s")
+        if not both:
+            print("        no round where both runs succeeded")
+            continue
+        pick = lambda values: statistics.median(values[i] for i in both)  # noqa: E731
+        print(f"        rounds both succeeded: {len(both)}; today {pick(today):6.1f} s, verified "
+              f"{pick(verified):6.1f} s, ratio verified/today {pick(ratios):.2f} (min "
+              f"{min(ratios[i] for i in both):.2f}, max {max(ratios[i] for i in both):.2f})")
+
+
 def main():
+    global VERIFY_SCALE, VERIFY_ROUNDS, VERIFY_RESTARTS
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default=os.path.join(ROOT, "build-release"))
+    parser.add_argument("--no-build", action="store_true", help="use the build folder as it is")
+    parser.add_argument("--only", choices=("verify",), help="run one part alone")
+    parser.add_argument("--verify-scale", type=float, default=VERIFY_SCALE)
+    parser.add_argument("--verify-rounds", type=int, default=VERIFY_ROUNDS)
+    parser.add_argument("--restarts", type=int, nargs="+", default=list(VERIFY_RESTARTS),
+                        help="simulated restart times R in seconds for (d)")
     args = parser.parse_args()
-    subprocess.run(["cmake", "-S", ROOT, "-B", args.build, "-G", "Ninja",
-                    "-DCMAKE_BUILD_TYPE=Release", "-DQUILLMARCH_TESTS=OFF"], check=True,
-                   stdout=subprocess.DEVNULL)
-    subprocess.run(["cmake", "--build", args.build, "--target", "quillmarch",
-                    "quillmarch_bench_upload"], check=True, stdout=subprocess.DEVNULL)
+    VERIFY_SCALE, VERIFY_ROUNDS = args.verify_scale, args.verify_rounds
+    VERIFY_RESTARTS = tuple(args.restarts)
+    args.build = os.path.abspath(args.build)  # the runs start in a work folder
+    if not args.no_build:
+        subprocess.run(["cmake", "-S", ROOT, "-B", args.build, "-G", "Ninja",
+                        "-DCMAKE_BUILD_TYPE=Release", "-DQUILLMARCH_TESTS=OFF"], check=True,
+                       stdout=subprocess.DEVNULL)
+        subprocess.run(["cmake", "--build", args.build, "--target", "quillmarch",
+                        "quillmarch_bench_upload"], check=True, stdout=subprocess.DEVNULL)
     work = tempfile.mkdtemp(prefix="qm-bench-")
+    if args.only == "verify":
+        try:
+            verify_comparison(args.build, work)
+        finally:
+            shutil.rmtree(work, ignore_errors=True)
+        return
     try:
         pack = os.path.join(work, "pack")
         subprocess.run([sys.executable, os.path.join(ROOT, "payloads", "make_payloads.py"),
@@ -82,6 +159,7 @@ def main():
               f"ratio process/curl: {process / curl:.2f}")
         print(f"(b) peak memory of a quiet run: {peak_kb / 1024:.1f} MiB (exit code {code})")
         print(f"(c) wall time of a quiet run at QUILLMARCH_TIME_SCALE=0.001: {wall:.2f} s")
+        verify_comparison(args.build, work)
     finally:
         shutil.rmtree(work, ignore_errors=True)
 

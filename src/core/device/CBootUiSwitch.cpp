@@ -105,8 +105,7 @@ int CBootUiSwitch::PauseBeforeAttempt() {
         const bool going = Report(percent);
         m_bRun = m_bRun && going;
         if (!m_bRun) return percent;
-        m_app.Clock().Wait(std::chrono::seconds(1));
-        if (restart.Back()) return percent + 1;
+        if (restart.PauseUntilBack(std::chrono::seconds(1))) return percent + 1;
     }
     return percent;
 }

@@ -14,4 +14,16 @@ bool CRestartWatch::Back() {
     return m_bSeenAway;
 }
 
+bool CRestartWatch::PauseUntilBack(std::chrono::milliseconds step) {
+    if (!m_app.m_bVerify) {
+        m_app.Clock().Wait(step);
+        return false;
+    }
+    for (int quarter = 0; quarter < 4; ++quarter) {
+        m_app.Clock().Wait(step / 4);
+        if (Back()) return true;
+    }
+    return false;
+}
+
 }  // namespace quillmarch

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 namespace quillmarch {
 
 class CQuillmarch6App;
@@ -13,6 +15,9 @@ public:
 
     // Looks once: true when the system was seen away before and answers now.
     bool Back();
+    // Waits `step` (one clock wait without --verify); with --verify in quarters, looking after
+    // each. True as soon as the system is back.
+    bool PauseUntilBack(std::chrono::milliseconds step);
 
 private:
     CQuillmarch6App& m_app;
