@@ -294,6 +294,14 @@ TEST_F(FlashEraseSafetyTest, AStopNeverFallsBetweenTheEraseAndItsRestore) {
         for (const auto& [name, content] : m_before)
             EXPECT_EQ(m_system.files[name], content) << name;
         EXPECT_TRUE(Logged("interrupted"));
+        // The system is not left in update mode: the request is withdrawn and it restarts.
+        const auto& sent = m_system.commands;
+        const auto stop = std::find(sent.begin(), sent.end(), c.when);
+        ASSERT_NE(stop, sent.end());
+        const auto withdraw = std::find(stop, sent.end(), "RSWU");
+        EXPECT_NE(withdraw, sent.end());
+        EXPECT_NE(std::find(withdraw, sent.end(), "BOOT"), sent.end());
+        EXPECT_TRUE(Logged("Stopped: the system is restarted in normal mode"));
     }
     m_system.onCommand = nullptr;
 }

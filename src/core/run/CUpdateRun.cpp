@@ -78,8 +78,12 @@ bool CUpdateRun::RunUpdate(std::int64_t parentWindow) {
         UpdateSoftware(result);
     } else {
         if (m_app.m_bEraseFlash) EraseFlash(result);
-        // The restart would go out after the operator's stop; the system stays as it is.
-        if (!interrupt.ShouldStop()) Restart();
+        // After the operator's stop the settings stay unsent, but an erase run must not leave
+        // the system in update mode.
+        if (!interrupt.ShouldStop())
+            Restart();
+        else if (m_app.m_bEraseFlash)
+            ReturnToNormalMode();
     }
     return Finish(result, true);
 }
@@ -268,6 +272,19 @@ std::string CUpdateRun::LockPath() const {
     const std::string name =
         address::LocalName(text::Lower(address::Normalise(m_app.m_strAddress))).substr(0, 200);
     return folder + platform::Separator() + name + ".lock";
+}
+
+void CUpdateRun::ReturnToNormalMode() {
+    // The stop has already been honoured; these two commands must not be cut short by it.
+    RunInterrupt::CriticalSection closing(m_app.Interrupt());
+    m_app.WriteLog("Stopped: the system is restarted in normal mode", 0);
+    if (!LoggedOn()) {
+        m_app.WriteLog("Could not reach the system to restart it; it may still be in update mode",
+                       0);
+        return;
+    }
+    m_app.m_pLink->SendCommand("RSWU", nullptr, 1);
+    m_app.m_pLink->SendCommand("BOOT", nullptr, 1);
 }
 
 void CUpdateRun::Restart() {

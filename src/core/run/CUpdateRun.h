@@ -39,6 +39,7 @@ private:
     bool LockSystem();
     std::string LockPath() const;
     void Restart();
+    void ReturnToNormalMode();
     bool Finish(bool result, bool announceEnd = false);
 
     CQuillmarch6App& m_app;
