@@ -12,8 +12,10 @@ bool ParsePort(const std::string& text, int& port) {
     if (text.empty() || text.size() > 5) return false;
     if (!std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); }))
         return false;
-    port = std::stoi(text);
-    return port > 0 && port <= 65535;
+    const int value = std::stoi(text);
+    if (value < 1 || value > 65535) return false;  // a refused port is never kept
+    port = value;
+    return true;
 }
 
 std::string StripLeadingZeros(std::string field) {

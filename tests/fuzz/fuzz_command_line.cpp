@@ -1,0 +1,56 @@
+// The arguments an operator or a script passes (NUL-separated in the input, as argv holds them).
+#include "core/app/CCommandLine.h"
+#include "core/app/CConsoleMessageBox.h"
+#include "core/app/CQuillmarch6App.h"
+#include "core/app/CRealClock.h"
+#include "tests/fuzz/FuzzInput.h"
+
+using namespace quillmarch;
+
+namespace {
+
+std::vector<std::string> Split(const std::string& text) {
+    std::vector<std::string> args;
+    std::string::size_type from = 0;
+    for (auto nul = text.find('\0'); nul != std::string::npos; nul = text.find('\0', from)) {
+        args.push_back(text.substr(from, nul - from));
+        from = nul + 1;
+    }
+    args.push_back(text.substr(from));
+    return args;
+}
+
+// The same arguments with every password replaced by one of the same length.
+std::vector<std::string> WithOtherPasswords(std::vector<std::string> args) {
+    for (auto& arg : args) {
+        if (arg.size() > 3 && (arg.rfind("-p:", 0) == 0 || arg.rfind("-P:", 0) == 0))
+            arg = arg.substr(0, 3) + std::string(arg.size() - 3, 'x');
+    }
+    return args;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static CRealClock clock;
+    static CConsoleMessageBox messageBox;
+    const std::vector<std::string> args = Split(fuzz::Text(data, size));
+    CQuillmarch6App app(clock, messageBox);
+    std::string error;
+    const bool parsed = CCommandLine::Parse(app, args, error);
+    // Nothing shown of a command line may depend on what the password is.
+    const std::vector<std::string> other = WithOtherPasswords(args);
+    CQuillmarch6App otherApp(clock, messageBox);
+    std::string otherError;
+    fuzz::Require(CCommandLine::Parse(otherApp, other, otherError) == parsed);
+    fuzz::Require(error == otherError);
+    fuzz::Require(CCommandLine::MaskedText(args) == CCommandLine::MaskedText(other));
+    if (parsed) {
+        fuzz::Require(app.m_strPassword.size() <= CCommandLine::kMaxPassword);
+        fuzz::Require(app.m_strAddress.empty() || CCommandLine::IsAddress(app.m_strAddress));
+        fuzz::Require(CCommandLine::OptionDump(app) == CCommandLine::OptionDump(otherApp));
+    } else {
+        fuzz::Require(!error.empty());
+    }
+    return 0;
+}
