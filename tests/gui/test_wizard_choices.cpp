@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -106,6 +107,61 @@ private slots:
         QVERIFY(!Uploaded(sim, "quillmarchprovision.dat"));
         QVERIFY(!Uploaded(sim, "doprovision.dat"));
         QVERIFY(sim.ReadFile("quillmarchprovision.dat").empty());
+    }
+
+    // The summary offers "Verify the update", ticked, whenever an image is sent; the run then
+    // ends only when the system is back on the new software and says so in the log.
+    void theSummaryOffersVerificationAndTheRunChecksTheSystem() {
+        SimulatorProcess sim;
+        QVERIFY2(sim.Started(), sim.StartError().c_str());
+        SWizardApp f(0.005);
+        auto sheet = StartSheet(f);
+        QVERIFY(ConnectThroughWizard(*sheet, sim));
+        for (int step = 0; step < 6 && ActivePageName(*sheet) != "pageResults"; ++step)
+            QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
+        auto* verify = Find<QCheckBox>(sheet->ActivePage(), "checkVerify");
+        QVERIFY(!verify->isHidden());
+        QVERIFY(verify->isChecked());
+        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZFINISH));
+        sheet.reset();
+        QVERIFY(f.app.m_bVerify);
+
+        const std::string log = f.dir.Str("verified.log");
+        QVERIFY(f.app.StartLog(log));
+        QVERIFY(RunUpdateWithProgressWindow(f.app, nullptr, {}));
+        CloseFinishedProgressWindows();
+        QFile file(QString::fromStdString(log));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        QVERIFY2(text.contains(" : Verified: "), qPrintable(text.right(2000)));
+    }
+
+    // Unticked, or with no image to send, the run does not verify.
+    void verificationIsTheOperatorsChoice() {
+        struct Case {
+            const char* what;
+            bool uploadImage;
+            bool untick;
+            bool shown;
+            bool verify;
+        };
+        const Case cases[] = {{"ticked", true, false, true, true},
+                              {"unticked", true, true, true, false},
+                              {"no image to send", false, false, false, false}};
+        for (const Case& c : cases) {
+            SWizardApp f;
+            f.app.m_nSystemType = 9;
+            f.app.m_bUploadImage = c.uploadImage;
+            auto sheet = StartSheet(f);
+            QWidget* summary = Open(*sheet, 10);
+            QVERIFY2(summary, c.what);
+            auto* verify = Find<QCheckBox>(summary, "checkVerify");
+            QVERIFY2(verify->isHidden() == !c.shown, c.what);
+            if (c.untick) verify->setChecked(false);
+            QVERIFY2(Press(*sheet, CQuillmarchSheet::ID_WIZFINISH), c.what);
+            QVERIFY2(f.app.m_bVerify == c.verify, c.what);
+        }
     }
 
     // Whatever the last walk chose, the next one starts from a clean job.

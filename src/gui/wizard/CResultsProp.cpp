@@ -1,5 +1,6 @@
 #include "gui/wizard/CResultsProp.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -39,6 +40,14 @@ CResultsProp::CResultsProp(CQuillmarch6App& app, QWidget* parent)
     BuildLine(kSecurity, "Security", true);
     BuildLine(kDisplay, "Display", true);
     BuildLine(kErase, "Erase", false);
+    Content()->addSpacing(8);
+    m_pVerify = new QCheckBox(tr("&Verify the update"), this);
+    m_pVerify->setObjectName(QStringLiteral("checkVerify"));
+    m_pVerify->setToolTip(
+        tr("After the new software is sent, wait until the system is back and "
+           "check that it runs that software."));
+    m_pVerify->setChecked(true);
+    Content()->addWidget(m_pVerify);
     Content()->addStretch(1);
 }
 
@@ -89,6 +98,8 @@ void CResultsProp::ShowTasks() {
     SetLine(kDisplay, UiString(256, "Primary Display Properties"), tasks.bChangeDisplay,
             custom && display);
     SetLine(kErase, UiString(252, "Erase System Flash Memory"), tasks.bEraseFlash, custom);
+    // Only a run that sends an image has a new version to check.
+    m_pVerify->setVisible(tasks.bUpdateSoftware && m_app.m_bUploadImage);
 }
 
 void CResultsProp::OnSetActive() {
@@ -134,6 +145,7 @@ bool CResultsProp::ConfirmErase() {
 void CResultsProp::OnCallChecked(bool inCall) {
     if (inCall && !AskToBreakCall()) return;  // stays on the summary; Finish asks again
     CWalkChoices::DropHiddenChoices(m_app);   // the run does what the summary listed
+    m_app.m_bVerify = !m_pVerify->isHidden() && m_pVerify->isChecked();
     Sheet()->EndWizard(CQuillmarchSheet::ID_WIZFINISH);
 }
 

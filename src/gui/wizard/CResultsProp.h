@@ -4,6 +4,7 @@
 
 #include "gui/wizard/CWizardPage.h"
 
+class QCheckBox;
 class QLabel;
 
 namespace quillmarch {
@@ -11,9 +12,9 @@ namespace quillmarch {
 class CLabel;
 class CStaticBmpEx;
 
-// The summary: the job's tasks, each with a tick when chosen. Its Finish button (labelled
-// Next) asks the system once more whether it is in a call, then ends the wizard so that the
-// update run starts.
+// The summary: the job's tasks, each with a tick when chosen, and "Verify the update" when an
+// image is sent. Its Finish button (labelled Next) asks the system once more whether it is in
+// a call, then ends the wizard so that the update run starts.
 class CResultsProp : public CWizardPage {
     Q_OBJECT
 public:
@@ -47,6 +48,8 @@ private:
 
     CLabel* m_pMainText = nullptr;
     std::array<SLine, kLineCount> m_aLines;
+    // After the image: wait until the system is back and check what it runs.
+    QCheckBox* m_pVerify = nullptr;
 };
 
 }  // namespace quillmarch
