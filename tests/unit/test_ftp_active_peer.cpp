@@ -91,8 +91,8 @@ private:
     }
     void Port(int control, const std::string& portArgument) {
         unsigned h[4], p[2];
-        if (std::sscanf(portArgument.c_str(), "%u,%u,%u,%u,%u,%u", &h[0], &h[1], &h[2], &h[3], &p[0],
-                        &p[1]) == 6)
+        if (std::sscanf(portArgument.c_str(), "%u,%u,%u,%u,%u,%u", &h[0], &h[1], &h[2], &h[3],
+                        &p[0], &p[1]) == 6)
             m_dataPort = static_cast<int>(p[0] * 256 + p[1]);
         Say(control, "200 port");
     }
