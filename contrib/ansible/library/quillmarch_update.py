@@ -1,0 +1,412 @@
+#!/usr/bin/python
+# -*- coding: utf-8 -*-
+# Ansible module: update the software of one Tessary system with quillmarch-cli.
+
+from __future__ import absolute_import, division, print_function
+__metaclass__ = type
+
+DOCUMENTATION = r'''
+---
+module: quillmarch_update
+short_description: Update the software of a Tessary video-conferencing system with quillmarch-cli
+description:
+  - "Runs C(quillmarch-cli) on the machine the task runs on (normally the controller, with
+    C(delegate_to: localhost)) against one Tessary system, and returns the run's JSON report."
+  - Unless I(force=true), a preflight C(quillmarch-cli --check) comes first. A system that
+    already runs the version quillmarch-cli installs is left alone (C(changed=false)); a
+    system that refuses the logon, has an unknown model or does not answer fails the task
+    before anything is sent to it.
+  - In check mode only the preflight runs. It sends nothing that changes the system;
+    C(changed) then says whether a real run would update it.
+  - C(changed) is true after a real run only when the system was updated (I(updated=true)).
+    A failed run reports C(changed=true) when it had begun its tasks, because the system may
+    then have been touched (switched into update mode, files written).
+  - quillmarch-cli takes the password only as the command-line argument C(-p:PASSWORD). It is
+    therefore readable in the process list of the machine that runs quillmarch-cli (C(ps),
+    C(/proc/PID/cmdline)) for as long as that run lasts, by users who may read other users'
+    process arguments. It never appears in the module's result, in quillmarch-cli's log or
+    in its report. Run the controller as a dedicated account on a machine without untrusted
+    local users, or mount C(/proc) with C(hidepid=2).
+version_added: "1.0.0"
+author:
+  - Quillmarch maintainers
+requirements:
+  - quillmarch-cli on the machine the task runs on (the controller)
+options:
+  address:
+    description:
+      - IP address or DNS name of the system, as quillmarch-cli takes it (C(host),
+        C(host:port), C([v6addr]:port), or a bare IPv6 address).
+    type: str
+    required: true
+  port:
+    description:
+      - FTP port of the system, appended to I(address) (an IPv6 address is put in brackets).
+      - Leave it out to use the port in I(address), or the FTP default.
+    type: int
+  password:
+    description:
+      - Administrator password of the system. Keep it in Ansible Vault.
+      - See the description for where it is visible while quillmarch-cli runs.
+    type: str
+    required: true
+  verify:
+    description:
+      - Pass C(--verify) - the run ends only when the system is back and runs the new
+        software in normal mode; a failed verification fails the task.
+    type: bool
+    default: true
+  verify_timeout:
+    description: Longest verification in seconds (C(--verify-timeout)), 1 to 86400.
+    type: int
+    default: 900
+  force:
+    description:
+      - Skip the preflight and update even a system that already runs the version
+        quillmarch-cli installs.
+    type: bool
+    default: false
+  upload_image:
+    description: Send the main software image (false passes C(-s)).
+    type: bool
+    default: true
+  update_software:
+    description: Update the software at all (false passes C(-ks)).
+    type: bool
+    default: true
+  isdn:
+    description: ISDN update variant (C(-i)).
+    type: bool
+    default: false
+  passive:
+    description: Passive FTP data connections (C(-m)), for systems behind firewalls.
+    type: bool
+    default: false
+  retain_address_book:
+    description: Keep the address book across the update (false passes C(-fa)).
+    type: bool
+    default: true
+  retain_system_settings:
+    description: Keep the system settings across the update (false passes C(-fs)).
+    type: bool
+    default: true
+  retain_sample_sites:
+    description: Keep the sample sites across the update (false passes C(-fp)).
+    type: bool
+    default: true
+  upload_timeout:
+    description: Time-out in seconds for the image upload (C(-t:)); 0 for none.
+    type: int
+  log_dir:
+    description:
+      - Folder for quillmarch-cli's logs, created private (0700) if missing. The run's log is
+        C(<address>.log) with C(.) and C(:) as C(_), the preflight's C(<address>-check.log);
+        quillmarch-cli keeps the previous log of each as C(..._bak.log).
+    type: path
+    default: ~/.local/state/quillmarch/logs
+  executable:
+    description: The quillmarch-cli program, a path or a name looked up in C(PATH).
+    type: path
+    default: quillmarch-cli
+  payloads:
+    description:
+      - Payload folder (sets C(QUILLMARCH_PAYLOADS)). Leave it out to use the installed one.
+    type: path
+notes:
+  - quillmarch-cli locks each system, so two tasks against the same address (two inventory
+    names for one system) do not run at the same time; the second fails.
+  - Forks give the parallelism; C(serial) and C(max_fail_percentage) give a canary roll-out
+    (see the README next to this module).
+attributes:
+  check_mode:
+    support: full
+    details: Runs C(quillmarch-cli --check), which sends nothing that changes the system.
+  diff_mode:
+    support: none
+'''
+
+EXAMPLES = r'''
+- name: Update every Tessary system from the controller
+  hosts: tessary
+  gather_facts: false
+  tasks:
+    - name: Update the software
+      quillmarch_update:
+        address: "{{ quillmarch_address }}"
+        password: "{{ quillmarch_password }}"   # from an Ansible Vault file
+      delegate_to: localhost
+      register: quillmarch
+
+    - name: Say what was installed
+      ansible.builtin.debug:
+        msg: "{{ quillmarch.report.before.software_version }} -> {{ quillmarch.report.after.software_version }}"
+      when: quillmarch.updated
+
+- name: Update without keeping the sample sites, through passive FTP on port 2121
+  quillmarch_update:
+    address: 10.20.0.11
+    port: 2121
+    password: "{{ quillmarch_password }}"
+    passive: true
+    retain_sample_sites: false
+  delegate_to: localhost
+'''
+
+RETURN = r'''
+updated:
+  description: True when this task updated the system (a real run that succeeded).
+  returned: always
+  type: bool
+  sample: true
+would_update:
+  description: The preflight found the system ready and not yet on the version quillmarch-cli installs.
+  returned: when a preflight ran
+  type: bool
+  sample: true
+result:
+  description:
+    - The report's outcome. A run - C(success), C(failure), C(interrupted); a check
+      (check mode, or a system found up to date) - C(ready), C(up_to_date), C(cannot_update),
+      C(unreachable), C(failure).
+  returned: when quillmarch-cli wrote a report
+  type: str
+  sample: success
+failure:
+  description: Why it failed, as a stable code and in words (the report's C(failure)).
+  returned: when quillmarch-cli wrote a report
+  type: dict
+  sample: {"code": "logon_refused", "reason": "Cannot connect to system: Wrong password"}
+report:
+  description:
+    - The JSON report of the last quillmarch-cli invocation - the update run, or the preflight
+      when no run followed. Schema in quillmarch's C(docs/report.schema.json).
+  returned: when quillmarch-cli wrote a report
+  type: dict
+  sample: {"kind": "update", "result": "success", "before": {"software_version": "9.0.5"},
+           "after": {"software_version": "Release_ru 9.0.6.2-103 05-September-2011 02:10"},
+           "exit_code": 0}
+preflight:
+  description:
+    - The report of the preflight check (C(--check)) that came before the update run. When
+      no run followed (check mode, up to date, or a failed preflight) that report is
+      I(report).
+  returned: when an update run followed a preflight
+  type: dict
+exit_code:
+  description:
+    - Exit status of the last quillmarch-cli invocation (its C(--help) lists them). Not named
+      C(rc), which Ansible would take for a failure whenever it is not 0 - a preflight that
+      finds the system up to date ends with 4.
+  returned: always
+  type: int
+  sample: 0
+cmd:
+  description: The last command line, with the password replaced by C(********).
+  returned: always
+  type: list
+  elements: str
+log:
+  description: Path of the last invocation's log on the machine that ran it.
+  returned: always
+  type: str
+stdout:
+  description: Standard output of the last invocation.
+  returned: always
+  type: str
+stderr:
+  description: Standard error of the last invocation.
+  returned: always
+  type: str
+'''
+
+import json
+import os
+import re
+
+from ansible.module_utils.basic import AnsibleModule
+
+# quillmarch-cli's exit codes (its --help).
+EXIT_OK = 0
+EXIT_CHECK_UP_TO_DATE = 4
+EXIT_CHECK_CANNOT_UPDATE = 5
+EXIT_CHECK_UNREACHABLE = 6
+EXIT_MEANING = {
+    1: "the update failed, or another run is writing the same log",
+    2: "quillmarch-cli refused its command line",
+    3: "quillmarch-cli could not write a log",
+    4: "the system already runs the version quillmarch-cli installs",
+    5: "the system cannot be updated (refused logon, unknown model, no image)",
+    6: "nothing answered at the address",
+    130: "stopped by SIGINT",
+    143: "stopped by SIGTERM",
+}
+HIDDEN = "********"
+
+
+def full_address(address, port):
+    if port is None:
+        return address
+    if ":" in address and not address.startswith("["):
+        address = "[%s]" % address
+    return "%s:%d" % (address, port)
+
+
+def log_name(address):
+    return re.sub(r"[^A-Za-z0-9_-]", "_", address)
+
+
+def option_args(params):
+    args = ["-q"]
+    if not params["upload_image"]:
+        args.append("-s")
+    if not params["update_software"]:
+        args.append("-ks")
+    if params["isdn"]:
+        args.append("-i")
+    if params["passive"]:
+        args.append("-m")
+    if not params["retain_address_book"]:
+        args.append("-fa")
+    if not params["retain_system_settings"]:
+        args.append("-fs")
+    if not params["retain_sample_sites"]:
+        args.append("-fp")
+    if params["upload_timeout"] is not None:
+        args.append("-t:%d" % params["upload_timeout"])
+    if params["verify"]:
+        # --verify-timeout implies --verify; a check only records it in its report.
+        args += ["--verify-timeout", str(params["verify_timeout"])]
+    return args
+
+
+class Runner(object):
+    def __init__(self, module, executable, address, environ):
+        self.module = module
+        self.executable = executable
+        self.address = address
+        self.environ = environ
+        self.last = {}
+
+    def run(self, args, log_path, report_path):
+        password = self.module.params["password"]
+        tail = args + ["-f:" + log_path, "--report", report_path, self.address]
+        if os.path.exists(report_path):
+            os.unlink(report_path)
+        # The password goes only into the argv of the child; the recorded command hides it.
+        rc, out, err = self.module.run_command(
+            [self.executable, "-p:" + password] + tail,
+            environ_update=self.environ, check_rc=False)
+        report = None
+        if os.path.exists(report_path):
+            try:
+                with open(report_path, encoding="utf-8") as fh:
+                    report = json.load(fh)
+            except ValueError as exc:
+                err = "%s\n(the report could not be read: %s)" % (err, exc)
+        self.last = dict(exit_code=rc, stdout=out, stderr=err, log=log_path,
+                         cmd=[self.executable, "-p:" + HIDDEN] + tail)
+        return rc, report
+
+    def outcome(self, report, **extra):
+        result = dict(self.last)
+        if report is not None:
+            result.update(report=report, result=report.get("result"),
+                          failure=report.get("failure"))
+        result.update(extra)
+        return result
+
+    def fail(self, msg, report, **extra):
+        result = self.outcome(report, **extra)
+        self.module.fail_json(msg=msg, **result)
+
+
+def failure_text(rc, report):
+    if report and report.get("failure"):
+        failure = report["failure"]
+        return "%s (%s)" % (failure.get("reason"), failure.get("code"))
+    return EXIT_MEANING.get(rc, "quillmarch-cli ended with exit status %d" % rc)
+
+
+MODULE_ARGUMENTS = dict(
+    address=dict(type="str", required=True),
+    port=dict(type="int"),
+    password=dict(type="str", required=True, no_log=True),
+    verify=dict(type="bool", default=True),
+    verify_timeout=dict(type="int", default=900),
+    force=dict(type="bool", default=False),
+    upload_image=dict(type="bool", default=True),
+    update_software=dict(type="bool", default=True),
+    isdn=dict(type="bool", default=False),
+    passive=dict(type="bool", default=False),
+    retain_address_book=dict(type="bool", default=True),
+    retain_system_settings=dict(type="bool", default=True),
+    retain_sample_sites=dict(type="bool", default=True),
+    upload_timeout=dict(type="int"),
+    log_dir=dict(type="path", default="~/.local/state/quillmarch/logs"),
+    executable=dict(type="path", default="quillmarch-cli"),
+    payloads=dict(type="path"),
+)
+
+
+def main():
+    module = AnsibleModule(
+        argument_spec=MODULE_ARGUMENTS,
+        supports_check_mode=True,
+    )
+    params = module.params
+    if not 1 <= params["verify_timeout"] <= 86400:
+        module.fail_json(msg="verify_timeout must be 1 to 86400 seconds")
+    if params["port"] is not None and not 1 <= params["port"] <= 65535:
+        module.fail_json(msg="port must be 1 to 65535")
+
+    executable = params["executable"]
+    if os.sep not in executable:
+        executable = module.get_bin_path(executable, required=True)
+    environ = {}
+    if params["payloads"]:
+        environ["QUILLMARCH_PAYLOADS"] = params["payloads"]
+
+    log_dir = params["log_dir"]
+    try:
+        os.makedirs(log_dir, mode=0o700, exist_ok=True)
+    except OSError as exc:
+        module.fail_json(msg="cannot create log_dir %s: %s" % (log_dir, exc))
+
+    address = full_address(params["address"], params["port"])
+    name = log_name(address)
+    runner = Runner(module, executable, address, environ)
+    options = option_args(params)
+    reports = module.tmpdir  # private, removed when the module ends
+
+    preflight = None
+    if module.check_mode or not params["force"]:
+        rc, preflight = runner.run(
+            options + ["--check"],
+            os.path.join(log_dir, name + "-check.log"),
+            os.path.join(reports, "check.json"))
+        if rc == EXIT_OK:
+            if module.check_mode:
+                module.exit_json(changed=True, **runner.outcome(
+                    preflight, updated=False, would_update=True))
+        elif rc == EXIT_CHECK_UP_TO_DATE:
+            module.exit_json(changed=False, **runner.outcome(
+                preflight, updated=False, would_update=False))
+        else:
+            runner.fail("preflight check of %s: %s" % (address, failure_text(rc, preflight)),
+                        preflight, changed=False, updated=False, would_update=False)
+
+    rc, report = runner.run(
+        options,
+        os.path.join(log_dir, name + ".log"),
+        os.path.join(reports, "run.json"))
+    extra = dict(preflight=preflight, would_update=True) if preflight is not None else {}
+    if rc == EXIT_OK and report is not None and report.get("result") == "success":
+        module.exit_json(changed=True, **runner.outcome(report, updated=True, **extra))
+    # A run that had begun its tasks may have touched the system; exit 2 or 3 sent nothing.
+    touched = bool(report and report.get("tasks"))
+    runner.fail("update of %s failed: %s" % (address, failure_text(rc, report)), report,
+                changed=touched, updated=False, **extra)
+
+
+if __name__ == "__main__":
+    main()
