@@ -2,7 +2,7 @@
 import os
 import socket
 
-from harness import SimulatorCase
+from harness import SimulatorCase, program_path
 from report_schema import changing_traffic, load_valid_report
 
 KDV18 = 9
@@ -76,7 +76,7 @@ class PreflightCheck(SimulatorCase):
         self.assertEqual(report["installs"], {"software_version": INSTALLED,
                                               "image": "kdv18.image"})
         self.assertEqual(report["tasks"], [])
-        self.assertEqual(report["log"], os.path.join(self.dir, "run.log"))
+        self.assertEqual(report["log"], program_path(os.path.join(self.dir, "run.log")))
         # The call state was asked, and nothing else went to the web server.
         self.assertEqual([e["path"] for e in self.sim.events("http")], ["/confstatus.xml"])
         self.assertEqual(changing_traffic(self.sim), [])

@@ -3,8 +3,10 @@ import os
 import signal
 import subprocess
 import time
+import unittest
 
-from harness import BINARY, PAYLOADS, RUNNER, TIME_SCALE, SimulatorCase, program_path
+from harness import (BINARY, PAYLOADS, RUNNER, TIME_SCALE, WINDOWS_PROGRAM, SimulatorCase,
+                     program_path)
 from report_schema import load_valid_report
 
 KDV18 = 9
@@ -43,6 +45,7 @@ class RunReport(SimulatorCase):
         self.assertEqual(report["failure"]["reason"], "Cannot connect to system: Wrong password")
         self.assertNotIn("wrong", open(path, encoding="utf-8").read())
 
+    @unittest.skipIf(WINDOWS_PROGRAM, "POSIX signals")
     def test_interrupted_run_still_leaves_a_whole_report(self):
         self.start_sim(model=KDV18)
         path = os.path.join(self.dir, "report.json")
