@@ -57,7 +57,9 @@ class OneRunPerSystem(DataSafetyCase):
     def test_two_runs_at_once_one_updates_the_other_refuses(self):
         self.start_sim(model=KDV18)
         first_log = os.path.join(self.dir, "first.log")
-        env = dict(os.environ, QUILLMARCH_TIME_SCALE="0.01",
+        # The first run waits longer than the others (about 16 s in all), so that it surely
+        # still holds the system while the second starts, however slowly (wine).
+        env = dict(os.environ, QUILLMARCH_TIME_SCALE="0.05",
                    QUILLMARCH_PAYLOADS=program_path(PAYLOADS))
         first = subprocess.Popen([*RUNNER, BINARY, "-q", "-p:secret",
                                   f"-f:{program_path(first_log)}", self.address()],
