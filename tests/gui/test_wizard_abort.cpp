@@ -17,20 +17,6 @@ using namespace quillmarch::test;
 
 namespace {
 
-std::unique_ptr<CQuillmarchSheet> OnConnectionPage(SWizardApp& f, const std::string& address,
-                                                   const std::string& password) {
-    auto sheet = StartSheet(f);
-    if (!Press(*sheet, CQuillmarchSheet::ID_WIZNEXT)) return nullptr;
-    QWidget* page = sheet->ActivePage();
-    Find<QComboBox>(page, "comboAddress")->setEditText(QString::fromStdString(address));
-    Find<QLineEdit>(page, "editPassword")->setText(QString::fromStdString(password));
-    return sheet;
-}
-
-QString Status(const CQuillmarchSheet& sheet) {
-    return Find<QLabel>(sheet.ActivePage(), "labelStatus")->text();
-}
-
 // Presses Next without waiting, lets the device call hang for a moment on `busyPage`, then
 // presses Cancel. True when Cancel was usable and the call ended within a few seconds.
 bool CancelWhileBusy(CQuillmarchSheet& sheet, const QString& busyPage) {

@@ -22,21 +22,6 @@ namespace {
 const QString kRefuseTail =
     "See the help page or the README for the systems this version of Quillmarch can update.";
 
-// The sheet on the connection page, address and password typed in.
-std::unique_ptr<CQuillmarchSheet> OnConnectionPage(SWizardApp& f, const std::string& address,
-                                                   const std::string& password) {
-    auto sheet = StartSheet(f);
-    if (!Press(*sheet, CQuillmarchSheet::ID_WIZNEXT)) return nullptr;
-    QWidget* page = sheet->ActivePage();
-    Find<QComboBox>(page, "comboAddress")->setEditText(QString::fromStdString(address));
-    Find<QLineEdit>(page, "editPassword")->setText(QString::fromStdString(password));
-    return sheet;
-}
-
-QString Status(const CQuillmarchSheet& sheet) {
-    return Find<QLabel>(sheet.ActivePage(), "labelStatus")->text();
-}
-
 }  // namespace
 
 class TestWizardConnection : public QObject {

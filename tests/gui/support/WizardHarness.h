@@ -5,6 +5,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
@@ -122,6 +125,22 @@ inline std::unique_ptr<CQuillmarchSheet> StartSheet(SWizardApp& fixture) {
 template <typename T>
 T* Find(const QWidget* page, const char* name) {
     return page ? page->findChild<T*>(QString::fromLatin1(name)) : nullptr;
+}
+
+// The sheet on the connection page, address and password typed in.
+inline std::unique_ptr<CQuillmarchSheet> OnConnectionPage(SWizardApp& f, const std::string& address,
+                                                          const std::string& password) {
+    auto sheet = StartSheet(f);
+    if (!Press(*sheet, CQuillmarchSheet::ID_WIZNEXT)) return nullptr;
+    QWidget* page = sheet->ActivePage();
+    Find<QComboBox>(page, "comboAddress")->setEditText(QString::fromStdString(address));
+    Find<QLineEdit>(page, "editPassword")->setText(QString::fromStdString(password));
+    return sheet;
+}
+
+// The connection page's status line.
+inline QString Status(const CQuillmarchSheet& sheet) {
+    return Find<QLabel>(sheet.ActivePage(), "labelStatus")->text();
 }
 
 }  // namespace quillmarch::test
