@@ -35,13 +35,6 @@ const QString kDefaultPassword =
 const QString kLanWarning =
     "Warning: Changing these settings may cause a loss of network connectivity.";
 
-// Puts page-table entry `index` after the current page and shows it.
-QWidget* Open(CQuillmarchSheet& sheet, int index) {
-    if (!sheet.AddPage(index)) return nullptr;
-    sheet.ShowNextPage();
-    return WaitIdle(sheet) ? sheet.ActivePage() : nullptr;
-}
-
 // '1' for each named control that is not hidden.
 QString Shown(QWidget* page, std::initializer_list<const char*> names) {
     QString flags;
@@ -134,7 +127,7 @@ private slots:
         f.app.m_bSecureModeCurrent = job[3] == '1';
         auto sheet = StartSheet(f);
         sheet->SetSecureModeReported(reported);
-        QWidget* page = Open(*sheet, 6);
+        QWidget* page = OpenPage(*sheet, 6);
         QVERIFY(page);
         QCOMPARE(Find<QLabel>(page, "labelHeading")->text(),
                  QString("Please select the settings you wish to change."));
@@ -156,7 +149,7 @@ private slots:
         SWizardApp f;
         f.app.m_nSystemType = 11;
         auto sheet = StartSheet(f);
-        QWidget* page = Open(*sheet, 6);
+        QWidget* page = OpenPage(*sheet, 6);
         QVERIFY(page);
         QPushButton* next = sheet->Button(CQuillmarchSheet::ID_WIZNEXT);
         QVERIFY(!next->isEnabled());
@@ -182,7 +175,7 @@ private slots:
         f.app.m_strSubnetMask = "255.255.255.0";
         f.app.m_strDefaultGateway = "10.0.0.1";
         auto sheet = StartSheet(f);
-        QWidget* page = Open(*sheet, 7);
+        QWidget* page = OpenPage(*sheet, 7);
         QVERIFY(page);
         const auto addresses = {"labelIpAddress", "ipAddress", "labelSubnetMask", "ipSubnetMask",
                                 "labelGateway",   "ipGateway", "labelWarning"};
@@ -219,7 +212,7 @@ private slots:
         f.app.m_bDhcpWanted = f.app.m_bDhcpCurrent = true;
         f.app.m_bChangeDisplay = true;
         auto sheet = StartSheet(f);
-        QWidget* page = Open(*sheet, 7);
+        QWidget* page = OpenPage(*sheet, 7);
         QVERIFY(page);
         QVERIFY(Find<QRadioButton>(page, "radioDhcp")->isChecked());
         Find<QRadioButton>(page, "radioManual")->click();
@@ -295,7 +288,7 @@ private slots:
         app.m_strRoomPassword = "oldroom";
         app.m_strNewRoomPassword = app.m_strNewRemotePassword = "unchanged";
         app.m_bChangeDisplay = false;
-        QWidget* page = Open(*m_pSheet, 8);
+        QWidget* page = OpenPage(*m_pSheet, 8);
         QVERIFY(page);
         QCOMPARE(Find<QCheckBox>(page, "checkUseRoom")->isChecked(), useRoom);
         const auto remoteRows = {"labelRemote", "editRemote", "labelRemoteConfirm",
@@ -335,7 +328,7 @@ private slots:
         app.m_bSecureModeWanted = true;
         app.m_bSecureModeCurrent = false;
         app.m_bChangeLan = app.m_bChangeDisplay = false;
-        QWidget* page = Open(*m_pSheet, 8);
+        QWidget* page = OpenPage(*m_pSheet, 8);
         QVERIFY(page);
         SetPasswords(page, {"Zq7-unique-room", "Zq7-unique-room", "", ""});
         QVERIFY(Press(*m_pSheet, CQuillmarchSheet::ID_WIZNEXT));
@@ -355,7 +348,7 @@ private slots:
         f.app.m_bPalCurrent = false;  // a standard change, were it shown
         f.app.m_bResolution1024 = true;
         auto sheet = StartSheet(f);
-        QWidget* page = Open(*sheet, 9);
+        QWidget* page = OpenPage(*sheet, 9);
         QVERIFY(page);
         const auto swapped = {"labelResolution", "radio800", "radio1024",   "labelStandard",
                               "radioNtsc",       "radioPal", "labelWarning"};
@@ -394,7 +387,7 @@ private slots:
         f.app.m_bEraseFlash = true;
         f.app.m_bUpdateSoftware = false;
         auto sheet = StartSheet(f);
-        QWidget* page = Open(*sheet, 9);
+        QWidget* page = OpenPage(*sheet, 9);
         QVERIFY(page);
         for (const char* name : {"radioComposite", "radioSVideo", "radioVga"})
             QVERIFY(!Find<QRadioButton>(page, name)->isChecked());

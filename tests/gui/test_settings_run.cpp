@@ -30,10 +30,6 @@ namespace {
 
 using PageAction = std::function<void(QWidget* page)>;
 
-void Click(QWidget* page, const char* name) {
-    Find<QAbstractButton>(page, name)->click();
-}
-
 // Custom, settings only: the update type and task choice every group walks through.
 std::map<QString, PageAction> SettingsOnlyWalk(const SimulatorProcess& sim) {
     return {

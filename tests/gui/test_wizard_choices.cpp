@@ -21,16 +21,6 @@ using namespace quillmarch::test;
 
 namespace {
 
-QWidget* Open(CQuillmarchSheet& sheet, int index) {
-    sheet.AddPage(index);
-    sheet.ShowNextPage();
-    return WaitIdle(sheet) ? sheet.ActivePage() : nullptr;
-}
-
-void Click(QWidget* page, const char* name) {
-    Find<QAbstractButton>(page, name)->click();
-}
-
 // Connects through the wizard's connection page; true once the facts page shows.
 bool ConnectThroughWizard(CQuillmarchSheet& sheet, const SimulatorProcess& sim) {
     if (!Press(sheet, CQuillmarchSheet::ID_WIZNEXT)) return false;
@@ -154,7 +144,7 @@ private slots:
             f.app.m_nSystemType = 9;
             f.app.m_bUploadImage = c.uploadImage;
             auto sheet = StartSheet(f);
-            QWidget* summary = Open(*sheet, 10);
+            QWidget* summary = OpenPage(*sheet, 10);
             QVERIFY2(summary, c.what);
             auto* verify = Find<QCheckBox>(summary, "checkVerify");
             QVERIFY2(verify->isHidden() == !c.shown, c.what);
@@ -195,7 +185,7 @@ private slots:
         f.app.m_nSystemType = 11;
         f.app.m_bCustomUpdate = f.app.m_bChangeSettings = true;
         auto sheet = StartSheet(f);
-        QWidget* choice = Open(*sheet, 6);
+        QWidget* choice = OpenPage(*sheet, 6);
         QVERIFY(choice);
         sheet->Button(CQuillmarchSheet::ID_WIZBACK)->show();  // the facts page would show it
         Click(choice, "checkDisplay");
@@ -228,7 +218,7 @@ private slots:
         f.app.m_bCustomUpdate = f.app.m_bEraseFlash = true;
         f.app.m_bUpdateSoftware = false;
         auto sheet = StartSheet(f);
-        QVERIFY(Open(*sheet, 10));
+        QVERIFY(OpenPage(*sheet, 10));
         QString text;
         bool cancelIsDefault = false;
         QTimer::singleShot(0, [&] {

@@ -17,13 +17,6 @@ using namespace quillmarch::test;
 
 namespace {
 
-// Puts page-table entry `index` after the information note and shows it.
-QWidget* Open(CQuillmarchSheet& sheet, int index) {
-    sheet.AddPage(index);
-    sheet.ShowNextPage();
-    return sheet.ActivePage();
-}
-
 QString Visible(QWidget* page, std::initializer_list<const char*> names) {
     QString flags;
     for (const char* name : names) flags += Find<QWidget>(page, name)->isHidden() ? '0' : '1';
@@ -75,7 +68,7 @@ private slots:
         SWizardApp f;
         f.app.m_bCustomUpdate = customBefore;
         auto sheet = StartSheet(f);
-        QWidget* page = Open(*sheet, 3);
+        QWidget* page = OpenPage(*sheet, 3);
         QCOMPARE(Find<QRadioButton>(page, "radioCustom")->isChecked(), customBefore);
         QCOMPARE(Find<QRadioButton>(page, "radioTypical")->text(), QString("Typical"));
         QCOMPARE(Find<QLabel>(page, "labelHeading")->text(),
@@ -130,7 +123,7 @@ private slots:
         f.app.m_bChangeSettings = tasks[1] == '1';
         f.app.m_bEraseFlash = tasks[2] == '1';
         auto sheet = StartSheet(f);
-        QWidget* page = Open(*sheet, 4);
+        QWidget* page = OpenPage(*sheet, 4);
         // One title for the whole wizard.
         QCOMPARE(sheet->windowTitle(), QString::fromStdString(f.app.LoadUiString(15, "")));
         QCOMPARE(Find<QLabel>(page, "labelHeading")->text(),
@@ -150,7 +143,7 @@ private slots:
         SWizardApp f;
         f.app.m_bCustomUpdate = true;
         auto sheet = StartSheet(f);
-        QWidget* page = Open(*sheet, 4);
+        QWidget* page = OpenPage(*sheet, 4);
         QPushButton* next = sheet->Button(CQuillmarchSheet::ID_WIZNEXT);
         QVERIFY(next->isEnabled());
         Find<QCheckBox>(page, "checkUpdateSoftware")->click();
@@ -164,7 +157,7 @@ private slots:
         typical.app.m_bUpdateSoftware = false;
         typical.app.m_bEraseFlash = typical.app.m_bChangeSettings = true;
         auto typicalSheet = StartSheet(typical);
-        Open(*typicalSheet, 4);
+        OpenPage(*typicalSheet, 4);
         QVERIFY(!typicalSheet->Button(CQuillmarchSheet::ID_WIZNEXT)->isEnabled());
         QVERIFY(f.settings.values.empty());  // stored only by Next
     }
@@ -175,7 +168,7 @@ private slots:
         f.app.m_bCustomUpdate = true;
         f.app.m_nSystemType = 5;
         auto sheet = StartSheet(f);
-        QWidget* page = Open(*sheet, 4);
+        QWidget* page = OpenPage(*sheet, 4);
         QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));  // retained data
         QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));  // summary
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
@@ -230,7 +223,7 @@ private slots:
         f.app.m_bChangeSettings = tasks[1] == '1';
         f.app.m_bEraseFlash = tasks[2] == '1';
         auto sheet = StartSheet(f);
-        QWidget* page = Open(*sheet, 5);
+        QWidget* page = OpenPage(*sheet, 5);
         QCOMPARE(Find<QLabel>(page, "labelHeading")->text(),
                  QString("Retain the following files:"));
         QCOMPARE(Visible(page, kRetain), visible);
@@ -279,7 +272,7 @@ private slots:
         f.app.m_bChangeDisplay = choices[4] == '1';
         f.app.m_bEraseFlash = choices[5] == '1';
         auto sheet = StartSheet(f);
-        QWidget* page = Open(*sheet, 10);
+        QWidget* page = OpenPage(*sheet, 10);
         QCOMPARE(Visible(page, kLines), visible);
         QCOMPARE(Visible(page, kTicks), visible);
         QCOMPARE(Ticks(page), ticks);
@@ -290,7 +283,7 @@ private slots:
     void summaryButtonsAndBack() {
         SWizardApp f;
         auto sheet = StartSheet(f);
-        Open(*sheet, 5);
+        OpenPage(*sheet, 5);
         QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
         QPushButton* finish = sheet->Button(CQuillmarchSheet::ID_WIZFINISH);
@@ -319,7 +312,7 @@ private slots:
         SWizardApp f;
         QVERIFY(CSystemConnector(f.app).ConnectToSystem(sim.Address(), sim.Password()));
         auto sheet = StartSheet(f);
-        Open(*sheet, 10);
+        OpenPage(*sheet, 10);
         {
             MessageBoxAnswerer answerer(QMessageBox::Cancel);
             QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZFINISH));
@@ -344,7 +337,7 @@ private slots:
         SWizardApp f;
         QVERIFY(CSystemConnector(f.app).ConnectToSystem(sim.Address(), sim.Password()));
         auto sheet = StartSheet(f);
-        Open(*sheet, 10);
+        OpenPage(*sheet, 10);
         MessageBoxAnswerer answerer(QMessageBox::Cancel);
         QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZFINISH));
         QCOMPARE(sheet->result(), CQuillmarchSheet::ID_WIZFINISH);

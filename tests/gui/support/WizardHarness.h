@@ -143,4 +143,16 @@ inline QString Status(const CQuillmarchSheet& sheet) {
     return Find<QLabel>(sheet.ActivePage(), "labelStatus")->text();
 }
 
+// Puts page-table entry `index` after the current page and shows it, once idle.
+inline QWidget* OpenPage(CQuillmarchSheet& sheet, int index) {
+    if (!sheet.AddPage(index)) return nullptr;
+    sheet.ShowNextPage();
+    return WaitIdle(sheet) ? sheet.ActivePage() : nullptr;
+}
+
+// Clicks the button (or check box, radio button) of that object name on a page.
+inline void Click(QWidget* page, const char* name) {
+    Find<QAbstractButton>(page, name)->click();
+}
+
 }  // namespace quillmarch::test
