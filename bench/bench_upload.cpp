@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "core/app/CConsoleMessageBox.h"
-#include "core/app/CQuillmarch6App.h"
-#include "core/app/CRealClock.h"
+#include "core/job/RunContext.h"
+#include "core/ui/ConsoleMessageBox.h"
+#include "core/util/RealClock.h"
 
 using namespace quillmarch;
 
@@ -24,19 +24,20 @@ int main(int argc, char** argv) {
     std::ifstream in(argv[3], std::ios::binary);
     const std::vector<std::uint8_t> image((std::istreambuf_iterator<char>(in)),
                                           std::istreambuf_iterator<char>());
-    CRealClock clock;
-    CConsoleMessageBox box;
-    CQuillmarch6App app(clock, box);
-    app.m_strHelpFilePath = std::string(argv[5]) + "/Quillmarch.hlp";
+    RealClock clock;
+    ConsoleMessageBox box;
+    RunContext app(clock, box);
+    app.m_helpFilePath = std::string(argv[5]) + "/Quillmarch.hlp";
     app.m_catalogue.Build();
-    if (!app.CreateLink(false) || !app.m_pLink->LogonToSystem(argv[1], "admin", argv[2])) {
-        std::fprintf(stderr, "logon failed: %s\n", app.m_pLink ? app.m_pLink->GetLastErrorText().c_str() : "");
+    if (!app.CreateLink(false) || !app.m_link->LogonToSystem(argv[1], "admin", argv[2])) {
+        std::fprintf(stderr, "logon failed: %s\n",
+                     app.m_link ? app.m_link->GetLastErrorText().c_str() : "");
         return 1;
     }
     const auto start = std::chrono::steady_clock::now();
-    const bool ok = app.m_pLink->UploadBuffer(argv[4], image.data(), image.size(), 0);
+    const bool ok = app.m_link->UploadBuffer(argv[4], image.data(), image.size(), 0);
     const auto elapsed = std::chrono::steady_clock::now() - start;
-    app.m_pLink->Disconnect();
+    app.m_link->Disconnect();
     std::printf("{\"ok\": %s, \"bytes\": %zu, \"seconds\": %.4f}\n", ok ? "true" : "false",
                 image.size(), std::chrono::duration<double>(elapsed).count());
     return ok ? 0 : 1;

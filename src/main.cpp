@@ -1,6 +1,6 @@
-#include "cli/CCommandLineRun.h"
+#include "cli/CommandLineRun.h"
 #ifdef QUILLMARCH_HAVE_GUI
-#include "gui/GuiHooks.h"
+#include "gui/app/GuiEntryPoints.h"
 #endif
 #ifdef _WIN32
 #include <windows.h>
@@ -16,11 +16,11 @@
 namespace {
 
 int Run(int argc, char** argv) {
-    quillmarch::SGuiHooks hooks;
+    quillmarch::GuiHooks hooks;
 #ifdef QUILLMARCH_HAVE_GUI
     hooks = quillmarch::MakeGuiHooks();
 #endif
-    return quillmarch::CCommandLineRun::Main(argc, argv, hooks);
+    return quillmarch::CommandLineRun::Main(argc, argv, hooks);
 }
 
 }  // namespace

@@ -1,13 +1,13 @@
 // Addresses as an operator or an inventory types them: host, host:port, [v6]:port, bare v6.
-#include "core/app/AddressNames.h"
 #include "core/link/FtpHelpers.h"
+#include "core/util/AddressNames.h"
 #include "tests/fuzz/FuzzInput.h"
 
 using namespace quillmarch;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text = fuzz::Text(data, size);
-    const address::SHostPort split = address::SplitHostPort(text);
+    const address::HostPort split = address::SplitHostPort(text);
     fuzz::Require(split.port >= 0 && split.port <= 65535);
     // A valid host can never change the URL it is put into.
     if (split.valid && ftp::ValidHost(split.host)) {

@@ -1,8 +1,8 @@
 // The arguments an operator or a script passes (NUL-separated in the input, as argv holds them).
-#include "core/app/CCommandLine.h"
-#include "core/app/CConsoleMessageBox.h"
-#include "core/app/CQuillmarch6App.h"
-#include "core/app/CRealClock.h"
+#include "core/job/CommandLine.h"
+#include "core/job/RunContext.h"
+#include "core/ui/ConsoleMessageBox.h"
+#include "core/util/RealClock.h"
 #include "tests/fuzz/FuzzInput.h"
 
 using namespace quillmarch;
@@ -32,23 +32,23 @@ std::vector<std::string> WithOtherPasswords(std::vector<std::string> args) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static CRealClock clock;
-    static CConsoleMessageBox messageBox;
+    static RealClock clock;
+    static ConsoleMessageBox messageBox;
     const std::vector<std::string> args = Split(fuzz::Text(data, size));
-    CQuillmarch6App app(clock, messageBox);
+    RunContext app(clock, messageBox);
     std::string error;
-    const bool parsed = CCommandLine::Parse(app, args, error);
+    const bool parsed = CommandLine::Parse(app, args, error);
     // Nothing shown of a command line may depend on what the password is.
     const std::vector<std::string> other = WithOtherPasswords(args);
-    CQuillmarch6App otherApp(clock, messageBox);
+    RunContext otherApp(clock, messageBox);
     std::string otherError;
-    fuzz::Require(CCommandLine::Parse(otherApp, other, otherError) == parsed);
+    fuzz::Require(CommandLine::Parse(otherApp, other, otherError) == parsed);
     fuzz::Require(error == otherError);
-    fuzz::Require(CCommandLine::MaskedText(args) == CCommandLine::MaskedText(other));
+    fuzz::Require(CommandLine::MaskedText(args) == CommandLine::MaskedText(other));
     if (parsed) {
-        fuzz::Require(app.m_strPassword.size() <= CCommandLine::kMaxPassword);
-        fuzz::Require(app.m_strAddress.empty() || CCommandLine::IsAddress(app.m_strAddress));
-        fuzz::Require(CCommandLine::OptionDump(app) == CCommandLine::OptionDump(otherApp));
+        fuzz::Require(app.m_password.size() <= CommandLine::kMaxPassword);
+        fuzz::Require(app.m_address.empty() || CommandLine::IsAddress(app.m_address));
+        fuzz::Require(CommandLine::OptionDump(app) == CommandLine::OptionDump(otherApp));
     } else {
         fuzz::Require(!error.empty());
     }

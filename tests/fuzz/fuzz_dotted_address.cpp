@@ -1,7 +1,7 @@
 // The dotted text the address control takes from the operator or a stored setting.
 #include <cstdio>
 
-#include "core/app/DottedAddress.h"
+#include "core/util/DottedAddress.h"
 #include "tests/fuzz/FuzzInput.h"
 
 using namespace quillmarch;

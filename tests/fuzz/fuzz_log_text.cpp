@@ -1,5 +1,5 @@
 // Anything a system sends, on its way into one log record.
-#include "core/app/TextUtil.h"
+#include "core/util/TextUtil.h"
 #include "tests/fuzz/FuzzInput.h"
 
 using namespace quillmarch;

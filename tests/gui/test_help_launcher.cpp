@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "core/app/CQuillmarch6App.h"
-#include "gui/app/CHelpLauncher.h"
+#include "core/job/RunContext.h"
+#include "gui/app/HelpLauncher.h"
 #include "support/FakeClock.h"
 #include "support/RecordingMessageBox.h"
 #include "support/ScopedTempDir.h"
@@ -33,14 +33,14 @@ class TestHelpLauncher : public QObject {
 private:
     void Reset() {
         m_dir = std::make_unique<ScopedTempDir>();
-        m_app = std::make_unique<CQuillmarch6App>(m_clock, m_box);
+        m_app = std::make_unique<RunContext>(m_clock, m_box);
         m_app->m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
-        m_app->m_strHelpFilePath = m_dir->Str("Quillmarch.hlp");
+        m_app->m_helpFilePath = m_dir->Str("Quillmarch.hlp");
         m_opened.clear();
         m_box.shown.clear();
     }
-    CHelpLauncher Launcher() {
-        return CHelpLauncher(*m_app, [this](const QUrl& url) {
+    HelpLauncher Launcher() {
+        return HelpLauncher(*m_app, [this](const QUrl& url) {
             m_opened.push_back(url);
             return true;
         });
@@ -50,12 +50,12 @@ private:
     FakeClock m_clock;
     RecordingMessageBox m_box;
     std::unique_ptr<ScopedTempDir> m_dir;
-    std::unique_ptr<CQuillmarch6App> m_app;
+    std::unique_ptr<RunContext> m_app;
     std::vector<QUrl> m_opened;
 
 private slots:
     void init() { Reset(); }
-    void cleanup() { CHelpLauncher::SetDefaultOpener({}); }
+    void cleanup() { HelpLauncher::SetDefaultOpener({}); }
 
     void eachDialogOpensThePageAtItsTopic_data() {
         QTest::addColumn<int>("templateId");
@@ -76,15 +76,15 @@ private slots:
         QCOMPARE(m_opened[0].toLocalFile(), PagePath());
         QCOMPARE(m_opened[0].hasFragment(), !fragment.isEmpty());
         QCOMPARE(m_opened[0].fragment(), fragment);
-        QCOMPARE(QString::fromStdString(m_app->m_strHelpFilePath), PagePath());
+        QCOMPARE(QString::fromStdString(m_app->m_helpFilePath), PagePath());
         QCOMPARE(ReadAll(PagePath()), ReadAll(QUILLMARCH_PAYLOAD_DIR "/199.bin"));
     }
 
     void onlyTheLow16BitsOfTheHelpIdCount() {
         auto launcher = Launcher();
-        launcher.HandleHelpRequest(0x20000 + 173, CHelpLauncher::kHelpContext);
-        launcher.HandleHelpRequest(0x70000 + 166, CHelpLauncher::kHelpContext);
-        launcher.HandleHelpRequest(0x10000 + 196, CHelpLauncher::kHelpContext);
+        launcher.HandleHelpRequest(0x20000 + 173, HelpLauncher::kHelpContext);
+        launcher.HandleHelpRequest(0x70000 + 166, HelpLauncher::kHelpContext);
+        launcher.HandleHelpRequest(0x10000 + 196, HelpLauncher::kHelpContext);
         QCOMPARE(m_opened.size(), size_t(3));
         QCOMPARE(m_opened[0].fragment(), QStringLiteral("topic-5"));
         QCOMPARE(m_opened[1].fragment(), QStringLiteral("topic-12"));
@@ -108,11 +108,11 @@ private slots:
 
     void processOpenerServesLaunchersWithoutTheirOwn() {
         std::vector<QUrl> processWide;
-        CHelpLauncher::SetDefaultOpener([&](const QUrl& url) {
+        HelpLauncher::SetDefaultOpener([&](const QUrl& url) {
             processWide.push_back(url);
             return true;
         });
-        CHelpLauncher(*m_app).ShowHelpFor(102);
+        HelpLauncher(*m_app).ShowHelpFor(102);
         Launcher().ShowHelpFor(129);
         QCOMPARE(processWide.size(), size_t(1));
         QCOMPARE(processWide[0].fragment(), QStringLiteral("topic-11"));

@@ -8,14 +8,14 @@
 #include <QtTest>
 #include <memory>
 
-#include "gui/widgets/CIPAddressCtrl.h"
-#include "gui/widgets/CIPAddressEdit.h"
+#include "gui/widgets/AddressControl.h"
+#include "gui/widgets/AddressFieldEdit.h"
 #include "support/ModalAnswer.h"
 
 using namespace quillmarch;
 using namespace quillmarch::test;
 
-Q_DECLARE_METATYPE(CIPAddressCtrl::Bytes)
+Q_DECLARE_METATYPE(AddressControl::Bytes)
 
 namespace {
 
@@ -26,7 +26,7 @@ struct SHost {
         auto* layout = new QVBoxLayout(&dialog);
         before = new QLineEdit(&dialog);
         page = new QWidget(&dialog);
-        ctrl = new CIPAddressCtrl(page, noRangeCheck);
+        ctrl = new AddressControl(page, noRangeCheck);
         (new QVBoxLayout(page))->addWidget(ctrl);
         after = new QLineEdit(&dialog);
         ok = new QPushButton(QStringLiteral("OK"), &dialog);
@@ -48,7 +48,7 @@ struct SHost {
     QDialog dialog;
     QLineEdit* before;
     QWidget* page;
-    CIPAddressCtrl* ctrl;
+    AddressControl* ctrl;
     QLineEdit* after;
     QPushButton* ok;
 };
@@ -83,8 +83,8 @@ class TestIPAddressCtrl : public QObject {
 private slots:
     void dottedTextIsParsedField_data() {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<CIPAddressCtrl::Bytes>("bytes");
-        using B = CIPAddressCtrl::Bytes;
+        QTest::addColumn<AddressControl::Bytes>("bytes");
+        using B = AddressControl::Bytes;
         QTest::newRow("three parts") << "10.1.2" << B{0, 0, 0, 0};
         QTest::newRow("low 8 bits") << "300.1.1.1" << B{44, 1, 1, 1};
         QTest::newRow("fifth part ignored") << "1.2.3.4.5" << B{1, 2, 3, 4};
@@ -98,8 +98,8 @@ private slots:
 
     void dottedTextIsParsedField() {
         QFETCH(QString, text);
-        QFETCH(CIPAddressCtrl::Bytes, bytes);
-        QCOMPARE(CIPAddressCtrl::ParseDotted(text.toStdString()), bytes);
+        QFETCH(AddressControl::Bytes, bytes);
+        QCOMPARE(AddressControl::ParseDotted(text.toStdString()), bytes);
         SHost host;
         host.ctrl->SetDottedText(text.toStdString());
         QCOMPARE(host.Field(1)->text(), QString::number(bytes[0]));
@@ -146,7 +146,7 @@ private slots:
         QCOMPARE(host.Focus(), host.Field(2));
         host.Field(2)->setFocus();
 
-        CIPAddressCtrl::SAddress address;
+        AddressControl::SAddress address;
         QVERIFY(!host.ctrl->GetAddress(address, false));
         QCOMPARE(address.nBadField, 1);
         QCOMPARE(host.Focus(), host.Field(1));
@@ -350,11 +350,11 @@ private slots:
         host.Field(2)->setText(f2);
         host.after->setFocus();
 
-        CIPAddressCtrl::SAddress address;
+        AddressControl::SAddress address;
         address.bytes = {1, 1, 1, 1};
         QVERIFY(!host.ctrl->GetAddress(address, false));
         QCOMPARE(address.nBadField, bad);
-        QCOMPARE(address.bytes, (CIPAddressCtrl::Bytes{0, 0, 0, 0}));
+        QCOMPARE(address.bytes, (AddressControl::Bytes{0, 0, 0, 0}));
         QCOMPARE(host.Focus(), host.Field(bad));
 
         const auto box = ExpectBox();
@@ -362,21 +362,21 @@ private slots:
         QCOMPARE(box->count, 1);
         QCOMPARE(box->text, message);
 
-        CIPAddressCtrl::Bytes kept{5, 6, 7, 8};
+        AddressControl::Bytes kept{5, 6, 7, 8};
         const auto second = ExpectBox();
         QVERIFY(!host.ctrl->Exchange(true, kept));
-        QCOMPARE(kept, (CIPAddressCtrl::Bytes{5, 6, 7, 8}));
+        QCOMPARE(kept, (AddressControl::Bytes{5, 6, 7, 8}));
         QCOMPARE(host.Focus(), host.Field(bad));
     }
 
     void exchangeLoadsAndSaves() {
         SHost host;
-        CIPAddressCtrl::Bytes bytes{172, 16, 0, 1};
+        AddressControl::Bytes bytes{172, 16, 0, 1};
         QVERIFY(host.ctrl->Exchange(false, bytes));
         QCOMPARE(host.Field(1)->text(), QStringLiteral("172"));
         host.Field(4)->setText(QStringLiteral("99"));
         QVERIFY(host.ctrl->Exchange(true, bytes));
-        QCOMPARE(bytes, (CIPAddressCtrl::Bytes{172, 16, 0, 99}));
+        QCOMPARE(bytes, (AddressControl::Bytes{172, 16, 0, 99}));
     }
 
     void readOnlyFieldsKeepTheirTextAndShowTheFaceColour() {

@@ -4,8 +4,8 @@
 #include <QtTest>
 #include <vector>
 
-#include "gui/widgets/CLabel.h"
-#include "gui/widgets/CStaticBmpEx.h"
+#include "gui/widgets/BitmapPanel.h"
+#include "gui/widgets/PageLabel.h"
 
 using namespace quillmarch;
 
@@ -57,13 +57,13 @@ private slots:
         QFETCH(bool, stretchFlag);
         QFETCH(QRect, source);
         QFETCH(QRect, target);
-        const auto place = CStaticBmpEx::Place(client, QSize(171, 267), stretchFlag);
+        const auto place = BitmapPanel::Place(client, QSize(171, 267), stretchFlag);
         QCOMPARE(place.source, source);
         QCOMPARE(place.target, target);
     }
 
     void sidePanelIsCopiedWithoutItsLastColumn() {
-        CStaticBmpEx panel;
+        BitmapPanel panel;
         QVERIFY(panel.LoadBitmap(kSidePanel));
         QCOMPARE(panel.Bitmap().size(), QSize(171, 267));
         panel.resize(172, 266);
@@ -77,7 +77,7 @@ private slots:
     }
 
     void widerPanelIsStretchedOverTheWholeControl() {
-        CStaticBmpEx panel;
+        BitmapPanel panel;
         panel.LoadBitmap(kSidePanel);
         panel.resize(192, 266);
         const QImage shown = Render(panel);
@@ -90,14 +90,14 @@ private slots:
     }
 
     void panelWithoutBitmapShowsTheFaceColour() {
-        CStaticBmpEx panel;
+        BitmapPanel panel;
         panel.resize(40, 30);
         QVERIFY(!panel.HasBitmap());
         QCOMPARE(Painted(Render(panel), panel.palette().color(QPalette::Button).rgb()), QRect());
     }
 
     void unknownBitmapKeepsThePictureButRemembersTheId() {
-        CStaticBmpEx panel;
+        BitmapPanel panel;
         QVERIFY(panel.LoadBitmap(193));
         QCOMPARE(panel.Bitmap().size(), QSize(16, 15));
         QVERIFY(!panel.LoadBitmap(9999));
@@ -106,7 +106,7 @@ private slots:
     }
 
     void newSystemColoursRemapTheBitmap() {
-        CStaticBmpEx panel;
+        BitmapPanel panel;
         panel.LoadBitmap(kSidePanel);  // its last column is the grey that follows the shadow
         QCOMPARE(panel.Bitmap().pixel(170, 50), panel.palette().color(QPalette::Dark).rgb());
         QPalette colours = panel.palette();
@@ -117,8 +117,8 @@ private slots:
     }
 
     void blankAndTickSquaresDiffer() {
-        CStaticBmpEx tick;
-        CStaticBmpEx blank;
+        BitmapPanel tick;
+        BitmapPanel blank;
         QVERIFY(tick.LoadBitmap(193));
         QVERIFY(blank.LoadBitmap(194));
         QCOMPARE(blank.Bitmap().size(), tick.Bitmap().size());
@@ -143,7 +143,7 @@ private slots:
         QFETCH(bool, atLeft);
         QFETCH(bool, atRight);
         QFETCH(bool, vertical);
-        CStaticBmpEx panel;
+        BitmapPanel panel;
         panel.resize(240, 60);
         panel.SetText(QStringLiteral("WWW"));
         panel.SetTextAlignment(Qt::Alignment(alignment));
@@ -155,7 +155,7 @@ private slots:
     }
 
     void labelStartsWithTheSystemColoursAndFont() {
-        CLabel label;
+        PageLabel label;
         QCOMPARE(label.font(), QApplication::font());
         QCOMPARE(label.TextColor(), label.palette().color(QPalette::WindowText));
         QCOMPARE(label.palette().color(QPalette::Window), label.palette().color(QPalette::Button));
@@ -163,9 +163,9 @@ private slots:
     }
 
     void labelTextColourTakesEffectAtOnceOnTheFaceColour() {
-        CLabel label;
+        PageLabel label;
         label.resize(200, 30);
-        CLabel& chained = label.SetText(QStringLiteral("Warning: WWW")).SetTextColor(Qt::red);
+        PageLabel& chained = label.SetText(QStringLiteral("Warning: WWW")).SetTextColor(Qt::red);
         QCOMPARE(&chained, &label);
         QCOMPARE(label.text(), QStringLiteral("Warning: WWW"));
         QCOMPARE(label.TextColor(), QColor(Qt::red));
@@ -180,7 +180,7 @@ private slots:
     }
 
     void onlyANotifyingLabelOpensItsTextWhenClicked() {
-        CLabel label;
+        PageLabel label;
         label.SetText(QStringLiteral("www.example.com"));
         std::vector<QUrl> opened;
         label.SetOpener([&](const QUrl& url) {

@@ -11,7 +11,7 @@
 #include <QtTest>
 #include <memory>
 
-#include "gui/progress/CProgressDlg.h"
+#include "gui/progress/ProgressDialog.h"
 #include "gui/support/ProgressTestApp.h"
 
 using namespace quillmarch;
@@ -66,29 +66,29 @@ private slots:
     void labelsAndNothingCountedBeforeTheFirstTask();
 
 private:
-    int Send(const SProgressMessage& message) { return m_pDialog->HandleMessage(message); }
+    int Send(const SProgressMessage& message) { return m_dialog->HandleMessage(message); }
     QString Text(const char* name) const;
-    QProgressBar* Bar() const { return m_pDialog->findChild<QProgressBar*>("progressBar"); }
-    QTreeWidget* List() const { return m_pDialog->findChild<QTreeWidget*>("taskList"); }
-    QString GroupTitle() const { return m_pDialog->findChild<QGroupBox*>("taskGroup")->title(); }
-    QPushButton* Button(const char* name) const { return m_pDialog->findChild<QPushButton*>(name); }
+    QProgressBar* Bar() const { return m_dialog->findChild<QProgressBar*>("progressBar"); }
+    QTreeWidget* List() const { return m_dialog->findChild<QTreeWidget*>("taskList"); }
+    QString GroupTitle() const { return m_dialog->findChild<QGroupBox*>("taskGroup")->title(); }
+    QPushButton* Button(const char* name) const { return m_dialog->findChild<QPushButton*>(name); }
 
-    std::unique_ptr<CProgressTestApp> m_pTestApp;
-    QPointer<CProgressDlg> m_pDialog;
+    std::unique_ptr<CProgressTestApp> m_testApp;
+    QPointer<ProgressDialog> m_dialog;
 };
 
 void TestProgressDialog::init() {
-    m_pTestApp = std::make_unique<CProgressTestApp>();
-    m_pDialog = new CProgressDlg(m_pTestApp->App());
+    m_testApp = std::make_unique<CProgressTestApp>();
+    m_dialog = new ProgressDialog(m_testApp->App());
 }
 
 void TestProgressDialog::cleanup() {
-    delete m_pDialog.data();
-    m_pTestApp.reset();
+    delete m_dialog.data();
+    m_testApp.reset();
 }
 
 QString TestProgressDialog::Text(const char* name) const {
-    const auto* label = m_pDialog->findChild<QLabel*>(name);
+    const auto* label = m_dialog->findChild<QLabel*>(name);
     return label ? label->text() : QStringLiteral("<no %1>").arg(QLatin1String(name));
 }
 
@@ -184,8 +184,8 @@ void TestProgressDialog::formatByteCount_data() {
 
 void TestProgressDialog::formatByteCount() {
     QFETCH(qint64, count);
-    QTEST(CProgressDlg::FormatByteCount(count, true), "withUnit");
-    QTEST(CProgressDlg::FormatByteCount(count, false), "number");
+    QTEST(ProgressDialog::FormatByteCount(count, true), "withUnit");
+    QTEST(ProgressDialog::FormatByteCount(count, false), "number");
 }
 
 void TestProgressDialog::formatSpan_data() {
@@ -201,7 +201,7 @@ void TestProgressDialog::formatSpan_data() {
 
 void TestProgressDialog::formatSpan() {
     QFETCH(qint64, seconds);
-    QTEST(CProgressDlg::FormatSpan(seconds), "shown");
+    QTEST(ProgressDialog::FormatSpan(seconds), "shown");
 }
 
 void TestProgressDialog::moreTasksFinishedThanAnnounced() {
@@ -279,25 +279,25 @@ void TestProgressDialog::titleFollowsTheCaptionAndTheMinimisedState() {
     QFETCH(bool, minimised);
     QFETCH(qint64, percent);
     QFETCH(QString, caption);
-    QCOMPARE(m_pDialog->windowTitle(), QStringLiteral("Progress Dialog"));
+    QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Progress Dialog"));
     if (!caption.isNull()) Send(WithText(Message(UM_PROGRESS_CAPTION), caption));
     Send(WithText(Message(UM_PROGRESS_TASK_START, 0, 1), "Main Image"));
     Send(Message(UM_PROGRESS_TASK_PERCENT, percent));
-    if (minimised) m_pDialog->setWindowState(Qt::WindowMinimized);
-    m_pDialog->OnProgressTimer();
-    QTEST(m_pDialog->windowTitle(), "title");
+    if (minimised) m_dialog->setWindowState(Qt::WindowMinimized);
+    m_dialog->OnProgressTimer();
+    QTEST(m_dialog->windowTitle(), "title");
 }
 
 void TestProgressDialog::timerShowsRunTimeAndCurrentTaskTime() {
     Send(Message(UM_PROGRESS_RUN, 2, 0));
-    m_pTestApp->m_clock.Advance(std::chrono::seconds(312));
+    m_testApp->m_clock.Advance(std::chrono::seconds(312));
     Send(WithText(Message(UM_PROGRESS_TASK_START, 0, 1), "Backup files"));
-    m_pTestApp->m_clock.Advance(std::chrono::seconds(65));
-    m_pDialog->OnProgressTimer();
+    m_testApp->m_clock.Advance(std::chrono::seconds(65));
+    m_dialog->OnProgressTimer();
     QCOMPARE(Text("runTime"), QStringLiteral("00:06.17"));
     QCOMPARE(Text("taskTime"), QStringLiteral("00:00.00"));  // the bar is still at 0
     Send(Message(UM_PROGRESS_TASK_PERCENT, 10));
-    m_pDialog->OnProgressTimer();
+    m_dialog->OnProgressTimer();
     QCOMPARE(Text("taskTime"), QStringLiteral("00:01.05"));
     Send(Message(UM_PROGRESS_TASK_DONE));
     QCOMPARE(List()->topLevelItem(0)->text(2), QStringLiteral("00:01.05"));
@@ -305,7 +305,7 @@ void TestProgressDialog::timerShowsRunTimeAndCurrentTaskTime() {
 }
 
 void TestProgressDialog::runEndOffersOkAndQuit() {
-    const auto* timer = m_pDialog->findChild<QTimer*>("progressTimer");
+    const auto* timer = m_dialog->findChild<QTimer*>("progressTimer");
     QVERIFY(timer && timer->isActive());
     QCOMPARE(timer->interval(), 500);
     QVERIFY(!Button("okButton")->isEnabled());
@@ -350,9 +350,9 @@ void TestProgressDialog::closing() {
     QFETCH(EAction, action);
     QFETCH(bool, closes);
     QFETCH(int, ended);
-    QSignalSpy notices(m_pDialog.data(), &CProgressDlg::endedPosted);
-    m_pDialog->Open();
-    QVERIFY(QTest::qWaitForWindowExposed(m_pDialog.data()));
+    QSignalSpy notices(m_dialog.data(), &ProgressDialog::endedPosted);
+    m_dialog->Open();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.data()));
     Send(Message(UM_PROGRESS_RUN, 3, parent));
     if (runEnded) Send(Message(UM_PROGRESS_RUN, 0, 0));
     switch (action) {
@@ -373,9 +373,9 @@ void TestProgressDialog::closing() {
             break;
     }
     QVERIFY(closes);
-    QVERIFY(!m_pDialog->isVisible());
-    QCOMPARE(m_pDialog->State(), PROGRESS_STATE_CLOSED);
-    QTRY_VERIFY(m_pDialog.isNull());  // it deletes itself
+    QVERIFY(!m_dialog->isVisible());
+    QCOMPARE(m_dialog->State(), PROGRESS_STATE_CLOSED);
+    QTRY_VERIFY(m_dialog.isNull());  // it deletes itself
     QCOMPARE(notices.count(), ended < 0 ? 0 : 1);
     if (ended >= 0) {
         QCOMPARE(notices.at(0).at(0).toLongLong(), parent);
@@ -386,13 +386,13 @@ void TestProgressDialog::closing() {
 void TestProgressDialog::placement() {
     // Without a main window: the corner in the middle of the desktop.
     const QRect desktop = QGuiApplication::primaryScreen()->geometry();
-    QCOMPARE(m_pDialog->pos(), QPoint(desktop.width() / 2, desktop.height() / 2));
+    QCOMPARE(m_dialog->pos(), QPoint(desktop.width() / 2, desktop.height() / 2));
     // With one: on its top-left corner.
     QWidget mainWindow;
     mainWindow.setGeometry(37, 81, 300, 200);
     mainWindow.show();
     QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
-    CProgressDlg placed(m_pTestApp->App(), &mainWindow);
+    ProgressDialog placed(m_testApp->App(), &mainWindow);
     QCOMPARE(placed.pos(), mainWindow.frameGeometry().topLeft());
 }
 
@@ -407,20 +407,20 @@ void TestProgressDialog::columnsFitTheirContentsAndTheWindowResizes() {
     Send(WithText(Message(UM_PROGRESS_TASK_START, 0, 123456789), name));
     Send(Message(UM_PROGRESS_BYTES, 123456789));
     Send(Message(UM_PROGRESS_TASK_DONE));
-    m_pDialog->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_pDialog.data()));
+    m_dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.data()));
     const QFontMetrics metrics = list->fontMetrics();
     QVERIFY(list->columnWidth(0) >= metrics.horizontalAdvance(name));
     QVERIFY(list->columnWidth(1) >= metrics.horizontalAdvance(QStringLiteral("123,456 KB")));
     // The window grew so that the byte counts stay in view beside the long name.
     QVERIFY(list->columnViewportPosition(1) + list->columnWidth(1) <= list->viewport()->width());
-    QVERIFY(m_pDialog->maximumWidth() > m_pDialog->minimumWidth());
-    QVERIFY(m_pDialog->minimumWidth() > 200 && m_pDialog->minimumHeight() > 200);
+    QVERIFY(m_dialog->maximumWidth() > m_dialog->minimumWidth());
+    QVERIFY(m_dialog->minimumWidth() > 200 && m_dialog->minimumHeight() > 200);
 }
 
 void TestProgressDialog::labelsAndNothingCountedBeforeTheFirstTask() {
     QCOMPARE(Text("runTimeLabel"), QStringLiteral("Time:"));
-    QCOMPARE(m_pDialog->findChild<QGroupBox*>("currentTaskGroup")->title(),
+    QCOMPARE(m_dialog->findChild<QGroupBox*>("currentTaskGroup")->title(),
              QStringLiteral("Current task"));
     QCOMPARE(Text("currentTaskLabel"), QStringLiteral("Task:"));
     QCOMPARE(Text("completeLabel"), QStringLiteral("Complete:"));
@@ -446,9 +446,9 @@ void TestProgressDialog::stopDuringTheRun() {
     QFETCH(EAction, action);
     QFETCH(bool, agree);
     QFETCH(bool, stops);
-    QSignalSpy notices(m_pDialog.data(), &CProgressDlg::endedPosted);
-    m_pDialog->Open();
-    QVERIFY(QTest::qWaitForWindowExposed(m_pDialog.data()));
+    QSignalSpy notices(m_dialog.data(), &ProgressDialog::endedPosted);
+    m_dialog->Open();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.data()));
     Send(Message(UM_PROGRESS_RUN, 3, 77));
     QStringList questions;
     bool noIsDefault = false;
@@ -466,22 +466,22 @@ void TestProgressDialog::stopDuringTheRun() {
     if (action == EAction::CancelClick) QTest::mouseClick(Button("cancelButton"), Qt::LeftButton);
     answerer.stop();
 
-    QVERIFY(m_pDialog && m_pDialog->isVisible() && m_pDialog->isEnabled());
+    QVERIFY(m_dialog && m_dialog->isVisible() && m_dialog->isEnabled());
     QCOMPARE(questions, action == EAction::Enter ? QStringList() : QStringList{"Stop the update?"});
     if (action != EAction::Enter) QVERIFY(noIsDefault);
-    QCOMPARE(m_pDialog->State(), stops ? PROGRESS_STATE_CLOSED : PROGRESS_STATE_RUNNING);
-    QCOMPARE(m_pDialog->IsStopping(), stops);
+    QCOMPARE(m_dialog->State(), stops ? PROGRESS_STATE_CLOSED : PROGRESS_STATE_RUNNING);
+    QCOMPARE(m_dialog->IsStopping(), stops);
     QCOMPARE(notices.count(), 0);
     if (!stops) return;
     QCOMPARE(Text("outcome"), QStringLiteral("Stopping the update..."));
     QCOMPARE(Send(Message(UM_PROGRESS_CLOSE)), PROGRESS_STATE_CLOSED);  // the engine's answer
-    QVERIFY(m_pDialog->isVisible());
+    QVERIFY(m_dialog->isVisible());
     QVERIFY(!Button("okButton")->isEnabled());
-    m_pDialog->ShowStopped(CProgressDlg::ESystemState::kUpdateMode);
+    m_dialog->ShowStopped(ProgressDialog::SystemState::kUpdateMode);
     QVERIFY(Text("outcome").contains("still in update mode"));
     QVERIFY(Button("okButton")->isEnabled());
     QTest::keyClick(List(), Qt::Key_Return);  // OK now
-    QTRY_VERIFY(m_pDialog.isNull());
+    QTRY_VERIFY(m_dialog.isNull());
     QCOMPARE(notices.count(), 1);
     QCOMPARE(notices.at(0).at(1).toInt(), 1);  // a stopped run, as a cancel
 }

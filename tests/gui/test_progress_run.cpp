@@ -13,16 +13,16 @@
 #include <memory>
 #include <thread>
 
-#include "core/app/CMessageBoxRouter.h"
-#include "core/progress/CProgressProtocol.h"
-#include "gui/progress/CGuiPlatformProbe.h"
-#include "gui/progress/CGuiRun.h"
-#include "gui/progress/CProgressDlg.h"
-#include "gui/progress/CProgressDlgFactory.h"
-#include "gui/progress/CProgressExitHandle.h"
-#include "gui/progress/CProgressWindowBridge.h"
-#include "gui/progress/CQtMessageBox.h"
+#include "core/progress/ProgressProtocol.h"
+#include "core/ui/MessageBoxRouter.h"
+#include "gui/progress/GuiPlatformProbe.h"
+#include "gui/progress/GuiRun.h"
 #include "gui/progress/GuiThreadCall.h"
+#include "gui/progress/ProgressDialog.h"
+#include "gui/progress/ProgressDialogFactory.h"
+#include "gui/progress/ProgressExitHandle.h"
+#include "gui/progress/ProgressWindowBridge.h"
+#include "gui/progress/QtMessageBox.h"
 #include "gui/support/ProgressTestApp.h"
 #include "gui/support/ProgressTestWorker.h"
 #include "support/RecordingMessageBox.h"
@@ -37,10 +37,10 @@ namespace {
 const std::string kCancelRecord = "Got IDCANCEL from Progress Dlg";
 
 // The progress windows on screen (finished ones stay until closed).
-QList<CProgressDlg*> ProgressWindows() {
-    QList<CProgressDlg*> windows;
+QList<ProgressDialog*> ProgressWindows() {
+    QList<ProgressDialog*> windows;
     for (QWidget* widget : QApplication::topLevelWidgets()) {
-        auto* dialog = qobject_cast<CProgressDlg*>(widget);
+        auto* dialog = qobject_cast<ProgressDialog*>(widget);
         if (dialog && dialog->isVisible()) windows << dialog;
     }
     return windows;
@@ -110,30 +110,30 @@ private slots:
     void platformProbe();
 
 private:
-    std::unique_ptr<CProgressTestApp> m_pTestApp;
+    std::unique_ptr<CProgressTestApp> m_testApp;
 };
 
 void TestProgressRun::init() {
-    m_pTestApp = std::make_unique<CProgressTestApp>();
-    m_pTestApp->StartLog();
+    m_testApp = std::make_unique<CProgressTestApp>();
+    m_testApp->StartLog();
 }
 
 void TestProgressRun::cleanup() {
-    m_pTestApp.reset();
-    CProgressExitHandle::DeleteProgressWindows();
+    m_testApp.reset();
+    ProgressExitHandle::DeleteProgressWindows();
 }
 
 void TestProgressRun::fullRunShowsEveryTaskAndReportsOkAfterwards() {
-    CQuillmarch6App& app = m_pTestApp->App();
+    RunContext& app = m_testApp->App();
     QWidget welcome;
     welcome.setGeometry(60, 40, 400, 300);
     QList<int> notices;
     const bool outcome =
         RunUpdateWithProgressWindow(app, &welcome, [&](int ended) { notices << ended; });
     QVERIFY(outcome);
-    QCOMPARE(m_pTestApp->CountLogged("#### DONE : success"), 1);
+    QCOMPARE(m_testApp->CountLogged("#### DONE : success"), 1);
     QCOMPARE(ProgressWindows().size(), 1);
-    CProgressDlg* window = ProgressWindows().first();
+    ProgressDialog* window = ProgressWindows().first();
     QCOMPARE(window->pos(), welcome.frameGeometry().topLeft());
     QCOMPARE(window->findChild<QLabel*>("currentTask")->text(), QStringLiteral("Done"));
     QCOMPARE(window->findChild<QGroupBox*>("taskGroup")->title(), QStringLiteral("Tasks 4/4"));
@@ -146,21 +146,21 @@ void TestProgressRun::fullRunShowsEveryTaskAndReportsOkAfterwards() {
     QVERIFY(notices.isEmpty());
     window->findChild<QPushButton*>("okButton")->click();
     QTRY_COMPARE(notices, QList<int>{0});
-    QVERIFY(app.m_hProgressWnd);  // the run keeps its handle; the window goes
-    QTRY_COMPARE(app.m_hProgressWnd->Send(Message(UM_PROGRESS_PING)), PROGRESS_STATE_GONE);
+    QVERIFY(app.m_progressWnd);  // the run keeps its handle; the window goes
+    QTRY_COMPARE(app.m_progressWnd->Send(Message(UM_PROGRESS_PING)), PROGRESS_STATE_GONE);
 }
 
 void TestProgressRun::cancelDuringRunIsSeenAtTheNextSend() {
-    CQuillmarch6App& app = m_pTestApp->App();
+    RunContext& app = m_testApp->App();
     // At the first wait of the engine after the run start, the operator presses Cancel.
     std::atomic<bool> cancelled{false};
     CBoxAnswerer answerer(QMessageBox::Yes);  // "Stop the update?"
-    m_pTestApp->m_clock.m_onWait = [&](std::chrono::milliseconds) {
+    m_testApp->m_clock.m_onWait = [&](std::chrono::milliseconds) {
         if (cancelled) return;
         CallOnGuiThread([&] {
-            const QList<CProgressDlg*> windows = ProgressWindows();
+            const QList<ProgressDialog*> windows = ProgressWindows();
             if (windows.size() != 1) return;
-            CProgressDlg* window = windows.first();
+            ProgressDialog* window = windows.first();
             if (!window->findChild<QGroupBox*>("taskGroup")->title().startsWith("Tasks ")) return;
             window->findChild<QPushButton*>("cancelButton")->click();
             cancelled = true;
@@ -175,13 +175,13 @@ void TestProgressRun::cancelDuringRunIsSeenAtTheNextSend() {
     returned = true;
     QVERIFY(cancelled);
     QVERIFY(!outcome);
-    QCOMPARE(m_pTestApp->CountLogged(kCancelRecord), 1);
-    QCOMPARE(m_pTestApp->CountLogged("#### DONE : failure"), 1);
-    QVERIFY(!app.m_hProgressWnd);  // forgotten at the cancellation
+    QCOMPARE(m_testApp->CountLogged(kCancelRecord), 1);
+    QCOMPARE(m_testApp->CountLogged("#### DONE : failure"), 1);
+    QVERIFY(!app.m_progressWnd);  // forgotten at the cancellation
     QCOMPARE(answerer.m_texts, QStringList{"Stop the update?"});
     // The window stays and says what the system was left in; its OK ends it.
     QCOMPARE(ProgressWindows().size(), 1);
-    CProgressDlg* window = ProgressWindows().first();
+    ProgressDialog* window = ProgressWindows().first();
     QVERIFY(window->findChild<QLabel*>("outcome")->text().startsWith("The update was stopped."));
     QVERIFY(notices.isEmpty());
     window->findChild<QPushButton*>("okButton")->click();
@@ -190,17 +190,17 @@ void TestProgressRun::cancelDuringRunIsSeenAtTheNextSend() {
 }
 
 void TestProgressRun::windowDestroyedWhileTheEngineSends() {
-    CQuillmarch6App& app = m_pTestApp->App();
-    CProgressDlgFactory factory(app, nullptr);
+    RunContext& app = m_testApp->App();
+    ProgressDialogFactory factory(app, nullptr);
     app.SetProgressWindowFactory(&factory);
-    app.m_bUpdateRunning = true;
+    app.m_updateRunning = true;
     std::shared_ptr<IProgressWindow> handle;
     std::atomic<int> answered{0};
     std::atomic<bool> stop{false};  // only for a failing test: the engine would not stop
     CProgressTestWorker engine([&] {
-        CProgressProtocol progress(app);
+        ProgressProtocol progress(app);
         progress.StartProgressWindow();
-        handle = app.m_hProgressWnd;
+        handle = app.m_progressWnd;
         progress.SendProgress(UM_PROGRESS_RUN, 3, 0);
         while (!stop && progress.SendProgress(UM_PROGRESS_TASK_PERCENT, answered % 100)) ++answered;
         progress.SendProgress(UM_PROGRESS_TASK_DONE);  // nothing is sent any more
@@ -210,9 +210,9 @@ void TestProgressRun::windowDestroyedWhileTheEngineSends() {
     QCOMPARE(ProgressWindows().size(), 1);
     delete ProgressWindows().first();  // while a send may well be waiting for it
     QTRY_VERIFY(engine.Finished());
-    QCOMPARE(m_pTestApp->CountLogged(kCancelRecord), 1);
-    QVERIFY(!app.m_bUpdateRunning);
-    QVERIFY(!app.m_hProgressWnd);
+    QCOMPARE(m_testApp->CountLogged(kCancelRecord), 1);
+    QVERIFY(!app.m_updateRunning);
+    QVERIFY(!app.m_progressWnd);
     // Once the window is gone a send answers 0 at once, though the GUI thread serves nothing.
     QVERIFY(handle);
     auto send = std::async(std::launch::async, [&] {
@@ -228,7 +228,7 @@ void TestProgressRun::windowDestroyedWhileTheEngineSends() {
 }
 
 void TestProgressRun::sendWaitingWhenTheWindowGoesAnswersGone() {
-    CProgressDlgFactory factory(m_pTestApp->App(), nullptr);
+    ProgressDialogFactory factory(m_testApp->App(), nullptr);
     const std::shared_ptr<IProgressWindow> handle = factory.Start();
     QCOMPARE(ProgressWindows().size(), 1);
     std::atomic<bool> sending{false};
@@ -246,22 +246,22 @@ void TestProgressRun::sendWaitingWhenTheWindowGoesAnswersGone() {
 }
 
 void TestProgressRun::enterDuringRunOnTheGuiThreadItself() {
-    CQuillmarch6App& app = m_pTestApp->App();
-    CProgressDlgFactory factory(app, nullptr);
+    RunContext& app = m_testApp->App();
+    ProgressDialogFactory factory(app, nullptr);
     app.SetProgressWindowFactory(&factory);
-    app.m_bUpdateRunning = true;
-    CProgressProtocol progress(app);
+    app.m_updateRunning = true;
+    ProgressProtocol progress(app);
     progress.StartProgressWindow();  // sends go straight to the window: no deadlock
     QVERIFY(progress.SendProgress(UM_PROGRESS_RUN, 2, 0));
     QCOMPARE(ProgressWindows().size(), 1);
-    QPointer<CProgressDlg> window = ProgressWindows().first();
+    QPointer<ProgressDialog> window = ProgressWindows().first();
     QVERIFY(QTest::qWaitForWindowExposed(window.data()));
     // Enter never stops a run: the run goes on.
     QTest::keyClick(window->findChild<QTreeWidget*>("taskList"), Qt::Key_Enter, Qt::KeypadModifier);
     QVERIFY(window && window->isVisible() && window->isEnabled());
     QVERIFY(progress.SendProgress(UM_PROGRESS_TASK_START, 0, 1, "Update Mode"));
     QVERIFY(progress.SendProgress(UM_PROGRESS_TASK_DONE));
-    QCOMPARE(m_pTestApp->CountLogged(kCancelRecord), 0);
+    QCOMPARE(m_testApp->CountLogged(kCancelRecord), 0);
     progress.SendProgress(UM_PROGRESS_CLOSE);  // as the engine closes a window
     QTRY_VERIFY(window.isNull());
 }
@@ -291,7 +291,7 @@ void TestProgressRun::messageBoxFromTheWorker_data() {
 void TestProgressRun::messageBoxFromTheWorker() {
     QFETCH(unsigned, style);
     QFETCH(QMessageBox::StandardButton, press);
-    CQtMessageBox messageBox;
+    QtMessageBox messageBox;
     CBoxAnswerer answerer(press);  // the box is modal: it is answered from within its loop
     std::atomic<int> answer{-1};
     CProgressTestWorker worker(
@@ -319,11 +319,11 @@ void TestProgressRun::commandLineRunShowsBoxesAndClosesAtExit() {
     QFETCH(bool, neverBack);
     QFETCH(bool, windowKnown);
     QFETCH(int, textId);
-    CQuillmarch6App& app = m_pTestApp->App();
-    m_pTestApp->m_system.swusIgnored = true;
-    if (neverBack) m_pTestApp->m_system.attemptsAwayAfterRestart = 1000;
-    RecordingMessageBox& console = m_pTestApp->m_box;
-    CMessageBoxRouter& router = m_pTestApp->m_router;
+    RunContext& app = m_testApp->App();
+    m_testApp->m_system.swusIgnored = true;
+    if (neverBack) m_testApp->m_system.attemptsAwayAfterRestart = 1000;
+    RecordingMessageBox& console = m_testApp->m_box;
+    MessageBoxRouter& router = m_testApp->m_router;
     CBoxAnswerer answerer(QMessageBox::Ok);
     // The run ends in the window, with its outcome, until the operator presses OK.
     QString outcome;
@@ -331,7 +331,7 @@ void TestProgressRun::commandLineRunShowsBoxesAndClosesAtExit() {
     QPoint where;
     QTimer okPresser;
     connect(&okPresser, &QTimer::timeout, [&] {
-        for (CProgressDlg* window : ProgressWindows()) {
+        for (ProgressDialog* window : ProgressWindows()) {
             auto* ok = window->findChild<QPushButton*>("okButton");
             auto* line = window->findChild<QLabel*>("outcome");
             if (!ok->isEnabled() || !line->isVisible()) continue;
@@ -357,12 +357,12 @@ void TestProgressRun::commandLineRunShowsBoxesAndClosesAtExit() {
     QVERIFY(console.shown.empty());
     router.Show("after the run", "Quillmarch", MB_OK);  // the console has its place back
     QCOMPARE(console.shown.size(), std::size_t(1));
-    QCOMPARE(bool(app.m_hProgressWnd), windowKnown);
+    QCOMPARE(bool(app.m_progressWnd), windowKnown);
     if (!windowKnown) return;
     // The operator closed it with OK; the close the program's end posts finds no window.
     QTRY_VERIFY(ProgressWindows().isEmpty());
-    app.m_hProgressWnd->Post(Message(UM_PROGRESS_CLOSE));
-    app.m_hProgressWnd.reset();
+    app.m_progressWnd->Post(Message(UM_PROGRESS_CLOSE));
+    app.m_progressWnd.reset();
 }
 
 void TestProgressRun::platformProbe_data() {
@@ -385,7 +385,7 @@ void TestProgressRun::platformProbe() {
     qputenv("QT_QPA_PLATFORM", platform);
     qputenv("DISPLAY", display);
     std::string reason;
-    const std::string chosen = CGuiPlatformProbe::ChoosePlatform(&reason);
+    const std::string chosen = GuiPlatformProbe::ChoosePlatform(&reason);
     qputenv("QT_QPA_PLATFORM", savedPlatform);
     if (savedDisplay.isNull()) {
         qunsetenv("DISPLAY");

@@ -3,9 +3,9 @@
 #include <QtTest>
 #include <string>
 
-#include "core/app/CQuillmarch6App.h"
-#include "core/app/CSettingsStore.h"
-#include "gui/app/CQtSettingsBackend.h"
+#include "core/job/RunContext.h"
+#include "core/prefs/SettingsStore.h"
+#include "gui/app/QtSettingsBackend.h"
 #include "support/FakeClock.h"
 #include "support/RecordingMessageBox.h"
 #include "support/ScopedTempDir.h"
@@ -31,7 +31,7 @@ private slots:
     void cleanup() { QFile::remove(StorePath()); }
 
     void programStoreIsTheTessaryQuillmarchFile() {
-        CQtSettingsBackend backend;
+        QtSettingsBackend backend;
         std::string value;
         QVERIFY(!backend.Read("UploadSoftware", value));
         QVERIFY2(!QFile::exists(StorePath()), "reading creates nothing");
@@ -60,9 +60,9 @@ private slots:
     void valuesRoundTripAsText() {
         QFETCH(QString, name);
         QFETCH(QString, value);
-        CQtSettingsBackend writer;
+        QtSettingsBackend writer;
         writer.Write(name.toStdString(), value.toStdString());
-        CQtSettingsBackend reader;  // a fresh store object: nothing carried over in memory
+        QtSettingsBackend reader;  // a fresh store object: nothing carried over in memory
         std::string read = "unchanged";
         QVERIFY(reader.Read(name.toStdString(), read));
         QCOMPARE(QString::fromStdString(read), value);
@@ -73,7 +73,7 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("[General]\nPrevWrenIPAddress=10.0.0.2, 10.0.0.1\nLanguage=1\n");
         file.close();
-        CQtSettingsBackend backend;
+        QtSettingsBackend backend;
         std::string value;
         QVERIFY(backend.Read("PrevWrenIPAddress", value));
         QCOMPARE(value, std::string("10.0.0.2,10.0.0.1"));
@@ -81,7 +81,7 @@ private slots:
 
     void explicitFileIsUsedInsteadOfTheProgramStore() {
         const QString path = QString::fromStdString(m_dir.Str("portable.ini"));
-        CQtSettingsBackend backend(path);
+        QtSettingsBackend backend(path);
         backend.Write("Language", "1");
         QVERIFY(QFile::exists(path));
         QVERIFY(!QFile::exists(StorePath()));
@@ -96,14 +96,14 @@ private slots:
             direct.setValue("UploadSoftware", "No");
             direct.setValue("Language", "1");
         }
-        CQtSettingsBackend backend;
-        CSettingsStore store(backend);
+        QtSettingsBackend backend;
+        SettingsStore store(backend);
         FakeClock clock;
         RecordingMessageBox box;
-        CQuillmarch6App app(clock, box);
+        RunContext app(clock, box);
         store.LoadSettings(app);
-        QVERIFY(!app.m_bUpdateSoftware);
-        QCOMPARE(app.m_nLanguage, 1);
+        QVERIFY(!app.m_updateSoftware);
+        QCOMPARE(app.m_language, 1);
 
         std::string history(1500, 'a');
         store.AccessSetting(true, "PrevPloverIPAddress", history);

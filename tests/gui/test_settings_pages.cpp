@@ -11,9 +11,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/settings/CProvisioning.h"
-#include "gui/widgets/CIPAddressCtrl.h"
-#include "gui/widgets/CIPAddressEdit.h"
+#include "core/provisioning/ProvisioningWriter.h"
+#include "gui/widgets/AddressControl.h"
+#include "gui/widgets/AddressFieldEdit.h"
 #include "support/ModalAnswer.h"
 #include "support/SimulatorProcess.h"
 #include "support/WizardHarness.h"
@@ -42,11 +42,11 @@ QString Shown(QWidget* page, std::initializer_list<const char*> names) {
     return flags;
 }
 
-QString Lines(CQuillmarch6App& app) {
-    app.m_strProvision.clear();
-    app.m_bChangeSettings = true;
-    CProvisioning(app).CollectSettingsLines();
-    return QString::fromStdString(app.m_strProvision);
+QString Lines(RunContext& app) {
+    app.m_provision.clear();
+    app.m_changeSettings = true;
+    ProvisioningWriter(app).CollectSettingsLines();
+    return QString::fromStdString(app.m_provision);
 }
 
 // Everything the program wrote into its working folder (the wizard's log files).
@@ -63,13 +63,13 @@ std::string FolderText(const std::filesystem::path& folder) {
 }
 
 // Connects through the wizard to the simulator and stops on the system information page.
-std::unique_ptr<CQuillmarchSheet> OnSystemInfoPage(SWizardApp& f, const SimulatorProcess& sim) {
+std::unique_ptr<WizardSheet> OnSystemInfoPage(SWizardApp& f, const SimulatorProcess& sim) {
     auto sheet = StartSheet(f);
-    if (!Press(*sheet, CQuillmarchSheet::ID_WIZNEXT)) return nullptr;
+    if (!Press(*sheet, WizardSheet::ID_WIZNEXT)) return nullptr;
     QWidget* page = sheet->ActivePage();
     Find<QComboBox>(page, "comboAddress")->setEditText(QString::fromStdString(sim.Address()));
     Find<QLineEdit>(page, "editPassword")->setText(QString::fromStdString(sim.Password()));
-    if (!Press(*sheet, CQuillmarchSheet::ID_WIZNEXT)) return nullptr;
+    if (!Press(*sheet, WizardSheet::ID_WIZNEXT)) return nullptr;
     if (ActivePageName(*sheet) != "pageSystemInfo") return nullptr;
     return sheet;
 }
@@ -120,11 +120,11 @@ private slots:
         QFETCH(QString, note);
         QFETCH(QString, nextPage);
         SWizardApp f;
-        f.app.m_nSystemType = model;
-        f.app.m_bChangeLan = job[0] == '1';
-        f.app.m_bChangeDisplay = job[1] == '1';
-        f.app.m_bSecureModeWanted = job[2] == '1';
-        f.app.m_bSecureModeCurrent = job[3] == '1';
+        f.app.m_systemType = model;
+        f.app.m_changeLan = job[0] == '1';
+        f.app.m_changeDisplay = job[1] == '1';
+        f.app.m_secureModeWanted = job[2] == '1';
+        f.app.m_secureModeCurrent = job[3] == '1';
         auto sheet = StartSheet(f);
         sheet->SetSecureModeReported(reported);
         QWidget* page = OpenPage(*sheet, 6);
@@ -135,23 +135,23 @@ private slots:
                  shown);
         QCOMPARE(Find<QCheckBox>(page, "checkDisplay")->isChecked(),
                  shown[2] == '1' && job[1] == '1');
-        QCOMPARE(sheet->Button(CQuillmarchSheet::ID_WIZNEXT)->isEnabled(), next);
+        QCOMPARE(sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled(), next);
         if (!note.isEmpty()) QCOMPARE(Find<QLabel>(page, "labelSecurityNote")->text(), note);
         if (!next) return;
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), nextPage);
-        QCOMPARE(f.app.m_bChangeDisplay, shown[2] == '1' && job[1] == '1');
-        QCOMPARE(f.app.m_bSecureModeWanted, job[2] == '1');
+        QCOMPARE(f.app.m_changeDisplay, shown[2] == '1' && job[1] == '1');
+        QCOMPARE(f.app.m_secureModeWanted, job[2] == '1');
     }
 
     // Every click on a box decides the Next button again.
     void choicePageClicksDecideNext() {
         SWizardApp f;
-        f.app.m_nSystemType = 11;
+        f.app.m_systemType = 11;
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 6);
         QVERIFY(page);
-        QPushButton* next = sheet->Button(CQuillmarchSheet::ID_WIZNEXT);
+        QPushButton* next = sheet->Button(WizardSheet::ID_WIZNEXT);
         QVERIFY(!next->isEnabled());
         auto* display = Find<QCheckBox>(page, "checkDisplay");
         auto* lan = Find<QCheckBox>(page, "checkLan");
@@ -163,17 +163,17 @@ private slots:
         QVERIFY(next->isEnabled());
         lan->click();
         QVERIFY(!next->isEnabled());
-        QVERIFY(!f.app.m_bChangeLan && !f.app.m_bChangeDisplay);  // stored only by Next
+        QVERIFY(!f.app.m_changeLan && !f.app.m_changeDisplay);  // stored only by Next
     }
 
     // A LAN-only model: the LAN lines are wanted exactly when the addressing mode changes.
     void lanPageOnLanOnlyModel() {
         SWizardApp f;
-        f.app.m_nSystemType = 9;
-        f.app.m_bDhcpWanted = f.app.m_bDhcpCurrent = false;
-        f.app.m_strIpAddress = "10.0.0.5";
-        f.app.m_strSubnetMask = "255.255.255.0";
-        f.app.m_strDefaultGateway = "10.0.0.1";
+        f.app.m_systemType = 9;
+        f.app.m_dhcpWanted = f.app.m_dhcpCurrent = false;
+        f.app.m_ipAddress = "10.0.0.5";
+        f.app.m_subnetMask = "255.255.255.0";
+        f.app.m_defaultGateway = "10.0.0.1";
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 7);
         QVERIFY(page);
@@ -181,25 +181,25 @@ private slots:
                                 "labelGateway",   "ipGateway", "labelWarning"};
         QVERIFY(Find<QRadioButton>(page, "radioManual")->isChecked());
         QCOMPARE(Shown(page, addresses), QString("1111110"));
-        QCOMPARE(Find<CIPAddressCtrl>(page, "ipSubnetMask")->DottedText(),
+        QCOMPARE(Find<AddressControl>(page, "ipSubnetMask")->DottedText(),
                  QString("255.255.255.0"));
         QCOMPARE(Find<QLabel>(page, "labelWarning")->text(), kLanWarning);
 
         Find<QRadioButton>(page, "radioDhcp")->click();
-        QVERIFY(f.app.m_bDhcpWanted);
-        QVERIFY(f.app.m_bChangeLan);
+        QVERIFY(f.app.m_dhcpWanted);
+        QVERIFY(f.app.m_changeLan);
         QCOMPARE(Shown(page, addresses), QString("0000001"));
         QCOMPARE(Lines(f.app), QString("dhcp_flg,Client\n"));
 
         // Back to manual, only the address changed: no LAN line.
         Find<QRadioButton>(page, "radioManual")->click();
-        QVERIFY(!f.app.m_bChangeLan);
+        QVERIFY(!f.app.m_changeLan);
         QCOMPARE(Shown(page, addresses), QString("1111110"));
-        Find<CIPAddressCtrl>(page, "ipAddress")->SetDottedText("10.0.0.77");
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        Find<AddressControl>(page, "ipAddress")->SetDottedText("10.0.0.77");
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
-        QCOMPARE(f.app.m_strIpAddress, std::string("10.0.0.77"));
-        QVERIFY(!f.app.m_bChangeLan);
+        QCOMPARE(f.app.m_ipAddress, std::string("10.0.0.77"));
+        QVERIFY(!f.app.m_changeLan);
         QCOMPARE(Lines(f.app), QString());
     }
 
@@ -207,20 +207,20 @@ private slots:
     // as an empty value, a half-typed one is refused.
     void lanPageManualAddressesBecomeLines() {
         SWizardApp f;
-        f.app.m_nSystemType = 5;
-        f.app.m_bChangeLan = true;
-        f.app.m_bDhcpWanted = f.app.m_bDhcpCurrent = true;
-        f.app.m_bChangeDisplay = true;
+        f.app.m_systemType = 5;
+        f.app.m_changeLan = true;
+        f.app.m_dhcpWanted = f.app.m_dhcpCurrent = true;
+        f.app.m_changeDisplay = true;
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 7);
         QVERIFY(page);
         QVERIFY(Find<QRadioButton>(page, "radioDhcp")->isChecked());
         Find<QRadioButton>(page, "radioManual")->click();
         QVERIFY(!Find<QWidget>(page, "labelWarning")->isHidden());
-        QVERIFY(f.app.m_bChangeLan);
-        Find<CIPAddressCtrl>(page, "ipAddress")->SetDottedText("192.168.7.20");
-        Find<CIPAddressCtrl>(page, "ipSubnetMask")->SetDottedText("255.255.0.0");
-        auto* gateway = Find<CIPAddressCtrl>(page, "ipGateway");
+        QVERIFY(f.app.m_changeLan);
+        Find<AddressControl>(page, "ipAddress")->SetDottedText("192.168.7.20");
+        Find<AddressControl>(page, "ipSubnetMask")->SetDottedText("255.255.0.0");
+        auto* gateway = Find<AddressControl>(page, "ipGateway");
         for (int field = 1; field <= 4; ++field) gateway->Field(field)->clear();
         gateway->Field(1)->setText("192");
         QStringList reported;
@@ -228,14 +228,14 @@ private slots:
             reported << static_cast<QMessageBox*>(box)->text();
             static_cast<QMessageBox*>(box)->accept();
         });
-        QVERIFY(!Press(*sheet, CQuillmarchSheet::ID_WIZNEXT) ||
+        QVERIFY(!Press(*sheet, WizardSheet::ID_WIZNEXT) ||
                 ActivePageName(*sheet) == "pageNetworkSettings");
         QTRY_COMPARE(reported.size(), 1);
         QCOMPARE(ActivePageName(*sheet), QString("pageNetworkSettings"));
-        QCOMPARE(f.app.m_strIpAddress, std::string());
+        QCOMPARE(f.app.m_ipAddress, std::string());
 
         gateway->Field(1)->clear();
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageDisplaySettings"));
         QCOMPARE(Lines(f.app).section('\n', 0, 3),
                  QString("dhcp_flg,Off\ndefaultgateway,\"\"\nsubnetmask,255.255.0.0\n"
@@ -279,16 +279,16 @@ private slots:
         QFETCH(QStringList, typed);
         QFETCH(QString, message);
         QFETCH(QString, remote);
-        QVERIFY2(m_pSim && m_pSim->Started(), "simulator");
-        QVERIFY(m_pSheet);
-        CQuillmarch6App& app = m_pFixture->app;
-        while (ActivePageName(*m_pSheet) != "pageSystemInfo")
-            QVERIFY(Press(*m_pSheet, CQuillmarchSheet::ID_WIZBACK));
-        app.m_bUseRoomForRemote = useRoom;
-        app.m_strRoomPassword = "oldroom";
-        app.m_strNewRoomPassword = app.m_strNewRemotePassword = "unchanged";
-        app.m_bChangeDisplay = false;
-        QWidget* page = OpenPage(*m_pSheet, 8);
+        QVERIFY2(m_sim && m_sim->Started(), "simulator");
+        QVERIFY(m_sheet);
+        RunContext& app = m_fixture->app;
+        while (ActivePageName(*m_sheet) != "pageSystemInfo")
+            QVERIFY(Press(*m_sheet, WizardSheet::ID_WIZBACK));
+        app.m_useRoomForRemote = useRoom;
+        app.m_roomPassword = "oldroom";
+        app.m_newRoomPassword = app.m_newRemotePassword = "unchanged";
+        app.m_changeDisplay = false;
+        QWidget* page = OpenPage(*m_sheet, 8);
         QVERIFY(page);
         QCOMPARE(Find<QCheckBox>(page, "checkUseRoom")->isChecked(), useRoom);
         const auto remoteRows = {"labelRemote", "editRemote", "labelRemoteConfirm",
@@ -303,50 +303,50 @@ private slots:
             QCOMPARE(edit->echoMode(), QLineEdit::Password);
         SetPasswords(page, typed);
 
-        QVERIFY(Press(*m_pSheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*m_sheet, WizardSheet::ID_WIZNEXT));
         if (message.isEmpty()) {
-            QCOMPARE(ActivePageName(*m_pSheet), QString("pageResults"));
-            QCOMPARE(app.m_strNewRoomPassword, typed[0].toStdString());
-            QCOMPARE(QString::fromStdString(app.m_strNewRemotePassword), remote);
-            QCOMPARE(app.m_bUseRoomForRemote, useRoom);
+            QCOMPARE(ActivePageName(*m_sheet), QString("pageResults"));
+            QCOMPARE(app.m_newRoomPassword, typed[0].toStdString());
+            QCOMPARE(QString::fromStdString(app.m_newRemotePassword), remote);
+            QCOMPARE(app.m_useRoomForRemote, useRoom);
             return;
         }
-        QCOMPARE(ActivePageName(*m_pSheet), QString("pageSecureMode"));
+        QCOMPARE(ActivePageName(*m_sheet), QString("pageSecureMode"));
         QVERIFY(Find<QWidget>(page, "labelMessage")->isVisible());
         QCOMPARE(Find<QLabel>(page, "labelMessage")->text(), message);
-        QCOMPARE(app.m_strNewRoomPassword, std::string("unchanged"));
-        QCOMPARE(app.m_strNewRemotePassword, std::string("unchanged"));
+        QCOMPARE(app.m_newRoomPassword, std::string("unchanged"));
+        QCOMPARE(app.m_newRemotePassword, std::string("unchanged"));
     }
 
     // The security lines carry the new passwords, which appear nowhere else.
     void securityPasswordsOnlyInTheSettingsLines() {
-        QVERIFY(m_pSheet);
-        CQuillmarch6App& app = m_pFixture->app;
-        while (ActivePageName(*m_pSheet) != "pageSystemInfo")
-            QVERIFY(Press(*m_pSheet, CQuillmarchSheet::ID_WIZBACK));
-        app.m_bUseRoomForRemote = true;
-        app.m_bSecureModeWanted = true;
-        app.m_bSecureModeCurrent = false;
-        app.m_bChangeLan = app.m_bChangeDisplay = false;
-        QWidget* page = OpenPage(*m_pSheet, 8);
+        QVERIFY(m_sheet);
+        RunContext& app = m_fixture->app;
+        while (ActivePageName(*m_sheet) != "pageSystemInfo")
+            QVERIFY(Press(*m_sheet, WizardSheet::ID_WIZBACK));
+        app.m_useRoomForRemote = true;
+        app.m_secureModeWanted = true;
+        app.m_secureModeCurrent = false;
+        app.m_changeLan = app.m_changeDisplay = false;
+        QWidget* page = OpenPage(*m_sheet, 8);
         QVERIFY(page);
         SetPasswords(page, {"Zq7-unique-room", "Zq7-unique-room", "", ""});
-        QVERIFY(Press(*m_pSheet, CQuillmarchSheet::ID_WIZNEXT));
-        QCOMPARE(ActivePageName(*m_pSheet), QString("pageResults"));
+        QVERIFY(Press(*m_sheet, WizardSheet::ID_WIZNEXT));
+        QCOMPARE(ActivePageName(*m_sheet), QString("pageResults"));
         QCOMPARE(Lines(app), QString("securemode,True\nsw,Zq7-unique-room\nuseroompassword,True\n"
                                      "roomsw,Zq7-unique-room\n"));
-        QVERIFY(FolderText(m_pFixture->dir.Path()).find("Zq7-unique") == std::string::npos);
+        QVERIFY(FolderText(m_fixture->dir.Path()).find("Zq7-unique") == std::string::npos);
     }
 
     // VGA shows the resolution instead of the video standard, and no standard warning.
     void displayPageViews() {
         SWizardApp f;
-        f.app.m_nSystemType = 11;
-        f.app.m_bChangeDisplay = true;
-        f.app.m_nVideoOutput = 2;
-        f.app.m_bPalWanted = true;
-        f.app.m_bPalCurrent = false;  // a standard change, were it shown
-        f.app.m_bResolution1024 = true;
+        f.app.m_systemType = 11;
+        f.app.m_changeDisplay = true;
+        f.app.m_videoOutput = 2;
+        f.app.m_palWanted = true;
+        f.app.m_palCurrent = false;  // a standard change, were it shown
+        f.app.m_resolution1024 = true;
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 9);
         QVERIFY(page);
@@ -371,7 +371,7 @@ private slots:
         Find<QRadioButton>(page, "radio800")->click();
         QCOMPARE(Shown(page, swapped), QString("1110000"));
 
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
         QCOMPARE(Lines(f.app), QString("monitor1display,4:3\ncameratype,PAL\n"
                                        "vgaresolution,60HZ800x600\nmonitoroutputsignal,VGA\n"));
@@ -380,12 +380,12 @@ private slots:
     // An output the page does not know leaves its group unselected and the job value alone.
     void displayPageKeepsAnUnknownOutput() {
         SWizardApp f;
-        f.app.m_nSystemType = 12;
-        f.app.m_bChangeDisplay = true;
-        f.app.m_nVideoOutput = 7;
-        f.app.m_bPalWanted = f.app.m_bPalCurrent = true;
-        f.app.m_bEraseFlash = true;
-        f.app.m_bUpdateSoftware = false;
+        f.app.m_systemType = 12;
+        f.app.m_changeDisplay = true;
+        f.app.m_videoOutput = 7;
+        f.app.m_palWanted = f.app.m_palCurrent = true;
+        f.app.m_eraseFlash = true;
+        f.app.m_updateSoftware = false;
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 9);
         QVERIFY(page);
@@ -393,30 +393,30 @@ private slots:
             QVERIFY(!Find<QRadioButton>(page, name)->isChecked());
         QCOMPARE(Shown(page, {"labelStandard", "labelResolution", "labelWarning"}), QString("100"));
         Find<QRadioButton>(page, "radio16x9")->click();
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageSoftwareUpgrade"));  // erase only
-        QCOMPARE(f.app.m_nVideoOutput, 7);
-        QVERIFY(f.app.m_bAspect16x9);
-        QVERIFY(f.app.m_bPalWanted);
+        QCOMPARE(f.app.m_videoOutput, 7);
+        QVERIFY(f.app.m_aspect16x9);
+        QVERIFY(f.app.m_palWanted);
     }
 
     void initTestCase() {
-        m_pSim = std::make_unique<SimulatorProcess>();
-        if (!m_pSim->Started()) return;
-        m_pFixture = std::make_unique<SWizardApp>();
-        m_pSheet = OnSystemInfoPage(*m_pFixture, *m_pSim);
+        m_sim = std::make_unique<SimulatorProcess>();
+        if (!m_sim->Started()) return;
+        m_fixture = std::make_unique<SWizardApp>();
+        m_sheet = OnSystemInfoPage(*m_fixture, *m_sim);
     }
     void cleanupTestCase() {
-        m_pSheet.reset();
-        m_pFixture.reset();
-        m_pSim.reset();
+        m_sheet.reset();
+        m_fixture.reset();
+        m_sim.reset();
     }
 
 private:
     // The security cases share one connected wizard (the page reads the serial number).
-    std::unique_ptr<SimulatorProcess> m_pSim;
-    std::unique_ptr<SWizardApp> m_pFixture;
-    std::unique_ptr<CQuillmarchSheet> m_pSheet;
+    std::unique_ptr<SimulatorProcess> m_sim;
+    std::unique_ptr<SWizardApp> m_fixture;
+    std::unique_ptr<WizardSheet> m_sheet;
 };
 
 QTEST_MAIN(TestSettingsPages)

@@ -17,9 +17,9 @@
 #include <functional>
 #include <map>
 
-#include "gui/progress/CGuiRun.h"
-#include "gui/widgets/CIPAddressCtrl.h"
-#include "gui/widgets/CIPAddressEdit.h"
+#include "gui/progress/GuiRun.h"
+#include "gui/widgets/AddressControl.h"
+#include "gui/widgets/AddressFieldEdit.h"
 #include "support/SimulatorProcess.h"
 #include "support/WizardHarness.h"
 
@@ -52,8 +52,8 @@ void AddGroupActions(const QString& group, std::map<QString, PageAction>& action
     if (group == "lan") {
         actions["pageNetworkSettings"] = [](QWidget* page) {
             Click(page, "radioManual");
-            Find<CIPAddressCtrl>(page, "ipAddress")->SetDottedText("192.168.7.20");
-            auto* gateway = Find<CIPAddressCtrl>(page, "ipGateway");
+            Find<AddressControl>(page, "ipAddress")->SetDottedText("192.168.7.20");
+            auto* gateway = Find<AddressControl>(page, "ipGateway");
             for (int field = 1; field <= 4; ++field) gateway->Field(field)->clear();
         };
     } else if (group == "security") {
@@ -85,7 +85,7 @@ void SaveScreenshot(QWidget* window, const QString& pageName) {
 
 // Runs each page's action and presses Next up to the summary; the pages seen, in order. The
 // pages named in `shoot` are photographed.
-QStringList WalkToSummary(CQuillmarchSheet& sheet, const std::map<QString, PageAction>& actions,
+QStringList WalkToSummary(WizardSheet& sheet, const std::map<QString, PageAction>& actions,
                           const QStringList& shoot) {
     QStringList pages;
     for (int step = 0; step < 12 && ActivePageName(sheet) != "pageResults"; ++step) {
@@ -94,7 +94,7 @@ QStringList WalkToSummary(CQuillmarchSheet& sheet, const std::map<QString, PageA
         const auto action = actions.find(name);
         if (action != actions.end()) action->second(sheet.ActivePage());
         if (shoot.contains(name)) SaveScreenshot(&sheet, name);
-        if (!Press(sheet, CQuillmarchSheet::ID_WIZNEXT)) break;
+        if (!Press(sheet, WizardSheet::ID_WIZNEXT)) break;
     }
     return pages;
 }
@@ -167,7 +167,7 @@ private slots:
         const QStringList pages = WalkToSummary(*sheet, actions, shoot);
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
         QVERIFY2(pages.contains(settingsPage), qPrintable(pages.join(' ')));
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZFINISH));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZFINISH));
         sheet.reset();
         QVERIFY(RunUpdateWithProgressWindow(f.app, nullptr, {}));
         CloseFinishedProgressWindows();

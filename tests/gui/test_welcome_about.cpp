@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "core/app/CQuillmarch6App.h"
-#include "gui/wizard/CAboutDlg.h"
+#include "core/job/RunContext.h"
+#include "gui/app/AboutDialog.h"
 #include "support/FakeClock.h"
 #include "support/RecordingMessageBox.h"
 
@@ -27,8 +27,8 @@ private:
 
 private slots:
     void showsTheProgramVersionAndBuildDate() {
-        CQuillmarch6App app(m_clock, m_box);
-        CAboutDlg about(app);
+        RunContext app(m_clock, m_box);
+        AboutDialog about(app);
         QCOMPARE(about.windowTitle(), QStringLiteral("About Quillmarch"));
         // The compiler's date form pads the day with a space: "Sep  5 2011".
         const QRegularExpression line(
@@ -63,11 +63,11 @@ private slots:
         QFETCH(QString, version);
         QFETCH(QString, line);
         QFETCH(int, boxes);
-        CQuillmarch6App app(m_clock, m_box);
+        RunContext app(m_clock, m_box);
         m_box.shown.clear();
         const std::optional<std::string> data =
             hasVersion ? std::optional<std::string>(version.toStdString()) : std::nullopt;
-        CAboutDlg about(app, nullptr, data, "Sep  5 2011");
+        AboutDialog about(app, nullptr, data, "Sep  5 2011");
         QCOMPARE(Text(about, "versionLine"), line);
         QCOMPARE(int(m_box.shown.size()), boxes);
         if (boxes) {
@@ -79,8 +79,8 @@ private slots:
     }
 
     void okCloses() {
-        CQuillmarch6App app(m_clock, m_box);
-        CAboutDlg about(app);
+        RunContext app(m_clock, m_box);
+        AboutDialog about(app);
         about.show();
         QTest::mouseClick(about.findChild<QPushButton*>("okButton"), Qt::LeftButton);
         QCOMPARE(about.result(), int(QDialog::Accepted));

@@ -8,10 +8,10 @@
 #include <memory>
 #include <vector>
 
-#include "core/app/CQuillmarch6App.h"
-#include "gui/app/CHelpLauncher.h"
-#include "gui/widgets/CStaticBmpEx.h"
-#include "gui/wizard/CQuillmarch6Dlg.h"
+#include "core/job/RunContext.h"
+#include "gui/app/HelpLauncher.h"
+#include "gui/app/WelcomeDialog.h"
+#include "gui/widgets/BitmapPanel.h"
 #include "support/FakeClock.h"
 #include "support/ModalAnswer.h"
 #include "support/RecordingMessageBox.h"
@@ -30,9 +30,9 @@ class TestWelcomeDialog : public QObject {
 private:
     // An application whose payload folder holds exactly the given payloads (copies of a
     // sample image), with the catalogue built and image presence recorded.
-    std::unique_ptr<CQuillmarch6App> MakeApp(const std::vector<int>& payloadIds) {
-        auto app = std::make_unique<CQuillmarch6App>(m_clock, m_box);
-        const fs::path folder = m_dir.Path() / ("pack" + std::to_string(++m_nPack));
+    std::unique_ptr<RunContext> MakeApp(const std::vector<int>& payloadIds) {
+        auto app = std::make_unique<RunContext>(m_clock, m_box);
+        const fs::path folder = m_dir.Path() / ("pack" + std::to_string(++m_pack));
         fs::create_directory(folder);
         for (int id : payloadIds)
             fs::copy_file(fs::path(QUILLMARCH_PAYLOAD_DIR) / "155.bin",
@@ -51,17 +51,17 @@ private:
     FakeClock m_clock;
     RecordingMessageBox m_box;
     ScopedTempDir m_dir;
-    int m_nPack = 0;
+    int m_pack = 0;
 
 private slots:
-    void cleanup() { CHelpLauncher::SetDefaultOpener({}); }
+    void cleanup() { HelpLauncher::SetDefaultOpener({}); }
 
     void samplePackListsTheModelsVersionAndDate() {
-        CQuillmarch6App app(m_clock, m_box);
+        RunContext app(m_clock, m_box);
         app.m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
         app.m_catalogue.Build();
         app.RecordImagePresence();
-        CQuillmarch6Dlg dialog(app);
+        WelcomeDialog dialog(app);
 
         // Row 4 has an image but no name; rows 0 and 13 have no image in the sample pack.
         const QString models = QStringLiteral(
@@ -85,7 +85,7 @@ private slots:
         for (const char* name : {"systemLabel", "modelsText", "introText", "versionLabel",
                                  "versionText", "dateLabel", "dateText"})
             QCOMPARE(dialog.findChild<QLabel*>(name)->toolTip(), "System:  " + models);
-        auto* picture = dialog.findChild<CStaticBmpEx*>("welcomePicture");
+        auto* picture = dialog.findChild<BitmapPanel*>("welcomePicture");
         QCOMPARE(picture->ResourceId(), 163);
         QVERIFY(picture->HasBitmap());
     }
@@ -111,17 +111,17 @@ private slots:
         QFETCH(bool, beginEnabled);
         QFETCH(int, picture);
         auto app = MakeApp(payloads);
-        CQuillmarch6Dlg dialog(*app);
+        WelcomeDialog dialog(*app);
         QCOMPARE(Text(dialog, "modelsText"), models);
         QCOMPARE(dialog.findChild<QLabel*>("dateText")->toolTip(), "System:  " + models);
         QCOMPARE(dialog.findChild<QPushButton*>("beginButton")->isEnabled(), beginEnabled);
-        QCOMPARE(dialog.findChild<CStaticBmpEx*>("welcomePicture")->ResourceId(), picture);
+        QCOMPARE(dialog.findChild<BitmapPanel*>("welcomePicture")->ResourceId(), picture);
     }
 
     void textsComeFromTheTableInUse() {
         auto app = MakeApp({});
-        app->m_nLanguage = 1;
-        CQuillmarch6Dlg dialog(*app);
+        app->m_language = 1;
+        WelcomeDialog dialog(*app);
         QCOMPARE(dialog.findChild<QGroupBox*>("softwareGroup")->title(),
                  QStringLiteral("f_Software"));
         QCOMPARE(Text(dialog, "modelsText"),
@@ -158,21 +158,21 @@ private slots:
         QFETCH(QString, shown);
         std::vector<std::string> list;
         for (const QString& name : names) list.push_back(name.toStdString());
-        const std::string text = CQuillmarch6Dlg::ComposeModelsText(list, " or ");
+        const std::string text = WelcomeDialog::ComposeModelsText(list, " or ");
         QCOMPARE(QString::fromStdString(text), full);
-        QCOMPARE(QString::fromStdString(CQuillmarch6Dlg::ShortenForDisplay(text)), shown);
+        QCOMPARE(QString::fromStdString(WelcomeDialog::ShortenForDisplay(text)), shown);
     }
 
     void cancelledWizardStartsNoUpdate() {
         auto app = MakeApp({155});
-        CQuillmarch6Dlg dialog(*app);
+        WelcomeDialog dialog(*app);
         QWidget* wizardOwner = nullptr;
         int updates = 0;
-        dialog.SetWizardRunner([&](CQuillmarch6App&, QWidget* owner) {
+        dialog.SetWizardRunner([&](RunContext&, QWidget* owner) {
             wizardOwner = owner;
             return false;
         });
-        dialog.SetUpdateRunner([&](CQuillmarch6App&, QWidget*, std::function<void(int)>) {
+        dialog.SetUpdateRunner([&](RunContext&, QWidget*, std::function<void(int)>) {
             ++updates;
             return true;
         });
@@ -185,11 +185,11 @@ private slots:
 
     void failedUpdateShowsTheDialogAgainAtOnce() {
         auto app = MakeApp({155});
-        CQuillmarch6Dlg dialog(*app);
+        WelcomeDialog dialog(*app);
         bool visibleDuringRun = true;
         QWidget* runParent = nullptr;
-        dialog.SetWizardRunner([](CQuillmarch6App&, QWidget*) { return true; });
-        dialog.SetUpdateRunner([&](CQuillmarch6App&, QWidget* parent, std::function<void(int)>) {
+        dialog.SetWizardRunner([](RunContext&, QWidget*) { return true; });
+        dialog.SetUpdateRunner([&](RunContext&, QWidget* parent, std::function<void(int)>) {
             visibleDuringRun = dialog.isVisible();
             runParent = parent;
             return false;
@@ -203,10 +203,10 @@ private slots:
 
     void progressWindowClosedWithOkShowsTheDialog() {
         auto app = MakeApp({155});
-        CQuillmarch6Dlg dialog(*app);
+        WelcomeDialog dialog(*app);
         std::function<void(int)> ended;
-        dialog.SetWizardRunner([](CQuillmarch6App&, QWidget*) { return true; });
-        dialog.SetUpdateRunner([&](CQuillmarch6App&, QWidget*, std::function<void(int)> onEnded) {
+        dialog.SetWizardRunner([](RunContext&, QWidget*) { return true; });
+        dialog.SetUpdateRunner([&](RunContext&, QWidget*, std::function<void(int)> onEnded) {
             ended = std::move(onEnded);
             return true;
         });
@@ -223,10 +223,10 @@ private slots:
 
     void progressWindowClosedWithQuitEndsTheRun() {
         auto app = MakeApp({155});
-        CQuillmarch6Dlg dialog(*app);
+        WelcomeDialog dialog(*app);
         std::function<void(int)> ended;
-        dialog.SetWizardRunner([](CQuillmarch6App&, QWidget*) { return true; });
-        dialog.SetUpdateRunner([&](CQuillmarch6App&, QWidget*, std::function<void(int)> onEnded) {
+        dialog.SetWizardRunner([](RunContext&, QWidget*) { return true; });
+        dialog.SetUpdateRunner([&](RunContext&, QWidget*, std::function<void(int)> onEnded) {
             ended = std::move(onEnded);
             return true;
         });
@@ -244,13 +244,12 @@ private slots:
         auto app = MakeApp({155});
         std::function<void(int)> ended;
         {
-            CQuillmarch6Dlg dialog(*app);
-            dialog.SetWizardRunner([](CQuillmarch6App&, QWidget*) { return true; });
-            dialog.SetUpdateRunner(
-                [&](CQuillmarch6App&, QWidget*, std::function<void(int)> onEnded) {
-                    ended = std::move(onEnded);
-                    return true;
-                });
+            WelcomeDialog dialog(*app);
+            dialog.SetWizardRunner([](RunContext&, QWidget*) { return true; });
+            dialog.SetUpdateRunner([&](RunContext&, QWidget*, std::function<void(int)> onEnded) {
+                ended = std::move(onEnded);
+                return true;
+            });
             dialog.OnBegin();
         }
         ended(1);
@@ -260,7 +259,7 @@ private slots:
 
     void aboutEntryOpensTheAboutBox() {
         auto app = MakeApp({155});
-        CQuillmarch6Dlg dialog(*app);
+        WelcomeDialog dialog(*app);
         dialog.show();
         auto* about = dialog.findChild<QAction*>("aboutAction");
         QVERIFY(about);
@@ -279,13 +278,13 @@ private slots:
     void f1OpensHelpAtTheWelcomeTopic() {
         auto app = MakeApp({155});
         app->m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
-        app->m_strHelpFilePath = (m_dir.Path() / "Quillmarch.hlp").string();
+        app->m_helpFilePath = (m_dir.Path() / "Quillmarch.hlp").string();
         std::vector<QUrl> opened;
-        CHelpLauncher::SetDefaultOpener([&](const QUrl& url) {
+        HelpLauncher::SetDefaultOpener([&](const QUrl& url) {
             opened.push_back(url);
             return true;
         });
-        CQuillmarch6Dlg dialog(*app);
+        WelcomeDialog dialog(*app);
         dialog.show();
         QTest::keyClick(&dialog, Qt::Key_F1);
         QCOMPARE(opened.size(), size_t(1));

@@ -5,11 +5,11 @@
 #include <QtTest>
 #include <filesystem>
 
-#include "core/app/CConsoleMessageBox.h"
-#include "core/app/CMessageBoxRouter.h"
-#include "core/app/CQuillmarch6App.h"
-#include "gui/progress/CQtMessageBox.h"
-#include "gui/wizard/CWizardMode.h"
+#include "core/job/RunContext.h"
+#include "core/ui/ConsoleMessageBox.h"
+#include "core/ui/MessageBoxRouter.h"
+#include "gui/progress/QtMessageBox.h"
+#include "gui/wizard/WizardMode.h"
 #include "support/FakeClock.h"
 #include "support/ModalAnswer.h"
 #include "support/RecordingMessageBox.h"
@@ -33,14 +33,14 @@ private:
 
     // Runs wizard mode, closes the welcome dialog with its close box once it is up and
     // answers what the dialog saw.
-    SSeen RunAndClose(CQuillmarch6App& app, CMessageBoxRouter& router) {
+    SSeen RunAndClose(RunContext& app, MessageBoxRouter& router) {
         SSeen seen;
         AnswerNextModal([&](QWidget* modal) {
             seen.name = modal->objectName();
             seen.group = modal->findChild<QGroupBox*>("softwareGroup")->title();
-            seen.updateSoftware = app.m_bUpdateSoftware;
-            seen.language = app.m_nLanguage;
-            seen.routedToQt = dynamic_cast<CQtMessageBox*>(&router.Target()) != nullptr;
+            seen.updateSoftware = app.m_updateSoftware;
+            seen.language = app.m_language;
+            seen.routedToQt = dynamic_cast<QtMessageBox*>(&router.Target()) != nullptr;
             modal->close();
         });
         int argc = 1;
@@ -57,7 +57,7 @@ private:
     ScopedTempDir m_dir;
     FakeClock m_clock;
     RecordingMessageBox m_box;
-    CConsoleMessageBox m_console;
+    ConsoleMessageBox m_console;
 
 private slots:
     void initTestCase() {
@@ -71,9 +71,9 @@ private slots:
             stored.setValue("UploadSoftware", "NO");
             stored.setValue("Language", "2");
         }
-        CQuillmarch6App app(m_clock, m_box);
+        RunContext app(m_clock, m_box);
         app.m_catalogue.Build();
-        CMessageBoxRouter router(m_console);
+        MessageBoxRouter router(m_console);
         const SSeen seen = RunAndClose(app, router);
         QCOMPARE(seen.exitCode, 0);
         QCOMPARE(seen.name, QStringLiteral("welcomeDialog"));
@@ -87,11 +87,11 @@ private slots:
 
     void firstStartUsesTheDefaultsAndWritesNothing() {
         QFile::remove(ConfPath());
-        CQuillmarch6App app(m_clock, m_box);
+        RunContext app(m_clock, m_box);
         app.m_catalogue.Build();
-        app.m_bUpdateSoftware = false;
-        app.m_nLanguage = 1;
-        CMessageBoxRouter router(m_console);
+        app.m_updateSoftware = false;
+        app.m_language = 1;
+        MessageBoxRouter router(m_console);
         const SSeen seen = RunAndClose(app, router);
         QVERIFY(seen.updateSoftware);
         QCOMPARE(seen.language, 0);

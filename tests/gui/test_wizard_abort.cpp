@@ -19,14 +19,14 @@ namespace {
 
 // Presses Next without waiting, lets the device call hang for a moment on `busyPage`, then
 // presses Cancel. True when Cancel was usable and the call ended within a few seconds.
-bool CancelWhileBusy(CQuillmarchSheet& sheet, const QString& busyPage) {
-    sheet.Button(CQuillmarchSheet::ID_WIZNEXT)->click();
+bool CancelWhileBusy(WizardSheet& sheet, const QString& busyPage) {
+    sheet.Button(WizardSheet::ID_WIZNEXT)->click();
     if (!QTest::qWaitFor([&] { return sheet.IsBusy() && ActivePageName(sheet) == busyPage; },
                          10000))
         return false;
     QTest::qWait(400);  // the call is hanging now
     if (!sheet.IsBusy()) return false;
-    QPushButton* cancel = sheet.Button(CQuillmarchSheet::IDCANCEL);
+    QPushButton* cancel = sheet.Button(WizardSheet::IDCANCEL);
     if (!cancel->isEnabled()) return false;
     cancel->click();
     return WaitIdle(sheet, 5000);
@@ -53,8 +53,8 @@ private slots:
         QVERIFY(sheet->isVisible());
         QCOMPARE(ActivePageName(*sheet), QString("pageIPAddress"));
         QVERIFY2(Status(*sheet).startsWith("Stopped"), qPrintable(Status(*sheet)));
-        QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZNEXT)->isEnabled());
-        QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZNEXT)->isVisible());
+        QVERIFY(sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(sheet->Button(WizardSheet::ID_WIZNEXT)->isVisible());
         QVERIFY(f.settings.values.empty());  // nothing remembered of a stopped attempt
     }
 
@@ -70,8 +70,8 @@ private slots:
         QVERIFY(sheet->isVisible());
         QCOMPARE(ActivePageName(*sheet), QString("pageIPAddress"));
         QVERIFY2(Status(*sheet).contains("system information"), qPrintable(Status(*sheet)));
-        QVERIFY(!f.app.m_pLink->IsLoggedOn());
-        QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(!f.app.m_link->IsLoggedOn());
+        QVERIFY(sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
     }
 
     // Every way a connection fails says why, after the "cannot connect" text.
@@ -96,7 +96,7 @@ private slots:
         SWizardApp f;
         auto sheet = OnConnectionPage(f, address, fault.isEmpty() ? "x" : "guess");
         QVERIFY(sheet);
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageIPAddress"));
         const QString status = Status(*sheet);
         const QString lead = "Cannot connect to system: ";
@@ -110,12 +110,12 @@ private slots:
         SWizardApp f;
         auto sheet = OnConnectionPage(f, "127.0.0.1:1", "x");
         QVERIFY(sheet);
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QVERIFY(Status(*sheet).startsWith("Cannot connect"));
         auto* box = Find<QComboBox>(sheet->ActivePage(), "comboAddress");
         QTest::keyClick(box->lineEdit(), Qt::Key_Backspace);
         QCOMPARE(Status(*sheet), QString());
-        QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
     }
 };
 

@@ -11,8 +11,8 @@
 #include <QRadioButton>
 #include <QtTest/QtTest>
 
-#include "gui/progress/CGuiRun.h"
-#include "gui/widgets/CIPAddressCtrl.h"
+#include "gui/progress/GuiRun.h"
+#include "gui/widgets/AddressControl.h"
 #include "support/SimulatorProcess.h"
 #include "support/WizardHarness.h"
 
@@ -22,12 +22,12 @@ using namespace quillmarch::test;
 namespace {
 
 // Connects through the wizard's connection page; true once the facts page shows.
-bool ConnectThroughWizard(CQuillmarchSheet& sheet, const SimulatorProcess& sim) {
-    if (!Press(sheet, CQuillmarchSheet::ID_WIZNEXT)) return false;
+bool ConnectThroughWizard(WizardSheet& sheet, const SimulatorProcess& sim) {
+    if (!Press(sheet, WizardSheet::ID_WIZNEXT)) return false;
     QWidget* page = sheet.ActivePage();
     Find<QComboBox>(page, "comboAddress")->setEditText(QString::fromStdString(sim.Address()));
     Find<QLineEdit>(page, "editPassword")->setText(QString::fromStdString(sim.Password()));
-    return Press(sheet, CQuillmarchSheet::ID_WIZNEXT) && ActivePageName(sheet) == "pageSystemInfo";
+    return Press(sheet, WizardSheet::ID_WIZNEXT) && ActivePageName(sheet) == "pageSystemInfo";
 }
 
 // The summary lines that show, in page order, by their object names.
@@ -66,29 +66,29 @@ private slots:
         SWizardApp f(0.005);
         auto sheet = StartSheet(f);
         QVERIFY(ConnectThroughWizard(*sheet, sim));
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         Click(sheet->ActivePage(), "radioCustom");
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         Click(sheet->ActivePage(), "checkChangeSettings");
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));  // retained data
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));  // retained data
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageNetworkSettings"));
         Click(sheet->ActivePage(), "radioManual");
-        Find<CIPAddressCtrl>(sheet->ActivePage(), "ipAddress")->SetDottedText("10.9.8.7");
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        Find<AddressControl>(sheet->ActivePage(), "ipAddress")->SetDottedText("10.9.8.7");
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
         QVERIFY(ShownLines(sheet->ActivePage()).contains("lineLan"));
 
         for (int step = 0; step < 4 && ActivePageName(*sheet) != "pageUpgradeType"; ++step)
-            QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZBACK));
+            QVERIFY(Press(*sheet, WizardSheet::ID_WIZBACK));
         QCOMPARE(ActivePageName(*sheet), QString("pageUpgradeType"));
         Click(sheet->ActivePage(), "radioTypical");
         for (int step = 0; step < 4 && ActivePageName(*sheet) != "pageResults"; ++step)
-            QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+            QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
         QCOMPARE(ShownLines(sheet->ActivePage()), QStringList{"lineUpdate"});
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZFINISH));
-        QCOMPARE(sheet->result(), CQuillmarchSheet::ID_WIZFINISH);
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZFINISH));
+        QCOMPARE(sheet->result(), WizardSheet::ID_WIZFINISH);
         sheet.reset();
 
         QVERIFY(RunUpdateWithProgressWindow(f.app, nullptr, {}));
@@ -108,14 +108,14 @@ private slots:
         auto sheet = StartSheet(f);
         QVERIFY(ConnectThroughWizard(*sheet, sim));
         for (int step = 0; step < 6 && ActivePageName(*sheet) != "pageResults"; ++step)
-            QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+            QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
         auto* verify = Find<QCheckBox>(sheet->ActivePage(), "checkVerify");
         QVERIFY(!verify->isHidden());
         QVERIFY(verify->isChecked());
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZFINISH));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZFINISH));
         sheet.reset();
-        QVERIFY(f.app.m_bVerify);
+        QVERIFY(f.app.m_verify);
 
         const std::string log = f.dir.Str("verified.log");
         QVERIFY(f.app.StartLog(log));
@@ -141,40 +141,40 @@ private slots:
                               {"no image to send", false, false, false, false}};
         for (const Case& c : cases) {
             SWizardApp f;
-            f.app.m_nSystemType = 9;
-            f.app.m_bUploadImage = c.uploadImage;
+            f.app.m_systemType = 9;
+            f.app.m_uploadImage = c.uploadImage;
             auto sheet = StartSheet(f);
             QWidget* summary = OpenPage(*sheet, 10);
             QVERIFY2(summary, c.what);
             auto* verify = Find<QCheckBox>(summary, "checkVerify");
             QVERIFY2(verify->isHidden() == !c.shown, c.what);
             if (c.untick) verify->setChecked(false);
-            QVERIFY2(Press(*sheet, CQuillmarchSheet::ID_WIZFINISH), c.what);
-            QVERIFY2(f.app.m_bVerify == c.verify, c.what);
+            QVERIFY2(Press(*sheet, WizardSheet::ID_WIZFINISH), c.what);
+            QVERIFY2(f.app.m_verify == c.verify, c.what);
         }
     }
 
     // Whatever the last walk chose, the next one starts from a clean job.
     void aNewWalkStartsFromCleanChoices() {
         SWizardApp f;
-        f.app.m_bCustomUpdate = f.app.m_bChangeSettings = f.app.m_bEraseFlash = true;
-        f.app.m_bChangeLan = f.app.m_bChangeDisplay = f.app.m_bSecureModeWanted = true;
-        f.app.m_bDhcpCurrent = true;
-        f.app.m_bDhcpWanted = false;
-        f.app.m_strIpAddress = "10.9.8.7";
-        f.app.m_strNewRoomPassword = "Room-1";
-        f.app.m_bRetainDirectory = false;
+        f.app.m_customUpdate = f.app.m_changeSettings = f.app.m_eraseFlash = true;
+        f.app.m_changeLan = f.app.m_changeDisplay = f.app.m_secureModeWanted = true;
+        f.app.m_dhcpCurrent = true;
+        f.app.m_dhcpWanted = false;
+        f.app.m_ipAddress = "10.9.8.7";
+        f.app.m_newRoomPassword = "Room-1";
+        f.app.m_retainDirectory = false;
         bool sawClean = false;
         QTimer::singleShot(0, [&] {
-            auto* sheet = qobject_cast<CQuillmarchSheet*>(QApplication::activeModalWidget());
-            const CQuillmarch6App& job = f.app;
-            sawClean = !job.m_bCustomUpdate && !job.m_bChangeSettings && !job.m_bEraseFlash &&
-                       !job.m_bChangeLan && !job.m_bChangeDisplay && !job.m_bSecureModeWanted &&
-                       job.m_bDhcpWanted && job.m_strIpAddress.empty() &&
-                       job.m_strNewRoomPassword.empty() && job.m_bRetainDirectory;
+            auto* sheet = qobject_cast<WizardSheet*>(QApplication::activeModalWidget());
+            const RunContext& job = f.app;
+            sawClean = !job.m_customUpdate && !job.m_changeSettings && !job.m_eraseFlash &&
+                       !job.m_changeLan && !job.m_changeDisplay && !job.m_secureModeWanted &&
+                       job.m_dhcpWanted && job.m_ipAddress.empty() &&
+                       job.m_newRoomPassword.empty() && job.m_retainDirectory;
             if (sheet) sheet->reject();
         });
-        QVERIFY(!CWizardRunner::Run(f.app, nullptr, f.settings));
+        QVERIFY(!WizardRunner::Run(f.app, nullptr, f.settings));
         QVERIFY(sawClean);
     }
 
@@ -182,22 +182,22 @@ private slots:
     // the operator had chosen, not the system's values.
     void backKeepsTheDisplayChoices() {
         SWizardApp f;
-        f.app.m_nSystemType = 11;
-        f.app.m_bCustomUpdate = f.app.m_bChangeSettings = true;
+        f.app.m_systemType = 11;
+        f.app.m_customUpdate = f.app.m_changeSettings = true;
         auto sheet = StartSheet(f);
         QWidget* choice = OpenPage(*sheet, 6);
         QVERIFY(choice);
-        sheet->Button(CQuillmarchSheet::ID_WIZBACK)->show();  // the facts page would show it
+        sheet->Button(WizardSheet::ID_WIZBACK)->show();  // the facts page would show it
         Click(choice, "checkDisplay");
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QWidget* display = sheet->ActivePage();
         QCOMPARE(display->objectName(), QString("pageDisplaySettings"));
         Click(display, "radioComposite");
         Click(display, "radioPal");
         Click(display, "radio16x9");
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZBACK));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZBACK));
         QCOMPARE(sheet->ActivePage(), choice);
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(sheet->ActivePage(), display);
         QVERIFY(Find<QRadioButton>(display, "radioComposite")->isChecked());
         QVERIFY(Find<QRadioButton>(display, "radioPal")->isChecked());
@@ -214,9 +214,9 @@ private slots:
     void eraseIsConfirmedWithCancelAsDefault() {
         QFETCH(bool, byEnter);
         SWizardApp f;
-        f.app.m_nSystemType = 5;
-        f.app.m_bCustomUpdate = f.app.m_bEraseFlash = true;
-        f.app.m_bUpdateSoftware = false;
+        f.app.m_systemType = 5;
+        f.app.m_customUpdate = f.app.m_eraseFlash = true;
+        f.app.m_updateSoftware = false;
         auto sheet = StartSheet(f);
         QVERIFY(OpenPage(*sheet, 10));
         QString text;
@@ -231,14 +231,14 @@ private slots:
             else
                 box->button(QMessageBox::Cancel)->click();
         });
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZFINISH));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZFINISH));
         QVERIFY(cancelIsDefault);
         for (const char* word : {"back up", "erase", "restore", "restart"})
             QVERIFY2(text.contains(word), qPrintable(text));
         QVERIFY(sheet->isVisible());
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
-        QVERIFY(sheet->result() != CQuillmarchSheet::ID_WIZFINISH);
-        QVERIFY(f.app.m_bEraseFlash);  // still chosen; the operator may go back or ask again
+        QVERIFY(sheet->result() != WizardSheet::ID_WIZFINISH);
+        QVERIFY(f.app.m_eraseFlash);  // still chosen; the operator may go back or ask again
     }
 
     // A system that reports its security mode gets the box on the settings choice page, and
@@ -252,23 +252,23 @@ private slots:
         auto sheet = StartSheet(f);
         QVERIFY(ConnectThroughWizard(*sheet, sim));
         QVERIFY(sheet->SecureModeReported());
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         Click(sheet->ActivePage(), "radioCustom");
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         Click(sheet->ActivePage(), "checkUpdateSoftware");
         Click(sheet->ActivePage(), "checkChangeSettings");
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QWidget* choice = sheet->ActivePage();
         QCOMPARE(choice->objectName(), QString("pageChangeSettings"));
         auto* secure = Find<QCheckBox>(choice, "checkSecureMode");
         QVERIFY(secure->isVisible() && !secure->isChecked());  // the system says: off
         secure->click();
         QVERIFY(Find<QLabel>(choice, "labelSecurityNote")->isVisible());
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageSecureMode"));
         Find<QLineEdit>(sheet->ActivePage(), "editRoom")->setText("Room-77");
         Find<QLineEdit>(sheet->ActivePage(), "editRoomConfirm")->setText("Room-77");
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
         QCOMPARE(ShownLines(sheet->ActivePage()),
                  QStringList({"lineUpdate", "lineChange", "lineLan", "lineSecurity", "lineDisplay",

@@ -10,7 +10,7 @@
 #include <QtTest/QtTest>
 #include <filesystem>
 
-#include "core/app/AddressNames.h"
+#include "core/util/AddressNames.h"
 #include "support/SimulatorProcess.h"
 #include "support/WizardHarness.h"
 
@@ -32,22 +32,22 @@ private slots:
     void addressBoxListsTheCurrentAddressOnce() {
         SWizardApp f;
         f.settings.values[HistoryName(f.app)] = "a,,HOST.example,c";
-        f.app.m_strAddress = "host.Example";
+        f.app.m_address = "host.Example";
         auto sheet = StartSheet(f);
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         auto* box = Find<QComboBox>(sheet->ActivePage(), "comboAddress");
         QStringList items;
         for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
         QCOMPARE(items, QStringList({"host.Example", "a", "c"}));
         QCOMPARE(box->currentText(), QString("host.Example"));
-        QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
 
         // Next follows the operator's text.
         box->lineEdit()->selectAll();
         QTest::keyClick(box->lineEdit(), Qt::Key_Delete);
-        QVERIFY(!sheet->Button(CQuillmarchSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(!sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
         QTest::keyClicks(box->lineEdit(), "x");
-        QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
     }
 
     // After connecting, the address used goes to the front of the model's history.
@@ -83,11 +83,11 @@ private slots:
         auto sheet = OnConnectionPage(f, typed.toStdString(), sim.Password());
         QVERIFY(sheet);
 
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageSystemInfo"));
         QCOMPARE(QString::fromStdString(f.settings.values[name]), expected);
         QCOMPARE(f.settings.writes, writes);
-        QCOMPARE(f.app.m_nSystemType, 9);
+        QCOMPARE(f.app.m_systemType, 9);
         QCOMPARE(sheet->GetPageCount(), 3);
         // The detailed log was restarted under the address's name before connecting.
         QVERIFY(std::filesystem::exists(f.dir.Path() /
@@ -116,11 +116,11 @@ private slots:
         auto sheet = OnConnectionPage(f, sim.Address(), sim.Password());
         QVERIFY(sheet);
 
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageIPAddress"));
         QCOMPARE(Status(*sheet), "Quillmarch cannot update: " + named + "\n" + kRefuseTail);
-        QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZNEXT)->isEnabled());
-        QVERIFY(f.app.m_pLink->IsLoggedOn());
+        QVERIFY(sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(f.app.m_link->IsLoggedOn());
         QVERIFY(f.settings.values.empty());   // nothing remembered
         QVERIFY(sim.Events("http").empty());  // no call check either
     }
@@ -141,7 +141,7 @@ private slots:
         QVERIFY(sheet);
 
         MessageBoxAnswerer answerer(agree ? QMessageBox::Ok : QMessageBox::Cancel);
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(answerer.captions, QStringList({"The system is in a call"}));
         QCOMPARE(answerer.texts.value(0),
                  QString("The current call will be disconnected if you update now.\nDo you want "
@@ -155,7 +155,7 @@ private slots:
         }
         QCOMPARE(ActivePageName(*sheet), QString("pageIPAddress"));
         QCOMPARE(Status(*sheet), QString());  // no longer "Trying to connect"
-        QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
         QVERIFY(f.settings.values.empty());
     }
 
@@ -165,12 +165,12 @@ private slots:
         SWizardApp f;
         auto sheet = OnConnectionPage(f, sim.Address(), "guess");
         QVERIFY(sheet);
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageIPAddress"));
         QCOMPARE(Status(*sheet), QString("Cannot connect to system: Wrong password"));
-        QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
         // A second try runs the whole sequence again on a fresh link.
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QTRY_COMPARE(sim.Events("login").size(), size_t(2));  // the journal may lag the reply
     }
 
@@ -178,7 +178,7 @@ private slots:
         SWizardApp f;
         auto sheet = OnConnectionPage(f, "", "");
         QVERIFY(sheet);
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageIPAddress"));
         QVERIFY(Status(*sheet).startsWith("Cannot connect to system"));
     }
@@ -186,17 +186,17 @@ private slots:
     void passiveCheckBoxFollowsTheLink() {
         SWizardApp f;
         auto sheet = StartSheet(f);
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         auto* passive = Find<QCheckBox>(sheet->ActivePage(), "checkPassive");
         QCOMPARE(passive->text(), QString("Use Passive FTP"));
         QVERIFY(!passive->isChecked());
         passive->click();
-        QVERIFY(f.app.m_bPassiveMode);
-        QVERIFY(f.app.m_pLink->GetPassive());
+        QVERIFY(f.app.m_passiveMode);
+        QVERIFY(f.app.m_link->GetPassive());
         QVERIFY(passive->isChecked());
         QCOMPARE(Status(*sheet), QString("Passive FTP Mode, used for systems behind firewalls"));
         passive->click();
-        QVERIFY(!f.app.m_bPassiveMode);
+        QVERIFY(!f.app.m_passiveMode);
         QCOMPARE(Status(*sheet), QString("Normal FTP Mode"));
     }
 
@@ -207,7 +207,7 @@ private slots:
         SWizardApp f;
         auto sheet = OnConnectionPage(f, sim.Address(), sim.Password());
         QVERIFY(sheet);
-        QCOMPARE(f.app.m_nLogLevel, 1);
+        QCOMPARE(f.app.m_logLevel, 1);
         f.app.StartLog(f.dir.Str("before.log"));
 
         QStringList seen;
@@ -224,10 +224,10 @@ private slots:
                                 page->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(page, &event);
         QCOMPARE(seen, QStringList({"Use Passive FTP-", "Advanced Log+"}));
-        QCOMPARE(f.app.m_nLogLevel, 0);
+        QCOMPARE(f.app.m_logLevel, 0);
         QVERIFY(!f.app.m_log.IsOpen());
 
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageSystemInfo"));
         QVERIFY(!f.app.m_log.IsOpen());
         QVERIFY(!std::filesystem::exists(f.dir.Path() /

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "gui/app/CHelpLauncher.h"
+#include "gui/app/HelpLauncher.h"
 #include "support/WizardHarness.h"
 
 using namespace quillmarch;
@@ -19,30 +19,30 @@ using namespace quillmarch::test;
 namespace {
 
 // A page that appends a fixed page on Next and counts its hooks.
-class CScriptedPage : public CWizardPage {
+class CScriptedPage : public WizardPage {
 public:
-    CScriptedPage(CQuillmarch6App& app, int templateId, int next, bool truncates)
-        : CWizardPage(app, templateId, 0), m_nNext(next), m_bTruncates(truncates) {
+    CScriptedPage(RunContext& app, int templateId, int next, bool truncates)
+        : WizardPage(app, templateId, 0), m_nextIndex(next), m_truncates(truncates) {
         setObjectName(QStringLiteral("scripted%1").arg(templateId));
     }
-    void OnInitDialog() override { ++inits; }
-    void OnSetActive() override {
+    void PageCreated() override { ++inits; }
+    void PageShown() override {
         ++activations;
         RememberSheet();
-        if (m_bTruncates) TruncateAfterThis();
+        if (m_truncates) TruncateAfterThis();
     }
-    int OnWizardNext() override {
-        Sheet()->AddPage(m_nNext);
+    int ValidateNext() override {
+        Sheet()->AddPage(m_nextIndex);
         return kAdvance;
     }
-    void OnCancel() override { ++cancels; }
+    void CancelClicked() override { ++cancels; }
     int inits = 0;
     int activations = 0;
     int cancels = 0;
 
 private:
-    int m_nNext;
-    bool m_bTruncates;
+    int m_nextIndex;
+    bool m_truncates;
 };
 
 }  // namespace
@@ -52,9 +52,9 @@ class TestWizardSheet : public QObject {
 
 private:
     // A sheet of four scripted pages 0 -> 1 -> 2 -> 3; page 1 truncates when `truncates`.
-    std::unique_ptr<CQuillmarchSheet> ScriptedSheet(SWizardApp& f, bool truncates,
-                                                    std::vector<CScriptedPage*>& pages) {
-        auto sheet = std::make_unique<CQuillmarchSheet>(f.app);
+    std::unique_ptr<WizardSheet> ScriptedSheet(SWizardApp& f, bool truncates,
+                                               std::vector<CScriptedPage*>& pages) {
+        auto sheet = std::make_unique<WizardSheet>(f.app);
         pages = {new CScriptedPage(f.app, 100, 1, false),
                  new CScriptedPage(f.app, 101, 2, truncates),
                  new CScriptedPage(f.app, 102, 3, true), new CScriptedPage(f.app, 103, 0, true)};
@@ -78,20 +78,20 @@ private slots:
         SWizardApp f;
         std::vector<CScriptedPage*> pages;
         auto sheet = ScriptedSheet(f, truncates, pages);
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(sheet->GetPageCount(), 3);
         QCOMPARE(sheet->GetActiveIndex(), 2);
 
-        sheet->Button(CQuillmarchSheet::ID_WIZBACK)->show();
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZBACK));
+        sheet->Button(WizardSheet::ID_WIZBACK)->show();
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZBACK));
         QCOMPARE(sheet->GetActiveIndex(), 1);
         QCOMPARE(sheet->GetPageCount(), countAfterBack);
         QCOMPARE(pages[1]->inits, 1);  // the window was kept
         QCOMPARE(pages[1]->activations, 2);
 
         // Next appends page 2 again only if it was dropped; a dropped page is created anew.
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(sheet->GetActiveIndex(), 2);
         QCOMPARE(sheet->GetPageCount(), 3);
         QCOMPARE(pages[2]->inits, truncates ? 2 : 1);
@@ -114,37 +114,37 @@ private slots:
     // the connection page runs the same arrangement, which must not move them again.
     void buttonArrangementShiftsOnce() {
         SWizardApp f;
-        auto sheet = CWizardRunner::BuildSheet(f.app, f.settings, nullptr);
+        auto sheet = WizardRunner::BuildSheet(f.app, f.settings, nullptr);
         sheet->show();
         const auto x = [&sheet](int id) { return sheet->Button(id)->x(); };
-        const int helpX = x(CQuillmarchSheet::IDHELP);
-        const int shift = helpX - x(CQuillmarchSheet::IDCANCEL);
+        const int helpX = x(WizardSheet::IDHELP);
+        const int shift = helpX - x(WizardSheet::IDCANCEL);
         QVERIFY(shift > 0);
-        const std::vector<int> ids = {CQuillmarchSheet::ID_WIZBACK, CQuillmarchSheet::ID_WIZNEXT,
-                                      CQuillmarchSheet::ID_WIZFINISH, CQuillmarchSheet::IDCANCEL};
+        const std::vector<int> ids = {WizardSheet::ID_WIZBACK, WizardSheet::ID_WIZNEXT,
+                                      WizardSheet::ID_WIZFINISH, WizardSheet::IDCANCEL};
         std::vector<int> before;
         for (int id : ids) before.push_back(x(id));
 
         sheet->Begin();
         QCOMPARE(ActivePageName(*sheet), QString("pageInfoAlert"));
-        QCOMPARE(x(CQuillmarchSheet::IDHELP), 10);
-        QVERIFY(sheet->Button(CQuillmarchSheet::IDHELP)->isHidden());
-        QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZBACK)->isHidden());
+        QCOMPARE(x(WizardSheet::IDHELP), 10);
+        QVERIFY(sheet->Button(WizardSheet::IDHELP)->isHidden());
+        QVERIFY(sheet->Button(WizardSheet::ID_WIZBACK)->isHidden());
         for (size_t i = 0; i < ids.size(); ++i) QCOMPARE(x(ids[i]), before[i] + shift);
-        QCOMPARE(x(CQuillmarchSheet::IDCANCEL), helpX);
-        QCOMPARE(sheet->Button(CQuillmarchSheet::IDCANCEL)->text(), QString("Cancel"));
-        QCOMPARE(sheet->Button(CQuillmarchSheet::ID_WIZBACK)->text(), QString("&Back"));
-        QCOMPARE(sheet->Button(CQuillmarchSheet::ID_WIZNEXT)->text(), QString("&Next"));
-        QCOMPARE(sheet->Button(CQuillmarchSheet::ID_WIZFINISH)->text(), QString("&Next"));
+        QCOMPARE(x(WizardSheet::IDCANCEL), helpX);
+        QCOMPARE(sheet->Button(WizardSheet::IDCANCEL)->text(), QString("Cancel"));
+        QCOMPARE(sheet->Button(WizardSheet::ID_WIZBACK)->text(), QString("&Back"));
+        QCOMPARE(sheet->Button(WizardSheet::ID_WIZNEXT)->text(), QString("&Next"));
+        QCOMPARE(sheet->Button(WizardSheet::ID_WIZFINISH)->text(), QString("&Next"));
         const QString title = QString::fromStdString(f.app.LoadUiString(15, ""));
         QCOMPARE(sheet->windowTitle(), title);
 
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageIPAddress"));
         QCOMPARE(sheet->windowTitle(), title);  // one title for the whole wizard
         for (size_t i = 0; i < ids.size(); ++i) QCOMPARE(x(ids[i]), before[i] + shift);
-        QVERIFY(sheet->Button(CQuillmarchSheet::IDHELP)->isHidden());
-        QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZBACK)->isHidden());
+        QVERIFY(sheet->Button(WizardSheet::IDHELP)->isHidden());
+        QVERIFY(sheet->Button(WizardSheet::ID_WIZBACK)->isHidden());
     }
 
     // While a device call runs the sheet takes no input but keeps handling events; the result
@@ -175,7 +175,7 @@ private slots:
         QVERIFY(sheet->IsBusy());
         QVERIFY(!sheet->findChild<QWidget*>("stepButtons")->isEnabled());
         QVERIFY(!sheet->findChild<QWidget*>("pageStack")->isEnabled());
-        QVERIFY(sheet->Button(CQuillmarchSheet::IDCANCEL)->isEnabled());  // the way out
+        QVERIFY(sheet->Button(WizardSheet::IDCANCEL)->isEnabled());  // the way out
         QVERIFY(QApplication::overrideCursor());
         QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         bool timerFired = false;
@@ -214,9 +214,9 @@ private slots:
         SWizardApp f;
         std::vector<CScriptedPage*> pages;
         auto sheet = ScriptedSheet(f, false, pages);
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
-        QVERIFY(Press(*sheet, CQuillmarchSheet::IDCANCEL));
-        QCOMPARE(sheet->result(), CQuillmarchSheet::IDCANCEL);
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::IDCANCEL));
+        QCOMPARE(sheet->result(), WizardSheet::IDCANCEL);
         QVERIFY(!sheet->isVisible());
         QCOMPARE(pages[0]->cancels, 1);
         QCOMPARE(pages[1]->cancels, 1);
@@ -229,10 +229,10 @@ private slots:
         f.app.StartLog(f.dir.Str("wizard.log"));
         QVERIFY(f.app.m_log.IsOpen());
         QTimer::singleShot(0, [] {
-            auto* sheet = qobject_cast<CQuillmarchSheet*>(QApplication::activeModalWidget());
-            if (sheet) sheet->Button(CQuillmarchSheet::IDCANCEL)->click();
+            auto* sheet = qobject_cast<WizardSheet*>(QApplication::activeModalWidget());
+            if (sheet) sheet->Button(WizardSheet::IDCANCEL)->click();
         });
-        QVERIFY(!CWizardRunner::Run(f.app, nullptr, f.settings));
+        QVERIFY(!WizardRunner::Run(f.app, nullptr, f.settings));
         QVERIFY(!f.app.m_log.IsOpen());
         QVERIFY(ReadFile(f.dir.Path() / "wizard.log").find("Finish Update") != std::string::npos);
     }
@@ -241,7 +241,7 @@ private slots:
     void helpOpensTheTopicOfTheCurrentPage() {
         SWizardApp f;
         std::vector<QUrl> opened;
-        CHelpLauncher::SetDefaultOpener([&opened](const QUrl& url) {
+        HelpLauncher::SetDefaultOpener([&opened](const QUrl& url) {
             opened.push_back(url);
             return true;
         });
@@ -249,9 +249,9 @@ private slots:
         sheet->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(sheet.get()));
         QTest::keyClick(sheet.get(), Qt::Key_F1);
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QTest::keyClick(sheet.get(), Qt::Key_F1);
-        CHelpLauncher::SetDefaultOpener({});
+        HelpLauncher::SetDefaultOpener({});
         QCOMPARE(opened.size(), size_t(2));
         QVERIFY(!opened[0].hasFragment());
         QCOMPARE(opened[1].fragment(), QString("topic-5"));

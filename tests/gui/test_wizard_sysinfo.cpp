@@ -23,18 +23,18 @@ using Files = std::map<std::string, std::string>;
 const std::string kRemove = "<removed>";
 
 // Connects through the wizard and stops on the system information page.
-std::unique_ptr<CQuillmarchSheet> OnSystemInfoPage(SWizardApp& f, const SimulatorProcess& sim) {
+std::unique_ptr<WizardSheet> OnSystemInfoPage(SWizardApp& f, const SimulatorProcess& sim) {
     auto sheet = StartSheet(f);
-    if (!Press(*sheet, CQuillmarchSheet::ID_WIZNEXT)) return nullptr;
+    if (!Press(*sheet, WizardSheet::ID_WIZNEXT)) return nullptr;
     QWidget* page = sheet->ActivePage();
     Find<QComboBox>(page, "comboAddress")->setEditText(QString::fromStdString(sim.Address()));
     Find<QLineEdit>(page, "editPassword")->setText(QString::fromStdString(sim.Password()));
-    if (!Press(*sheet, CQuillmarchSheet::ID_WIZNEXT)) return nullptr;
+    if (!Press(*sheet, WizardSheet::ID_WIZNEXT)) return nullptr;
     if (ActivePageName(*sheet) != "pageSystemInfo") return nullptr;
     return sheet;
 }
 
-QStringList Column(const CQuillmarchSheet& sheet, int column) {
+QStringList Column(const WizardSheet& sheet, int column) {
     auto* list = Find<QTreeWidget>(sheet.ActivePage(), "listFacts");
     QStringList texts;
     for (int i = 0; i < list->topLevelItemCount(); ++i)
@@ -74,13 +74,13 @@ private slots:
             f.app.m_imageCatalogue.GetEntry("MainSoftware", "Version", nullptr));
         QVERIFY(!update.isEmpty());
         QCOMPARE(Column(*sheet, 2), QStringList({"", "", "", "", "", "", "", "", update}));
-        QCOMPARE(f.app.m_strSystemName, std::string("Room  1  East "));
+        QCOMPARE(f.app.m_systemName, std::string("Room  1  East "));
 
         // One title for the whole wizard.
         QCOMPARE(sheet->windowTitle(), QString::fromStdString(f.app.LoadUiString(15, "")));
-        QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZBACK)->isVisible());
-        QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZBACK)->isEnabled());
-        QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(sheet->Button(WizardSheet::ID_WIZBACK)->isVisible());
+        QVERIFY(sheet->Button(WizardSheet::ID_WIZBACK)->isEnabled());
+        QVERIFY(sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
         auto* list = Find<QTreeWidget>(sheet->ActivePage(), "listFacts");
         // The version to install is shown whole, without scrolling sideways.
         QVERIFY(list->columnWidth(2) >= list->fontMetrics().horizontalAdvance(update));
@@ -146,31 +146,31 @@ private slots:
         }
         SWizardApp f;
         // Start from the opposite of the defaults, so every field must be written.
-        f.app.m_bDhcpWanted = f.app.m_bDhcpCurrent = false;
-        f.app.m_bPalWanted = f.app.m_bPalCurrent = true;
-        f.app.m_bUseRoomForRemote = false;
-        f.app.m_nVideoOutput = 2;
-        f.app.m_strRoomPassword = "stale";
+        f.app.m_dhcpWanted = f.app.m_dhcpCurrent = false;
+        f.app.m_palWanted = f.app.m_palCurrent = true;
+        f.app.m_useRoomForRemote = false;
+        f.app.m_videoOutput = 2;
+        f.app.m_roomPassword = "stale";
         auto sheet = OnSystemInfoPage(f, sim);
         QVERIFY(sheet);
-        const CQuillmarch6App& job = f.app;
+        const RunContext& job = f.app;
         const auto flag = [](bool b) { return QString(b ? "1" : "0"); };
-        const QStringList got{flag(job.m_bDhcpWanted),
-                              flag(job.m_bAspect16x9),
-                              flag(job.m_bPalWanted),
-                              flag(job.m_bResolution1024),
-                              QString::number(job.m_nVideoOutput),
-                              flag(job.m_bSecureModeWanted),
-                              flag(job.m_bUseRoomForRemote),
-                              QString::fromStdString(job.m_strDefaultGateway),
-                              QString::fromStdString(job.m_strSubnetMask),
-                              QString::fromStdString(job.m_strIpAddress),
-                              QString::fromStdString(job.m_strRoomPassword)};
+        const QStringList got{flag(job.m_dhcpWanted),
+                              flag(job.m_aspect16x9),
+                              flag(job.m_palWanted),
+                              flag(job.m_resolution1024),
+                              QString::number(job.m_videoOutput),
+                              flag(job.m_secureModeWanted),
+                              flag(job.m_useRoomForRemote),
+                              QString::fromStdString(job.m_defaultGateway),
+                              QString::fromStdString(job.m_subnetMask),
+                              QString::fromStdString(job.m_ipAddress),
+                              QString::fromStdString(job.m_roomPassword)};
         QCOMPARE(got, expected);
         // The "current" copies follow the same files.
-        QCOMPARE(job.m_bDhcpCurrent, job.m_bDhcpWanted);
-        QCOMPARE(job.m_bPalCurrent, job.m_bPalWanted);
-        QCOMPARE(job.m_bSecureModeCurrent, job.m_bSecureModeWanted);
+        QCOMPARE(job.m_dhcpCurrent, job.m_dhcpWanted);
+        QCOMPARE(job.m_palCurrent, job.m_palWanted);
+        QCOMPARE(job.m_secureModeCurrent, job.m_secureModeWanted);
     }
 
     // Back closes the link; connecting again creates the page anew, so it reads again.
@@ -180,23 +180,23 @@ private slots:
         SWizardApp f;
         auto sheet = OnSystemInfoPage(f, sim);
         QVERIFY(sheet);
-        QVERIFY(f.app.m_bDhcpCurrent);
+        QVERIFY(f.app.m_dhcpCurrent);
         QTRY_COMPARE(Downloads(sim, "dhcp_flg.dat"), 1);
 
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZBACK));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZBACK));
         QCOMPARE(ActivePageName(*sheet), QString("pageIPAddress"));
-        QVERIFY(!f.app.m_pLink->IsLoggedOn());
-        QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZBACK)->isHidden());
+        QVERIFY(!f.app.m_link->IsLoggedOn());
+        QVERIFY(sheet->Button(WizardSheet::ID_WIZBACK)->isHidden());
         QCOMPARE(sheet->GetPageCount(), 3);  // the list is kept until Next succeeds
 
         QVERIFY(sim.PutFile("dhcp_flg.dat", "Off"));
         auto* password = Find<QLineEdit>(sheet->ActivePage(), "editPassword");
         QVERIFY(password->text().isEmpty());  // cleared, since the job holds an address now
         password->setText(QString::fromStdString(sim.Password()));
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageSystemInfo"));
         QTRY_COMPARE(Downloads(sim, "dhcp_flg.dat"), 2);
-        QVERIFY(!f.app.m_bDhcpCurrent);
+        QVERIFY(!f.app.m_dhcpCurrent);
         QCOMPARE(Column(*sheet, 0).size(), 9);
     }
 
@@ -206,9 +206,9 @@ private slots:
         SWizardApp f;
         auto sheet = OnSystemInfoPage(f, sim);
         QVERIFY(sheet);
-        QVERIFY(Press(*sheet, CQuillmarchSheet::IDCANCEL));
-        QCOMPARE(sheet->result(), CQuillmarchSheet::IDCANCEL);
-        QVERIFY(!f.app.m_pLink->IsLoggedOn());
+        QVERIFY(Press(*sheet, WizardSheet::IDCANCEL));
+        QCOMPARE(sheet->result(), WizardSheet::IDCANCEL);
+        QVERIFY(!f.app.m_link->IsLoggedOn());
     }
 
     void nextDependsOnTheModel_data() {
@@ -225,10 +225,10 @@ private slots:
         SimulatorProcess sim(options);
         QVERIFY2(sim.Started(), sim.StartError().c_str());
         SWizardApp f;
-        f.app.m_abImagePresent[0] = true;  // the sample pack lacks the first model's image
+        f.app.m_imagePresent[0] = true;  // the sample pack lacks the first model's image
         auto sheet = OnSystemInfoPage(f, sim);
         QVERIFY(sheet);
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), next);
         QCOMPARE(sheet->GetPageCount(), 4);
     }

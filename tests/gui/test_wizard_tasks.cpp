@@ -6,9 +6,9 @@
 #include <QRadioButton>
 #include <QtTest/QtTest>
 
-#include "core/device/CSystemConnector.h"
-#include "gui/widgets/CStaticBmpEx.h"
-#include "gui/wizard/CResultsProp.h"
+#include "core/device/SystemConnector.h"
+#include "gui/widgets/BitmapPanel.h"
+#include "gui/wizard/pages/SummaryPage.h"
 #include "support/SimulatorProcess.h"
 #include "support/WizardHarness.h"
 
@@ -41,10 +41,10 @@ const auto kTicks = {"tickUpdate",   "tickChange",  "tickLan",
 QString Ticks(QWidget* page) {
     QString flags;
     for (const char* name : kTicks) {
-        const int id = Find<CStaticBmpEx>(page, name)->ResourceId();
-        flags += id == CResultsProp::kTickBitmapId    ? '1'
-                 : id == CResultsProp::kBlankBitmapId ? '0'
-                                                      : '?';
+        const int id = Find<BitmapPanel>(page, name)->ResourceId();
+        flags += id == SummaryPage::kTickBitmapId    ? '1'
+                 : id == SummaryPage::kBlankBitmapId ? '0'
+                                                     : '?';
     }
     return flags;
 }
@@ -66,7 +66,7 @@ private slots:
         QFETCH(bool, customBefore);
         QFETCH(bool, chooseCustom);
         SWizardApp f;
-        f.app.m_bCustomUpdate = customBefore;
+        f.app.m_customUpdate = customBefore;
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 3);
         QCOMPARE(Find<QRadioButton>(page, "radioCustom")->isChecked(), customBefore);
@@ -74,8 +74,8 @@ private slots:
         QCOMPARE(Find<QLabel>(page, "labelHeading")->text(),
                  QString("Please choose the update type."));
         Find<QRadioButton>(page, chooseCustom ? "radioCustom" : "radioTypical")->click();
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
-        QCOMPARE(f.app.m_bCustomUpdate, chooseCustom);
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QCOMPARE(f.app.m_customUpdate, chooseCustom);
         QCOMPARE(ActivePageName(*sheet), QString("pageUpgradeChoice"));
     }
 
@@ -117,11 +117,11 @@ private slots:
         QFETCH(QString, next);
         QFETCH(QString, stored);
         SWizardApp f;
-        f.app.m_nSystemType = model;
-        f.app.m_bCustomUpdate = custom;
-        f.app.m_bUpdateSoftware = tasks[0] == '1';
-        f.app.m_bChangeSettings = tasks[1] == '1';
-        f.app.m_bEraseFlash = tasks[2] == '1';
+        f.app.m_systemType = model;
+        f.app.m_customUpdate = custom;
+        f.app.m_updateSoftware = tasks[0] == '1';
+        f.app.m_changeSettings = tasks[1] == '1';
+        f.app.m_eraseFlash = tasks[2] == '1';
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 4);
         // One title for the whole wizard.
@@ -131,20 +131,20 @@ private slots:
                         : QString("Please select the tasks to be performed."));
         QCOMPARE(Visible(page, kTasks), visible);
         QCOMPARE(Checked(page, kTasks), tasks);
-        QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
 
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), next);
         QCOMPARE(QString::fromStdString(f.settings.values["UploadSoftware"]), stored);
-        QCOMPARE(f.app.m_bEraseFlash, custom && tasks[2] == '1');  // only a choice shown counts
+        QCOMPARE(f.app.m_eraseFlash, custom && tasks[2] == '1');  // only a choice shown counts
     }
 
     void taskChoiceNeedsOneTask() {
         SWizardApp f;
-        f.app.m_bCustomUpdate = true;
+        f.app.m_customUpdate = true;
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 4);
-        QPushButton* next = sheet->Button(CQuillmarchSheet::ID_WIZNEXT);
+        QPushButton* next = sheet->Button(WizardSheet::ID_WIZNEXT);
         QVERIFY(next->isEnabled());
         Find<QCheckBox>(page, "checkUpdateSoftware")->click();
         QVERIFY(!next->isEnabled());
@@ -154,33 +154,33 @@ private slots:
         QVERIFY(!next->isEnabled());
         // Typical: a task the page does not show is no reason to go on.
         SWizardApp typical;
-        typical.app.m_bUpdateSoftware = false;
-        typical.app.m_bEraseFlash = typical.app.m_bChangeSettings = true;
+        typical.app.m_updateSoftware = false;
+        typical.app.m_eraseFlash = typical.app.m_changeSettings = true;
         auto typicalSheet = StartSheet(typical);
         OpenPage(*typicalSheet, 4);
-        QVERIFY(!typicalSheet->Button(CQuillmarchSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(!typicalSheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
         QVERIFY(f.settings.values.empty());  // stored only by Next
     }
 
     // Back to the task choice after the summary: the tail is dropped and built anew.
     void backToTheTaskChoiceBuildsANewTail() {
         SWizardApp f;
-        f.app.m_bCustomUpdate = true;
-        f.app.m_nSystemType = 5;
+        f.app.m_customUpdate = true;
+        f.app.m_systemType = 5;
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 4);
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));  // retained data
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));  // summary
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));  // retained data
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));  // summary
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
         QCOMPARE(sheet->GetPageCount(), 4);
-        sheet->Button(CQuillmarchSheet::ID_WIZBACK)->show();  // the facts page would show it
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZBACK));
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZBACK));
+        sheet->Button(WizardSheet::ID_WIZBACK)->show();  // the facts page would show it
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZBACK));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZBACK));
         QCOMPARE(sheet->ActivePage(), page);
         QCOMPARE(sheet->GetPageCount(), 2);
         Find<QCheckBox>(page, "checkUpdateSoftware")->click();
         Find<QCheckBox>(page, "checkChangeSettings")->click();
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageChangeSettings"));
         QCOMPARE(sheet->GetPageCount(), 3);
     }
@@ -217,26 +217,26 @@ private slots:
         QFETCH(QString, visible);
         QFETCH(QString, next);
         SWizardApp f;
-        f.app.m_nSystemType = model;
-        f.app.m_bCustomUpdate = custom;
-        f.app.m_bUpdateSoftware = tasks[0] == '1';
-        f.app.m_bChangeSettings = tasks[1] == '1';
-        f.app.m_bEraseFlash = tasks[2] == '1';
+        f.app.m_systemType = model;
+        f.app.m_customUpdate = custom;
+        f.app.m_updateSoftware = tasks[0] == '1';
+        f.app.m_changeSettings = tasks[1] == '1';
+        f.app.m_eraseFlash = tasks[2] == '1';
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 5);
         QCOMPARE(Find<QLabel>(page, "labelHeading")->text(),
                  QString("Retain the following files:"));
         QCOMPARE(Visible(page, kRetain), visible);
-        QCOMPARE(f.app.m_bRetainSampleSites, model != 0);  // dropped on sight for the first model
+        QCOMPARE(f.app.m_retainSampleSites, model != 0);  // dropped on sight for the first model
         Find<QCheckBox>(page, "checkDirectory")->click();
         if (model == 0) Find<QCheckBox>(page, "checkSampleSites")->setChecked(true);
 
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), next);
-        QVERIFY(!f.app.m_bRetainDirectory);
-        QVERIFY(f.app.m_bRetainSystemSettings);
-        QVERIFY(f.app.m_bRetainCallDetail);  // kept, even where its box is hidden
-        QCOMPARE(f.app.m_bRetainSampleSites, model != 0);
+        QVERIFY(!f.app.m_retainDirectory);
+        QVERIFY(f.app.m_retainSystemSettings);
+        QVERIFY(f.app.m_retainCallDetail);  // kept, even where its box is hidden
+        QCOMPARE(f.app.m_retainSampleSites, model != 0);
     }
 
     void summaryLinesAndTicks_data() {
@@ -263,14 +263,14 @@ private slots:
         QFETCH(QString, visible);
         QFETCH(QString, ticks);
         SWizardApp f;
-        f.app.m_nSystemType = model;
-        f.app.m_bCustomUpdate = custom;
-        f.app.m_bUpdateSoftware = choices[0] == '1';
-        f.app.m_bChangeSettings = choices[1] == '1';
-        f.app.m_bChangeLan = choices[2] == '1';
-        f.app.m_bSecureModeWanted = choices[3] == '1';
-        f.app.m_bChangeDisplay = choices[4] == '1';
-        f.app.m_bEraseFlash = choices[5] == '1';
+        f.app.m_systemType = model;
+        f.app.m_customUpdate = custom;
+        f.app.m_updateSoftware = choices[0] == '1';
+        f.app.m_changeSettings = choices[1] == '1';
+        f.app.m_changeLan = choices[2] == '1';
+        f.app.m_secureModeWanted = choices[3] == '1';
+        f.app.m_changeDisplay = choices[4] == '1';
+        f.app.m_eraseFlash = choices[5] == '1';
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 10);
         QCOMPARE(Visible(page, kLines), visible);
@@ -284,20 +284,20 @@ private slots:
         SWizardApp f;
         auto sheet = StartSheet(f);
         OpenPage(*sheet, 5);
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
-        QPushButton* finish = sheet->Button(CQuillmarchSheet::ID_WIZFINISH);
-        QPushButton* next = sheet->Button(CQuillmarchSheet::ID_WIZNEXT);
+        QPushButton* finish = sheet->Button(WizardSheet::ID_WIZFINISH);
+        QPushButton* next = sheet->Button(WizardSheet::ID_WIZNEXT);
         QVERIFY(finish->isVisible() && finish->isEnabled());
         QCOMPARE(finish->text(), QString("&Next"));
         QVERIFY(next->isHidden());
 
-        sheet->Button(CQuillmarchSheet::ID_WIZBACK)->show();
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZBACK));
+        sheet->Button(WizardSheet::ID_WIZBACK)->show();
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZBACK));
         QCOMPARE(ActivePageName(*sheet), QString("pageSoftwareUpgrade"));
         QVERIFY(finish->isHidden());
         QVERIFY(next->isVisible() && next->isEnabled());
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QVERIFY(finish->isVisible());
         QCOMPARE(finish->text(), QString("&Next"));
     }
@@ -310,23 +310,23 @@ private slots:
         SimulatorProcess sim(options);
         QVERIFY2(sim.Started(), sim.StartError().c_str());
         SWizardApp f;
-        QVERIFY(CSystemConnector(f.app).ConnectToSystem(sim.Address(), sim.Password()));
+        QVERIFY(SystemConnector(f.app).ConnectToSystem(sim.Address(), sim.Password()));
         auto sheet = StartSheet(f);
         OpenPage(*sheet, 10);
         {
             MessageBoxAnswerer answerer(QMessageBox::Cancel);
-            QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZFINISH));
+            QVERIFY(Press(*sheet, WizardSheet::ID_WIZFINISH));
             QCOMPARE(answerer.captions, QStringList({"The system is in a call"}));
         }
         QVERIFY(sheet->isVisible());
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
-        QVERIFY(sheet->Button(CQuillmarchSheet::ID_WIZBACK)->isEnabled());
+        QVERIFY(sheet->Button(WizardSheet::ID_WIZBACK)->isEnabled());
         {
             MessageBoxAnswerer answerer(QMessageBox::Ok);
-            QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZFINISH));
+            QVERIFY(Press(*sheet, WizardSheet::ID_WIZFINISH));
             QCOMPARE(answerer.texts.size(), 1);
         }
-        QCOMPARE(sheet->result(), CQuillmarchSheet::ID_WIZFINISH);
+        QCOMPARE(sheet->result(), WizardSheet::ID_WIZFINISH);
         QVERIFY(!sheet->isVisible());
         QTRY_COMPARE(sim.Events("http").size(), size_t(2));
     }
@@ -335,12 +335,12 @@ private slots:
         SimulatorProcess sim;
         QVERIFY2(sim.Started(), sim.StartError().c_str());
         SWizardApp f;
-        QVERIFY(CSystemConnector(f.app).ConnectToSystem(sim.Address(), sim.Password()));
+        QVERIFY(SystemConnector(f.app).ConnectToSystem(sim.Address(), sim.Password()));
         auto sheet = StartSheet(f);
         OpenPage(*sheet, 10);
         MessageBoxAnswerer answerer(QMessageBox::Cancel);
-        QVERIFY(Press(*sheet, CQuillmarchSheet::ID_WIZFINISH));
-        QCOMPARE(sheet->result(), CQuillmarchSheet::ID_WIZFINISH);
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZFINISH));
+        QCOMPARE(sheet->result(), WizardSheet::ID_WIZFINISH);
         QVERIFY(answerer.texts.isEmpty());
         QTRY_COMPARE(sim.Events("http").size(), size_t(1));
     }

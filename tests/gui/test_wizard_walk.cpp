@@ -16,8 +16,8 @@
 #include <functional>
 #include <map>
 
-#include "gui/progress/CGuiRun.h"
-#include "gui/wizard/CQuillmarch6Dlg.h"
+#include "gui/app/WelcomeDialog.h"
+#include "gui/progress/GuiRun.h"
 #include "support/SimulatorProcess.h"
 #include "support/WizardHarness.h"
 
@@ -53,7 +53,7 @@ public:
     // pages in `shoot`, or of every page when it is empty.
     explicit WizardOperator(std::map<QString, Action> actions, QString suffix = {},
                             QStringList shoot = {})
-        : m_actions(std::move(actions)), m_strSuffix(std::move(suffix)), m_shoot(std::move(shoot)) {
+        : m_actions(std::move(actions)), m_suffix(std::move(suffix)), m_shoot(std::move(shoot)) {
         m_timer.setInterval(20);
         QObject::connect(&m_timer, &QTimer::timeout, [this] { Step(); });
         m_timer.start();
@@ -62,9 +62,9 @@ public:
 
 private:
     void Step() {
-        auto* sheet = qobject_cast<CQuillmarchSheet*>(QApplication::activeModalWidget());
+        auto* sheet = qobject_cast<WizardSheet*>(QApplication::activeModalWidget());
         if (!sheet || !sheet->isVisible() || sheet->IsBusy() || !sheet->ActivePage()) return;
-        if (++m_nSteps > 60) {  // a walk that does not end: give up, the test then fails
+        if (++m_steps > 60) {  // a walk that does not end: give up, the test then fails
             sheet->reject();
             return;
         }
@@ -74,18 +74,17 @@ private:
         const auto action = m_actions.find(name);
         int button = action == m_actions.end() ? kDefault : action->second(page);
         if (button == kDefault)
-            button = name == "pageResults" ? CQuillmarchSheet::ID_WIZFINISH
-                                           : CQuillmarchSheet::ID_WIZNEXT;
+            button = name == "pageResults" ? WizardSheet::ID_WIZFINISH : WizardSheet::ID_WIZNEXT;
         if (m_shoot.isEmpty() || m_shoot.contains(name))
-            SaveScreenshot(sheet, FileStem(name) + m_strSuffix);
+            SaveScreenshot(sheet, FileStem(name) + m_suffix);
         sheet->Button(button)->click();
     }
 
     std::map<QString, Action> m_actions;
-    QString m_strSuffix;
+    QString m_suffix;
     QStringList m_shoot;
     QTimer m_timer;
-    int m_nSteps = 0;
+    int m_steps = 0;
 };
 
 WizardOperator::Action TypeAddress(const SimulatorProcess& sim) {
@@ -109,13 +108,13 @@ private slots:
         QVERIFY2(sim.Started(), sim.StartError().c_str());
         SWizardApp f(0.005);
         f.settings.values[HistoryName(f.app)] = "10.1.2.3,192.0.2.7";
-        CQuillmarch6Dlg welcome(f.app);
-        welcome.SetWizardRunner([&f](CQuillmarch6App& app, QWidget* owner) {
-            return CWizardRunner::Run(app, owner, f.settings);
+        WelcomeDialog welcome(f.app);
+        welcome.SetWizardRunner([&f](RunContext& app, QWidget* owner) {
+            return WizardRunner::Run(app, owner, f.settings);
         });
         bool runOutcome = false;
         welcome.SetUpdateRunner(
-            [&runOutcome](CQuillmarch6App& app, QWidget* parent, std::function<void(int)> onEnded) {
+            [&runOutcome](RunContext& app, QWidget* parent, std::function<void(int)> onEnded) {
                 runOutcome = RunUpdateWithProgressWindow(app, parent, std::move(onEnded));
                 return runOutcome;
             });
@@ -183,19 +182,19 @@ private slots:
              [&](QWidget*) {
                  if (settingsVisits == 0 || backedOut) return WizardOperator::kDefault;
                  backedOut = true;  // on the way back to the task choice
-                 return CQuillmarchSheet::ID_WIZBACK;
+                 return WizardSheet::ID_WIZBACK;
              }},
             {"pageNetworkSettings",
              [&settingsVisits](QWidget*) {
                  ++settingsVisits;
-                 return CQuillmarchSheet::ID_WIZBACK;
+                 return WizardSheet::ID_WIZBACK;
              }},
-            {"pageResults", [](QWidget*) { return CQuillmarchSheet::IDCANCEL; }},
+            {"pageResults", [](QWidget*) { return WizardSheet::IDCANCEL; }},
         };
         WizardOperator walker(std::move(actions), "-custom",
                               {"pageUpgradeType", "pageUpgradeChoice", "pageSoftwareUpgrade",
                                "pageNetworkSettings", "pageResults"});
-        QVERIFY(!CWizardRunner::Run(f.app, nullptr, f.settings));
+        QVERIFY(!WizardRunner::Run(f.app, nullptr, f.settings));
 
         QCOMPARE(walker.pages,
                  QStringList({"pageInfoAlert", "pageIPAddress", "pageSystemInfo", "pageUpgradeType",
@@ -203,9 +202,9 @@ private slots:
                               "pageSoftwareUpgrade", "pageUpgradeChoice", "pageSoftwareUpgrade",
                               "pageResults"}));
         QCOMPARE(settingsVisits, 1);
-        QVERIFY(f.app.m_bCustomUpdate);
-        QVERIFY(!f.app.m_bChangeSettings);
-        QVERIFY(f.app.m_bEraseFlash);
+        QVERIFY(f.app.m_customUpdate);
+        QVERIFY(!f.app.m_changeSettings);
+        QVERIFY(f.app.m_eraseFlash);
         QVERIFY(!f.app.m_log.IsOpen());  // Cancel closed it
         QVERIFY(sim.Events("upload").empty());
     }

@@ -11,8 +11,8 @@
 #include <system_error>
 #include <vector>
 
-#include "core/app/CQuillmarch6App.h"
-#include "core/device/CSystemConnector.h"
+#include "core/device/SystemConnector.h"
+#include "core/job/RunContext.h"
 #include "support/FakeClock.h"
 #include "support/FakeLink.h"
 #include "support/FakeSystem.h"
@@ -50,10 +50,10 @@ public:
         std::string ignored;
         app.m_log.Open((m_folder / "run.log").string(), ignored);
         WireToFakeSystem(app, system, m_folder);
-        app.m_bUpdateRunning = true;
+        app.m_updateRunning = true;
     }
     ~DeviceTestBench() {
-        app.m_pLink.reset();
+        app.m_link.reset();
         app.m_log.Close();
         std::error_code ec;
         std::filesystem::remove_all(m_folder, ec);
@@ -61,18 +61,18 @@ public:
     DeviceTestBench(const DeviceTestBench&) = delete;
     DeviceTestBench& operator=(const DeviceTestBench&) = delete;
 
-    FakeLink& Link() { return static_cast<FakeLink&>(*app.m_pLink); }
+    FakeLink& Link() { return static_cast<FakeLink&>(*app.m_link); }
 
     std::shared_ptr<ScriptedProgressWindow> UseWindow() {
         window = std::make_shared<ScriptedProgressWindow>();
-        app.m_hProgressWnd = window;
-        app.m_bUpdateRunning = true;
+        app.m_progressWnd = window;
+        app.m_updateRunning = true;
         return window;
     }
 
     // Logs on and identifies, then forgets what that exchange left in the journal.
     bool ConnectAndForget() {
-        const bool connected = CSystemConnector(app).ConnectToSystem(kAddress, kPassword);
+        const bool connected = SystemConnector(app).ConnectToSystem(kAddress, kPassword);
         system.commands.clear();
         system.downloads.clear();
         system.logons = 0;
@@ -107,7 +107,7 @@ public:
     FakeSystem system;
     SnoopingClock clock;
     RecordingMessageBox box;
-    CQuillmarch6App app;
+    RunContext app;
     std::shared_ptr<ScriptedProgressWindow> window;
 
 private:

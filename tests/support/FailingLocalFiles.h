@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/link/ILocalFileWriter.h"
-#include "core/platform/CLocalFileWriter.h"
+#include "core/platform/LocalFileWriter.h"
 
 namespace quillmarch::test {
 
@@ -52,7 +52,7 @@ inline LocalFileOpener FailingOpener(SLocalFault fault) {
                 error = "cannot create " + path + ": Invalid argument";
                 return nullptr;
             }
-            auto real = platform::CLocalFileWriter::Create(path, error);
+            auto real = platform::LocalFileWriter::Create(path, error);
             if (!real || !struck) return real;
             return std::make_unique<FailingWriter>(std::move(real), fault.where);
         };

@@ -16,11 +16,11 @@ void FakeAppFixture::SetUp() {
     std::random_device random;
     m_dir = fs::temp_directory_path() / ("qm-unit-" + std::to_string(random()));
     fs::create_directories(m_dir);
-    m_app = std::make_unique<CQuillmarch6App>(m_clock, m_box);
+    m_app = std::make_unique<RunContext>(m_clock, m_box);
     WireToFakeSystem(*m_app, m_system, m_dir);
-    m_app->m_strAddress = "127.0.0.1";  // loopback, should anything reach the network
-    m_app->m_strPassword = "secret";
-    m_app->m_bQuiet = true;
+    m_app->m_address = "127.0.0.1";  // loopback, should anything reach the network
+    m_app->m_password = "secret";
+    m_app->m_quiet = true;
     // No web server behind the fake: the run's notice stops at the enabled check.
     m_system.files["webenabled.dat"] = "False";
     m_system.files["gateway.dat"] = " 10.0.0.1 \n";
@@ -71,11 +71,11 @@ int FakeAppFixture::CountLogged(const std::string& text) {
 void FakeAppFixture::UseWindow() {
     m_factory = std::make_unique<ScriptedWindowFactory>(m_window);
     m_app->SetProgressWindowFactory(m_factory.get());
-    m_app->m_bQuiet = false;
+    m_app->m_quiet = false;
 }
 
 std::string FakeAppFixture::WorkDir() const {
-    return m_app->m_pLink->GetWorkDirectory();
+    return m_app->m_link->GetWorkDirectory();
 }
 
 }  // namespace quillmarch::test

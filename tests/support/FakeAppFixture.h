@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/app/CQuillmarch6App.h"
+#include "core/job/RunContext.h"
 #include "support/FakeClock.h"
 #include "support/FakeLink.h"
 #include "support/FakeSystem.h"
@@ -49,7 +49,7 @@ protected:
     FakeClock m_clock;
     RecordingMessageBox m_box;
     FakeSystem m_system;
-    std::unique_ptr<CQuillmarch6App> m_app;
+    std::unique_ptr<RunContext> m_app;
     std::shared_ptr<ScriptedProgressWindow> m_window = std::make_shared<ScriptedProgressWindow>();
     std::unique_ptr<ScriptedWindowFactory> m_factory;
     std::vector<std::string> m_records;

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <vector>
 
-#include "core/app/IClock.h"
+#include "core/util/IClock.h"
 
 namespace quillmarch::test {
 

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <utility>
 
-#include "core/app/CQuillmarch6App.h"
+#include "core/job/RunContext.h"
 
 namespace quillmarch::test {
 
@@ -18,50 +18,50 @@ bool Contains(const std::vector<std::string>& list, const std::string& item) {
 
 }  // namespace
 
-FakeLink::FakeLink(CQuillmarch6App& app, FakeSystem& system, bool secure)
-    : CFTPBase(app), m_system(system) {
-    m_bSecure = secure;
+FakeLink::FakeLink(RunContext& app, FakeSystem& system, bool secure)
+    : DeviceLink(app), m_system(system) {
+    m_secure = secure;
 }
 
 int FakeLink::SetTimeout(int seconds) {
-    m_nTimeout = seconds;
+    m_timeout = seconds;
     return 0;
 }
 
 int FakeLink::SetRemoteHost(const std::string& host) {
-    m_strGivenHost = host;
+    m_givenHost = host;
     return 0;
 }
 
 int FakeLink::SetLocalFile(const std::string& path) {
-    m_strLocalFile = path;
+    m_localFile = path;
     return 0;
 }
 
 int FakeLink::SetRemoteFile(const std::string& name) {
-    m_strRemoteFile = name;
+    m_remoteFile = name;
     return 0;
 }
 
 int FakeLink::SetUploadData(const std::uint8_t* data, std::size_t size) {
-    m_pUploadData = data;
-    m_nUploadSize = size;
-    m_bUploadFromMemory = true;
+    m_uploadData = data;
+    m_uploadSize = size;
+    m_uploadFromMemory = true;
     return 0;
 }
 
 int FakeLink::SetPassive(bool passive) {
-    m_bPassive = passive;
+    m_passive = passive;
     return 0;
 }
 
 int FakeLink::SetPassword(const std::string& password) {
-    m_strGivenPassword = password;
+    m_givenPassword = password;
     return 0;
 }
 
 int FakeLink::SetUser(const std::string& user) {
-    m_strGivenUser = user;
+    m_givenUser = user;
     return 0;
 }
 
@@ -86,9 +86,9 @@ int FakeLink::Logoff() {
 }
 
 void FakeLink::RunCommand(const std::string& command) {
-    m_strLastReply = "200 OK";
+    m_lastReply = "200 OK";
     if (command == "FLAG") {
-        m_strLastReply =
+        m_lastReply =
             "200 " + (m_system.flagOverride.empty()
                           ? (m_system.normalMode ? "NORMAL " : "BOOTUI ") + m_system.modelText
                           : m_system.flagOverride);
@@ -113,46 +113,46 @@ int FakeLink::SetCommand(const std::string& command) {
 }
 
 int FakeLink::Upload() {
-    const bool fromMemory = std::exchange(m_bUploadFromMemory, false);
+    const bool fromMemory = std::exchange(m_uploadFromMemory, false);
     if (!m_system.connected) return kNotConnected;
     // As the real component's cancel hook does: an operator's stop ends a transfer.
     if (m_app.Interrupt().ShouldStop()) return kAborted;
     std::string content;
     if (fromMemory) {
-        content.assign(reinterpret_cast<const char*>(m_pUploadData), m_nUploadSize);
+        content.assign(reinterpret_cast<const char*>(m_uploadData), m_uploadSize);
     } else {
-        std::ifstream in(m_strLocalFile, std::ios::binary);
+        std::ifstream in(m_localFile, std::ios::binary);
         if (!in) return kTransferFailed;
         content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     OnStartTransfer();
     OnTransferData(static_cast<std::int64_t>(content.size()), content.data(), content.size());
     OnEndTransfer();
-    if (Contains(m_system.failingUploads, m_strRemoteFile)) return kTransferFailed;
-    m_system.uploads.emplace_back(m_strRemoteFile, content);
-    m_system.files[m_strRemoteFile] = content;
+    if (Contains(m_system.failingUploads, m_remoteFile)) return kTransferFailed;
+    m_system.uploads.emplace_back(m_remoteFile, content);
+    m_system.files[m_remoteFile] = content;
     // An image makes the system restart by itself.
-    if (m_strRemoteFile == "BRAMBLE" || m_strRemoteFile == "IMAGE0") m_system.Restart();
+    if (m_remoteFile == "BRAMBLE" || m_remoteFile == "IMAGE0") m_system.Restart();
     return 0;
 }
 
 int FakeLink::Download() {
-    m_bAborted = false;
+    m_aborted = false;
     if (!m_system.connected) return kNotConnected;
     if (m_app.Interrupt().ShouldStop()) return kAborted;
-    m_system.downloads.push_back(m_strRemoteFile);
-    const auto it = m_system.files.find(m_strRemoteFile);
+    m_system.downloads.push_back(m_remoteFile);
+    const auto it = m_system.files.find(m_remoteFile);
     if (it == m_system.files.end()) {
-        m_strLastReply = "550 No such file.";
+        m_lastReply = "550 No such file.";
         return kFileNotFound;
     }
-    if (Contains(m_system.failingDownloads, m_strRemoteFile)) {
-        m_strLastReply = "426 Transfer aborted.";
+    if (Contains(m_system.failingDownloads, m_remoteFile)) {
+        m_lastReply = "426 Transfer aborted.";
         return kTransferFailed;
     }
-    m_strLastReply = "226 Transfer complete.";
+    m_lastReply = "226 Transfer complete.";
     OnStartTransfer();
-    if (m_strLocalFile.empty()) {
+    if (m_localFile.empty()) {
         // Delivered in chunks, as a real transfer is, so that a handler can stop it midway.
         const std::string& content = it->second;
         std::size_t sent = 0;
@@ -160,31 +160,31 @@ int FakeLink::Download() {
             const std::size_t n = std::min(kChunk, content.size() - sent);
             sent += n;
             OnTransferData(static_cast<std::int64_t>(sent), content.data() + sent - n, n);
-        } while (sent < content.size() && !m_bAborted);
+        } while (sent < content.size() && !m_aborted);
     } else {
-        std::ofstream(m_strLocalFile, std::ios::binary) << it->second;
+        std::ofstream(m_localFile, std::ios::binary) << it->second;
     }
     OnEndTransfer();
-    if (std::exchange(m_bAborted, false)) return kAborted;
+    if (std::exchange(m_aborted, false)) return kAborted;
     return 0;
 }
 
 int FakeLink::ListDirectory() {
-    m_bAborted = false;
+    m_aborted = false;
     if (!m_system.connected) return kNotConnected;
     if (m_system.listingFails) return kTransferFailed;
     for (const auto& file : m_system.files) {
         OnDirListEntry(file.first);
-        if (m_bAborted) break;
+        if (m_aborted) break;
     }
-    return std::exchange(m_bAborted, false) ? kAborted : 0;
+    return std::exchange(m_aborted, false) ? kAborted : 0;
 }
 
 std::string FakeLink::Config(const std::string& setting) {
     const auto eq = setting.find('=');
     if (setting.substr(0, eq) == "OutBufferSize") {
-        if (eq == std::string::npos) return std::to_string(m_nOutBufferSize);
-        m_nOutBufferSize = std::stoll(setting.substr(eq + 1));
+        if (eq == std::string::npos) return std::to_string(m_outBufferSize);
+        m_outBufferSize = std::stoll(setting.substr(eq + 1));
     }
     return {};
 }

@@ -2,14 +2,14 @@
 
 #include <string>
 
-#include "core/link/CFTPBase.h"
+#include "core/link/DeviceLink.h"
 #include "support/FakeSystem.h"
 
 namespace quillmarch::test {
 
 // A device link whose component is an in-memory FakeSystem: the link's own logic (logon,
 // commands, transfers through the work directory, listings, events) runs unchanged.
-class FakeLink : public CFTPBase {
+class FakeLink : public DeviceLink {
 public:
     static constexpr int kNotConnected = 20001;
     static constexpr int kFileNotFound = 20550;
@@ -17,7 +17,7 @@ public:
     static constexpr int kAborted = 20312;
     static constexpr std::size_t kChunk = 16 * 1024;
 
-    FakeLink(CQuillmarch6App& app, FakeSystem& system, bool secure = false);
+    FakeLink(RunContext& app, FakeSystem& system, bool secure = false);
 
     int SetTimeout(int seconds) override;
     int SetRemoteHost(const std::string& host) override;
@@ -27,8 +27,8 @@ public:
     int Upload() override;
     int Download() override;
     int SetPassive(bool passive) override;
-    bool GetPassive() override { return m_bPassive; }
-    std::string GetLastReply() override { return m_strLastReply; }
+    bool GetPassive() override { return m_passive; }
+    std::string GetLastReply() override { return m_lastReply; }
     int SetCommand(const std::string& command) override;
     int SetTransferMode(int) override { return 0; }
     int Logon() override;
@@ -36,29 +36,29 @@ public:
     int SetPassword(const std::string& password) override;
     int SetUser(const std::string& user) override;
     int ListDirectory() override;
-    std::string GetRemoteFile() override { return m_strRemoteFile; }
+    std::string GetRemoteFile() override { return m_remoteFile; }
     std::string Config(const std::string& setting) override;
     int Interrupt() override { return Abort(); }
     int Abort() override {
-        m_bAborted = true;
+        m_aborted = true;
         return 0;
     }
 
     // What the component was given, for assertions.
-    std::string m_strGivenHost, m_strGivenUser, m_strGivenPassword;
-    int m_nTimeout = 0;
-    long long m_nOutBufferSize = 65536;
+    std::string m_givenHost, m_givenUser, m_givenPassword;
+    int m_timeout = 0;
+    long long m_outBufferSize = 65536;
 
 private:
     void RunCommand(const std::string& command);
 
     FakeSystem& m_system;
-    bool m_bPassive = false;
-    std::string m_strLocalFile, m_strRemoteFile, m_strLastReply;
-    const std::uint8_t* m_pUploadData = nullptr;
-    std::size_t m_nUploadSize = 0;
-    bool m_bUploadFromMemory = false;
-    bool m_bAborted = false;
+    bool m_passive = false;
+    std::string m_localFile, m_remoteFile, m_lastReply;
+    const std::uint8_t* m_uploadData = nullptr;
+    std::size_t m_uploadSize = 0;
+    bool m_uploadFromMemory = false;
+    bool m_aborted = false;
 };
 
 }  // namespace quillmarch::test

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "core/app/CQuillmarch6App.h"
+#include "core/job/RunContext.h"
 #include "support/FakeLink.h"
 #include "support/FakeSystem.h"
 
@@ -12,15 +12,15 @@ namespace quillmarch::test {
 // Points an application at a FakeSystem: its work directory and system lock inside `folder`,
 // the sample payload pack, the catalogue with the image flags, and a fake link as the current
 // link.
-inline void WireToFakeSystem(CQuillmarch6App& app, FakeSystem& system,
+inline void WireToFakeSystem(RunContext& app, FakeSystem& system,
                              const std::filesystem::path& folder) {
-    app.m_strHelpFilePath = (folder / "Quillmarch.hlp").string();
+    app.m_helpFilePath = (folder / "Quillmarch.hlp").string();
     // Every fake system is 127.0.0.1: test processes running side by side lock apart.
-    app.m_strLockFolder = (folder / "locks").string();
+    app.m_lockFolder = (folder / "locks").string();
     app.m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
     app.m_catalogue.Build();
     app.RecordImagePresence();
-    app.SetLinkFactory([&system](CQuillmarch6App& linked, bool secure) {
+    app.SetLinkFactory([&system](RunContext& linked, bool secure) {
         return std::make_unique<FakeLink>(linked, system, secure);
     });
     app.CreateLink(false);

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "core/app/IMessageBox.h"
+#include "core/ui/IMessageBox.h"
 
 namespace quillmarch::test {
 

@@ -77,34 +77,34 @@ std::string MakeStateDir() {
 bool SimulatorProcess::TakeAnnouncement(const std::string& line) {
     const auto ready = nlohmann::json::parse(line.substr(0, line.find('\n')), nullptr, false);
     if (ready.is_discarded() || !ready.contains("ftp_port") || !ready.contains("journal")) {
-        m_strError = "unreadable announcement: " + line;
+        m_error = "unreadable announcement: " + line;
         return false;
     }
-    m_nFtpPort = ready["ftp_port"].get<int>();
-    m_nHttpPort = ready.value("http_port", 0);
-    m_strJournal = ready["journal"].get<std::string>();
-    if (m_strStateDir.empty()) m_strStateDir = ready.value("state_dir", "");  // the guard's
+    m_ftpPort = ready["ftp_port"].get<int>();
+    m_httpPort = ready.value("http_port", 0);
+    m_journal = ready["journal"].get<std::string>();
+    if (m_stateDir.empty()) m_stateDir = ready.value("state_dir", "");  // the guard's
     return true;
 }
 
 #ifndef _WIN32
 SimulatorProcess::SimulatorProcess(SSimOptions options) : m_options(std::move(options)) {
-    m_strStateDir = MakeStateDir();
-    if (m_strStateDir.empty()) {
-        m_strError = "cannot make a state folder";
+    m_stateDir = MakeStateDir();
+    if (m_stateDir.empty()) {
+        m_error = "cannot make a state folder";
         return;
     }
     int readFd = -1;
-    if (!Spawn(SimArguments(m_options, m_strStateDir), readFd)) return;
-    m_nPipe = readFd;
+    if (!Spawn(SimArguments(m_options, m_stateDir), readFd)) return;
+    m_pipe = readFd;
     if (!ReadAnnouncement(readFd)) Stop();
 }
 
 SimulatorProcess::~SimulatorProcess() {
     Stop();
-    if (m_nPipe >= 0) close(m_nPipe);
+    if (m_pipe >= 0) close(m_pipe);
     std::error_code ignored;
-    if (!m_strStateDir.empty()) fs::remove_all(m_strStateDir, ignored);
+    if (!m_stateDir.empty()) fs::remove_all(m_stateDir, ignored);
 }
 
 bool SimulatorProcess::Spawn(const std::vector<std::string>& arguments, int& readFd) {
@@ -113,12 +113,12 @@ bool SimulatorProcess::Spawn(const std::vector<std::string>& arguments, int& rea
     argv.push_back(nullptr);
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
-        m_strError = "pipe failed";
+        m_error = "pipe failed";
         return false;
     }
     const pid_t parent = getpid();
-    m_nPid = fork();
-    if (m_nPid == 0) {
+    m_pid = fork();
+    if (m_pid == 0) {
         // Only async-signal-safe calls between fork and exec. The simulator dies with us.
         prctl(PR_SET_PDEATHSIG, SIGTERM);
         if (getppid() != parent) _exit(127);
@@ -127,9 +127,9 @@ bool SimulatorProcess::Spawn(const std::vector<std::string>& arguments, int& rea
         _exit(127);
     }
     close(fds[1]);
-    if (m_nPid < 0) {
+    if (m_pid < 0) {
         close(fds[0]);
-        m_strError = "fork failed";
+        m_error = "fork failed";
         return false;
     }
     readFd = fds[0];
@@ -144,13 +144,13 @@ bool SimulatorProcess::ReadAnnouncement(int readFd) {
             deadline - std::chrono::steady_clock::now());
         pollfd entry{readFd, POLLIN, 0};
         if (left.count() <= 0 || poll(&entry, 1, static_cast<int>(left.count())) <= 0) {
-            m_strError = "the simulator did not announce its ports: " + line;
+            m_error = "the simulator did not announce its ports: " + line;
             return false;
         }
         char buffer[512];
         const ssize_t got = read(readFd, buffer, sizeof buffer);
         if (got <= 0) {
-            m_strError = "the simulator ended before announcing its ports: " + line;
+            m_error = "the simulator ended before announcing its ports: " + line;
             return false;
         }
         line.append(buffer, static_cast<std::size_t>(got));
@@ -159,19 +159,19 @@ bool SimulatorProcess::ReadAnnouncement(int readFd) {
 }
 
 void SimulatorProcess::Stop() {
-    if (m_nPid <= 0) return;
-    kill(m_nPid, SIGTERM);
+    if (m_pid <= 0) return;
+    kill(m_pid, SIGTERM);
     const auto deadline = std::chrono::steady_clock::now() + kStopLimit;
     int status = 0;
-    while (waitpid(m_nPid, &status, WNOHANG) == 0) {
+    while (waitpid(m_pid, &status, WNOHANG) == 0) {
         if (std::chrono::steady_clock::now() > deadline) {
-            kill(m_nPid, SIGKILL);
-            waitpid(m_nPid, &status, 0);
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, &status, 0);
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    m_nPid = -1;
+    m_pid = -1;
 }
 #else
 namespace {
@@ -234,7 +234,7 @@ bool WaitReadable(SOCKET socket, std::chrono::steady_clock::time_point deadline)
 SimulatorProcess::SimulatorProcess(SSimOptions options) : m_options(std::move(options)) {
     WSADATA winsock;
     if (WSAStartup(MAKEWORD(2, 2), &winsock) != 0) {
-        m_strError = "winsock did not start";
+        m_error = "winsock did not start";
         return;
     }
     if (!StartGuard(SimOptionArguments(m_options)) || !ReadAnnouncement()) Stop();
@@ -256,7 +256,7 @@ bool SimulatorProcess::StartGuard(const std::vector<std::string>& options) {
         listen(listener, 1) != 0 ||
         getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         if (listener != INVALID_SOCKET) closesocket(listener);
-        m_strError = "cannot listen for the simulator's guard";
+        m_error = "cannot listen for the simulator's guard";
         return false;
     }
     std::wstring commandLine =
@@ -274,11 +274,11 @@ bool SimulatorProcess::StartGuard(const std::vector<std::string>& options) {
     if (process.hProcess) CloseHandle(process.hProcess);
     if (process.hThread) CloseHandle(process.hThread);
     if (started && WaitReadable(listener, std::chrono::steady_clock::now() + kStartLimit))
-        m_nGuard = accept(listener, nullptr, nullptr);
+        m_guard = accept(listener, nullptr, nullptr);
     closesocket(listener);
-    if (m_nGuard == INVALID_SOCKET) {
-        m_strError = started ? "the simulator's guard did not connect"
-                             : "cannot start " + std::string(QUILLMARCH_PYTHON);
+    if (m_guard == INVALID_SOCKET) {
+        m_error = started ? "the simulator's guard did not connect"
+                          : "cannot start " + std::string(QUILLMARCH_PYTHON);
         return false;
     }
     return true;
@@ -288,40 +288,40 @@ bool SimulatorProcess::ReadAnnouncement() {
     std::string line;
     const auto deadline = std::chrono::steady_clock::now() + kStartLimit;
     while (line.find('\n') == std::string::npos) {
-        if (!WaitReadable(m_nGuard, deadline)) {
-            m_strError = "the simulator did not announce its ports: " + line;
+        if (!WaitReadable(m_guard, deadline)) {
+            m_error = "the simulator did not announce its ports: " + line;
             return false;
         }
         char buffer[512];
-        const int got = recv(m_nGuard, buffer, sizeof buffer, 0);
+        const int got = recv(m_guard, buffer, sizeof buffer, 0);
         if (got <= 0) {
-            m_strError = "the simulator's guard ended before announcing its ports: " + line;
+            m_error = "the simulator's guard ended before announcing its ports: " + line;
             return false;
         }
         line.append(buffer, static_cast<std::size_t>(got));
     }
     if (!TakeAnnouncement(line)) return false;
-    m_strJournal = LocalPath(m_strJournal);
-    m_strStateDir = LocalPath(m_strStateDir);
+    m_journal = LocalPath(m_journal);
+    m_stateDir = LocalPath(m_stateDir);
     return true;
 }
 
 // The guard stops the simulator once this end is shut, then closes its own end.
 void SimulatorProcess::Stop() {
-    if (m_nGuard == INVALID_SOCKET) return;
-    shutdown(m_nGuard, SD_SEND);
+    if (m_guard == INVALID_SOCKET) return;
+    shutdown(m_guard, SD_SEND);
     const auto deadline = std::chrono::steady_clock::now() + 2 * kStopLimit;
     char buffer[512];
-    while (WaitReadable(m_nGuard, deadline) && recv(m_nGuard, buffer, sizeof buffer, 0) > 0) {
+    while (WaitReadable(m_guard, deadline) && recv(m_guard, buffer, sizeof buffer, 0) > 0) {
     }
-    closesocket(m_nGuard);
-    m_nGuard = INVALID_SOCKET;
+    closesocket(m_guard);
+    m_guard = INVALID_SOCKET;
 }
 #endif
 
 std::vector<nlohmann::json> SimulatorProcess::Journal() const {
     std::vector<nlohmann::json> records;
-    std::ifstream file(m_strJournal);
+    std::ifstream file(m_journal);
     std::string line;
     while (std::getline(file, line)) {
         auto record = nlohmann::json::parse(line, nullptr, false);
@@ -351,13 +351,13 @@ bool SimulatorProcess::WaitForEvent(const std::string& event, const std::string&
 }
 
 bool SimulatorProcess::PutFile(const std::string& name, const std::string& content) const {
-    std::ofstream file(fs::path(m_strStateDir) / name, std::ios::binary | std::ios::trunc);
+    std::ofstream file(fs::path(m_stateDir) / name, std::ios::binary | std::ios::trunc);
     file.write(content.data(), static_cast<std::streamsize>(content.size()));
     return static_cast<bool>(file);
 }
 
 std::string SimulatorProcess::ReadFile(const std::string& name) const {
-    std::ifstream file(fs::path(m_strStateDir) / name, std::ios::binary);
+    std::ifstream file(fs::path(m_stateDir) / name, std::ios::binary);
     std::ostringstream content;
     content << file.rdbuf();
     return content.str();

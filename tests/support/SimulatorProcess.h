@@ -39,12 +39,12 @@ public:
     SimulatorProcess(const SimulatorProcess&) = delete;
     SimulatorProcess& operator=(const SimulatorProcess&) = delete;
 
-    bool Started() const { return m_nFtpPort > 0; }
-    const std::string& StartError() const { return m_strError; }
-    int FtpPort() const { return m_nFtpPort; }
-    int HttpPort() const { return m_nHttpPort; }
-    std::string Address() const { return "127.0.0.1:" + std::to_string(m_nFtpPort); }
-    const std::string& StateDir() const { return m_strStateDir; }
+    bool Started() const { return m_ftpPort > 0; }
+    const std::string& StartError() const { return m_error; }
+    int FtpPort() const { return m_ftpPort; }
+    int HttpPort() const { return m_httpPort; }
+    std::string Address() const { return "127.0.0.1:" + std::to_string(m_ftpPort); }
+    const std::string& StateDir() const { return m_stateDir; }
     const std::string& Password() const { return m_options.password; }
 
     // Every complete record of the journal so far, in order.
@@ -74,16 +74,16 @@ private:
 
     SSimOptions m_options;
 #ifdef _WIN32
-    std::uintptr_t m_nGuard = ~std::uintptr_t{0};  // the connection to the guard (a SOCKET)
+    std::uintptr_t m_guard = ~std::uintptr_t{0};  // the connection to the guard (a SOCKET)
 #else
-    pid_t m_nPid = -1;
-    int m_nPipe = -1;
+    pid_t m_pid = -1;
+    int m_pipe = -1;
 #endif
-    int m_nFtpPort = 0;
-    int m_nHttpPort = 0;
-    std::string m_strStateDir;
-    std::string m_strJournal;
-    std::string m_strError;
+    int m_ftpPort = 0;
+    int m_httpPort = 0;
+    std::string m_stateDir;
+    std::string m_journal;
+    std::string m_error;
 };
 
 // Deterministic bytes of every value, for transfer tests.

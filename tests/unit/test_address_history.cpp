@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "core/app/CAddressHistory.h"
+#include "core/prefs/AddressHistory.h"
 
 namespace quillmarch {
 namespace {
@@ -31,7 +31,7 @@ const SRememberCase kRemember[] = {
 
 TEST(AddressHistory, RememberPutsTheUsedAddressFirst) {
     for (const auto& c : kRemember) {
-        EXPECT_EQ(CAddressHistory::Remember(c.history, c.address), c.expected)
+        EXPECT_EQ(AddressHistory::Remember(c.history, c.address), c.expected)
             << c.history << " + " << c.address;
     }
 }
@@ -53,15 +53,15 @@ const SListCase kList[] = {
 
 TEST(AddressHistory, ListHasTheCurrentAddressOnceAtTheTop) {
     for (const auto& c : kList) {
-        EXPECT_EQ(CAddressHistory::ListEntries(c.current, c.history), c.expected)
+        EXPECT_EQ(AddressHistory::ListEntries(c.current, c.history), c.expected)
             << c.current << " / " << c.history;
     }
 }
 
 TEST(AddressHistory, SplitKeepsEmptyPieces) {
-    EXPECT_EQ(CAddressHistory::Split("a,,b"), (Entries{"a", "", "b"}));
-    EXPECT_EQ(CAddressHistory::Split(",a"), (Entries{"", "a"}));
-    EXPECT_TRUE(CAddressHistory::Split("").empty());
+    EXPECT_EQ(AddressHistory::Split("a,,b"), (Entries{"a", "", "b"}));
+    EXPECT_EQ(AddressHistory::Split(",a"), (Entries{"", "a"}));
+    EXPECT_TRUE(AddressHistory::Split("").empty());
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/app/AddressNames.h"
+#include "core/util/AddressNames.h"
 
 namespace quillmarch::address {
 namespace {
@@ -36,7 +36,7 @@ TEST(AddressSplit, HostAndOptionalPort) {
         {"", "", 0, true},
     };
     for (const auto& c : cases) {
-        const SHostPort split = SplitHostPort(c.address);
+        const HostPort split = SplitHostPort(c.address);
         EXPECT_EQ(split.host, c.host) << c.address;
         EXPECT_EQ(split.valid, c.valid) << c.address;
         if (c.valid) {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "core/app/CQuillmarch6App.h"
-#include "core/app/CRealClock.h"
+#include "core/job/RunContext.h"
 #include "core/platform/FileLock.h"
+#include "core/util/RealClock.h"
 #include "support/FakeClock.h"
 #include "support/FakeLink.h"
 #include "support/FakeSystem.h"
@@ -29,11 +29,10 @@ protected:
         m_app.m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
         m_app.m_log.SetStampSource([] { return std::string("T"); });
         m_app.m_log.SetTempDirectory(m_dir.Str("fallback"));
-        m_app.SetLinkFactory(
-            [this](CQuillmarch6App& app, bool secure) -> std::unique_ptr<CFTPBase> {
-                ++m_nLinksMade;
-                return std::make_unique<test::FakeLink>(app, m_system, secure);
-            });
+        m_app.SetLinkFactory([this](RunContext& app, bool secure) -> std::unique_ptr<DeviceLink> {
+            ++m_linksMade;
+            return std::make_unique<test::FakeLink>(app, m_system, secure);
+        });
     }
 
     ScopedTempDir m_dir;
@@ -41,41 +40,41 @@ protected:
     test::FakeSystem m_system;
     test::FakeClock m_clock;
     test::RecordingMessageBox m_box;
-    CQuillmarch6App m_app;
-    int m_nLinksMade = 0;
+    RunContext m_app;
+    int m_linksMade = 0;
 };
 
 TEST_F(AppStartupTest, NoArgumentsBuildsEverythingButOpensNoLog) {
-    EXPECT_EQ(m_app.Startup({}).state, EStartup::kNoArguments);
-    EXPECT_EQ(m_app.m_catalogue.GetSize(), CSystemInformationArray::kRowCount);
+    EXPECT_EQ(m_app.Startup({}).state, StartupState::kNoArguments);
+    EXPECT_EQ(m_app.m_catalogue.GetSize(), ModelCatalogue::kRowCount);
     EXPECT_FALSE(m_app.ImagePresent(0));
     EXPECT_TRUE(m_app.ImagePresent(1));
     EXPECT_FALSE(m_app.ImagePresent(13));
-    EXPECT_EQ(m_nLinksMade, 1);
-    ASSERT_NE(m_app.m_pLink, nullptr);
+    EXPECT_EQ(m_linksMade, 1);
+    ASSERT_NE(m_app.m_link, nullptr);
     EXPECT_FALSE(m_app.m_log.IsOpen());
     EXPECT_TRUE(fs::is_empty(m_dir.Path()));
     EXPECT_TRUE(m_box.shown.empty());
 }
 
 TEST_F(AppStartupTest, JobDefaultsAfterAnAddressArgument) {
-    EXPECT_EQ(m_app.Startup({"10.1.2.3"}).state, EStartup::kReady);
-    EXPECT_TRUE(m_app.m_bUploadImage);
-    EXPECT_TRUE(m_app.m_bRetainDirectory);
-    EXPECT_TRUE(m_app.m_bRetainSystemSettings);
-    EXPECT_TRUE(m_app.m_bRetainSampleSites);
-    EXPECT_TRUE(m_app.m_bRetainCallDetail);
-    EXPECT_TRUE(m_app.m_bUpdateSoftware);
-    EXPECT_EQ(m_app.m_nLanguage, 0);
-    EXPECT_EQ(m_app.m_nLogLevel, 0);
-    EXPECT_EQ(m_app.m_nSystemType, CSystemInformationArray::kUnknown);
+    EXPECT_EQ(m_app.Startup({"10.1.2.3"}).state, StartupState::kReady);
+    EXPECT_TRUE(m_app.m_uploadImage);
+    EXPECT_TRUE(m_app.m_retainDirectory);
+    EXPECT_TRUE(m_app.m_retainSystemSettings);
+    EXPECT_TRUE(m_app.m_retainSampleSites);
+    EXPECT_TRUE(m_app.m_retainCallDetail);
+    EXPECT_TRUE(m_app.m_updateSoftware);
+    EXPECT_EQ(m_app.m_language, 0);
+    EXPECT_EQ(m_app.m_logLevel, 0);
+    EXPECT_EQ(m_app.m_systemType, ModelCatalogue::kUnknown);
     const std::string log = ReadFile(m_dir.Path() / "10_1_2_3.log");
     EXPECT_NE(log.find("\tSystem Type      = \r\n"), std::string::npos) << log;
 }
 
 TEST_F(AppStartupTest, OnlyQuietOpensDotLogWithDump) {
-    EXPECT_EQ(m_app.Startup({"-q"}).state, EStartup::kReady);
-    EXPECT_TRUE(m_app.m_strAddress.empty());
+    EXPECT_EQ(m_app.Startup({"-q"}).state, StartupState::kReady);
+    EXPECT_TRUE(m_app.m_address.empty());
     const std::string log = ReadFile(m_dir.Path() / ".log");
     EXPECT_EQ(log.rfind("T : Command Line: -q\nT : Quillmarch\r\n", 0), 0u) << log;
     EXPECT_NE(log.find("\tQuiteMode        = TRUE\r\n"), std::string::npos) << log;
@@ -83,9 +82,9 @@ TEST_F(AppStartupTest, OnlyQuietOpensDotLogWithDump) {
 
 TEST_F(AppStartupTest, QuietAddressLogsTheArgumentsAsGiven) {
     // The arguments come one by one, so the program's path plays no part any more.
-    EXPECT_EQ(m_app.Startup({"-q", "10.1.2.3"}).state, EStartup::kReady);
-    EXPECT_TRUE(m_app.m_bQuiet);
-    EXPECT_EQ(m_app.m_strAddress, "10.1.2.3");
+    EXPECT_EQ(m_app.Startup({"-q", "10.1.2.3"}).state, StartupState::kReady);
+    EXPECT_TRUE(m_app.m_quiet);
+    EXPECT_EQ(m_app.m_address, "10.1.2.3");
     const std::string log = ReadFile(m_dir.Path() / "10_1_2_3.log");
     EXPECT_EQ(log.rfind("T : Command Line: -q 10.1.2.3\n", 0), 0u) << log;
 }
@@ -94,27 +93,27 @@ TEST_F(AppStartupTest, QuietAddressLogsTheArgumentsAsGiven) {
 struct SRefusalCase {
     const char* name;
     std::vector<std::string> args;
-    EStartup state;
+    StartupState state;
 };
 
 TEST_F(AppStartupTest, RefusedStartsLeaveNoTrace) {
     test::WriteFile(m_dir.Path() / "file", "x");
     const std::string underFile = m_dir.Str("file/sub/run.log");
     const SRefusalCase cases[] = {
-        {"unknown option", {"-q", "--dry-run", "10.1.2.3"}, EStartup::kBadCommandLine},
-        {"second address", {"10.1.2.3", "10.9.9.9"}, EStartup::kBadCommandLine},
-        {"no log anywhere", {"-q", "-f:" + underFile, "10.1.2.3"}, EStartup::kNoLog},
+        {"unknown option", {"-q", "--dry-run", "10.1.2.3"}, StartupState::kBadCommandLine},
+        {"second address", {"10.1.2.3", "10.9.9.9"}, StartupState::kBadCommandLine},
+        {"no log anywhere", {"-q", "-f:" + underFile, "10.1.2.3"}, StartupState::kNoLog},
     };
     for (const auto& c : cases) {
-        CQuillmarch6App app(m_clock, m_box);
+        RunContext app(m_clock, m_box);
         // The fallback folder cannot be made either: it would have to live under a file.
         app.m_log.SetTempDirectory(m_dir.Str("file/temp"));
         int links = 0;
-        app.SetLinkFactory([&](CQuillmarch6App& a, bool secure) -> std::unique_ptr<CFTPBase> {
+        app.SetLinkFactory([&](RunContext& a, bool secure) -> std::unique_ptr<DeviceLink> {
             ++links;
             return std::make_unique<test::FakeLink>(a, m_system, secure);
         });
-        const SStartup started = app.Startup(c.args);
+        const StartupResult started = app.Startup(c.args);
         EXPECT_EQ(started.state, c.state) << c.name;
         EXPECT_FALSE(started.message.empty()) << c.name;
         EXPECT_EQ(links, 0) << c.name;
@@ -132,19 +131,19 @@ TEST_F(AppStartupTest, LogHeldByAnotherRunIsRefusedAndKept) {
     platform::FileLock other;
     std::string error;
     ASSERT_TRUE(other.TryLock(m_dir.Str("10_1_2_3.log.lock"), error)) << error;
-    const SStartup started = m_app.Startup({"-q", "10.1.2.3"});
-    EXPECT_EQ(started.state, EStartup::kLogBusy);
+    const StartupResult started = m_app.Startup({"-q", "10.1.2.3"});
+    EXPECT_EQ(started.state, StartupState::kLogBusy);
     EXPECT_NE(started.message.find("10_1_2_3.log.lock"), std::string::npos) << started.message;
     EXPECT_EQ(ReadFile(m_dir.Path() / "10_1_2_3.log"), "the other run's log");
     EXPECT_FALSE(fs::exists(m_dir.Path() / "10_1_2_3_bak.log"));
-    EXPECT_EQ(m_nLinksMade, 0);
+    EXPECT_EQ(m_linksMade, 0);
 }
 
 TEST_F(AppStartupTest, TimeScaleOtherThanOneIsAnnouncedAtTheTop) {
     std::vector<std::string> console;
     m_app.SetConsole([&](const std::string& line) { console.push_back(line); });
     m_app.SetTimeScale(0.01);
-    ASSERT_EQ(m_app.Startup({"-q", "10.1.2.3"}).state, EStartup::kReady);
+    ASSERT_EQ(m_app.Startup({"-q", "10.1.2.3"}).state, StartupState::kReady);
     const std::string warning =
         "Warning: QUILLMARCH_TIME_SCALE is 0.01: every fixed wait is scaled, so this run does "
         "not wait for a real system to restart";
@@ -156,22 +155,22 @@ TEST_F(AppStartupTest, TimeScaleOtherThanOneIsAnnouncedAtTheTop) {
 }
 
 TEST_F(AppStartupTest, PassiveOptionReachesTheLink) {
-    EXPECT_EQ(m_app.Startup({"-m", "10.1.2.3"}).state, EStartup::kReady);
-    ASSERT_NE(m_app.m_pLink, nullptr);
-    EXPECT_TRUE(m_app.m_pLink->GetPassive());
+    EXPECT_EQ(m_app.Startup({"-m", "10.1.2.3"}).state, StartupState::kReady);
+    ASSERT_NE(m_app.m_link, nullptr);
+    EXPECT_TRUE(m_app.m_link->GetPassive());
 }
 
 TEST_F(AppStartupTest, FailedLinkIsReportedAndStartupGoesOn) {
-    m_app.SetLinkFactory([](CQuillmarch6App&, bool) { return std::unique_ptr<CFTPBase>(); });
-    EXPECT_EQ(m_app.Startup({"-q", "10.1.2.3"}).state, EStartup::kReady);
-    EXPECT_EQ(m_app.m_pLink, nullptr);
+    m_app.SetLinkFactory([](RunContext&, bool) { return std::unique_ptr<DeviceLink>(); });
+    EXPECT_EQ(m_app.Startup({"-q", "10.1.2.3"}).state, StartupState::kReady);
+    EXPECT_EQ(m_app.m_link, nullptr);
     // A plain box, shown even in a quiet run.
     ASSERT_EQ(m_box.shown.size(), 1u);
     EXPECT_EQ(m_box.shown[0].text, "Failed to create FTP control. Please reboot and try again.");
 }
 
 TEST_F(AppStartupTest, QuietMessageGoesToTheLogAndAnswersOk) {
-    ASSERT_EQ(m_app.Startup({"-q", "10.1.2.3"}).state, EStartup::kReady);
+    ASSERT_EQ(m_app.Startup({"-q", "10.1.2.3"}).state, StartupState::kReady);
     m_box.answer = IDCANCEL;
     const std::string text =
         "Could not re-connect to system.\nPlease make sure system is operational.";
@@ -203,10 +202,10 @@ TEST(RealClockScale, OnlyPositiveFiniteNumbersCount) {
         {"", 1.0},    {"0.01", 0.01}, {"2", 2.0},   {"1e-3", 0.001}, {"0", 1.0},     {"-2", 1.0},
         {"abc", 1.0}, {"2x", 1.0},    {"inf", 1.0}, {"nan", 1.0},    {"1e999", 1.0},
     };
-    for (const auto& c : cases) EXPECT_DOUBLE_EQ(CRealClock::ParseScale(c.text), c.scale) << c.text;
-    EXPECT_DOUBLE_EQ(CRealClock(0.0).Scale(), 1.0);
-    EXPECT_DOUBLE_EQ(CRealClock(-3.0).Scale(), 1.0);
-    EXPECT_DOUBLE_EQ(CRealClock(0.5).Scale(), 0.5);
+    for (const auto& c : cases) EXPECT_DOUBLE_EQ(RealClock::ParseScale(c.text), c.scale) << c.text;
+    EXPECT_DOUBLE_EQ(RealClock(0.0).Scale(), 1.0);
+    EXPECT_DOUBLE_EQ(RealClock(-3.0).Scale(), 1.0);
+    EXPECT_DOUBLE_EQ(RealClock(0.5).Scale(), 0.5);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "core/catalogue/CSystemInformationArray.h"
+#include "core/catalogue/ModelCatalogue.h"
 
 namespace quillmarch {
 namespace {
@@ -11,7 +11,7 @@ namespace {
 class CatalogueTest : public ::testing::Test {
 protected:
     CatalogueTest() { m_catalogue.Build(); }
-    CSystemInformationArray m_catalogue;
+    ModelCatalogue m_catalogue;
 };
 
 struct SIdentifyCase {
@@ -49,9 +49,9 @@ TEST_F(CatalogueTest, NoMatchKeepsThePreviousResult) {
 }
 
 TEST_F(CatalogueTest, RowsAreInIndexOrderWithTheirFields) {
-    ASSERT_EQ(m_catalogue.GetSize(), CSystemInformationArray::kRowCount);
+    ASSERT_EQ(m_catalogue.GetSize(), ModelCatalogue::kRowCount);
     for (int i = 0; i < m_catalogue.GetSize(); ++i) EXPECT_EQ(m_catalogue.GetAt(i).Index(), i);
-    const CSystemInformation& row4 = m_catalogue.GetAt(4);
+    const ModelInfo& row4 = m_catalogue.GetAt(4);
     EXPECT_TRUE(row4.DisplayName().empty());
     EXPECT_EQ(row4.MainImageEntry(), "File13");
     EXPECT_EQ(row4.ResourceId(), 200);
@@ -72,7 +72,7 @@ TEST_F(CatalogueTest, MatchStringsAreStoredLowerCasedInOrder) {
 }
 
 TEST(CatalogueRow, MatchIsCaseSensitiveAgainstTheText) {
-    CSystemInformation row(0, "X", "File5", 155, "PrevX", "x.image");
+    ModelInfo row(0, "X", "File5", 155, "PrevX", "x.image");
     row.AddMatchString("AbC ");
     EXPECT_EQ(row.MatchStrings().front(), "abc ");
     EXPECT_TRUE(row.Matches("model abc 1"));
@@ -100,11 +100,10 @@ TEST(CatalogueModelTests, EveryIndexIncludingUnknown) {
         {14, false, false, false, false}, {-1, false, false, false, false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(CSystemInformationArray::IsFirstModel(c.index), c.first) << c.index;
-        EXPECT_EQ(CSystemInformationArray::IsLanOnlyModel(c.index), c.lanOnly) << c.index;
-        EXPECT_EQ(CSystemInformationArray::IsSectionImageModel(c.index), c.sectionImage) << c.index;
-        EXPECT_EQ(CSystemInformationArray::IsDisplaySettingsModel(c.index), c.displaySettings)
-            << c.index;
+        EXPECT_EQ(ModelCatalogue::IsFirstModel(c.index), c.first) << c.index;
+        EXPECT_EQ(ModelCatalogue::IsLanOnlyModel(c.index), c.lanOnly) << c.index;
+        EXPECT_EQ(ModelCatalogue::IsSectionImageModel(c.index), c.sectionImage) << c.index;
+        EXPECT_EQ(ModelCatalogue::IsDisplaySettingsModel(c.index), c.displaySettings) << c.index;
     }
 }
 

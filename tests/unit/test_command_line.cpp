@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "core/app/CCommandLine.h"
-#include "core/app/CQuillmarch6App.h"
+#include "core/job/CommandLine.h"
+#include "core/job/RunContext.h"
 #include "support/FakeClock.h"
 #include "support/RecordingMessageBox.h"
 #include "support/ScopedTempDir.h"
@@ -41,7 +41,7 @@ protected:
     ScopedCurrentDir m_cwd;
     FakeClock m_clock;
     RecordingMessageBox m_box;
-    CQuillmarch6App m_app;
+    RunContext m_app;
 };
 
 struct SExpectedJob {
@@ -66,7 +66,7 @@ struct SParseCase {
     SExpectedJob job;
 };
 
-const std::string kLongPassword(CCommandLine::kMaxPassword, 'x');
+const std::string kLongPassword(CommandLine::kMaxPassword, 'x');
 
 const SParseCase kParseCases[] = {
     {"QuietAddress",
@@ -171,22 +171,22 @@ class ParseTable : public CommandLineTest, public ::testing::WithParamInterface<
 TEST_P(ParseTable, FillsJobRecordAndDerivesTheLogName) {
     const SParseCase& c = GetParam();
     std::string error;
-    ASSERT_TRUE(CCommandLine::Parse(m_app, c.args, error)) << error;
+    ASSERT_TRUE(CommandLine::Parse(m_app, c.args, error)) << error;
     const SExpectedJob& e = c.job;
-    EXPECT_EQ(m_app.m_strAddress, e.address);
-    EXPECT_EQ(m_app.m_strPassword, e.password);
-    EXPECT_EQ(m_app.m_strLogPath, e.logPath);
-    EXPECT_EQ(m_app.m_strCommandLine, e.commandLine);
-    EXPECT_EQ(m_app.m_bQuiet, e.quiet);
-    EXPECT_EQ(m_app.m_bUploadImage, e.upload);
-    EXPECT_EQ(m_app.m_bPassiveMode, e.passive);
-    EXPECT_EQ(m_app.m_bIsdnUpdate, e.isdn);
-    EXPECT_EQ(m_app.m_bUpdateSoftware, e.updateSoftware);
-    EXPECT_EQ(m_app.m_bRetainDirectory, e.retainDirectory);
-    EXPECT_EQ(m_app.m_bRetainSystemSettings, e.retainSettings);
-    EXPECT_EQ(m_app.m_bRetainSampleSites, e.retainSamples);
-    EXPECT_TRUE(m_app.m_bRetainCallDetail);  // no option reaches it
-    EXPECT_EQ(m_app.m_nTransferOption, e.transferOption);
+    EXPECT_EQ(m_app.m_address, e.address);
+    EXPECT_EQ(m_app.m_password, e.password);
+    EXPECT_EQ(m_app.m_logPath, e.logPath);
+    EXPECT_EQ(m_app.m_commandLine, e.commandLine);
+    EXPECT_EQ(m_app.m_quiet, e.quiet);
+    EXPECT_EQ(m_app.m_uploadImage, e.upload);
+    EXPECT_EQ(m_app.m_passiveMode, e.passive);
+    EXPECT_EQ(m_app.m_isdnUpdate, e.isdn);
+    EXPECT_EQ(m_app.m_updateSoftware, e.updateSoftware);
+    EXPECT_EQ(m_app.m_retainDirectory, e.retainDirectory);
+    EXPECT_EQ(m_app.m_retainSystemSettings, e.retainSettings);
+    EXPECT_EQ(m_app.m_retainSampleSites, e.retainSamples);
+    EXPECT_TRUE(m_app.m_retainCallDetail);  // no option reaches it
+    EXPECT_EQ(m_app.m_transferOption, e.transferOption);
     // Parsing opens nothing; the log opens under the chosen name, in the current folder.
     EXPECT_TRUE(FilesInDir().empty());
     ASSERT_TRUE(m_app.StartLog(""));
@@ -205,7 +205,7 @@ struct SRefusalCase {
 };
 
 TEST_F(CommandLineTest, RefusesWhatItCannotTakeForSure) {
-    const std::string tooLong = "-p:secret" + std::string(CCommandLine::kMaxPassword, 'y');
+    const std::string tooLong = "-p:secret" + std::string(CommandLine::kMaxPassword, 'y');
     const SRefusalCase cases[] = {
         {{"--dry-run", "10.1.2.3"}, "unknown option \"--dry-run\""},
         {{"10.1.2.3", "--checkup"}, "unknown option \"--checkup\""},
@@ -234,14 +234,14 @@ TEST_F(CommandLineTest, RefusesWhatItCannotTakeForSure) {
         {{"[::1"}, "argument 1 is neither an option nor an address"},
         {{"host:99999"}, "argument 1 is neither an option nor an address"},
         {{"::1%"}, "argument 1 is neither an option nor an address"},
-        {{std::string(CCommandLine::kMaxAddress + 1, 'a')},
+        {{std::string(CommandLine::kMaxAddress + 1, 'a')},
          "argument 1 is neither an option nor an address"},
         {{"-q\t10.1.2.3"}, "unknown option \"-q\\t10.1.2.3\""},
     };
     for (const auto& c : cases) {
-        CQuillmarch6App app(m_clock, m_box);
+        RunContext app(m_clock, m_box);
         std::string error;
-        EXPECT_FALSE(CCommandLine::Parse(app, c.args, error)) << c.named;
+        EXPECT_FALSE(CommandLine::Parse(app, c.args, error)) << c.named;
         EXPECT_NE(error.find(c.named), std::string::npos) << error;
         EXPECT_EQ(error.find("secret"), std::string::npos) << error;
     }
@@ -250,15 +250,15 @@ TEST_F(CommandLineTest, RefusesWhatItCannotTakeForSure) {
 
 TEST_F(CommandLineTest, NoArgumentsLeaveTheJobAlone) {
     std::string error;
-    EXPECT_TRUE(CCommandLine::Parse(m_app, {}, error));
-    EXPECT_TRUE(m_app.m_strAddress.empty());
-    EXPECT_TRUE(m_app.m_strCommandLine.empty());
+    EXPECT_TRUE(CommandLine::Parse(m_app, {}, error));
+    EXPECT_TRUE(m_app.m_address.empty());
+    EXPECT_TRUE(m_app.m_commandLine.empty());
     EXPECT_TRUE(FilesInDir().empty());
 }
 
 TEST_F(CommandLineTest, LogHoldsCommandLineThenExactOptionDump) {
     std::string error;
-    ASSERT_TRUE(CCommandLine::Parse(m_app, {"-q", "-s", "-fa", "-i", "10.1.2.3"}, error));
+    ASSERT_TRUE(CommandLine::Parse(m_app, {"-q", "-s", "-fa", "-i", "10.1.2.3"}, error));
     ASSERT_TRUE(m_app.StartLog(""));
     const std::string expected =
         "T : Command Line: -q -s -fa -i 10.1.2.3\n"
@@ -278,11 +278,11 @@ TEST_F(CommandLineTest, LogHoldsCommandLineThenExactOptionDump) {
 TEST_F(CommandLineTest, PasswordReachesJobButNeverTheLog) {
     const std::string password = "Se cr\"et' -q 10.9.9.9";
     std::string error;
-    ASSERT_TRUE(CCommandLine::Parse(m_app, {"-P:" + password, "10.1.2.3"}, error));
+    ASSERT_TRUE(CommandLine::Parse(m_app, {"-P:" + password, "10.1.2.3"}, error));
     ASSERT_TRUE(m_app.StartLog(""));
     m_app.CloseLog();
-    EXPECT_EQ(m_app.m_strPassword, password);
-    EXPECT_EQ(m_app.m_strAddress, "10.1.2.3");
+    EXPECT_EQ(m_app.m_password, password);
+    EXPECT_EQ(m_app.m_address, "10.1.2.3");
     const std::string log = ReadFile(m_dir.Path() / "10_1_2_3.log");
     EXPECT_NE(log.find("\tPW Length        = 21\r\n"), std::string::npos) << log;
     EXPECT_NE(log.find("T : Command Line: -P:**** 10.1.2.3\n"), std::string::npos) << log;
@@ -291,12 +291,12 @@ TEST_F(CommandLineTest, PasswordReachesJobButNeverTheLog) {
 }
 
 TEST(CommandLineMask, HidesEveryPasswordValueAndKeepsTheRest) {
-    EXPECT_EQ(CCommandLine::MaskedText({"-q", "-P:Secret", "10.1.2.3"}), "-q -P:**** 10.1.2.3");
-    EXPECT_EQ(CCommandLine::MaskedText({"-p:a", "-pXbc", "-p:", "-p"}), "-p:**** -pX**** -p: -p");
-    EXPECT_EQ(CCommandLine::MaskedText({"x-p:abc", "-f:p", "-q"}), "x-p:abc -f:p -q");
-    EXPECT_EQ(CCommandLine::MaskedText({"-p:a b c", "-f:my logs/x.log"}),
+    EXPECT_EQ(CommandLine::MaskedText({"-q", "-P:Secret", "10.1.2.3"}), "-q -P:**** 10.1.2.3");
+    EXPECT_EQ(CommandLine::MaskedText({"-p:a", "-pXbc", "-p:", "-p"}), "-p:**** -pX**** -p: -p");
+    EXPECT_EQ(CommandLine::MaskedText({"x-p:abc", "-f:p", "-q"}), "x-p:abc -f:p -q");
+    EXPECT_EQ(CommandLine::MaskedText({"-p:a b c", "-f:my logs/x.log"}),
               "-p:**** \"-f:my logs/x.log\"");
-    EXPECT_EQ(CCommandLine::MaskedText({}), "");
+    EXPECT_EQ(CommandLine::MaskedText({}), "");
 }
 
 struct SDumpCase {
@@ -310,8 +310,8 @@ TEST_F(CommandLineTest, OptionDumpNamesTheSystemTypeByRow) {
                                {10, "\tSystem Type      = KDV 18S\r\n"},
                                {14, "\tSystem Type      = \r\n"}};
     for (const auto& c : cases) {
-        m_app.m_nSystemType = c.systemType;
-        const std::string dump = CCommandLine::OptionDump(m_app);
+        m_app.m_systemType = c.systemType;
+        const std::string dump = CommandLine::OptionDump(m_app);
         const std::string tail = c.line;
         ASSERT_GE(dump.size(), tail.size());
         EXPECT_EQ(dump.substr(dump.size() - tail.size()), tail) << "type " << c.systemType;
@@ -319,18 +319,18 @@ TEST_F(CommandLineTest, OptionDumpNamesTheSystemTypeByRow) {
 }
 
 TEST_F(CommandLineTest, OptionDumpCarriesAnAddressOfAnyLength) {
-    m_app.m_strAddress = std::string(5000, 'a');
-    const std::string dump = CCommandLine::OptionDump(m_app);
-    EXPECT_NE(dump.find("= " + m_app.m_strAddress + "\r\n"), std::string::npos);
+    m_app.m_address = std::string(5000, 'a');
+    const std::string dump = CommandLine::OptionDump(m_app);
+    EXPECT_NE(dump.find("= " + m_app.m_address + "\r\n"), std::string::npos);
     EXPECT_EQ(dump.substr(dump.size() - 2), "\r\n");
 }
 
 TEST(CommandLineArguments, TakesEachArgumentWholeWithoutTheProgram) {
     std::string program = R"(C:\Program Files\q.exe)", quiet = "-q", password = "-p:a \"b\" c";
     char* argv[] = {program.data(), quiet.data(), password.data()};
-    EXPECT_EQ(CCommandLine::Arguments(3, argv), (std::vector<std::string>{"-q", "-p:a \"b\" c"}));
-    EXPECT_TRUE(CCommandLine::Arguments(1, argv).empty());
-    EXPECT_TRUE(CCommandLine::Arguments(0, nullptr).empty());
+    EXPECT_EQ(CommandLine::Arguments(3, argv), (std::vector<std::string>{"-q", "-p:a \"b\" c"}));
+    EXPECT_TRUE(CommandLine::Arguments(1, argv).empty());
+    EXPECT_TRUE(CommandLine::Arguments(0, nullptr).empty());
 }
 
 }  // namespace

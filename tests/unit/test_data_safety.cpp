@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "core/app/TextUtil.h"
-#include "core/device/CSystemConnector.h"
+#include "core/device/SystemConnector.h"
 #include "core/link/PlainFileName.h"
 #include "core/platform/FileLock.h"
 #include "core/platform/Platform.h"
-#include "core/run/CUpdateRun.h"
+#include "core/run/UpdateRun.h"
+#include "core/util/TextUtil.h"
 #include "support/FailingLocalFiles.h"
 #include "support/FakeAppFixture.h"
 #include "support/FakeSystemWiring.h"
@@ -91,8 +91,8 @@ protected:
     void SetUp() override {
         FakeAppFixture::SetUp();
         StartLog();
-        m_app->m_bUpdateSoftware = false;
-        m_app->m_bEraseFlash = true;
+        m_app->m_updateSoftware = false;
+        m_app->m_eraseFlash = true;
         m_system.files["friends.abk"] = "<entry>friend</entry>\n";
         m_system.files["speeds.choice"] = "384";
         m_system.files["sysname.dat"] = "Room";
@@ -100,7 +100,7 @@ protected:
         m_system.files["gateway.dat"] = "10.0.0.1";  // as the update-mode switch leaves it
         m_before = m_system.files;
     }
-    bool Run() { return CUpdateRun(*m_app).RunUpdate(0); }
+    bool Run() { return UpdateRun(*m_app).RunUpdate(0); }
     bool LoggedWith(const std::string& start) {
         LogRecords();
         return AnyStartsWith(m_records, start);
@@ -151,7 +151,7 @@ TEST_F(FlashEraseSafetyTest, ALocalWriteFailureMeansNoErase) {
         SCOPED_TRACE(c.what);
         m_system.commands.clear();
         m_system.normalMode = true;
-        m_app->m_pLink->SetLocalFileOpener(FailingOpener(c.fault));
+        m_app->m_link->SetLocalFileOpener(FailingOpener(c.fault));
         StartLog();
         m_records.clear();
         EXPECT_FALSE(Run());
@@ -275,13 +275,13 @@ TEST_F(FlashEraseSafetyTest, AStopNeverFallsBetweenTheEraseAndItsRestore) {
                           {"stop during the erase", "ERFL", 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        m_app = std::make_unique<CQuillmarch6App>(m_clock, m_box);
+        m_app = std::make_unique<RunContext>(m_clock, m_box);
         WireToFakeSystem(*m_app, m_system, m_dir);
-        m_app->m_strAddress = "127.0.0.1";
-        m_app->m_strPassword = "secret";
-        m_app->m_bQuiet = true;
-        m_app->m_bUpdateSoftware = false;
-        m_app->m_bEraseFlash = true;
+        m_app->m_address = "127.0.0.1";
+        m_app->m_password = "secret";
+        m_app->m_quiet = true;
+        m_app->m_updateSoftware = false;
+        m_app->m_eraseFlash = true;
         m_system.files = m_before;
         m_system.commands.clear();
         m_system.onCommand = [this, when = c.when](const std::string& command) {
@@ -328,7 +328,7 @@ protected:
     void SetUp() override {
         FakeAppFixture::SetUp();
         StartLog();
-        ASSERT_TRUE(m_app->m_pLink->LogonToSystem("127.0.0.1", "admin", "secret"));
+        ASSERT_TRUE(m_app->m_link->LogonToSystem("127.0.0.1", "admin", "secret"));
     }
 };
 
@@ -349,8 +349,8 @@ TEST_F(BoundedReadTest, FilesReadIntoMemoryAreCutOffAtTheirLimit) {
         m_system.files[c.name] = std::string(c.size, 'x');
         std::string text = "old";
         const bool got =
-            c.value ? m_app->m_pLink->DownloadToString(c.name, text, filelimit::kValueFileBytes)
-                    : m_app->m_pLink->DownloadToString(c.name, text);
+            c.value ? m_app->m_link->DownloadToString(c.name, text, filelimit::kValueFileBytes)
+                    : m_app->m_link->DownloadToString(c.name, text);
         EXPECT_EQ(got, c.taken) << c.name;
         EXPECT_EQ(text.size(), c.taken ? c.size : 0u) << c.name;
     }
@@ -359,33 +359,33 @@ TEST_F(BoundedReadTest, FilesReadIntoMemoryAreCutOffAtTheirLimit) {
 }
 
 TEST_F(BoundedReadTest, AHugeModelFileLeavesTheSystemUnidentified) {
-    m_app->m_pLink->Disconnect();
+    m_app->m_link->Disconnect();
     m_system.modelText = "";
     m_system.files["model.dat"] = std::string(1 << 20, ' ') + "KDV 18 9.0";
-    EXPECT_FALSE(CSystemConnector(*m_app).ConnectToSystem("127.0.0.1", "secret"));
-    EXPECT_EQ(m_app->m_nSystemType, CSystemInformationArray::kUnknown);
+    EXPECT_FALSE(SystemConnector(*m_app).ConnectToSystem("127.0.0.1", "secret"));
+    EXPECT_EQ(m_app->m_systemType, ModelCatalogue::kUnknown);
     EXPECT_TRUE(Logged("FTP: File too large - model.dat (more than 4096 bytes)"));
 }
 
 TEST_F(BoundedReadTest, ACopyLargerThanItsLimitIsRefusedAndRemoved) {
     m_system.files["big.abk"] = std::string(100000, 'b');
     const std::string dir = WorkDir();
-    const auto fetch = m_app->m_pLink->FetchToFile("big.abk", dir + "big.abk", 50000);
-    EXPECT_EQ(fetch.outcome, CFTPBase::EFetch::kTooLarge);
+    const auto fetch = m_app->m_link->FetchToFile("big.abk", dir + "big.abk", 50000);
+    EXPECT_EQ(fetch.outcome, DeviceLink::FetchKind::kTooLarge);
     EXPECT_FALSE(fs::exists(dir + "big.abk"));
-    const auto whole = m_app->m_pLink->FetchToFile("big.abk", dir + "big.abk", 100000);
-    EXPECT_EQ(whole.outcome, CFTPBase::EFetch::kOk);
+    const auto whole = m_app->m_link->FetchToFile("big.abk", dir + "big.abk", 100000);
+    EXPECT_EQ(whole.outcome, DeviceLink::FetchKind::kOk);
     EXPECT_EQ(whole.bytes, 100000);
     EXPECT_EQ(ReadFile(dir + "big.abk"), m_system.files["big.abk"]);
     // A copy is never written over an existing file (or through a link planted there).
-    const auto again = m_app->m_pLink->FetchToFile("big.abk", dir + "big.abk", 100000);
-    EXPECT_EQ(again.outcome, CFTPBase::EFetch::kLocalError);
+    const auto again = m_app->m_link->FetchToFile("big.abk", dir + "big.abk", 100000);
+    EXPECT_EQ(again.outcome, DeviceLink::FetchKind::kLocalError);
 }
 
 TEST_F(BoundedReadTest, TheImageGoesUpFromMemoryWithoutAFileOnDisk) {
     const auto before = Entries(m_dir);
     const std::string image(300000, 'i');
-    ASSERT_TRUE(m_app->m_pLink->UploadBuffer(
+    ASSERT_TRUE(m_app->m_link->UploadBuffer(
         "BRAMBLE", reinterpret_cast<const std::uint8_t*>(image.data()), image.size(), 0));
     EXPECT_EQ(m_system.files["BRAMBLE"], image);
     EXPECT_EQ(Entries(m_dir), before);
@@ -398,15 +398,15 @@ TEST_F(BoundedReadTest, TheWorkFolderIsFreshAndPrivateAndFallsBackToTheUsersCach
     ASSERT_EQ(lstat(first.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
     EXPECT_EQ(fs::path(first).parent_path().parent_path(), m_dir);
-    m_app->m_pLink->ReleaseWorkDirectory(false);
+    m_app->m_link->ReleaseWorkDirectory(false);
     EXPECT_FALSE(fs::exists(first));
     EXPECT_NE(WorkDir(), first);
-    m_app->m_pLink->ReleaseWorkDirectory(false);
+    m_app->m_link->ReleaseWorkDirectory(false);
 
     // A help-file folder others can write into (the temporary folder) is not used.
     ScopedTempDir shared, cache;
     fs::permissions(shared.Path(), fs::perms::all);
-    m_app->m_strHelpFilePath = shared.Str("Quillmarch.hlp");
+    m_app->m_helpFilePath = shared.Str("Quillmarch.hlp");
     const std::string saved = platform::EnvironmentVariable("XDG_CACHE_HOME");
     setenv("XDG_CACHE_HOME", cache.Str().c_str(), 1);
     const std::string fallback = WorkDir();
@@ -414,7 +414,7 @@ TEST_F(BoundedReadTest, TheWorkFolderIsFreshAndPrivateAndFallsBackToTheUsersCach
     if (saved.empty()) unsetenv("XDG_CACHE_HOME");
     EXPECT_EQ(fs::path(fallback).parent_path().parent_path(), cache.Path() / "quillmarch");
     EXPECT_TRUE(Entries(shared.Path()).empty());
-    m_app->m_pLink->ReleaseWorkDirectory(false);
+    m_app->m_link->ReleaseWorkDirectory(false);
 }
 #endif
 

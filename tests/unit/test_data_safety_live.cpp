@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "core/app/CQuillmarch6App.h"
-#include "core/app/CRealClock.h"
-#include "core/link/CFtpComponent.h"
-#include "core/run/CUpdateRun.h"
+#include "core/job/RunContext.h"
+#include "core/link/FtpSession.h"
+#include "core/run/UpdateRun.h"
+#include "core/util/RealClock.h"
 #include "support/RecordingMessageBox.h"
 #include "support/ScopedTempDir.h"
 #include "support/SimulatorProcess.h"
@@ -37,17 +37,17 @@ protected:
     void Start(SSimOptions options) {
         m_sim = std::make_unique<SimulatorProcess>(std::move(options));
         ASSERT_TRUE(m_sim->Started()) << m_sim->StartError();
-        m_app.m_strHelpFilePath = m_dir.Str("Quillmarch.hlp");
-        m_app.m_strLockFolder = m_dir.Str("locks");
+        m_app.m_helpFilePath = m_dir.Str("Quillmarch.hlp");
+        m_app.m_lockFolder = m_dir.Str("locks");
         m_app.m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
         m_app.m_catalogue.Build();
         m_app.RecordImagePresence();
         ASSERT_TRUE(m_app.CreateLink(false));
-        m_app.m_strAddress = m_sim->Address();
-        m_app.m_strPassword = m_sim->Password();
-        m_app.m_bQuiet = true;
-        m_app.m_bUpdateSoftware = false;
-        m_app.m_bEraseFlash = true;
+        m_app.m_address = m_sim->Address();
+        m_app.m_password = m_sim->Password();
+        m_app.m_quiet = true;
+        m_app.m_updateSoftware = false;
+        m_app.m_eraseFlash = true;
         std::string error;
         ASSERT_TRUE(m_app.m_log.Open(m_dir.Str("run.log"), error)) << error;
     }
@@ -75,9 +75,9 @@ protected:
                                              "sysname.dat", "localcdr.csv", "mylogo.png"};
     std::unique_ptr<SimulatorProcess> m_sim;
     ScopedTempDir m_dir;
-    CRealClock m_clock{0.005};
+    RealClock m_clock{0.005};
     RecordingMessageBox m_box;
-    CQuillmarch6App m_app{m_clock, m_box};
+    RunContext m_app{m_clock, m_box};
 };
 
 TEST_F(LiveSafetyTest, NamesThatClimbOutAreNeverFetchedAndTheEraseRestoresTheRest) {
@@ -86,7 +86,7 @@ TEST_F(LiveSafetyTest, NamesThatClimbOutAreNeverFetchedAndTheEraseRestoresTheRes
     Start(Hostile(faults));
     const auto before = Files(m_kept);
 
-    EXPECT_TRUE(CUpdateRun(m_app).RunUpdate(0));
+    EXPECT_TRUE(UpdateRun(m_app).RunUpdate(0));
 
     ASSERT_EQ(m_sim->Events("erase").size(), 1u);
     EXPECT_EQ(Files(m_kept), before);  // every retained file is back, byte for byte
@@ -109,7 +109,7 @@ TEST_F(LiveSafetyTest, AFileWithoutEndStopsTheBackupBeforeTheErase) {
     const auto before = Files(m_kept);
     const auto started = std::chrono::steady_clock::now();
 
-    EXPECT_FALSE(CUpdateRun(m_app).RunUpdate(0));
+    EXPECT_FALSE(UpdateRun(m_app).RunUpdate(0));
 
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60));
     EXPECT_TRUE(m_sim->Events("erase").empty());
@@ -129,13 +129,13 @@ class LiveBoundTest : public LiveSafetyTest {};
 // The overall bound ends a transfer that trickles just fast enough for the stall bound.
 TEST_F(LiveBoundTest, ADrippedFileIsCutOffByTheOverallBound) {
     Start(Hostile({"drip-file:slow.abk"}));
-    ASSERT_TRUE(m_app.m_pLink->LogonToSystem(m_sim->Address(), "admin", m_sim->Password()));
-    EXPECT_EQ(m_app.m_pLink->Config("TransferTimeout=2"), "2");
-    const std::string dir = m_app.m_pLink->GetWorkDirectory();
+    ASSERT_TRUE(m_app.m_link->LogonToSystem(m_sim->Address(), "admin", m_sim->Password()));
+    EXPECT_EQ(m_app.m_link->Config("TransferTimeout=2"), "2");
+    const std::string dir = m_app.m_link->GetWorkDirectory();
     const auto started = std::chrono::steady_clock::now();
-    const auto fetch = m_app.m_pLink->FetchToFile("slow.abk", dir + "slow.abk", 1 << 20);
+    const auto fetch = m_app.m_link->FetchToFile("slow.abk", dir + "slow.abk", 1 << 20);
     const auto took = std::chrono::steady_clock::now() - started;
-    EXPECT_EQ(fetch.outcome, CFTPBase::EFetch::kTransferError);
+    EXPECT_EQ(fetch.outcome, DeviceLink::FetchKind::kTransferError);
     EXPECT_EQ(fetch.error, "transfer failed - " + std::to_string(ftpcode::kTimeout));
     EXPECT_GE(took, std::chrono::milliseconds(1900));
     EXPECT_LT(took, std::chrono::seconds(8));
@@ -144,9 +144,9 @@ TEST_F(LiveBoundTest, ADrippedFileIsCutOffByTheOverallBound) {
 
 TEST_F(LiveBoundTest, AnEndlessFileReadIntoMemoryIsCutOffAtItsLimit) {
     Start(Hostile({"endless-file:sysinfo.txt"}));
-    ASSERT_TRUE(m_app.m_pLink->LogonToSystem(m_sim->Address(), "admin", m_sim->Password()));
+    ASSERT_TRUE(m_app.m_link->LogonToSystem(m_sim->Address(), "admin", m_sim->Password()));
     std::string text;
-    EXPECT_FALSE(m_app.m_pLink->DownloadToString("sysinfo.txt", text));
+    EXPECT_FALSE(m_app.m_link->DownloadToString("sysinfo.txt", text));
     EXPECT_TRUE(text.empty());
     EXPECT_NE(Log().find("FTP: File too large - sysinfo.txt (more than 65536 bytes)"),
               std::string::npos);

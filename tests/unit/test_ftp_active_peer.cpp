@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/link/CFtpComponent.h"
+#include "core/link/FtpSession.h"
 
 namespace quillmarch {
 namespace {
@@ -117,9 +117,9 @@ private:
     std::thread m_thread;
 };
 
-class RecordingComponent : public CFtpComponent {
+class RecordingComponent : public FtpSession {
 public:
-    RecordingComponent() : CFtpComponent(false) {}
+    RecordingComponent() : FtpSession(false) {}
     std::string received;
     std::vector<std::string> info;
 

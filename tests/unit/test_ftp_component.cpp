@@ -16,8 +16,8 @@
 #include <set>
 #include <sstream>
 
-#include "core/link/CFtpComponent.h"
 #include "core/link/FtpHelpers.h"
+#include "core/link/FtpSession.h"
 #include "support/ScopedTempDir.h"
 #include "support/SimulatorProcess.h"
 
@@ -30,9 +30,9 @@ using test::SimulatorProcess;
 using test::SSimOptions;
 
 // The component with every event recorded.
-class CRecorder : public CFtpComponent {
+class CRecorder : public FtpSession {
 public:
-    using CFtpComponent::CFtpComponent;
+    using FtpSession::FtpSession;
     struct STransfer {
         std::int64_t bytesSoFar;
         std::size_t length;
@@ -108,7 +108,7 @@ SSimOptions SimOptions(bool tls, std::vector<std::string> faults = {},
     return options;
 }
 
-int LogonTo(CFtpComponent& ftp, const SimulatorProcess& sim, bool passive = true) {
+int LogonTo(FtpSession& ftp, const SimulatorProcess& sim, bool passive = true) {
     ftp.SetRemoteHost(sim.Address());
     ftp.SetUser("admin");
     ftp.SetPassword(sim.Password());
@@ -160,7 +160,7 @@ TEST(FtpListingName, TakesTheTextAfterEightFields) {
 }
 
 TEST(FtpComponentConfig, AnswersTheValueInForce) {
-    CFtpComponent ftp(false);
+    FtpSession ftp(false);
     const struct {
         const char* setting;
         const char* answer;

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <string>
 
-#include "core/app/CPayloadLoader.h"
-#include "core/app/CQuillmarch6App.h"
-#include "core/catalogue/CImageCatalogue.h"
-#include "core/catalogue/CSystemInformationArray.h"
+#include "core/catalogue/ImageCatalogue.h"
+#include "core/catalogue/ModelCatalogue.h"
+#include "core/catalogue/PayloadLoader.h"
+#include "core/job/RunContext.h"
 #include "support/FakeClock.h"
 #include "support/RecordingMessageBox.h"
 #include "support/ScopedTempDir.h"
@@ -67,9 +67,9 @@ protected:
     }
 
     ScopedTempDir m_dir;
-    CSystemInformationArray m_catalogue;
-    CPayloadLoader m_payloads;
-    CImageCatalogue m_images;
+    ModelCatalogue m_catalogue;
+    PayloadLoader m_payloads;
+    ImageCatalogue m_images;
 };
 
 TEST_F(ImageCatalogueTest, GetEntryAnswersAndResourceIds) {
@@ -110,10 +110,10 @@ TEST_F(ImageCatalogueTest, LoadImageNeedsSectionPayloadAndTenBytes) {
 }
 
 TEST(ImageCatalogueSamplePack, PresentIdsLoadAndMissingOnesDoNot) {
-    CSystemInformationArray catalogue;
+    ModelCatalogue catalogue;
     catalogue.Build();
-    CPayloadLoader payloads(QUILLMARCH_PAYLOAD_DIR);
-    CImageCatalogue images(catalogue, payloads);
+    PayloadLoader payloads(QUILLMARCH_PAYLOAD_DIR);
+    ImageCatalogue images(catalogue, payloads);
     for (const char* entry : {"File5", "File6", "File8", "File10", "File12", "File13"}) {
         const std::uint8_t* data = nullptr;
         std::size_t size = 0;
@@ -130,13 +130,13 @@ TEST(ImageCatalogueSamplePack, PresentIdsLoadAndMissingOnesDoNot) {
 TEST(ImageCatalogueSamplePack, PresenceFlagsForEveryRow) {
     test::FakeClock clock;
     test::RecordingMessageBox box;
-    CQuillmarch6App app(clock, box);
+    RunContext app(clock, box);
     app.m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
     app.m_catalogue.Build();
     app.RecordImagePresence();
-    for (int row = 0; row < CSystemInformationArray::kRowCount; ++row) {
+    for (int row = 0; row < ModelCatalogue::kRowCount; ++row) {
         const bool expected = row != 0 && row != 13;
-        EXPECT_EQ(app.m_abImagePresent[static_cast<size_t>(row)], expected) << row;
+        EXPECT_EQ(app.m_imagePresent[static_cast<size_t>(row)], expected) << row;
         EXPECT_EQ(app.ImagePresent(row), expected) << row;
     }
     EXPECT_FALSE(app.ImagePresent(14));
@@ -148,11 +148,11 @@ TEST(ImageCatalogueSamplePack, NoPayloadsNoFlags) {
     ScopedTempDir empty;
     test::FakeClock clock;
     test::RecordingMessageBox box;
-    CQuillmarch6App app(clock, box);
+    RunContext app(clock, box);
     app.m_payloads.SetFolder(empty.Str());
     app.m_catalogue.Build();
     app.RecordImagePresence();
-    for (bool present : app.m_abImagePresent) EXPECT_FALSE(present);
+    for (bool present : app.m_imagePresent) EXPECT_FALSE(present);
     EXPECT_EQ(app.FirstRowWithImage(), -1);
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/device/CImageUploader.h"
+#include "core/device/ImageUploader.h"
 #include "support/DeviceTestBench.h"
 
 namespace quillmarch::test {
@@ -36,11 +36,11 @@ protected:
         bench.system.normalMode = false;
         window = bench.UseWindow();
         ASSERT_TRUE(bench.ConnectAndForget());
-        ASSERT_EQ(bench.app.m_nSystemType, 9);
+        ASSERT_EQ(bench.app.m_systemType, 9);
         image = PayloadBytes(156);
         ASSERT_GT(image.size(), 10u);
     }
-    CImageUploader Uploader() { return CImageUploader(bench.app); }
+    ImageUploader Uploader() { return ImageUploader(bench.app); }
     std::string SizeLine() const {
         return "PutImageToSystem: Size - " + std::to_string(image.size()) + " and Name - BRAMBLE";
     }
@@ -56,9 +56,9 @@ TEST(ImageCrcTable, FixedTextPerSystemType) {
                                     "0x36EF779E", "0x36EF779E", "0xF6554A0C", "0x739B3E4E",
                                     "0x739B3E4E", "0xNOTFOUND", "0xNOTFOUND"};
     for (int type = 0; type <= 14; ++type)
-        EXPECT_EQ(CImageUploader::CrcText(type), expected[type]) << type;
-    EXPECT_EQ(CImageUploader::CrcText(-1), "0xNOTFOUND");
-    EXPECT_EQ(CImageUploader::CrcText(15), "0xNOTFOUND");
+        EXPECT_EQ(ImageUploader::CrcText(type), expected[type]) << type;
+    EXPECT_EQ(ImageUploader::CrcText(-1), "0xNOTFOUND");
+    EXPECT_EQ(ImageUploader::CrcText(15), "0xNOTFOUND");
 }
 
 struct SAnnounceCase {
@@ -70,7 +70,7 @@ class AnnounceTest : public ImageUploaderTest,
                      public ::testing::WithParamInterface<SAnnounceCase> {};
 
 TEST_P(AnnounceTest, ThreeCommandsThenFiveSecondsThenTheUpload) {
-    bench.app.m_nSystemType = GetParam().systemType;
+    bench.app.m_systemType = GetParam().systemType;
     std::vector<size_t> commandsAtWait, uploadsAtWait;
     bench.clock.onWait = [&](std::chrono::milliseconds) {
         commandsAtWait.push_back(bench.system.commands.size());
@@ -112,9 +112,9 @@ class UploadTimeoutTest : public ImageUploaderTest,
                           public ::testing::WithParamInterface<STimeoutCase> {};
 
 TEST_P(UploadTimeoutTest, TransferOptionBoundsTheUploadAndStays) {
-    bench.app.m_nTransferOption = GetParam().transferOption;
+    bench.app.m_transferOption = GetParam().transferOption;
     ASSERT_TRUE(Uploader().PutImageToSystem(Bytes(image), image.size(), "BRAMBLE"));
-    EXPECT_EQ(bench.Link().m_nTimeout, GetParam().timeoutAfter);
+    EXPECT_EQ(bench.Link().m_timeout, GetParam().timeoutAfter);
 }
 
 INSTANTIATE_TEST_SUITE_P(Options, UploadTimeoutTest,
@@ -124,12 +124,12 @@ TEST_F(ImageUploaderTest, LoggedOffLinkReconnectsWithStoredValues) {
     bench.Link().Disconnect();
     EXPECT_TRUE(Uploader().PutImageToSystem(Bytes(image), image.size(), "BRAMBLE"));
     EXPECT_EQ(bench.system.logons, 1);
-    EXPECT_EQ(bench.Link().m_strGivenHost, DeviceTestBench::kAddress);
+    EXPECT_EQ(bench.Link().m_givenHost, DeviceTestBench::kAddress);
     EXPECT_EQ(bench.system.uploads.size(), 1u);
 }
 
 TEST_F(ImageUploaderTest, ImageTaskOffSendsNothingAndSucceeds) {
-    bench.app.m_bUploadImage = false;
+    bench.app.m_uploadImage = false;
     EXPECT_TRUE(Uploader().PutImageToSystem(Bytes(image), image.size(), "BRAMBLE"));
     EXPECT_TRUE(bench.system.commands.empty());
     EXPECT_TRUE(bench.system.uploads.empty());
@@ -183,8 +183,8 @@ class MainImageRefusedTest : public ImageUploaderTest,
 
 TEST_P(MainImageRefusedTest, FalseWithoutTouchingTheSystem) {
     const SRefusedCase& c = GetParam();
-    bench.app.m_bUploadImage = c.uploadImage;
-    bench.app.m_nSystemType = c.systemType;
+    bench.app.m_uploadImage = c.uploadImage;
+    bench.app.m_systemType = c.systemType;
     window->cancelFromSend = c.cancelFromSend;
 
     EXPECT_FALSE(Uploader().PutMainImage(c.imageKey, "BRAMBLE", true));
@@ -252,7 +252,7 @@ class RebootWaitTest : public ::testing::Test {
 protected:
     void SetUp() override { window = bench.UseWindow(); }
     bool Wait(const std::string& title, unsigned ms, bool skip) {
-        return CImageUploader(bench.app).WaitForReboot(title, ms, skip);
+        return ImageUploader(bench.app).WaitForReboot(title, ms, skip);
     }
     DeviceTestBench bench;
     std::shared_ptr<ScriptedProgressWindow> window;

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "core/app/CQuillmarch6App.h"
-#include "core/link/CFTPNonSecure.h"
-#include "core/link/CFTPSecure.h"
-#include "core/link/CFtpComponent.h"
+#include "core/job/RunContext.h"
+#include "core/link/FtpSession.h"
 #include "core/link/LinkFactory.h"
+#include "core/link/PlainLink.h"
+#include "core/link/SecureLink.h"
 #include "support/FakeClock.h"
 #include "support/RecordingMessageBox.h"
 #include "support/ScopedTempDir.h"
@@ -38,8 +38,8 @@ SSimOptions SimOptions(bool tls, int ftpPort = 0) {
 class LinkTest : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override {
-        m_app.m_nLogLevel = 1;
-        m_app.m_strHelpFilePath = m_dir.Str("Quillmarch.hlp");
+        m_app.m_logLevel = 1;
+        m_app.m_helpFilePath = m_dir.Str("Quillmarch.hlp");
         std::string error;
         ASSERT_TRUE(m_app.m_log.Open(m_dir.Str("run.log"), error)) << error;
         m_link = MakeComponentLink(m_app, GetParam());
@@ -65,8 +65,8 @@ protected:
     test::ScopedTempDir m_dir;
     test::FakeClock m_clock;
     test::RecordingMessageBox m_box;
-    CQuillmarch6App m_app{m_clock, m_box};
-    std::unique_ptr<CFTPBase> m_link;
+    RunContext m_app{m_clock, m_box};
+    std::unique_ptr<DeviceLink> m_link;
     std::shared_ptr<test::ScriptedProgressWindow> m_window =
         std::make_shared<test::ScriptedProgressWindow>();
 };
@@ -82,9 +82,9 @@ bool Increasing(const std::vector<std::int64_t>& counts) {
 TEST_P(LinkTest, FactoryMakesTheLinkOfTheRequestedKind) {
     EXPECT_EQ(m_link->IsSecure(), GetParam());
     if (GetParam()) {
-        EXPECT_NE(dynamic_cast<CFTPSecure*>(m_link.get()), nullptr);
+        EXPECT_NE(dynamic_cast<SecureLink*>(m_link.get()), nullptr);
     } else {
-        EXPECT_NE(dynamic_cast<CFTPNonSecure*>(m_link.get()), nullptr);
+        EXPECT_NE(dynamic_cast<PlainLink*>(m_link.get()), nullptr);
     }
     EXPECT_FALSE(m_link->IsLoggedOn());
 }

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/app/TextUtil.h"
+#include "core/util/TextUtil.h"
 
 namespace quillmarch {
 namespace {

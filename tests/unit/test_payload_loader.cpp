@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "core/app/CPayloadLoader.h"
+#include "core/catalogue/PayloadLoader.h"
 #include "support/ScopedTempDir.h"
 
 namespace quillmarch {
@@ -22,7 +22,7 @@ class PayloadLoaderTest : public ::testing::Test {
 protected:
     PayloadLoaderTest() : m_loader(m_dir.Str()) {}
     ScopedTempDir m_dir;
-    CPayloadLoader m_loader;
+    PayloadLoader m_loader;
 };
 
 TEST_F(PayloadLoaderTest, IdZeroAnswersFalseAndLeavesOutputs) {
@@ -81,9 +81,9 @@ TEST(PayloadLoaderFolder, EnvironmentNamesTheFolder) {
     const char* previous = std::getenv("QUILLMARCH_PAYLOADS");
     const std::string saved = previous ? previous : "";
     ::setenv("QUILLMARCH_PAYLOADS", "/some/payloads", 1);
-    EXPECT_EQ(CPayloadLoader::DefaultFolder(), "/some/payloads");
+    EXPECT_EQ(PayloadLoader::DefaultFolder(), "/some/payloads");
     ::setenv("QUILLMARCH_PAYLOADS", "", 1);
-    EXPECT_NE(CPayloadLoader::DefaultFolder(), "");  // an empty value does not count
+    EXPECT_NE(PayloadLoader::DefaultFolder(), "");  // an empty value does not count
     if (previous) {
         ::setenv("QUILLMARCH_PAYLOADS", saved.c_str(), 1);
     } else {
@@ -94,7 +94,7 @@ TEST(PayloadLoaderFolder, EnvironmentNamesTheFolder) {
 
 // The images of the sample pack: gzip member header with the file-name flag and "BRAMBLE".
 TEST(PayloadSamplePack, ImagesAreGzipNamedBramble) {
-    CPayloadLoader loader(QUILLMARCH_PAYLOAD_DIR);
+    PayloadLoader loader(QUILLMARCH_PAYLOAD_DIR);
     for (std::uint16_t id : {155, 156, 158, 164, 185, 200, 202}) {
         const std::uint8_t* data = nullptr;
         std::size_t size = 0;
@@ -113,7 +113,7 @@ TEST(PayloadSamplePack, ImagesAreGzipNamedBramble) {
 }
 
 TEST(PayloadSamplePack, DummyAndHelpPresentAbsentImagesNot) {
-    CPayloadLoader loader(QUILLMARCH_PAYLOAD_DIR);
+    PayloadLoader loader(QUILLMARCH_PAYLOAD_DIR);
     std::size_t size = 0;
     const std::uint8_t* data = nullptr;
     EXPECT_TRUE(loader.LoadPayload(198, &data, &size));

@@ -9,8 +9,8 @@
 #include <regex>
 #include <string>
 
-#include "core/app/CPayloadLoader.h"
-#include "core/app/CUpdateLog.h"
+#include "core/catalogue/PayloadLoader.h"
+#include "core/log/UpdateLog.h"
 #include "core/platform/Platform.h"
 #include "support/ScopedTempDir.h"
 
@@ -77,7 +77,7 @@ private:
 TEST(PlatformText, Utf8NamesTheFileExactly) {
     ScopedTempDir dir;
     const std::string folder = platform::Utf8FromPath(dir.Path());
-    CUpdateLog log;
+    UpdateLog log;
     std::string error;
     ASSERT_TRUE(log.Open(folder + platform::Separator() + kJuergen + ".log", error)) << error;
     log.Write("record");
@@ -101,7 +101,7 @@ TEST(PlatformText, BytesThatAreNotUtf8StillMakeALog) {
     const std::string name = platform::Utf8FromPath(dir.Path()) + platform::Separator() + latin1;
     fs::path path;
     EXPECT_NO_THROW(path = platform::PathFromUtf8(name));
-    CUpdateLog log;
+    UpdateLog log;
     std::string error;
     EXPECT_TRUE(log.Open(name, error)) << error;
     log.Close();
@@ -115,10 +115,10 @@ TEST(PlatformEnvironment, PayloadFolderComesAsUtf8) {
     const std::string folder = std::string("C:") + platform::Separator() + kJuergen;
     CScopedVariable payloads("QUILLMARCH_PAYLOADS", folder);
     EXPECT_EQ(platform::EnvironmentVariable("QUILLMARCH_PAYLOADS"), folder);
-    EXPECT_EQ(CPayloadLoader::DefaultFolder(), folder);
+    EXPECT_EQ(PayloadLoader::DefaultFolder(), folder);
     payloads.Unset();
     EXPECT_EQ(platform::EnvironmentVariable("QUILLMARCH_PAYLOADS"), "");
-    EXPECT_NE(CPayloadLoader::DefaultFolder(), "");
+    EXPECT_NE(PayloadLoader::DefaultFolder(), "");
 }
 
 TEST(PlatformFolders, TempDirectoryExistsAndHasNoTrailingSeparator) {
@@ -159,7 +159,7 @@ TEST(UpdateLogStamp, FollowsTheSystemTimeZoneNotTheTzVariable) {
     SYSTEMTIME before{};
     SYSTEMTIME after{};
     GetLocalTime(&before);
-    const std::string stamp = CUpdateLog::LocalTimeStamp();
+    const std::string stamp = UpdateLog::LocalTimeStamp();
     GetLocalTime(&after);
     tz.Unset();
     _tzset();

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/progress/CProgressProtocol.h"
+#include "core/progress/ProgressProtocol.h"
 #include "support/FakeAppFixture.h"
 
 namespace quillmarch::test {
@@ -11,10 +11,10 @@ protected:
     void SetUp() override {
         FakeAppFixture::SetUp();
         StartLog();
-        m_app->m_bUpdateRunning = true;
+        m_app->m_updateRunning = true;
     }
     bool Send(unsigned id, std::int64_t w = 0) {
-        return CProgressProtocol(*m_app).SendProgress(id, w, 0);
+        return ProgressProtocol(*m_app).SendProgress(id, w, 0);
     }
 };
 
@@ -25,7 +25,7 @@ TEST_F(ProgressProtocolTest, WithoutWindowEveryMessageGoesOnAndNothingIsLogged) 
 }
 
 TEST_F(ProgressProtocolTest, CancelIsSeenOnceAndStopsAllFurtherSends) {
-    m_app->m_hProgressWnd = m_window;
+    m_app->m_progressWnd = m_window;
     EXPECT_TRUE(Send(UM_PROGRESS_TASK_START));
     m_window->closed = true;  // the operator pressed Cancel
     EXPECT_FALSE(Send(UM_PROGRESS_TASK_PERCENT, 10));
@@ -34,13 +34,13 @@ TEST_F(ProgressProtocolTest, CancelIsSeenOnceAndStopsAllFurtherSends) {
     EXPECT_FALSE(Send(UM_PROGRESS_TASK_DONE));
     EXPECT_EQ(m_window->sent.size(), sentAfterCancel);
     EXPECT_EQ(m_window->sent.back().id, UM_PROGRESS_CLOSE);  // told once more to close
-    EXPECT_FALSE(m_app->m_bUpdateRunning);
-    EXPECT_EQ(m_app->m_hProgressWnd, nullptr);
+    EXPECT_FALSE(m_app->m_updateRunning);
+    EXPECT_EQ(m_app->m_progressWnd, nullptr);
     EXPECT_EQ(CountLogged("Got IDCANCEL from Progress Dlg"), 1);
 }
 
 TEST_F(ProgressProtocolTest, ClosingThroughTheProtocolCountsAsCancel) {
-    m_app->m_hProgressWnd = m_window;
+    m_app->m_progressWnd = m_window;
     EXPECT_FALSE(Send(UM_PROGRESS_CLOSE));
     EXPECT_TRUE(m_window->closed);
     EXPECT_FALSE(Send(UM_PROGRESS_TASK_DONE));
@@ -48,16 +48,16 @@ TEST_F(ProgressProtocolTest, ClosingThroughTheProtocolCountsAsCancel) {
 }
 
 TEST_F(ProgressProtocolTest, NotRunningSendsNothing) {
-    m_app->m_hProgressWnd = m_window;
-    m_app->m_bUpdateRunning = false;
+    m_app->m_progressWnd = m_window;
+    m_app->m_updateRunning = false;
     EXPECT_FALSE(Send(UM_PROGRESS_RUN, 3));
     EXPECT_TRUE(m_window->sent.empty());
 }
 
 TEST_F(ProgressProtocolTest, StartSendsTheCaptionAndTextsTravelWithTheirMessage) {
     UseWindow();
-    m_app->m_strAddress = "10.1.2.3";
-    CProgressProtocol protocol(*m_app);
+    m_app->m_address = "10.1.2.3";
+    ProgressProtocol protocol(*m_app);
     protocol.StartProgressWindow();
     ASSERT_EQ(m_window->sent.size(), 1u);
     EXPECT_EQ(m_window->sent[0].id, UM_PROGRESS_CAPTION);

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/run/CRetainBackup.h"
-#include "core/settings/CProvisioning.h"
+#include "core/provisioning/ProvisioningWriter.h"
+#include "core/run/RetainBackup.h"
 #include "support/FakeAppFixture.h"
 
 namespace quillmarch::test {
@@ -16,14 +16,14 @@ class RetainBackupTest : public FakeAppFixture {
 protected:
     void SetUp() override {
         FakeAppFixture::SetUp();
-        m_app->m_bUpdateRunning = true;
-        ASSERT_TRUE(m_app->m_pLink->LogonToSystem("127.0.0.1", "admin", "secret"));
+        m_app->m_updateRunning = true;
+        ASSERT_TRUE(m_app->m_link->LogonToSystem("127.0.0.1", "admin", "secret"));
     }
     void Retain(bool directory, bool settings, bool samples, bool cdr) {
-        m_app->m_bRetainDirectory = directory;
-        m_app->m_bRetainSystemSettings = settings;
-        m_app->m_bRetainSampleSites = samples;
-        m_app->m_bRetainCallDetail = cdr;
+        m_app->m_retainDirectory = directory;
+        m_app->m_retainSystemSettings = settings;
+        m_app->m_retainSampleSites = samples;
+        m_app->m_retainCallDetail = cdr;
     }
 };
 
@@ -38,25 +38,25 @@ TEST(RetainMask, SubtractsTheBitOfEveryRetainedKind) {
                           {false, false, false, true, false, 71},
                           {false, false, true, false, false, 75}};
     for (const auto& c : cases) {
-        EXPECT_EQ(CRetainBackup::RetainMask(c.directory, c.settings, c.samples, c.cdr, c.user),
+        EXPECT_EQ(RetainBackup::RetainMask(c.directory, c.settings, c.samples, c.cdr, c.user),
                   c.mask);
     }
 }
 
 TEST_F(RetainBackupTest, NothingRetainedShowsNoTaskAndWrites079) {
     UseWindow();
-    m_app->m_hProgressWnd = m_window;
+    m_app->m_progressWnd = m_window;
     Retain(false, false, false, false);
-    EXPECT_TRUE(CRetainBackup(*m_app).WriteRetainRecord());
+    EXPECT_TRUE(RetainBackup(*m_app).WriteRetainRecord());
     EXPECT_TRUE(m_window->sent.empty());
     EXPECT_EQ(m_system.files["BackupFiles.swt"], "079");
 }
 
 TEST_F(RetainBackupTest, TaskTextListsKindsAndUserConfiguration) {
-    m_app->m_hProgressWnd = m_window;
+    m_app->m_progressWnd = m_window;
     Retain(true, true, false, false);
-    CProvisioning(*m_app).AddSetting("dhcp_flg", "Client");
-    EXPECT_TRUE(CRetainBackup(*m_app).WriteRetainRecord());
+    ProvisioningWriter(*m_app).AddSetting("dhcp_flg", "Client");
+    EXPECT_TRUE(RetainBackup(*m_app).WriteRetainRecord());
     const auto starts = m_window->Sent(UM_PROGRESS_TASK_START);
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0].text, "Retaining : Address Book files,System files,User configuration");
@@ -65,34 +65,34 @@ TEST_F(RetainBackupTest, TaskTextListsKindsAndUserConfiguration) {
 }
 
 TEST_F(RetainBackupTest, IsdnVariantShowsTheTaskButWritesNoRecord) {
-    m_app->m_hProgressWnd = m_window;
-    m_app->m_bIsdnUpdate = true;
-    EXPECT_TRUE(CRetainBackup(*m_app).WriteRetainRecord());
+    m_app->m_progressWnd = m_window;
+    m_app->m_isdnUpdate = true;
+    EXPECT_TRUE(RetainBackup(*m_app).WriteRetainRecord());
     EXPECT_EQ(m_window->Sent(UM_PROGRESS_TASK_START).size(), 1u);
     EXPECT_EQ(m_system.files.count("BackupFiles.swt"), 0u);
 }
 
 TEST_F(RetainBackupTest, CancelledWindowFailsTheRecordButNotWhenLoggedOff) {
-    m_app->m_hProgressWnd = m_window;
+    m_app->m_progressWnd = m_window;
     m_window->cancelFromSend = 1;
-    EXPECT_FALSE(CRetainBackup(*m_app).WriteRetainRecord());
-    m_app->m_pLink->Disconnect();
-    EXPECT_FALSE(CRetainBackup(*m_app).WriteRetainRecord());
+    EXPECT_FALSE(RetainBackup(*m_app).WriteRetainRecord());
+    m_app->m_link->Disconnect();
+    EXPECT_FALSE(RetainBackup(*m_app).WriteRetainRecord());
 }
 
 TEST_F(RetainBackupTest, BackupFetchesByKind) {
     m_system.files = {{"a.abk", "A"},        {"b.dat", "B"},      {"speeds.choice", "S"},
                       {"localcdr.csv", "C"}, {"mylogo.png", "P"}, {"other.txt", "O"}};
     Retain(false, false, false, true);  // only the call detail report
-    EXPECT_TRUE(CRetainBackup(*m_app).BackupFiles());
+    EXPECT_TRUE(RetainBackup(*m_app).BackupFiles());
     EXPECT_EQ(m_system.downloads,
               (std::vector<std::string>{"localcdr.csv", "localcdr_archive.csv"}));
 
     m_system.downloads.clear();
     Retain(false, true, true, false);
-    EXPECT_TRUE(CRetainBackup(*m_app).BackupFiles());
+    EXPECT_TRUE(RetainBackup(*m_app).BackupFiles());
     const auto& fetched = m_system.downloads;
-    ASSERT_EQ(fetched.size(), CRetainBackup::ChoiceFiles().size() + 2 + 2);
+    ASSERT_EQ(fetched.size(), RetainBackup::ChoiceFiles().size() + 2 + 2);
     EXPECT_EQ(fetched.front(), "selectsite.choice");
     EXPECT_EQ(fetched[62], "mylogo.png");
     EXPECT_EQ(fetched[63], "myoemlogo.png");
@@ -104,7 +104,7 @@ TEST_F(RetainBackupTest, BackupFetchesByKind) {
 
 TEST_F(RetainBackupTest, FailedListingStopsTheBackup) {
     m_system.listingFails = true;
-    EXPECT_FALSE(CRetainBackup(*m_app).BackupFiles());
+    EXPECT_FALSE(RetainBackup(*m_app).BackupFiles());
     EXPECT_TRUE(m_system.downloads.empty());
 }
 
@@ -112,14 +112,14 @@ TEST_F(RetainBackupTest, RestoreDropsMarkedAddressBooksOnlyWhenSampleSitesAreNot
     m_system.files = {{"plain.abk", "<entry/>\n"},
                       {"marked.abk", "x\n  <CATEGORY category=\"TESSARY_TEST\"/>\n"}};
     Retain(true, false, true, false);
-    CRetainBackup backup(*m_app);
+    RetainBackup backup(*m_app);
     ASSERT_TRUE(backup.BackupFiles());
     m_system.files.clear();
     EXPECT_TRUE(backup.RestoreFiles());
     EXPECT_EQ(m_system.files.size(), 2u);
 
     m_system.files.clear();
-    m_app->m_bRetainSampleSites = false;
+    m_app->m_retainSampleSites = false;
     EXPECT_TRUE(backup.RestoreFiles());
     EXPECT_EQ(m_system.files.count("marked.abk"), 0u);
     EXPECT_EQ(m_system.files["plain.abk"], "<entry/>\n");

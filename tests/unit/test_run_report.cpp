@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "core/app/CCommandLine.h"
-#include "core/app/CQuillmarch6App.h"
-#include "core/run/CRunReport.h"
+#include "core/job/CommandLine.h"
+#include "core/job/RunContext.h"
+#include "core/run/RunReport.h"
 #include "support/FakeClock.h"
 #include "support/RecordingMessageBox.h"
 #include "support/ScopedTempDir.h"
@@ -55,24 +55,24 @@ TEST(RunModeOptions, AreTakenOrRefusedWhole) {
         SCOPED_TRACE(c.args.front() + " " + c.args.back());
         FakeClock clock;
         RecordingMessageBox box;
-        CQuillmarch6App app(clock, box);
+        RunContext app(clock, box);
         std::string error;
-        const bool ok = CCommandLine::Parse(app, c.args, error);
+        const bool ok = CommandLine::Parse(app, c.args, error);
         ASSERT_EQ(ok, c.accepted) << error;
         if (!ok) {
             EXPECT_NE(error.find(c.error), std::string::npos) << error;
             continue;
         }
-        EXPECT_EQ(app.m_strAddress, "h");  // a value is never taken for the address
-        EXPECT_EQ(app.m_bCheckOnly, c.check);
-        EXPECT_EQ(app.m_bVerify, c.verify);
-        EXPECT_EQ(app.m_nVerifyTimeoutSeconds, c.timeout);
-        EXPECT_EQ(app.m_strReportPath, c.report);
+        EXPECT_EQ(app.m_address, "h");  // a value is never taken for the address
+        EXPECT_EQ(app.m_checkOnly, c.check);
+        EXPECT_EQ(app.m_verify, c.verify);
+        EXPECT_EQ(app.m_verifyTimeoutSeconds, c.timeout);
+        EXPECT_EQ(app.m_reportPath, c.report);
     }
 }
 
 TEST(RunReport, FirstFailureRecordNamesTheCauseAndFailsItsTask) {
-    CRunReport report("update", "1.2.3");
+    RunReport report("update", "1.2.3");
     report.OnTaskStart("Update Mode");
     report.OnLogRecord("FTP Quote SWUS > OK");
     report.OnTaskDone();
@@ -101,7 +101,7 @@ TEST(RunReport, ConnectFailureTakesItsReasonAndAWrongPasswordIsARefusedLogon) {
     } cases[] = {{"Wrong password", "logon_refused"},
                  {"Connection refused: nothing listens", "connect_failed"}};
     for (const auto& c : cases) {
-        CRunReport report("update", "1");
+        RunReport report("update", "1");
         report.OnLogRecord("Could not connect to system");
         report.OnLogRecord(std::string("Reason: ") + c.reason);
         report.Finish("failure", 1);
@@ -113,8 +113,8 @@ TEST(RunReport, ConnectFailureTakesItsReasonAndAWrongPasswordIsARefusedLogon) {
 }
 
 TEST(RunReport, SystemTextCannotBreakTheDocument) {
-    CRunReport report("check", "1");
-    SSystemFacts facts;
+    RunReport report("check", "1");
+    SystemFacts facts;
     facts.known = true;
     facts.model = "KDV \"18\"\\";
     facts.mode = "NORMAL";
@@ -131,7 +131,7 @@ TEST(RunReport, SystemTextCannotBreakTheDocument) {
 }
 
 TEST(RunReport, InterruptionOverridesTheCause) {
-    CRunReport report("update", "1");
+    RunReport report("update", "1");
     report.OnLogRecord("Put Image Failure");
     report.Finish("interrupted", 130);
     const auto json = nlohmann::json::parse(report.ToJson());
@@ -143,7 +143,7 @@ TEST(RunReport, WrittenAtomicallyOverAnOlderReport) {
     const std::string path = dir.Str("report.json");
     std::ofstream(path) << "old";
     std::string error;
-    ASSERT_TRUE(CRunReport::WriteAtomically(path, "{\"new\": 1}\n", error)) << error;
+    ASSERT_TRUE(RunReport::WriteAtomically(path, "{\"new\": 1}\n", error)) << error;
     std::ifstream in(path);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(text, "{\"new\": 1}\n");
@@ -154,7 +154,7 @@ TEST(RunReport, WrittenAtomicallyOverAnOlderReport) {
         ++files;
     }
     EXPECT_EQ(files, 1);
-    EXPECT_FALSE(CRunReport::WriteAtomically(dir.Str("missing/report.json"), "{}", error));
+    EXPECT_FALSE(RunReport::WriteAtomically(dir.Str("missing/report.json"), "{}", error));
     EXPECT_FALSE(error.empty());
 }
 

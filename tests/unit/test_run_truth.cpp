@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "core/app/RunInterrupt.h"
-#include "core/link/CFtpComponent.h"
+#include "core/link/FtpSession.h"
 #include "core/link/LogonReason.h"
 #include "core/link/PeerAddress.h"
-#include "core/run/CUpdateRun.h"
+#include "core/run/RunInterrupt.h"
+#include "core/run/UpdateRun.h"
 #include "support/FakeAppFixture.h"
 
 namespace quillmarch {
@@ -59,11 +59,11 @@ protected:
     void SetUp() override {
         FakeAppFixture::SetUp();
         StartLog();
-        m_app->m_bUpdateSoftware = false;
-        m_app->m_bChangeSettings = true;
+        m_app->m_updateSoftware = false;
+        m_app->m_changeSettings = true;
         m_app->SetConsole([this](const std::string& line) { m_console.push_back(line); });
     }
-    bool Run() { return CUpdateRun(*m_app).RunUpdate(0); }
+    bool Run() { return UpdateRun(*m_app).RunUpdate(0); }
     // The run's last records: what a stopped run must end with.
     void ExpectStoppedEnding() {
         const auto records = LogRecords();
@@ -71,7 +71,7 @@ protected:
         const std::vector<std::string> last(records.end() - 3, records.end());
         EXPECT_EQ(last, (std::vector<std::string>{"interrupted", "#### DONE : failure",
                                                   kStars + "Finish Update" + kStars}));
-        EXPECT_FALSE(m_app->m_pLink->IsLoggedOn());
+        EXPECT_FALSE(m_app->m_link->IsLoggedOn());
     }
 
     std::vector<std::string> m_console;
@@ -85,7 +85,7 @@ TEST_F(RunTruthTest, StopBeforeTheRunTouchesNothing) {
 }
 
 TEST_F(RunTruthTest, StopAfterConnectingSendsNothingMore) {
-    m_app->m_bQuiet = false;
+    m_app->m_quiet = false;
     StoppingWindow window(m_app->Interrupt());
     m_app->SetProgressWindowFactory(&window);
     EXPECT_FALSE(Run());
@@ -122,7 +122,7 @@ TEST_F(RunTruthTest, FailedConnectionsSayWhy) {
         {ftpcode::kConnectionLost,
          "Refused by the system: it closed the connection or turned the logon down"},
     };
-    m_app->m_bQuiet = false;
+    m_app->m_quiet = false;
     UseWindow();
     for (const auto& c : cases) {
         m_console.clear();

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "core/app/CQuillmarch6App.h"
-#include "core/app/CSettingsStore.h"
+#include "core/job/RunContext.h"
+#include "core/prefs/SettingsStore.h"
 #include "support/FakeClock.h"
 #include "support/RecordingMessageBox.h"
 
@@ -36,18 +36,18 @@ public:
 class SettingsStoreTest : public ::testing::Test {
 protected:
     MemoryBackend m_backend;
-    CSettingsStore m_store{m_backend};
+    SettingsStore m_store{m_backend};
     FakeClock m_clock;
     RecordingMessageBox m_box;
-    CQuillmarch6App m_app{m_clock, m_box};
+    RunContext m_app{m_clock, m_box};
 };
 
 TEST_F(SettingsStoreTest, FirstStartTakesTheDefaultsInTheOrderUploadSoftwareThenLanguage) {
-    m_app.m_bUpdateSoftware = false;
-    m_app.m_nLanguage = 7;
+    m_app.m_updateSoftware = false;
+    m_app.m_language = 7;
     m_store.LoadSettings(m_app);
-    EXPECT_TRUE(m_app.m_bUpdateSoftware);
-    EXPECT_EQ(m_app.m_nLanguage, 0);
+    EXPECT_TRUE(m_app.m_updateSoftware);
+    EXPECT_EQ(m_app.m_language, 0);
     EXPECT_EQ(m_backend.accesses,
               (std::vector<std::string>{"read UploadSoftware", "read Language"}));
     EXPECT_TRUE(m_backend.values.empty()) << "loading never writes";
@@ -62,7 +62,7 @@ TEST_F(SettingsStoreTest, UploadSoftwareCountsOnlyYesInAnyCase) {
     for (const auto& c : cases) {
         m_backend.values["UploadSoftware"] = c.stored;
         m_store.LoadSettings(m_app);
-        EXPECT_EQ(m_app.m_bUpdateSoftware, c.expected) << '"' << c.stored << '"';
+        EXPECT_EQ(m_app.m_updateSoftware, c.expected) << '"' << c.stored << '"';
     }
 }
 
@@ -74,7 +74,7 @@ TEST_F(SettingsStoreTest, LanguageIsTheLeadingDecimalNumber) {
     for (const auto& c : cases) {
         m_backend.values["Language"] = c.stored;
         m_store.LoadSettings(m_app);
-        EXPECT_EQ(m_app.m_nLanguage, c.expected) << '"' << c.stored << '"';
+        EXPECT_EQ(m_app.m_language, c.expected) << '"' << c.stored << '"';
     }
     m_backend.values["Language"] = "2";
     m_store.LoadSettings(m_app);
@@ -122,16 +122,16 @@ TEST_F(SettingsStoreTest, AStoredValueOverTheLimitReadsAsAbsent) {
 
 TEST_F(SettingsStoreTest, CutNeverSplitsAMultiByteCharacter) {
     const std::string text = std::string(1022, 'a') + "\xC3\xA9" + "tail";  // 'e' acute
-    EXPECT_EQ(CSettingsStore::Cut(text), std::string(1022, 'a'));
-    EXPECT_EQ(CSettingsStore::Cut(std::string(1021, 'a') + "\xC3\xA9").size(), 1023u);
+    EXPECT_EQ(SettingsStore::Cut(text), std::string(1022, 'a'));
+    EXPECT_EQ(SettingsStore::Cut(std::string(1021, 'a') + "\xC3\xA9").size(), 1023u);
 }
 
 TEST_F(SettingsStoreTest, UnavailableStoreGivesDefaultsAndKeepsNothing) {
     m_backend.values["UploadSoftware"] = "no";
     m_backend.unavailable = true;
-    m_app.m_bUpdateSoftware = false;
+    m_app.m_updateSoftware = false;
     m_store.LoadSettings(m_app);
-    EXPECT_TRUE(m_app.m_bUpdateSoftware);
+    EXPECT_TRUE(m_app.m_updateSoftware);
 
     std::string text = "no";
     m_store.AccessSetting(true, "UploadSoftware", text);

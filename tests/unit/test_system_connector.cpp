@@ -3,7 +3,7 @@
 #include <chrono>
 #include <optional>
 
-#include "core/device/CSystemConnector.h"
+#include "core/device/SystemConnector.h"
 #include "support/DeviceTestBench.h"
 
 namespace quillmarch::test {
@@ -27,8 +27,8 @@ TEST_P(IdentifyTest, FlagReplyThenModelDat) {
     bench.system.flagOverride = c.flagReply;
     if (c.modelDat) bench.system.files["model.dat"] = *c.modelDat;
 
-    EXPECT_TRUE(CSystemConnector(bench.app).ConnectToSystem("10.0.0.5", "secret"));
-    EXPECT_EQ(bench.app.m_nSystemType, c.expectedType);
+    EXPECT_TRUE(SystemConnector(bench.app).ConnectToSystem("10.0.0.5", "secret"));
+    EXPECT_EQ(bench.app.m_systemType, c.expectedType);
     EXPECT_TRUE(bench.Link().IsLoggedOn());
     EXPECT_EQ(bench.system.downloads == std::vector<std::string>{"model.dat"}, c.modelDatRead);
     // Once in the logon for the mode, once for the model.
@@ -54,10 +54,10 @@ TEST(SystemConnector, MissingModelDatDisconnectsWaitsAndFails) {
     DeviceTestBench bench;
     bench.system.flagOverride = "NORMAL";
 
-    EXPECT_FALSE(CSystemConnector(bench.app).ConnectToSystem("10.0.0.5", "secret"));
+    EXPECT_FALSE(SystemConnector(bench.app).ConnectToSystem("10.0.0.5", "secret"));
     EXPECT_FALSE(bench.Link().IsLoggedOn());
     EXPECT_FALSE(bench.system.connected);
-    EXPECT_EQ(bench.app.m_nSystemType, 14);
+    EXPECT_EQ(bench.app.m_systemType, 14);
     EXPECT_EQ(bench.clock.waits, (std::vector<std::chrono::milliseconds>{10s}));
 }
 
@@ -65,7 +65,7 @@ TEST(SystemConnector, FailedLogonReportsFalseWithoutIdentifying) {
     DeviceTestBench bench;
     bench.system.logonCodes = {301};
 
-    EXPECT_FALSE(CSystemConnector(bench.app).ConnectToSystem("10.0.0.5", "wrong"));
+    EXPECT_FALSE(SystemConnector(bench.app).ConnectToSystem("10.0.0.5", "wrong"));
     EXPECT_FALSE(bench.Link().IsLoggedOn());
     EXPECT_TRUE(bench.system.commands.empty());
     EXPECT_EQ(bench.Link().GetLastErrorText(), "Wrong password");
@@ -74,35 +74,35 @@ TEST(SystemConnector, FailedLogonReportsFalseWithoutIdentifying) {
 
 TEST(SystemConnector, EmptyAddressReconnectsWithStoredValues) {
     DeviceTestBench bench;
-    bench.app.m_strAddress = "10.0.0.7";
-    bench.app.m_strPassword = "pw";
+    bench.app.m_address = "10.0.0.7";
+    bench.app.m_password = "pw";
 
-    EXPECT_TRUE(CSystemConnector(bench.app).ConnectToSystem("", ""));
-    EXPECT_EQ(bench.Link().m_strGivenHost, "10.0.0.7");
-    EXPECT_EQ(bench.Link().m_strGivenUser, "admin");
-    EXPECT_EQ(bench.Link().m_strGivenPassword, "pw");
-    EXPECT_EQ(bench.app.m_strAddress, "10.0.0.7");
-    EXPECT_EQ(bench.app.m_strPassword, "pw");
+    EXPECT_TRUE(SystemConnector(bench.app).ConnectToSystem("", ""));
+    EXPECT_EQ(bench.Link().m_givenHost, "10.0.0.7");
+    EXPECT_EQ(bench.Link().m_givenUser, "admin");
+    EXPECT_EQ(bench.Link().m_givenPassword, "pw");
+    EXPECT_EQ(bench.app.m_address, "10.0.0.7");
+    EXPECT_EQ(bench.app.m_password, "pw");
 }
 
 TEST(SystemConnector, NewAddressReplacesAnEmptyPasswordToo) {
     DeviceTestBench bench;
-    bench.app.m_strPassword = "old";
+    bench.app.m_password = "old";
 
-    EXPECT_TRUE(CSystemConnector(bench.app).ConnectToSystem("10.0.0.8", ""));
-    EXPECT_EQ(bench.app.m_strPassword, "");
-    EXPECT_EQ(bench.Link().m_strGivenPassword, " ");
+    EXPECT_TRUE(SystemConnector(bench.app).ConnectToSystem("10.0.0.8", ""));
+    EXPECT_EQ(bench.app.m_password, "");
+    EXPECT_EQ(bench.Link().m_givenPassword, " ");
 }
 
 TEST(SystemConnector, AlreadyLoggedOnStoresButDoesNotLogOnAgain) {
     DeviceTestBench bench;
     ASSERT_TRUE(bench.ConnectAndForget());
 
-    EXPECT_TRUE(CSystemConnector(bench.app).ConnectToSystem("10.0.0.9", "other"));
+    EXPECT_TRUE(SystemConnector(bench.app).ConnectToSystem("10.0.0.9", "other"));
     EXPECT_EQ(bench.system.logons, 0);
     EXPECT_TRUE(bench.system.commands.empty());
-    EXPECT_EQ(bench.app.m_strAddress, "10.0.0.9");
-    EXPECT_EQ(bench.app.m_strPassword, "other");
+    EXPECT_EQ(bench.app.m_address, "10.0.0.9");
+    EXPECT_EQ(bench.app.m_password, "other");
 }
 
 // The model survives a reconnection to the same system (the update-mode restart answers FLAG
@@ -110,27 +110,27 @@ TEST(SystemConnector, AlreadyLoggedOnStoresButDoesNotLogOnAgain) {
 TEST(SystemConnector, ModelKeptForSameSystemForgottenForAnother) {
     DeviceTestBench bench;
     ASSERT_TRUE(bench.ConnectAndForget());
-    ASSERT_EQ(bench.app.m_nSystemType, 9);
+    ASSERT_EQ(bench.app.m_systemType, 9);
     bench.Link().Disconnect();
     bench.system.flagOverride = "BOOTUI";
     bench.system.files["model.dat"] = "kdv 14";
 
-    EXPECT_TRUE(CSystemConnector(bench.app).ConnectToSystem("", ""));
-    EXPECT_EQ(bench.app.m_nSystemType, 9);
-    EXPECT_TRUE(CSystemConnector(bench.app).ConnectToSystem("10.0.0.5", "secret"));
-    EXPECT_EQ(bench.app.m_nSystemType, 9);
+    EXPECT_TRUE(SystemConnector(bench.app).ConnectToSystem("", ""));
+    EXPECT_EQ(bench.app.m_systemType, 9);
+    EXPECT_TRUE(SystemConnector(bench.app).ConnectToSystem("10.0.0.5", "secret"));
+    EXPECT_EQ(bench.app.m_systemType, 9);
     EXPECT_TRUE(bench.system.downloads.empty());
 
     bench.Link().Disconnect();
-    EXPECT_TRUE(CSystemConnector(bench.app).ConnectToSystem("10.0.0.6", "secret"));
-    EXPECT_EQ(bench.app.m_nSystemType, 5);
+    EXPECT_TRUE(SystemConnector(bench.app).ConnectToSystem("10.0.0.6", "secret"));
+    EXPECT_EQ(bench.app.m_systemType, 5);
     EXPECT_EQ(bench.system.downloads, std::vector<std::string>{"model.dat"});
 }
 
 TEST(SystemConnector, NoLinkIsAFailureNotACrash) {
     DeviceTestBench bench;
-    bench.app.m_pLink.reset();
-    EXPECT_FALSE(CSystemConnector(bench.app).ConnectToSystem("10.0.0.5", "secret"));
+    bench.app.m_link.reset();
+    EXPECT_FALSE(SystemConnector(bench.app).ConnectToSystem("10.0.0.5", "secret"));
 }
 
 }  // namespace

@@ -18,8 +18,8 @@
 #include <thread>
 #include <vector>
 
-#include "core/app/CQuillmarch6App.h"
-#include "core/link/CSystemWebClient.h"
+#include "core/job/RunContext.h"
+#include "core/link/SystemWebClient.h"
 #include "support/FakeClock.h"
 #include "support/FakeLink.h"
 #include "support/FakeSystem.h"
@@ -69,8 +69,8 @@ public:
             Stop();
             return false;
         }
-        m_nPort = std::atoi(line.c_str() + at + 8);
-        return m_nPort > 0;
+        m_port = std::atoi(line.c_str() + at + 8);
+        return m_port > 0;
     }
 
     void Stop() {
@@ -89,7 +89,7 @@ public:
         m_dir.clear();
     }
 
-    int Port() const { return m_nPort; }
+    int Port() const { return m_port; }
 
     // What arrived, in order: the kinds ("request", "handshake-failed", "not-http").
     std::vector<std::string> Events() const {
@@ -140,7 +140,7 @@ private:
     }
 
     pid_t m_pid = -1;
-    int m_nPort = 0;
+    int m_port = 0;
     fs::path m_dir;
 };
 
@@ -231,7 +231,7 @@ TEST(SystemWebClientRules, LineSpeedDecidesTheCallState) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.response);
-        EXPECT_EQ(CSystemWebClient::LineSpeedShowsCall(c.response), c.inCall);
+        EXPECT_EQ(SystemWebClient::LineSpeedShowsCall(c.response), c.inCall);
     }
 }
 
@@ -247,7 +247,7 @@ TEST(SystemWebClientRules, NotificationBodyTurnsOnlySpacesIntoPlus) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
-        EXPECT_EQ(CSystemWebClient::NotificationBody(c.message), c.body);
+        EXPECT_EQ(SystemWebClient::NotificationBody(c.message), c.body);
     }
 }
 
@@ -264,7 +264,7 @@ TEST(SystemWebClientRules, PortFileNamesLeadingDigitsElse80) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(CSystemWebClient::PortFromText(c.text), c.port);
+        EXPECT_EQ(SystemWebClient::PortFromText(c.text), c.port);
     }
 }
 
@@ -279,11 +279,11 @@ protected:
         app.m_log.SetStampSource([] { return std::string("T"); });
         std::string error;
         ASSERT_TRUE(app.m_log.Open((m_dir / "web.log").string(), error)) << error;
-        app.SetLinkFactory([this](CQuillmarch6App& owner, bool secure) {
+        app.SetLinkFactory([this](RunContext& owner, bool secure) {
             return std::make_unique<test::FakeLink>(owner, system, secure);
         });
-        app.m_strAddress = "127.0.0.1";
-        app.m_strPassword = "admin";
+        app.m_address = "127.0.0.1";
+        app.m_password = "admin";
     }
     void TearDown() override {
         app.m_log.Close();
@@ -293,7 +293,7 @@ protected:
     void Connect(bool secure) {
         app.m_catalogue.Build();
         ASSERT_TRUE(app.CreateLink(secure));
-        ASSERT_TRUE(app.m_pLink->LogonToSystem("127.0.0.1", "admin", app.m_strPassword));
+        ASSERT_TRUE(app.m_link->LogonToSystem("127.0.0.1", "admin", app.m_password));
     }
 
     // Starts a fixture and points webaccessport.dat at it.
@@ -316,8 +316,8 @@ protected:
     test::FakeClock clock;
     test::RecordingMessageBox box;
     test::FakeSystem system;  // outlives the link inside the application
-    CQuillmarch6App app{clock, box};
-    CSystemWebClient client{app};
+    RunContext app{clock, box};
+    SystemWebClient client{app};
 };
 
 TEST_F(SystemWebClientTest, WebEnabledFileGatesBothRequests) {
@@ -375,7 +375,7 @@ TEST_F(SystemWebClientTest, CallStateComesFromTheServersLineSpeed) {
 TEST_F(SystemWebClientTest, NotificationOnTheWire) {
     CFixtureServer server;
     Serve(server, {"--password", "secret"});
-    app.m_strPassword = "secret";
+    app.m_password = "secret";
     Connect(false);
     EXPECT_TRUE(client.NotifySystem("Update begins now"));
     EXPECT_EQ(LogCount("System notified about update"), 1);
@@ -405,7 +405,7 @@ TEST_F(SystemWebClientTest, CredentialsDecideTheAnswer) {
         SCOPED_TRACE(c.appPassword);
         CFixtureServer server;
         Serve(server, {"--password", c.serverPassword});
-        app.m_strPassword = c.appPassword;
+        app.m_password = c.appPassword;
         Connect(false);
         const int good = LogCount("System notified about update");
         const int bad = LogCount("System NOT notified about update");
@@ -437,7 +437,7 @@ TEST_F(SystemWebClientTest, AddressKeepsItsHostAndDropsTheFtpPort) {
         if (!server.Start({"--host", c.listenOn, "--linespeed", "1"}, error))
             GTEST_SKIP() << "cannot listen on " << c.listenOn << " (" << error << ")";
         system.files["webaccessport.dat"] = std::to_string(server.Port());
-        app.m_strAddress = c.address;
+        app.m_address = c.address;
         EXPECT_TRUE(client.IsSystemInCall());
         const Strings requests = server.Requests();
         ASSERT_EQ(requests.size(), 1u);

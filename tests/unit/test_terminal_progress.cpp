@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "cli/CTerminalProgressFactory.h"
-#include "cli/CTerminalProgressWindow.h"
+#include "cli/TerminalProgressFactory.h"
+#include "cli/TerminalProgressWindow.h"
 #include "support/FakeClock.h"
 
 #ifndef _WIN32
@@ -21,7 +21,7 @@ namespace quillmarch {
 namespace {
 
 using namespace std::chrono_literals;
-using ERendering = CTerminalProgressWindow::ERendering;
+using Rendering = TerminalProgressWindow::Rendering;
 
 SProgressMessage Message(unsigned id, std::int64_t wParam = 0, std::int64_t lParam = 0) {
     SProgressMessage message;
@@ -42,25 +42,25 @@ SProgressMessage WithText(unsigned id, const std::string& text, std::int64_t wPa
 // A window writing into a temporary file, read back as text.
 class TerminalProgressTest : public ::testing::Test {
 protected:
-    TerminalProgressTest() : m_pFile(std::tmpfile()) {}
+    TerminalProgressTest() : m_file(std::tmpfile()) {}
     ~TerminalProgressTest() override {
         m_window.reset();
-        if (m_pFile) std::fclose(m_pFile);
+        if (m_file) std::fclose(m_file);
     }
 
-    CTerminalProgressWindow& Open(ERendering rendering) {
-        m_window = std::make_unique<CTerminalProgressWindow>(m_pFile, m_clock, rendering);
+    TerminalProgressWindow& Open(Rendering rendering) {
+        m_window = std::make_unique<TerminalProgressWindow>(m_file, m_clock, rendering);
         return *m_window;
     }
 
     std::string Output() {
-        std::fflush(m_pFile);
-        std::rewind(m_pFile);
+        std::fflush(m_file);
+        std::rewind(m_file);
         std::string text;
         char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof(buffer), m_pFile)) > 0;)
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof(buffer), m_file)) > 0;)
             text.append(buffer, n);
-        std::fseek(m_pFile, 0, SEEK_END);  // the window appends after a read
+        std::fseek(m_file, 0, SEEK_END);  // the window appends after a read
         return text;
     }
 
@@ -80,12 +80,12 @@ protected:
     }
 
     test::FakeClock m_clock;
-    std::FILE* m_pFile;
-    std::unique_ptr<CTerminalProgressWindow> m_window;
+    std::FILE* m_file;
+    std::unique_ptr<TerminalProgressWindow> m_window;
 };
 
 TEST_F(TerminalProgressTest, PlainShowsOneLinePerTaskStartAndEndOnly) {
-    auto& window = Open(ERendering::Plain);
+    auto& window = Open(Rendering::Plain);
     EXPECT_FALSE(window.IsLive());
     EXPECT_EQ(window.Send(WithText(UM_PROGRESS_CAPTION, "-10.1.2.3")), 1);
     EXPECT_EQ(window.Send(Message(UM_PROGRESS_RUN, 2)), 1);
@@ -112,7 +112,7 @@ TEST_F(TerminalProgressTest, PlainShowsOneLinePerTaskStartAndEndOnly) {
 }
 
 TEST_F(TerminalProgressTest, LiveRewritesOneLineAndEndsItWhenTheTaskIsDone) {
-    auto& window = Open(ERendering::Live);
+    auto& window = Open(Rendering::Live);
     window.Send(Message(UM_PROGRESS_RUN, 3));
     window.Send(WithText(UM_PROGRESS_TASK_START, "Update Mode", 0, 1));
     window.Send(Message(UM_PROGRESS_TASK_PERCENT, -5));
@@ -145,7 +145,7 @@ class TerminalBytes : public TerminalProgressTest,
 
 TEST_P(TerminalBytes, PercentFollowsBytesAgainstTheTotal) {
     const SBytesCase& c = GetParam();
-    auto& window = Open(ERendering::Live);
+    auto& window = Open(Rendering::Live);
     window.Send(WithText(UM_PROGRESS_TASK_START, "Main Image", 0, c.total));
     for (std::int64_t bytes : c.posts) window.Post(Message(UM_PROGRESS_BYTES, bytes));
     window.Send(Message(UM_PROGRESS_TASK_DONE));
@@ -177,7 +177,7 @@ INSTANTIATE_TEST_SUITE_P(Totals, TerminalBytes, ::testing::ValuesIn(kBytes),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TerminalProgressTest, NamelessTasksInBothRenderings) {
-    auto& plain = Open(ERendering::Plain);
+    auto& plain = Open(Rendering::Plain);
     plain.Send(Message(UM_PROGRESS_TASK_START, 0, 1));
     plain.Send(Message(UM_PROGRESS_TASK_DONE));
     plain.Send(WithText(UM_PROGRESS_TASK_START, "", 0, 1));
@@ -191,7 +191,7 @@ TEST_F(TerminalProgressTest, NamelessTasksInBothRenderings) {
     std::FILE* other = std::tmpfile();
     ASSERT_NE(other, nullptr);
     {
-        CTerminalProgressWindow live(other, m_clock, ERendering::Live);
+        TerminalProgressWindow live(other, m_clock, Rendering::Live);
         live.Send(Message(UM_PROGRESS_TASK_START, 0, 1));
     }
     std::rewind(other);
@@ -201,7 +201,7 @@ TEST_F(TerminalProgressTest, NamelessTasksInBothRenderings) {
 }
 
 TEST_F(TerminalProgressTest, CounterGrowsWhenMoreTasksFinishThanAnnounced) {
-    auto& window = Open(ERendering::Plain);
+    auto& window = Open(Rendering::Plain);
     window.Send(Message(UM_PROGRESS_RUN, 2));
     for (const char* name : {"A", "B", "C"}) {
         window.Send(WithText(UM_PROGRESS_TASK_START, name, 0, 1));
@@ -217,7 +217,7 @@ TEST_F(TerminalProgressTest, CounterGrowsWhenMoreTasksFinishThanAnnounced) {
 }
 
 TEST_F(TerminalProgressTest, ClosedWindowAnswersTwoAndShowsNothingMore) {
-    auto& window = Open(ERendering::Live);
+    auto& window = Open(Rendering::Live);
     window.Send(WithText(UM_PROGRESS_TASK_START, "Backup files", 0, 1));
     EXPECT_EQ(window.Send(Message(UM_PROGRESS_CLOSE)), 2);
     const std::string closed = Output();
@@ -231,14 +231,14 @@ TEST_F(TerminalProgressTest, ClosedWindowAnswersTwoAndShowsNothingMore) {
 }
 
 TEST_F(TerminalProgressTest, PostedCloseClosesToo) {
-    auto& window = Open(ERendering::Plain);
+    auto& window = Open(Rendering::Plain);
     window.Post(Message(UM_PROGRESS_CLOSE));
     EXPECT_EQ(window.Send(Message(UM_PROGRESS_PING)), 2);
     EXPECT_EQ(Output(), "");
 }
 
 TEST_F(TerminalProgressTest, BytesPostedFromAnotherThreadWhileSending) {
-    auto& window = Open(ERendering::Plain);
+    auto& window = Open(Rendering::Plain);
     window.Send(WithText(UM_PROGRESS_TASK_START, "Main Image", 0, 1000000000));
     std::thread poster([&window] {
         for (std::int64_t bytes = 1; bytes <= 2000; ++bytes)
@@ -270,25 +270,25 @@ TEST(TerminalProgressFormat, ByteCounts) {
         {-5, "-5 B", "-5"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(CTerminalProgressWindow::FormatByteCount(c.count, true), c.withUnit) << c.count;
-        EXPECT_EQ(CTerminalProgressWindow::FormatByteCount(c.count, false), c.withoutUnit)
+        EXPECT_EQ(TerminalProgressWindow::FormatByteCount(c.count, true), c.withUnit) << c.count;
+        EXPECT_EQ(TerminalProgressWindow::FormatByteCount(c.count, false), c.withoutUnit)
             << c.count;
     }
 }
 
 TEST(TerminalProgressFormat, ElapsedMinutesAndSeconds) {
-    EXPECT_EQ(CTerminalProgressWindow::FormatElapsed(0ms), "00:00");
-    EXPECT_EQ(CTerminalProgressWindow::FormatElapsed(59999ms), "00:59");
-    EXPECT_EQ(CTerminalProgressWindow::FormatElapsed(5min + 12s), "05:12");
-    EXPECT_EQ(CTerminalProgressWindow::FormatElapsed(100min + 1s), "100:01");
-    EXPECT_EQ(CTerminalProgressWindow::FormatElapsed(-5s), "00:00");
+    EXPECT_EQ(TerminalProgressWindow::FormatElapsed(0ms), "00:00");
+    EXPECT_EQ(TerminalProgressWindow::FormatElapsed(59999ms), "00:59");
+    EXPECT_EQ(TerminalProgressWindow::FormatElapsed(5min + 12s), "05:12");
+    EXPECT_EQ(TerminalProgressWindow::FormatElapsed(100min + 1s), "100:01");
+    EXPECT_EQ(TerminalProgressWindow::FormatElapsed(-5s), "00:00");
 }
 
 TEST(TerminalProgressFactory, EachRunGetsItsOwnWindowOnTheStream) {
     test::FakeClock clock;
     std::FILE* file = std::tmpfile();
     ASSERT_NE(file, nullptr);
-    CTerminalProgressFactory factory(clock, file);
+    TerminalProgressFactory factory(clock, file);
     const auto first = factory.Start();
     const auto second = factory.Start();
     ASSERT_NE(first, nullptr);
@@ -306,8 +306,8 @@ TEST(TerminalProgressRendering, AutoFollowsWhetherTheStreamIsATerminal) {
     test::FakeClock clock;
     std::FILE* file = std::tmpfile();
     ASSERT_NE(file, nullptr);
-    EXPECT_FALSE(CTerminalProgressWindow(file, clock).IsLive());
-    EXPECT_TRUE(CTerminalProgressWindow(file, clock, ERendering::Live).IsLive());
+    EXPECT_FALSE(TerminalProgressWindow(file, clock).IsLive());
+    EXPECT_TRUE(TerminalProgressWindow(file, clock, Rendering::Live).IsLive());
     std::fclose(file);
 
     const int master = posix_openpt(O_RDWR | O_NOCTTY);
@@ -317,8 +317,8 @@ TEST(TerminalProgressRendering, AutoFollowsWhetherTheStreamIsATerminal) {
     }
     std::FILE* terminal = std::fopen(ptsname(master), "w");
     ASSERT_NE(terminal, nullptr);
-    EXPECT_TRUE(CTerminalProgressWindow(terminal, clock).IsLive());
-    EXPECT_FALSE(CTerminalProgressWindow(terminal, clock, ERendering::Plain).IsLive());
+    EXPECT_TRUE(TerminalProgressWindow(terminal, clock).IsLive());
+    EXPECT_FALSE(TerminalProgressWindow(terminal, clock, Rendering::Plain).IsLive());
     std::fclose(terminal);
     close(master);
 }
@@ -328,13 +328,13 @@ TEST(TerminalProgressRendering, AutoIsLiveOnAConsoleOnlyNotOnNul) {
     test::FakeClock clock;
     std::FILE* file = std::tmpfile();
     ASSERT_NE(file, nullptr);
-    EXPECT_FALSE(CTerminalProgressWindow(file, clock).IsLive());
+    EXPECT_FALSE(TerminalProgressWindow(file, clock).IsLive());
     std::fclose(file);
 
     std::FILE* nul = std::fopen("NUL", "w");
     ASSERT_NE(nul, nullptr);
-    EXPECT_FALSE(CTerminalProgressWindow(nul, clock).IsLive());
-    EXPECT_TRUE(CTerminalProgressWindow(nul, clock, ERendering::Live).IsLive());
+    EXPECT_FALSE(TerminalProgressWindow(nul, clock).IsLive());
+    EXPECT_TRUE(TerminalProgressWindow(nul, clock, Rendering::Live).IsLive());
     std::fclose(nul);
 }
 #endif

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "core/app/CQuillmarch6App.h"
-#include "core/app/CUiStrings.h"
+#include "core/job/RunContext.h"
+#include "core/ui/UiStrings.h"
 #include "support/FakeClock.h"
 #include "support/RecordingMessageBox.h"
 
@@ -56,25 +56,25 @@ const SLookupCase kLookups[] = {
 
 TEST(UiStrings, LookupByLanguageAndId) {
     for (const auto& c : kLookups) {
-        EXPECT_EQ(CUiStrings::Load(c.language, c.id, "X"), c.expected)
+        EXPECT_EQ(UiStrings::Load(c.language, c.id, "X"), c.expected)
             << "language " << c.language << " id " << c.id;
     }
 }
 
 TEST(UiStrings, NegativeIdPassesAnyTextThrough) {
     const std::string text = "run-time text with &*& inside\n";
-    for (int language : {0, 1, 2, 5}) EXPECT_EQ(CUiStrings::Load(language, -7, text), text);
+    for (int language : {0, 1, 2, 5}) EXPECT_EQ(UiStrings::Load(language, -7, text), text);
 }
 
 TEST(UiStrings, ApplicationLooksUpInItsLanguage) {
     test::FakeClock clock;
     test::RecordingMessageBox box;
-    CQuillmarch6App app(clock, box);
+    RunContext app(clock, box);
     EXPECT_EQ(app.LoadUiString(171, "fallback"), "Done");
-    app.m_nLanguage = 2;
+    app.m_language = 2;
     EXPECT_EQ(app.LoadUiString(2, "fallback"), "g_Quillmarch");
     EXPECT_EQ(app.LoadUiString(171, "fallback"), "fallback");
-    app.m_nLanguage = 5;
+    app.m_language = 5;
     EXPECT_EQ(app.LoadUiString(2, "fallback"), "fallback");
 }
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "core/app/CCommandLine.h"
-#include "core/app/CQuillmarch6App.h"
-#include "core/app/CUpdateLog.h"
+#include "core/job/CommandLine.h"
+#include "core/job/RunContext.h"
+#include "core/log/UpdateLog.h"
 #include "support/FakeClock.h"
 #include "support/RecordingMessageBox.h"
 #include "support/ScopedTempDir.h"
@@ -40,24 +40,24 @@ protected:
         m_app.CloseLog();
     }
 
-    std::string DumpRecord() const { return "T : " + CCommandLine::OptionDump(m_app) + "\n"; }
+    std::string DumpRecord() const { return "T : " + CommandLine::OptionDump(m_app) + "\n"; }
 
     ScopedTempDir m_dir;
     FakeClock m_clock;
     RecordingMessageBox m_box;
-    CQuillmarch6App m_app;
+    RunContext m_app;
 };
 
 TEST_F(UpdateLogTest, StartWritesCommandLineAndDumpAndCloseWritesFinish) {
-    m_app.m_strCommandLine = " -q 10.1.2.3";
-    m_app.m_strAddress = "10.1.2.3";
+    m_app.m_commandLine = " -q 10.1.2.3";
+    m_app.m_address = "10.1.2.3";
     const std::string path = m_dir.Str("a.log");
     RunOnce(path, "step");
     EXPECT_EQ(ReadFile(path), "T : Command Line:  -q 10.1.2.3\n" + DumpRecord() +
                                   "T : step\n"
                                   "T : " +
                                   kStars + "Finish Update" + kStars + "\n");
-    EXPECT_EQ(m_app.m_strLogPath, path);
+    EXPECT_EQ(m_app.m_logPath, path);
 }
 
 TEST_F(UpdateLogTest, EmptyCommandLineWritesNoCommandLineRecord) {
@@ -67,16 +67,16 @@ TEST_F(UpdateLogTest, EmptyCommandLineWritesNoCommandLineRecord) {
 }
 
 TEST_F(UpdateLogTest, EmptyPathReopensTheLastLogPath) {
-    m_app.m_strLogPath = m_dir.Str("kept.log");
+    m_app.m_logPath = m_dir.Str("kept.log");
     m_app.StartLog("");
     EXPECT_TRUE(fs::exists(m_dir.Path() / "kept.log"));
-    EXPECT_EQ(m_app.m_strLogPath, m_dir.Str("kept.log"));
+    EXPECT_EQ(m_app.m_logPath, m_dir.Str("kept.log"));
 }
 
 // Every run keeps the one before it: the newest log and its predecessor always exist (the old
 // program sent the third run's log to the temporary folder, and lost it there on the fourth).
 TEST_F(UpdateLogTest, EachRunRotatesSoTheNewestTwoLogsAreAlwaysThere) {
-    m_app.m_strCommandLine = "-q h";
+    m_app.m_commandLine = "-q h";
     const std::string path = m_dir.Str("a.log");
     const std::string backup = m_dir.Str("a_bak.log");
 
@@ -105,7 +105,7 @@ TEST_F(UpdateLogTest, NameWithoutLogSuffixRotatesToBakSuffix) {
 // folder, first record the reason.
 TEST_F(UpdateLogTest, UnwritableFolderFallsBackToTemporaryFolder) {
     WriteFile(m_dir.Path() / "plain", "x");
-    m_app.m_strCommandLine = "-q h";
+    m_app.m_commandLine = "-q h";
     const std::string path = m_dir.Str("plain/a.log");
     ASSERT_TRUE(m_app.StartLog(path));
     const fs::path fallback = fs::path(m_dir.Str("temp")) / fs::path(path).relative_path();
@@ -131,7 +131,7 @@ TEST_F(UpdateLogTest, SecondWriterOfTheSameLogIsRefusedAndChangesNothing) {
     const std::string mine = ReadFile(path);
     const std::string backup = ReadFile(m_dir.Path() / "a_bak.log");
 
-    CUpdateLog other;
+    UpdateLog other;
     other.SetTempDirectory(m_dir.Str("temp"));
     std::string error;
     EXPECT_FALSE(other.Open(path, error));
@@ -168,7 +168,7 @@ TEST_F(UpdateLogTest, FailedWritesAreReportedOnceAndTheLogGoesOn) {
 #endif
 
 TEST_F(UpdateLogTest, RecordsCarryLocalTimeStampAndOneLineFeed) {
-    CUpdateLog log;
+    UpdateLog log;
     std::string error;
     const std::string path = m_dir.Str("stamp.log");
     ASSERT_TRUE(log.Open(path, error));
@@ -191,14 +191,14 @@ TEST_F(UpdateLogTest, AdvancedRecordsFollowTheLogLevel) {
     m_app.WriteLog("", 0);
     EXPECT_EQ(ReadFile(path), before);
 
-    m_app.m_nLogLevel = 1;
+    m_app.m_logLevel = 1;
     m_app.WriteLog("advanced", 1);
     m_app.WriteLog("", 1);
     EXPECT_EQ(ReadFile(path), before + "T : advanced\n");
 }
 
 TEST_F(UpdateLogTest, ClosedLogDropsRecordsAndCloseCreatesNothing) {
-    m_app.m_strLogPath = m_dir.Str("never.log");
+    m_app.m_logPath = m_dir.Str("never.log");
     m_app.WriteLog("dropped", 0);
     m_app.CloseLog();
     EXPECT_FALSE(m_app.m_log.IsOpen());
@@ -239,7 +239,7 @@ TEST(UpdateLogBackupName, ReplacesEveryLogSuffix) {
                                  {"my.logs/a.log", "my_bak.logs/a_bak.log"},
                                  {"noext", "noext"},
                                  {"", ""}};
-    for (const auto& c : cases) EXPECT_EQ(CUpdateLog::BackupName(c.path), c.backup) << c.path;
+    for (const auto& c : cases) EXPECT_EQ(UpdateLog::BackupName(c.path), c.backup) << c.path;
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <ostream>
 
-#include "core/run/CUpdateRun.h"
+#include "core/run/UpdateRun.h"
 #include "support/FakeAppFixture.h"
 
 namespace quillmarch::test {
@@ -31,18 +31,18 @@ class CountTasksTest : public FakeAppFixture, public ::testing::WithParamInterfa
 
 TEST_P(CountTasksTest, CountsTheTasksTheRunAnnounces) {
     const CountCase& c = GetParam();
-    CQuillmarch6App& app = *m_app;
-    app.m_bChangeSettings = c.settings;
-    app.m_bUpdateSoftware = c.software;
-    app.m_bUploadImage = c.image;
-    app.m_bEraseFlash = c.erase;
-    app.m_bRetainDirectory = app.m_bRetainSystemSettings = app.m_bRetainSampleSites = false;
-    app.m_bRetainCallDetail = c.retainAny;
-    app.m_bChangeLan = c.lan;
-    app.m_bChangeDisplay = c.display;
-    app.m_bSecureModeWanted = c.securityChange;
-    app.m_bSecureModeCurrent = false;
-    EXPECT_EQ(CUpdateRun(app).CountTasks(), c.expected);
+    RunContext& app = *m_app;
+    app.m_changeSettings = c.settings;
+    app.m_updateSoftware = c.software;
+    app.m_uploadImage = c.image;
+    app.m_eraseFlash = c.erase;
+    app.m_retainDirectory = app.m_retainSystemSettings = app.m_retainSampleSites = false;
+    app.m_retainCallDetail = c.retainAny;
+    app.m_changeLan = c.lan;
+    app.m_changeDisplay = c.display;
+    app.m_secureModeWanted = c.securityChange;
+    app.m_secureModeCurrent = false;
+    EXPECT_EQ(UpdateRun(app).CountTasks(), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -66,9 +66,9 @@ protected:
     void SetUp() override {
         FakeAppFixture::SetUp();
         StartLog();
-        m_app->m_bUpdateSoftware = false;
+        m_app->m_updateSoftware = false;
     }
-    bool Run() { return CUpdateRun(*m_app).RunUpdate(0); }
+    bool Run() { return UpdateRun(*m_app).RunUpdate(0); }
     std::vector<std::string> Commands() const { return m_system.commands; }
 };
 
@@ -83,16 +83,16 @@ TEST_F(UpdateRunTest, NoTaskStillRestartsAndSucceeds) {
     EXPECT_EQ(m_system.UploadNames(), std::vector<std::string>{});
     EXPECT_EQ(m_system.CountCommand("BOOT"), 1);
     EXPECT_TRUE(Logged("#### DONE : success"));
-    EXPECT_FALSE(m_app->m_pLink->IsLoggedOn());
+    EXPECT_FALSE(m_app->m_link->IsLoggedOn());
     EXPECT_FALSE(m_app->m_log.IsOpen());
 }
 
 TEST_F(UpdateRunTest, SettingsOnlySendsTheProvisioningFilesThenBoot) {
     UseWindow();
-    m_app->m_bChangeSettings = true;
-    m_app->m_bChangeLan = true;
-    m_app->m_bDhcpWanted = true;
-    m_app->m_bDhcpCurrent = false;
+    m_app->m_changeSettings = true;
+    m_app->m_changeLan = true;
+    m_app->m_dhcpWanted = true;
+    m_app->m_dhcpCurrent = false;
     EXPECT_TRUE(Run());
     const auto starts = m_window->Sent(UM_PROGRESS_TASK_START);
     ASSERT_EQ(starts.size(), 1u);
@@ -117,9 +117,9 @@ TEST_F(UpdateRunTest, ConnectionFailureEndsAtOnceWithoutRunMessage) {
 }
 
 TEST_F(UpdateRunTest, SectionImageModelIsUpdated) {
-    m_app->m_bUpdateSoftware = true;
+    m_app->m_updateSoftware = true;
     EXPECT_TRUE(Run());
-    EXPECT_EQ(m_app->m_nSystemType, 9);
+    EXPECT_EQ(m_app->m_systemType, 9);
     const auto names = m_system.UploadNames();
     EXPECT_NE(std::find(names.begin(), names.end(), "BackupFiles.swt"), names.end());
     EXPECT_EQ(names.back(), "BRAMBLE");
@@ -129,8 +129,8 @@ TEST_F(UpdateRunTest, SectionImageModelIsUpdated) {
 }
 
 TEST_F(UpdateRunTest, IsdnVariantSkipsRetainRecordAndSwitch) {
-    m_app->m_bUpdateSoftware = true;
-    m_app->m_bIsdnUpdate = true;
+    m_app->m_updateSoftware = true;
+    m_app->m_isdnUpdate = true;
     EXPECT_TRUE(Run());
     EXPECT_EQ(m_system.UploadNames(), std::vector<std::string>{"IMAGE1"});
     EXPECT_EQ(m_system.CountCommand("SWUS"), 0);
@@ -152,10 +152,10 @@ TEST_F(UpdateRunTest, OlderGroupWithoutAnImageSentFailsAndSendsNoDummy) {
         m_system.normalMode = true;
         m_system.failingUploads.clear();
         if (c.refused) m_system.failingUploads = {"IMAGE1"};
-        m_app->m_bUpdateSoftware = true;
+        m_app->m_updateSoftware = true;
         m_system.modelText = "KDV 14 9.0";  // row 5, older group
         m_app->RecordImagePresence();
-        if (!c.carried) m_app->m_abImagePresent[5] = false;
+        if (!c.carried) m_app->m_imagePresent[5] = false;
         StartLog();
         m_records.clear();
         EXPECT_FALSE(Run());
@@ -169,7 +169,7 @@ TEST_F(UpdateRunTest, OlderGroupWithoutAnImageSentFailsAndSendsNoDummy) {
 }
 
 TEST_F(UpdateRunTest, UnknownModelFailsWithoutImage) {
-    m_app->m_bUpdateSoftware = true;
+    m_app->m_updateSoftware = true;
     m_system.modelText = "unknown box";  // no match string occurs in it
     m_system.files["model.dat"] = "unknown box";
     EXPECT_FALSE(Run());
@@ -180,7 +180,7 @@ TEST_F(UpdateRunTest, UnknownModelFailsWithoutImage) {
 
 TEST_F(UpdateRunTest, CancelDuringImageUploadFailsWithOneCancelRecord) {
     UseWindow();
-    m_app->m_bUpdateSoftware = true;
+    m_app->m_updateSoftware = true;
     m_window->cancelFromSend = 15;  // in the update-mode pause (sends 7 to 26)
     EXPECT_FALSE(Run());
     EXPECT_EQ(CountLogged("Got IDCANCEL from Progress Dlg"), 1);
@@ -195,7 +195,7 @@ class FlashEraseTest : public UpdateRunTest {
 protected:
     void SetUp() override {
         UpdateRunTest::SetUp();
-        m_app->m_bEraseFlash = true;
+        m_app->m_eraseFlash = true;
         m_system.files["friends.abk"] = "<entry>friend</entry>\n";
         m_system.files["samples.abk"] = "<entry/>\n<Category category=\"Tessary_Test\"/>\n";
         m_system.files["speeds.choice"] = "384";
@@ -206,7 +206,7 @@ protected:
 
 TEST_F(FlashEraseTest, BacksUpErasesAndRestoresWithoutSampleSites) {
     UseWindow();
-    m_app->m_bRetainSampleSites = false;
+    m_app->m_retainSampleSites = false;
     EXPECT_TRUE(Run());
     std::vector<std::string> tasks;
     for (const auto& start : m_window->Sent(UM_PROGRESS_TASK_START)) tasks.push_back(start.text);
@@ -222,10 +222,10 @@ TEST_F(FlashEraseTest, BacksUpErasesAndRestoresWithoutSampleSites) {
 
 TEST_F(FlashEraseTest, CancelDuringSwitchSkipsEraseButStillProvisionsAndBoots) {
     UseWindow();
-    m_app->m_bChangeSettings = true;
-    m_app->m_bChangeLan = true;
-    m_app->m_bDhcpWanted = false;
-    m_app->m_strIpAddress = "10.9.9.9";
+    m_app->m_changeSettings = true;
+    m_app->m_changeLan = true;
+    m_app->m_dhcpWanted = false;
+    m_app->m_ipAddress = "10.9.9.9";
     m_window->cancelFromSend = 8;
     EXPECT_FALSE(Run());
     EXPECT_EQ(m_system.CountCommand("ERFL"), 0);

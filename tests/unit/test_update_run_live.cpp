@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "core/app/CQuillmarch6App.h"
-#include "core/app/CRealClock.h"
-#include "core/run/CUpdateRun.h"
+#include "core/job/RunContext.h"
+#include "core/run/UpdateRun.h"
+#include "core/util/RealClock.h"
 #include "support/RecordingMessageBox.h"
 #include "support/ScopedTempDir.h"
 #include "support/SimulatorProcess.h"
@@ -18,14 +18,14 @@ class LiveRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_sim.Started()) << m_sim.StartError();
-        m_app.m_strHelpFilePath = m_dir.Path().string() + "/Quillmarch.hlp";
+        m_app.m_helpFilePath = m_dir.Path().string() + "/Quillmarch.hlp";
         m_app.m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
         m_app.m_catalogue.Build();
         m_app.RecordImagePresence();
         ASSERT_TRUE(m_app.CreateLink(false));
-        m_app.m_strAddress = m_sim.Address();
-        m_app.m_strPassword = m_sim.Password();
-        m_app.m_bQuiet = true;
+        m_app.m_address = m_sim.Address();
+        m_app.m_password = m_sim.Password();
+        m_app.m_quiet = true;
     }
 
     std::vector<std::string> UploadedNames() const {
@@ -36,9 +36,9 @@ protected:
 
     SimulatorProcess m_sim{SSimOptions{}};
     ScopedTempDir m_dir;
-    CRealClock m_clock{0.005};  // 20 s pauses take 0.1 s
+    RealClock m_clock{0.005};  // 20 s pauses take 0.1 s
     RecordingMessageBox m_box;
-    CQuillmarch6App m_app{m_clock, m_box};
+    RunContext m_app{m_clock, m_box};
 };
 
 TEST_F(LiveRunTest, FlashEraseRestoresRetainedFilesByteForByteWithoutSampleSites) {
@@ -46,11 +46,11 @@ TEST_F(LiveRunTest, FlashEraseRestoresRetainedFilesByteForByteWithoutSampleSites
     const std::string speeds = m_sim.ReadFile("speeds.choice");
     ASSERT_FALSE(friends.empty());
     ASSERT_FALSE(m_sim.ReadFile("samples.abk").empty());
-    m_app.m_bUpdateSoftware = false;
-    m_app.m_bEraseFlash = true;
-    m_app.m_bRetainSampleSites = false;
+    m_app.m_updateSoftware = false;
+    m_app.m_eraseFlash = true;
+    m_app.m_retainSampleSites = false;
 
-    EXPECT_TRUE(CUpdateRun(m_app).RunUpdate(0));
+    EXPECT_TRUE(UpdateRun(m_app).RunUpdate(0));
 
     ASSERT_EQ(m_sim.Events("erase").size(), 1u);
     EXPECT_EQ(m_sim.ReadFile("friends.abk"), friends);
@@ -64,12 +64,12 @@ TEST_F(LiveRunTest, FlashEraseRestoresRetainedFilesByteForByteWithoutSampleSites
 }
 
 TEST_F(LiveRunTest, SettingsOnlyRunProvisionsTheSystemAtItsRestart) {
-    m_app.m_bUpdateSoftware = false;
-    m_app.m_bChangeSettings = true;
-    m_app.m_bChangeDisplay = true;
-    m_app.m_bAspect16x9 = true;
+    m_app.m_updateSoftware = false;
+    m_app.m_changeSettings = true;
+    m_app.m_changeDisplay = true;
+    m_app.m_aspect16x9 = true;
 
-    EXPECT_TRUE(CUpdateRun(m_app).RunUpdate(0));
+    EXPECT_TRUE(UpdateRun(m_app).RunUpdate(0));
 
     ASSERT_TRUE(m_sim.WaitForEvent("provisioned", "", std::chrono::seconds(10)));
     EXPECT_EQ(m_sim.ReadFile("monitor1display.dat"), "16:9");

@@ -5,8 +5,8 @@
 #include <chrono>
 #include <string>
 
-#include "core/run/CSystemFacts.h"
-#include "core/run/CUpdateRun.h"
+#include "core/run/SystemFactsReader.h"
+#include "core/run/UpdateRun.h"
 #include "support/FakeAppFixture.h"
 
 namespace quillmarch::test {
@@ -19,9 +19,9 @@ protected:
     void SetUp() override {
         FakeAppFixture::SetUp();
         StartLog();
-        m_app->m_bVerify = true;
-        m_app->m_bUpdateSoftware = true;
-        m_system.files["systemsoftwareversion.dat"] = CSystemFacts::InstalledVersion(*m_app);
+        m_app->m_verify = true;
+        m_app->m_updateSoftware = true;
+        m_system.files["systemsoftwareversion.dat"] = SystemFactsReader::InstalledVersion(*m_app);
         // The system is away for `away` looks after each restart, then answers.
         m_app->SetSystemProbe([this] {
             ++m_looks;
@@ -34,7 +34,7 @@ protected:
         });
     }
 
-    bool Run() { return CUpdateRun(*m_app).RunUpdate(0); }
+    bool Run() { return UpdateRun(*m_app).RunUpdate(0); }
 
     int m_away = 3;
     int m_awayLeft = 0;
@@ -45,7 +45,7 @@ protected:
 TEST_F(VerificationTest, AVerifiedUpdateEndsSoonAfterTheSystemIsBack) {
     ASSERT_TRUE(Run());
     EXPECT_TRUE(Logged("Verified: KDV 18 is back in normal mode with version \"" +
-                       CSystemFacts::InstalledVersion(*m_app) + "\""));
+                       SystemFactsReader::InstalledVersion(*m_app) + "\""));
     // Notice-free fake: the 5 s before the image, two restarts seen away for 3 looks each;
     // today's run waits 20 s + 294 s here.
     EXPECT_LT(m_clock.Total(), milliseconds(15000));
@@ -53,7 +53,7 @@ TEST_F(VerificationTest, AVerifiedUpdateEndsSoonAfterTheSystemIsBack) {
 }
 
 TEST_F(VerificationTest, ASystemThatNeverComesBackFailsAtTheTimeOut) {
-    m_app->m_nVerifyTimeoutSeconds = 120;
+    m_app->m_verifyTimeoutSeconds = 120;
     m_system.onCommand = [this](const std::string& command) {
         if (command == "crc 0x36EF779E") m_away = -1;  // the image's restart never ends
     };
@@ -69,11 +69,11 @@ TEST_F(VerificationTest, AnOldVersionFailsTheRun) {
     m_system.files["systemsoftwareversion.dat"] = "9.0.5";
     EXPECT_FALSE(Run());
     EXPECT_TRUE(Logged("Verification failed: the system runs version \"9.0.5\", not \"" +
-                       CSystemFacts::InstalledVersion(*m_app) + "\""));
+                       SystemFactsReader::InstalledVersion(*m_app) + "\""));
 }
 
 TEST_F(VerificationTest, WithoutVerifyNothingIsProbedAndTheFixedWaitsStay) {
-    m_app->m_bVerify = false;
+    m_app->m_verify = false;
     ASSERT_TRUE(Run());
     EXPECT_EQ(m_looks, 0);
     EXPECT_GT(m_clock.Total(), milliseconds(300000));

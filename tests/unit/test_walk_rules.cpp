@@ -3,15 +3,15 @@
 #include <string>
 #include <vector>
 
-#include "core/app/CQuillmarch6App.h"
-#include "core/app/CWalkRules.h"
+#include "core/job/RunContext.h"
+#include "core/wizard/WalkRules.h"
 #include "support/FakeClock.h"
 #include "support/RecordingMessageBox.h"
 
 namespace quillmarch {
 namespace {
 
-using W = CWalkRules;
+using W = WalkRules;
 
 constexpr int kFirstModel = 0;
 constexpr int kLanOnlyModel = 9;  // KDV 18
@@ -34,15 +34,15 @@ struct SChoices {
 class WalkRulesTest : public ::testing::Test {
 protected:
     void Apply(const SChoices& c) {
-        m_app.m_nSystemType = c.model;
-        m_app.m_bUpdateSoftware = c.update;
-        m_app.m_bCustomUpdate = c.custom;
-        m_app.m_bChangeSettings = c.change;
-        m_app.m_bEraseFlash = c.erase;
-        m_app.m_bChangeLan = c.lan;
-        m_app.m_bSecureModeWanted = c.secureWanted;
-        m_app.m_bSecureModeCurrent = c.secureCurrent;
-        m_app.m_bChangeDisplay = c.display;
+        m_app.m_systemType = c.model;
+        m_app.m_updateSoftware = c.update;
+        m_app.m_customUpdate = c.custom;
+        m_app.m_changeSettings = c.change;
+        m_app.m_eraseFlash = c.erase;
+        m_app.m_changeLan = c.lan;
+        m_app.m_secureModeWanted = c.secureWanted;
+        m_app.m_secureModeCurrent = c.secureCurrent;
+        m_app.m_changeDisplay = c.display;
     }
     // The pages a walk visits from `start` when every page accepts Next, `start` included.
     std::vector<int> Walk(int start = W::kInfoAlert) {
@@ -54,7 +54,7 @@ protected:
 
     test::FakeClock m_clock;
     test::RecordingMessageBox m_box;
-    CQuillmarch6App m_app{m_clock, m_box};
+    RunContext m_app{m_clock, m_box};
 };
 
 struct SStepCase {
@@ -193,11 +193,11 @@ TEST_F(WalkRulesTest, BackAndChangeBuildsTheNewTailFromTheJob) {
     Apply({.custom = true, .change = true, .lan = true});
     EXPECT_EQ(Walk(W::kUpgradeChoice), (std::vector<int>{4, 5, 6, 7, 10}));
 
-    m_app.m_bCustomUpdate = false;  // the update type page, revisited
+    m_app.m_customUpdate = false;  // the update type page, revisited
     EXPECT_EQ(Walk(W::kUpgradeChoice), (std::vector<int>{4, 5, 10}));
 
-    m_app.m_bCustomUpdate = true;  // back again: Custom, Update Software unticked
-    m_app.m_bUpdateSoftware = false;
+    m_app.m_customUpdate = true;  // back again: Custom, Update Software unticked
+    m_app.m_updateSoftware = false;
     EXPECT_EQ(Walk(W::kUpgradeChoice), (std::vector<int>{4, 6, 7, 10}));
 }
 

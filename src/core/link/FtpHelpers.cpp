@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "core/link/CFtpComponent.h"
+#include "core/link/FtpSession.h"
 
 namespace quillmarch::ftp {
 

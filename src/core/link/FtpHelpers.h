@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "core/app/TextUtil.h"
+#include "core/util/TextUtil.h"
 
-// Text and code helpers of the FTP component (CFtpComponent): pure functions, no session.
+// Text and code helpers of the FTP component (FtpSession): pure functions, no session.
 namespace quillmarch::ftp {
 
 bool HasLineBreak(std::string_view text);

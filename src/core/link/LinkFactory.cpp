@@ -1,15 +1,15 @@
 #include "core/link/LinkFactory.h"
 
-#include "core/link/CFTPNonSecure.h"
-#include "core/link/CFTPSecure.h"
-#include "core/link/CFtpComponent.h"
+#include "core/link/FtpSession.h"
+#include "core/link/PlainLink.h"
+#include "core/link/SecureLink.h"
 
 namespace quillmarch {
 
-std::unique_ptr<CFTPBase> MakeComponentLink(CQuillmarch6App& app, bool secure) {
-    if (!CFtpComponent::IsAvailable(secure)) return nullptr;
-    if (secure) return std::make_unique<CFTPSecure>(app);
-    return std::make_unique<CFTPNonSecure>(app);
+std::unique_ptr<DeviceLink> MakeComponentLink(RunContext& app, bool secure) {
+    if (!FtpSession::IsAvailable(secure)) return nullptr;
+    if (secure) return std::make_unique<SecureLink>(app);
+    return std::make_unique<PlainLink>(app);
 }
 
 }  // namespace quillmarch

@@ -4,11 +4,11 @@
 
 namespace quillmarch {
 
-class CFTPBase;
-class CQuillmarch6App;
+class DeviceLink;
+class RunContext;
 
-// The links on the built-in FTP component: CFTPSecure when `secure`, else CFTPNonSecure.
+// The links on the built-in FTP component: SecureLink when `secure`, else PlainLink.
 // Null when the component cannot be set up (libcurl missing a protocol, say).
-std::unique_ptr<CFTPBase> MakeComponentLink(CQuillmarch6App& app, bool secure);
+std::unique_ptr<DeviceLink> MakeComponentLink(RunContext& app, bool secure);
 
 }  // namespace quillmarch

@@ -1,6 +1,6 @@
 #include "core/link/LogonReason.h"
 
-#include "core/link/CFtpComponent.h"
+#include "core/link/FtpSession.h"
 
 namespace quillmarch {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "core/app/TextUtil.h"
+#include "core/util/TextUtil.h"
 
 namespace quillmarch::ftp {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/run/CSystemFacts.h"
+#include "core/run/SystemFactsReader.h"
 
 namespace quillmarch {
 
@@ -15,7 +15,7 @@ public:
     virtual void OnLogRecord(const std::string& text) = 0;
     virtual void OnTaskStart(const std::string& name) = 0;
     virtual void OnTaskDone() = 0;
-    virtual void OnSystemFacts(bool after, const SSystemFacts& facts) = 0;
+    virtual void OnSystemFacts(bool after, const SystemFacts& facts) = 0;
     // outcome: "verified" or "failed"; text: the log record.
     virtual void OnVerification(const std::string& outcome, const std::string& text) = 0;
 };

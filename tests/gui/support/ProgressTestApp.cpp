@@ -17,28 +17,28 @@ CProgressTestApp::CProgressTestApp() {
     std::random_device random;
     m_dir = fs::temp_directory_path() / ("qm-progress-" + std::to_string(random()));
     fs::create_directories(m_dir);
-    m_pApp = std::make_unique<CQuillmarch6App>(m_clock, m_router);
-    WireToFakeSystem(*m_pApp, m_system, m_dir);
-    m_pApp->m_strAddress = "127.0.0.1";  // loopback, should anything reach the network
-    m_pApp->m_strPassword = "secret";
-    m_pApp->m_bQuiet = false;
+    m_app = std::make_unique<RunContext>(m_clock, m_router);
+    WireToFakeSystem(*m_app, m_system, m_dir);
+    m_app->m_address = "127.0.0.1";  // loopback, should anything reach the network
+    m_app->m_password = "secret";
+    m_app->m_quiet = false;
     // No web server behind the fake: the run's notice stops at the enabled check.
     m_system.files["webenabled.dat"] = "False";
     m_system.files["gateway.dat"] = " 10.0.0.1 \n";
 }
 
 CProgressTestApp::~CProgressTestApp() {
-    m_pApp.reset();
+    m_app.reset();
     std::error_code ec;
     fs::remove_all(m_dir, ec);
 }
 
 void CProgressTestApp::StartLog() {
-    m_pApp->StartLog((m_dir / "run.log").string());
+    m_app->StartLog((m_dir / "run.log").string());
 }
 
 std::vector<std::string> CProgressTestApp::LogRecords() {
-    m_pApp->m_log.Close();
+    m_app->m_log.Close();
     std::ifstream in(m_dir / "run.log", std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "core/app/CMessageBoxRouter.h"
-#include "core/app/CQuillmarch6App.h"
+#include "core/job/RunContext.h"
+#include "core/ui/MessageBoxRouter.h"
 #include "gui/support/ProgressTestClock.h"
 #include "support/FakeSystem.h"
 #include "support/RecordingMessageBox.h"
@@ -24,7 +24,7 @@ public:
     CProgressTestApp(const CProgressTestApp&) = delete;
     CProgressTestApp& operator=(const CProgressTestApp&) = delete;
 
-    CQuillmarch6App& App() { return *m_pApp; }
+    RunContext& App() { return *m_app; }
     void StartLog();
     // The log's record texts without their time stamps; closes the log first.
     std::vector<std::string> LogRecords();
@@ -33,11 +33,11 @@ public:
     std::filesystem::path m_dir;
     CProgressTestClock m_clock;
     RecordingMessageBox m_box;
-    CMessageBoxRouter m_router{m_box};  // the application's message box, as in the program
+    MessageBoxRouter m_router{m_box};  // the application's message box, as in the program
     FakeSystem m_system;
 
 private:
-    std::unique_ptr<CQuillmarch6App> m_pApp;
+    std::unique_ptr<RunContext> m_app;
 };
 
 }  // namespace quillmarch::test

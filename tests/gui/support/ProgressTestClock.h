@@ -4,7 +4,7 @@
 #include <chrono>
 #include <functional>
 
-#include "core/app/IClock.h"
+#include "core/util/IClock.h"
 
 namespace quillmarch::test {
 
@@ -13,17 +13,17 @@ namespace quillmarch::test {
 class CProgressTestClock : public IClock {
 public:
     void Wait(std::chrono::milliseconds duration) override {
-        m_nNow += duration.count();
+        m_now += duration.count();
         if (m_onWait) m_onWait(duration);
     }
-    std::chrono::milliseconds Now() const override { return std::chrono::milliseconds(m_nNow); }
-    void Advance(std::chrono::milliseconds duration) { m_nNow += duration.count(); }
+    std::chrono::milliseconds Now() const override { return std::chrono::milliseconds(m_now); }
+    void Advance(std::chrono::milliseconds duration) { m_now += duration.count(); }
 
     // Called by every wait, on the waiting thread. Set it before the run starts.
     std::function<void(std::chrono::milliseconds)> m_onWait;
 
 private:
-    std::atomic<long long> m_nNow{1000000};  // not 0: a run starts at an arbitrary time
+    std::atomic<long long> m_now{1000000};  // not 0: a run starts at an arbitrary time
 };
 
 }  // namespace quillmarch::test

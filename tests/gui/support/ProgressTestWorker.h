@@ -15,19 +15,19 @@ public:
     explicit CProgressTestWorker(std::function<void()> work)
         : m_thread([this, work = std::move(work)] {
               work();
-              m_bFinished = true;
+              m_finished = true;
           }) {}
     ~CProgressTestWorker() {
-        while (!m_bFinished) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        while (!m_finished) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         m_thread.join();
     }
     CProgressTestWorker(const CProgressTestWorker&) = delete;
     CProgressTestWorker& operator=(const CProgressTestWorker&) = delete;
 
-    bool Finished() const { return m_bFinished; }
+    bool Finished() const { return m_finished; }
 
 private:
-    std::atomic<bool> m_bFinished{false};
+    std::atomic<bool> m_finished{false};
     std::thread m_thread;  // last: it starts once the flag exists
 };
 

@@ -17,12 +17,12 @@
 #include <memory>
 #include <string>
 
-#include "core/app/CQuillmarch6App.h"
-#include "core/app/CRealClock.h"
-#include "core/app/ISettingsBackend.h"
-#include "gui/wizard/CQuillmarchSheet.h"
-#include "gui/wizard/CWizardPage.h"
-#include "gui/wizard/CWizardRunner.h"
+#include "core/job/RunContext.h"
+#include "core/prefs/ISettingsBackend.h"
+#include "core/util/RealClock.h"
+#include "gui/wizard/WizardPage.h"
+#include "gui/wizard/WizardRunner.h"
+#include "gui/wizard/WizardSheet.h"
 #include "support/FakeClock.h"
 #include "support/RecordingMessageBox.h"
 #include "support/ScopedTempDir.h"
@@ -51,9 +51,9 @@ public:
 // update run needs the simulator's restarts to happen in real time).
 struct SWizardApp {
     explicit SWizardApp(double realClockScale = 0)
-        : clock(realClockScale > 0 ? std::unique_ptr<IClock>(new CRealClock(realClockScale))
+        : clock(realClockScale > 0 ? std::unique_ptr<IClock>(new RealClock(realClockScale))
                                    : std::unique_ptr<IClock>(new FakeClock)) {
-        app.m_strHelpFilePath = dir.Str("Quillmarch.hlp");
+        app.m_helpFilePath = dir.Str("Quillmarch.hlp");
         app.m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
         app.m_catalogue.Build();
         app.RecordImagePresence();
@@ -63,12 +63,12 @@ struct SWizardApp {
     ScopedCurrentDir cwd{dir.Path()};
     std::unique_ptr<IClock> clock;
     RecordingMessageBox box;
-    CQuillmarch6App app{*clock, box};
+    RunContext app{*clock, box};
     CMemorySettings settings;
 };
 
 // The first catalogue row with an image names the address history the connection page uses.
-inline std::string HistoryName(const CQuillmarch6App& app) {
+inline std::string HistoryName(const RunContext& app) {
     return app.m_catalogue.GetAt(app.FirstRowWithImage()).HistoryValueName();
 }
 
@@ -93,30 +93,30 @@ private:
     QTimer m_timer;
 };
 
-inline QPushButton* SheetButton(const CQuillmarchSheet& sheet, int id) {
+inline QPushButton* SheetButton(const WizardSheet& sheet, int id) {
     return sheet.Button(id);
 }
 
 // Waits until the sheet's device calls are done (bounded); false if they never end.
-inline bool WaitIdle(const CQuillmarchSheet& sheet, int timeoutMs = 60000) {
+inline bool WaitIdle(const WizardSheet& sheet, int timeoutMs = 60000) {
     return QTest::qWaitFor([&sheet] { return !sheet.IsBusy(); }, timeoutMs);
 }
 
 // Presses a button of the sheet and waits for the device calls it starts.
-inline bool Press(CQuillmarchSheet& sheet, int id) {
+inline bool Press(WizardSheet& sheet, int id) {
     QPushButton* button = sheet.Button(id);
     if (!button || !button->isVisible() || !button->isEnabled()) return false;
     button->click();
     return WaitIdle(sheet);
 }
 
-inline QString ActivePageName(const CQuillmarchSheet& sheet) {
+inline QString ActivePageName(const WizardSheet& sheet) {
     return sheet.ActivePage() ? sheet.ActivePage()->objectName() : QString();
 }
 
 // The sheet of a full wizard run, shown without a modal loop so the test can drive it.
-inline std::unique_ptr<CQuillmarchSheet> StartSheet(SWizardApp& fixture) {
-    auto sheet = CWizardRunner::BuildSheet(fixture.app, fixture.settings, nullptr);
+inline std::unique_ptr<WizardSheet> StartSheet(SWizardApp& fixture) {
+    auto sheet = WizardRunner::BuildSheet(fixture.app, fixture.settings, nullptr);
     sheet->show();
     sheet->Begin();
     return sheet;
@@ -128,10 +128,10 @@ T* Find(const QWidget* page, const char* name) {
 }
 
 // The sheet on the connection page, address and password typed in.
-inline std::unique_ptr<CQuillmarchSheet> OnConnectionPage(SWizardApp& f, const std::string& address,
-                                                          const std::string& password) {
+inline std::unique_ptr<WizardSheet> OnConnectionPage(SWizardApp& f, const std::string& address,
+                                                     const std::string& password) {
     auto sheet = StartSheet(f);
-    if (!Press(*sheet, CQuillmarchSheet::ID_WIZNEXT)) return nullptr;
+    if (!Press(*sheet, WizardSheet::ID_WIZNEXT)) return nullptr;
     QWidget* page = sheet->ActivePage();
     Find<QComboBox>(page, "comboAddress")->setEditText(QString::fromStdString(address));
     Find<QLineEdit>(page, "editPassword")->setText(QString::fromStdString(password));
@@ -139,12 +139,12 @@ inline std::unique_ptr<CQuillmarchSheet> OnConnectionPage(SWizardApp& f, const s
 }
 
 // The connection page's status line.
-inline QString Status(const CQuillmarchSheet& sheet) {
+inline QString Status(const WizardSheet& sheet) {
     return Find<QLabel>(sheet.ActivePage(), "labelStatus")->text();
 }
 
 // Puts page-table entry `index` after the current page and shows it, once idle.
-inline QWidget* OpenPage(CQuillmarchSheet& sheet, int index) {
+inline QWidget* OpenPage(WizardSheet& sheet, int index) {
     if (!sheet.AddPage(index)) return nullptr;
     sheet.ShowNextPage();
     return WaitIdle(sheet) ? sheet.ActivePage() : nullptr;

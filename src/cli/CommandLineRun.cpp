@@ -1,0 +1,180 @@
+#include "cli/CommandLineRun.h"
+
+#include <curl/curl.h>
+
+#include <chrono>
+#include <cstdio>
+
+#include "cli/ReportedRun.h"
+#include "cli/SignalScope.h"
+#include "cli/TerminalProgressFactory.h"
+#include "core/job/CommandLine.h"
+#include "core/job/RunContext.h"
+#include "core/run/PreflightCheck.h"
+#include "core/run/UpdateRun.h"
+#include "core/ui/ConsoleMessageBox.h"
+#include "core/ui/MessageBoxRouter.h"
+#include "core/util/RealClock.h"
+
+namespace quillmarch {
+
+std::string CommandLineRun::Usage() {
+    return "Usage: quillmarch [options] ADDRESS\n"
+           "Updates the software of a Tessary video conferencing system.\n"
+           "\n"
+           "ADDRESS        IP address or DNS name of the system, optionally with an FTP port:\n"
+           "               host, host:port, [IPv6]:port or a bare IPv6 address (::1)\n"
+           "  -p:PASSWORD  administrator password of the system\n"
+           "  -q           quiet: no progress display, no questions; messages go to the log\n"
+           "  -s           do not send the main software image\n"
+           "  -m           passive FTP data connections (systems behind firewalls)\n"
+           "  -i           ISDN update variant\n"
+           "  -ks          keep the software: no software update\n"
+           "  -fa          do not retain the address book\n"
+           "  -fs          do not retain the system settings\n"
+           "  -fp          do not retain the sample sites\n"
+           "  -f:PATH      log file (default: the address with '.' as '_', plus .log)\n"
+           "  -t:SECONDS   time-out for the image upload (0: none)\n"
+           "  --quiet      the same as -q\n"
+           "  --passive    the same as -m\n"
+           "  --check      look at the system and say what a run would do; changes nothing\n"
+           "  --verify     after the update, wait until the system is back and check that it\n"
+           "               runs the new software in normal mode; a failed check fails the run\n"
+           "  --verify-timeout SECONDS  longest verification (default 900; implies --verify)\n"
+           "  --report FILE  JSON report of the run or check, written even on failure\n"
+           "               (- for standard output; a check's table then goes to stderr)\n"
+           "  --help       this text\n"
+           "  --version    the program's version\n"
+           "\n"
+           "Each option is one argument; quote a value that holds blanks (-p:\"my secret\").\n"
+           "An option the program does not know, or a second address, is refused.\n"
+           "Exit status:\n"
+           "  0    the update succeeded (or the wizard ran); --check: ready to update\n"
+           "  1    the update failed, or another run is writing the same log\n"
+           "  2    bad command line, or no address and no display; nothing was sent\n"
+           "  3    no log could be written anywhere; nothing was sent\n"
+           "  4    --check: the system already runs the version this program installs\n"
+           "  5    --check: cannot update (refused logon, unknown model, no image)\n"
+           "  6    --check: nothing answered at the address\n"
+           "  130  stopped by Ctrl+C (143: by SIGTERM, Ctrl+Break or closing the console)\n"
+           "Environment: QUILLMARCH_PAYLOADS (payload folder), QUILLMARCH_TIME_SCALE (scales\n"
+           "every fixed wait; a test and demo aid).\n";
+}
+
+bool CommandLineRun::WantsHelp(const std::vector<std::string>& args) {
+    for (const auto& arg : args) {
+        if (arg == "--help" || arg == "-h" || arg == "/?") return true;
+    }
+    return false;
+}
+
+bool CommandLineRun::WantsVersion(const std::vector<std::string>& args) {
+    for (const auto& arg : args) {
+        if (arg == "--version") return true;
+    }
+    return false;
+}
+
+int CommandLineRun::Main(int argc, char** argv, const GuiHooks& hooks) {
+    const std::vector<std::string> args = CommandLine::Arguments(argc, argv);
+    if (WantsHelp(args)) {
+        std::fputs(Usage().c_str(), stdout);
+        return 0;
+    }
+    if (WantsVersion(args)) {
+        std::printf("quillmarch %s\n", QUILLMARCH_VERSION);
+        return 0;
+    }
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    RealClock clock(RealClock::ScaleFromEnvironment());
+    ConsoleMessageBox console;
+    MessageBoxRouter messageBox(console);
+    TerminalProgressFactory progressFactory(clock);
+    RunContext app(clock, messageBox);
+    app.SetProgressWindowFactory(&progressFactory);
+    app.SetTimeScale(clock.Scale());
+    clock.SetInterrupt(&app.Interrupt());
+    const StartupResult started = app.Startup(args);
+    if (started.state != StartupState::kReady && started.state != StartupState::kNoArguments)
+        return Refuse(started);
+    if (app.m_address.empty()) {
+        if (hooks.runWizard && GuiUsable(hooks)) {
+            const int code = hooks.runWizard(app, messageBox, argc, argv);
+            EndProgram(app);
+            return code;
+        }
+        // No wizard without a display: say how to run it instead.
+        std::fputs(Usage().c_str(), stderr);
+        app.CloseLog();
+        return 2;
+    }
+    SignalScope signals(app.Interrupt());
+    ReportedRun reported(app);
+    int code = 0;
+    if (app.m_checkOnly) {
+        code = PreflightCheck(app).Run(&reported.Report(), reported.TableStream());
+    } else {
+        const bool success = RunFromCommandLine(app, messageBox, hooks, argc, argv);
+        // A run that finished before the stop took effect says so with its own outcome.
+        code = success ? 0 : app.Interrupt().Requested() ? app.Interrupt().ExitCode() : 1;
+    }
+    EndProgram(app);
+    reported.Finish(code);
+    return code;
+}
+
+int CommandLineRun::Refuse(const StartupResult& started) {
+    switch (started.state) {
+        case StartupState::kBadCommandLine:
+            std::fprintf(stderr, "quillmarch: %s\n\n%s", started.message.c_str(), Usage().c_str());
+            return 2;
+        case StartupState::kLogBusy:
+            std::fprintf(stderr,
+                         "quillmarch: %s: another run is writing this log; nothing was sent to "
+                         "the system\n",
+                         started.message.c_str());
+            return 1;
+        default:
+            std::fprintf(stderr,
+                         "quillmarch: no log can be written (%s); nothing was sent to the "
+                         "system\n",
+                         started.message.c_str());
+            return 3;
+    }
+}
+
+bool CommandLineRun::GuiUsable(const GuiHooks& hooks) {
+    return hooks.displayAvailable && hooks.displayAvailable();
+}
+
+bool CommandLineRun::RunFromCommandLine(RunContext& app, MessageBoxRouter& router,
+                                        const GuiHooks& hooks, int& argc, char** argv) {
+    UpdateRun run(app);
+    if (!app.m_quiet) {
+        if (hooks.runWithProgressWindow && GuiUsable(hooks))
+            return hooks.runWithProgressWindow(app, router, argc, argv);
+        return run.RunUpdateNoParent();  // progress on the terminal
+    }
+    const bool success = run.RunUpdate(0);
+    if (!success) {
+        // The run has closed its log: the failure line goes after its last record.
+        if (app.m_log.Append(app.m_log.LastPath())) {
+            app.WriteLog(app.LoadUiString(194, "Failure"), 0);
+            app.m_log.Close();
+        }
+    }
+    return success;
+}
+
+void CommandLineRun::EndProgram(RunContext& app) {
+    if (app.m_link) app.m_link->Disconnect();
+    if (app.m_progressWnd) {
+        SProgressMessage close;
+        close.id = UM_PROGRESS_CLOSE;
+        app.m_progressWnd->Post(close);
+        app.Clock().Wait(std::chrono::milliseconds(500));
+    }
+    app.CloseLog();
+}
+
+}  // namespace quillmarch

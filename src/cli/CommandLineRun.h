@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/GuiHooks.h"
+
+namespace quillmarch {
+
+class RunContext;
+class MessageBoxRouter;
+struct StartupResult;
+
+// The executable's start-up and run modes for the command line.
+class CommandLineRun {
+public:
+    static int Main(int argc, char** argv, const GuiHooks& hooks = {});
+    static std::string Usage();
+    // "--help"/"--version" and the like, which the option letters leave free.
+    static bool WantsHelp(const std::vector<std::string>& args);
+    static bool WantsVersion(const std::vector<std::string>& args);
+
+private:
+    // A command line the program will not run: why on stderr; answers the exit code.
+    static int Refuse(const StartupResult& started);
+    // The update run of a command line; true on success.
+    static bool RunFromCommandLine(RunContext& app, MessageBoxRouter& router, const GuiHooks& hooks,
+                                   int& argc, char** argv);
+    static bool GuiUsable(const GuiHooks& hooks);
+    // Disconnect, close a progress window that may still be there, give it time to go.
+    static void EndProgram(RunContext& app);
+};
+
+}  // namespace quillmarch

@@ -1,0 +1,74 @@
+#include "cli/ReportedRun.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "core/job/RunContext.h"
+#include "core/platform/Platform.h"
+#include "core/run/PreflightCheck.h"
+#include "core/run/SystemFactsReader.h"
+
+namespace quillmarch {
+
+ReportedRun::ReportedRun(RunContext& app)
+    : m_app(app),
+      m_report(app.m_checkOnly ? "check" : "update", QUILLMARCH_VERSION),
+      m_wanted(!app.m_reportPath.empty()) {
+    m_report.SetAddress(app.m_address);
+    m_report.SetInterrupt(&app.Interrupt());
+    m_report.SetOptions(app.m_verify, app.m_verifyTimeoutSeconds, app.m_isdnUpdate,
+                        app.m_uploadImage, app.m_updateSoftware);
+    m_report.SetInstalls(SystemFactsReader::InstalledVersion(app), {});
+    if (m_wanted) app.SetRunObserver(&m_report);
+}
+
+ReportedRun::~ReportedRun() {
+    if (m_app.RunObserver() == &m_report) m_app.SetRunObserver(nullptr);
+}
+
+std::FILE* ReportedRun::TableStream() const {
+    return m_app.m_reportPath == "-" ? stderr : stdout;
+}
+
+const char* ReportedRun::ResultWord(bool check, int exitCode) {
+    if (exitCode == 130 || exitCode == 143) return "interrupted";
+    if (!check) return exitCode == 0 ? "success" : "failure";
+    switch (exitCode) {
+        case PreflightCheck::kReady:
+            return "ready";
+        case PreflightCheck::kUpToDate:
+            return "up_to_date";
+        case PreflightCheck::kCannotUpdate:
+            return "cannot_update";
+        case PreflightCheck::kUnreachable:
+            return "unreachable";
+        default:
+            return "failure";
+    }
+}
+
+void ReportedRun::Finish(int exitCode) {
+    m_app.SetRunObserver(nullptr);
+    if (!m_wanted) return;
+    // The image is known once the model is.
+    m_report.SetInstalls(SystemFactsReader::InstalledVersion(m_app),
+                         SystemFactsReader::ImageName(m_app));
+    // A script reads the log where the report says, wherever it runs from.
+    std::error_code ignored;
+    const auto log =
+        std::filesystem::absolute(platform::PathFromUtf8(m_app.m_log.LastPath()), ignored);
+    m_report.SetLogPath(m_app.m_log.LastPath().empty() ? std::string()
+                                                       : platform::Utf8FromPath(log));
+    m_report.Finish(ResultWord(m_app.m_checkOnly, exitCode), exitCode);
+    const std::string json = m_report.ToJson();
+    if (m_app.m_reportPath == "-") {
+        std::fputs(json.c_str(), stdout);
+        std::fflush(stdout);
+        return;
+    }
+    std::string error;
+    if (!RunReport::WriteAtomically(m_app.m_reportPath, json, error))
+        std::fprintf(stderr, "quillmarch: the report was not written: %s\n", error.c_str());
+}
+
+}  // namespace quillmarch

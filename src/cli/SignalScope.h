@@ -1,0 +1,22 @@
+#pragma once
+
+namespace quillmarch {
+
+class RunInterrupt;
+
+// While it lives, Ctrl+C and SIGTERM (Ctrl+C, Ctrl+Break and closing the console on Windows)
+// ask the run to stop at its next safe point; a second request ends the program at once.
+// The handler's pointer to the current interrupt is the program's only process global.
+class SignalScope {
+public:
+    explicit SignalScope(RunInterrupt& interrupt);
+    ~SignalScope();
+    SignalScope(const SignalScope&) = delete;
+    SignalScope& operator=(const SignalScope&) = delete;
+
+    // The signal numbers the exit codes are made of (SIGINT 2, SIGTERM 15 on every platform).
+    static constexpr int kInterrupt = 2;
+    static constexpr int kTerminate = 15;
+};
+
+}  // namespace quillmarch

@@ -1,0 +1,215 @@
+#include "cli/TerminalProgressWindow.h"
+
+#include <algorithm>
+
+#include "core/progress/ProgressFormat.h"
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace quillmarch {
+
+namespace {
+
+bool IsTerminal(std::FILE* stream) {
+    if (!stream) return false;
+#ifdef _WIN32
+    // _isatty holds for every character device, NUL and serial ports too; only a console
+    // answers GetConsoleMode.
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
+#else
+    return isatty(fileno(stream)) != 0;
+#endif
+}
+
+// Digits of a non-negative number with "," between groups of three from the right.
+}  // namespace
+
+TerminalProgressWindow::TerminalProgressWindow(std::FILE* stream, IClock& clock,
+                                               Rendering rendering)
+    : m_stream(stream),
+      m_clock(clock),
+      m_live(rendering == Rendering::Live || (rendering == Rendering::Auto && IsTerminal(stream))),
+      m_taskStart(clock.Now()),
+      m_runStart(clock.Now()) {}
+
+int TerminalProgressWindow::Send(const SProgressMessage& message) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return Handle(message);
+}
+
+void TerminalProgressWindow::Post(const SProgressMessage& message) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    Handle(message);
+}
+
+int TerminalProgressWindow::Handle(const SProgressMessage& message) {
+    if (m_state != PROGRESS_STATE_RUNNING) return m_state;
+    switch (message.id) {
+        case UM_PROGRESS_CAPTION:
+            OnCaption(message);
+            break;
+        case UM_PROGRESS_RUN:
+            if (message.wParam > 0) {
+                OnRunStart(message.wParam);
+            } else {
+                OnRunEnd();
+            }
+            break;
+        case UM_PROGRESS_TASK_START:
+            OnTaskStart(message);
+            break;
+        case UM_PROGRESS_TASK_PERCENT:
+            OnTaskPercent(message);
+            break;
+        case UM_PROGRESS_BYTES:
+            OnBytes(message.wParam);
+            break;
+        case UM_PROGRESS_TASK_DONE:
+            OnTaskDone();
+            break;
+        case UM_PROGRESS_CLOSE:
+            OnClose();
+            break;
+        default:
+            break;  // the ping, and anything unknown, only asks for the state
+    }
+    return m_state;
+}
+
+void TerminalProgressWindow::OnCaption(const SProgressMessage& message) {
+    if (message.hasText && !message.text.empty()) PrintLine("Update Progress : " + message.text);
+}
+
+void TerminalProgressWindow::OnRunStart(std::int64_t taskCount) {
+    m_taskCount = taskCount;
+    m_tasksDone = 0;
+    m_runStart = m_clock.Now();
+    PrintLine("Tasks 0/" + std::to_string(m_taskCount));
+}
+
+void TerminalProgressWindow::OnRunEnd() {
+    PrintLine("Done: Tasks " + std::to_string(m_tasksDone) + "/" + std::to_string(m_taskCount) +
+              ", " + Elapsed(m_runStart));
+}
+
+void TerminalProgressWindow::OnTaskStart(const SProgressMessage& message) {
+    EndLiveLine();  // an unfinished task stays on screen
+    m_task = message.hasText && !message.text.empty() ? message.text : "Unknown Task";
+    m_taskActive = true;
+    m_taskTotal = message.lParam;
+    m_bytesDone = 0;
+    m_percent = 0;
+    m_taskStart = m_clock.Now();
+    if (m_live) {
+        DrawLive(LiveLine(), false);
+    } else {
+        PrintLine(Counter(m_tasksDone + 1) + " " + m_task);
+    }
+}
+
+void TerminalProgressWindow::OnTaskPercent(const SProgressMessage& message) {
+    m_percent = message.wParam < 0 ? 90 : message.wParam;
+    if (message.hasText && !message.text.empty()) m_task = message.text;
+    if (m_live && m_taskActive) DrawLive(LiveLine(), false);
+}
+
+// Bytes so far of the current transfer. Once the count reaches the task's total the total is
+// raised to the count and the task shows 100 %; a total of 0 (a timed wait) shows 100 at once.
+void TerminalProgressWindow::OnBytes(std::int64_t bytes) {
+    if (!m_taskActive) return;
+    bytes = std::max<std::int64_t>(bytes, 0);
+    m_percent = progress::BytePercent(bytes, m_bytesDone, m_taskTotal);
+    if (m_live) DrawLive(LiveLine(), false);
+}
+
+void TerminalProgressWindow::OnTaskDone() {
+    ++m_tasksDone;
+    m_taskCount = std::max(m_taskCount, m_tasksDone);
+    if (m_live) {
+        DrawLive(DoneLine(), true);
+    } else {
+        PrintLine(DoneLine());
+    }
+    m_taskActive = false;
+    m_task.clear();
+    m_taskTotal = 0;
+    m_bytesDone = 0;
+    m_percent = 0;
+    m_taskStart = m_clock.Now();
+}
+
+void TerminalProgressWindow::OnClose() {
+    EndLiveLine();
+    m_state = PROGRESS_STATE_CLOSED;
+}
+
+std::string TerminalProgressWindow::Counter(std::int64_t task) const {
+    return "[" + std::to_string(task) + "/" + std::to_string(std::max(m_taskCount, task)) + "]";
+}
+
+// "[2/4] Main Image 45% 2250/5000 00:07"; the byte pair only for tasks that count bytes.
+std::string TerminalProgressWindow::LiveLine() const {
+    std::string line =
+        Counter(m_tasksDone + 1) + " " + m_task + " " + std::to_string(m_percent) + "%";
+    if (m_taskTotal > 1)
+        line += " " + std::to_string(m_bytesDone) + "/" + std::to_string(m_taskTotal);
+    return line + " " + Elapsed(m_taskStart);
+}
+
+// "[2/4] Main Image done (2 KB, 00:07)"; tasks that counted no bytes show the time alone.
+std::string TerminalProgressWindow::DoneLine() const {
+    // As the progress window lists a finished task that had no name.
+    const std::string name = m_task.empty() ? "Unknow task" : m_task;
+    std::string detail = Elapsed(m_taskStart);
+    if (m_bytesDone != 0) detail = FormatByteCount(m_bytesDone, true) + ", " + detail;
+    return Counter(m_tasksDone) + " " + name + " done (" + detail + ")";
+}
+
+std::string TerminalProgressWindow::Elapsed(std::chrono::milliseconds since) const {
+    return FormatElapsed(m_clock.Now() - since);
+}
+
+// Rewrites the live line in place; blanks cover what a longer previous line left behind.
+void TerminalProgressWindow::DrawLive(const std::string& line, bool finished) {
+    if (!finished && line == m_liveLine) return;  // byte posts come far more often
+    const std::size_t cover = m_liveLine.size() > line.size() ? m_liveLine.size() - line.size() : 0;
+    Write("\r" + line + std::string(cover, ' ') + (finished ? "\n" : ""));
+    m_liveLine = finished ? std::string() : line;
+}
+
+void TerminalProgressWindow::EndLiveLine() {
+    if (m_liveLine.empty()) return;
+    Write("\n");
+    m_liveLine.clear();
+}
+
+void TerminalProgressWindow::PrintLine(const std::string& line) {
+    EndLiveLine();
+    Write(line + "\n");
+}
+
+void TerminalProgressWindow::Write(const std::string& text) {
+    if (!m_stream) return;
+    std::fwrite(text.data(), 1, text.size(), m_stream);
+    std::fflush(m_stream);
+}
+
+std::string TerminalProgressWindow::FormatByteCount(std::int64_t count, bool withUnit) {
+    return progress::FormatByteCount(count, withUnit);
+}
+
+std::string TerminalProgressWindow::FormatElapsed(std::chrono::milliseconds elapsed) {
+    const long long seconds = std::max<long long>(elapsed.count() / 1000, 0);
+    char text[32];
+    std::snprintf(text, sizeof(text), "%02lld:%02lld", seconds / 60, seconds % 60);
+    return text;
+}
+
+}  // namespace quillmarch

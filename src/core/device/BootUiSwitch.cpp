@@ -1,0 +1,165 @@
+#include "core/device/BootUiSwitch.h"
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "core/device/RestartWatch.h"
+#include "core/device/SystemConnector.h"
+#include "core/job/RunContext.h"
+#include "core/progress/ProgressProtocol.h"
+#include "core/util/TextUtil.h"
+
+namespace quillmarch {
+
+namespace {
+
+constexpr int kAttempts = 3;
+constexpr int kFirstPausePercent = 78;
+constexpr int kPauseSteps = 20;
+
+}  // namespace
+
+bool BootUiSwitch::PutSystemIntoBootUI() {
+    m_app.WriteLog("PutSystemIntoBootUI()", 0);
+    ProgressProtocol progress(m_app);
+    m_run =
+        progress.SendProgress(UM_PROGRESS_TASK_START, 0, 1, m_app.LoadUiString(181, "Update Mode"));
+    if (!m_run) return false;
+
+    bool result = true;
+    if (!m_app.m_uploadImage) {
+        Log(233, "Not putting any main software, why put in to Update mode!");
+    } else {
+        result = SwitchWithImage();
+        if (!result) RevertToNormalMode();
+    }
+    const bool done = progress.SendProgress(UM_PROGRESS_TASK_DONE, 100, 0);
+    result = result && done;
+    m_app.WriteLog("PutSystemIntoBootUI()\tend", 0);
+    return result;
+}
+
+bool BootUiSwitch::SwitchWithImage() {
+    if (!m_app.ImagePresent(m_app.m_systemType)) {
+        Log(232, "Can not update date this type of system, not putting into put UI");
+        return m_run;
+    }
+    // The mode below comes from the last logon's FLAG query; on a link that is not logged on
+    // it would be stale and could report update mode for a system never asked.
+    DeviceLink* link = m_app.m_link.get();
+    if (!link || (!link->IsLoggedOn() && !SystemConnector(m_app).ConnectToSystem("", ""))) {
+        Log(229, "System not in update mode");
+        return false;
+    }
+    if (link->IsNormalMode()) RefreshGateway(*link);
+    // A refused file (too large) can end the session; the switch needs one.
+    if (!link->IsLoggedOn() && !SystemConnector(m_app).ConnectToSystem("", "")) {
+        Log(229, "System not in update mode");
+        return false;
+    }
+
+    const int swus = link->SendCommand("SWUS", nullptr, 0);
+    m_run = Report(25);
+    if (swus != 200) Log(226, "Could not put system into Quillmarch Mode");
+    if (!link->IsNormalMode()) {
+        Log(231, "System is already in bootui mode");
+        return true;
+    }
+    link->SendCommand("boot", nullptr, 0);
+    link->Disconnect();
+    return RestartAndReconnect();
+}
+
+void BootUiSwitch::RefreshGateway(DeviceLink& link) {
+    // Failures are ignored: the file is only rewritten without its surrounding blanks.
+    std::string text;
+    if (!link.DownloadToString("gateway.dat", text, filelimit::kValueFileBytes)) return;
+    const std::string trimmed = text::Trim(text);
+    link.UploadBuffer("gateway.dat", reinterpret_cast<const std::uint8_t*>(trimmed.data()),
+                      trimmed.size(), 0);
+}
+
+bool BootUiSwitch::RestartAndReconnect() {
+    const std::string address = m_app.m_address;
+    const std::string password = m_app.m_password;
+    for (int attempt = 1;; ++attempt) {
+        const int nextPercent = PauseBeforeAttempt();
+        Log(227, "Trying to connect to system");
+        if (SystemConnector(m_app).ConnectToSystem(address, password))
+            return CheckModeAfterRestart();
+        if (attempt == kAttempts) return GiveUp();
+        const bool going = ProgressProtocol(m_app).SendProgress(
+            UM_PROGRESS_TASK_PERCENT, nextPercent, 0, m_app.LoadUiString(286, "Update Mode-Retry"));
+        m_run = m_run && going;
+    }
+}
+
+// Waits for the restart in 1 s steps unless the run was stopped; answers the percentage that
+// follows the pause.
+int BootUiSwitch::PauseBeforeAttempt() {
+    int percent = kFirstPausePercent;
+    if (!m_run) return percent;
+    RestartWatch restart(m_app);  // --verify: the pause ends once the system is back
+    for (int step = 0; step < kPauseSteps; ++step, ++percent) {
+        const bool going = Report(percent);
+        m_run = m_run && going;
+        if (!m_run) return percent;
+        if (restart.PauseUntilBack(std::chrono::seconds(1))) return percent + 1;
+    }
+    return percent;
+}
+
+bool BootUiSwitch::CheckModeAfterRestart() {
+    Report(99);  // its answer is not needed any more
+    if (m_app.m_link->IsNormalMode()) {
+        if (!m_app.m_quiet) {
+            m_app.MessageBox().Show(
+                m_app.LoadUiString(
+                    292,
+                    "Failed to put system into update mode.\n\t- Hold '0' on the remote control\n"
+                    "\t- Reboot the system\n\t- Wait until system comes up in update mode\n"
+                    "\t- Release '0' on the remote control\n\t- Execute Quillmacrh again."),
+                "Quillmarch", MB_OK);
+        }
+        Log(229, "System not in update mode");
+        return false;
+    }
+    if (!m_run) {
+        Log(229, "System not in update mode");
+        return false;
+    }
+    Log(228, "System is update mode");
+    return m_run;
+}
+
+bool BootUiSwitch::GiveUp() {
+    m_app.ShowMessage(m_app.LoadUiString(75,
+                                         "Could not re-connect to system.\nPlease make sure "
+                                         "system is operational."),
+                      m_app.LoadUiString(76, "Quillmarch"), MB_OK);
+    ProgressProtocol(m_app).SendProgress(UM_PROGRESS_CLOSE, 0, 0);
+    m_app.Clock().Wait(std::chrono::milliseconds(500));
+    Log(230, "Could not connect to Orbiscope");
+    return false;
+}
+
+void BootUiSwitch::RevertToNormalMode() {
+    // Only a system that answered BOOTUI on the current connection is sent back.
+    DeviceLink* link = m_app.m_link.get();
+    if (!link || !link->IsLoggedOn() || link->IsNormalMode()) return;
+    Log(234, "Trying to put make to normal mode");
+    link->SendCommand("RSWU", nullptr, 0);
+    link->SendCommand("BOOT", nullptr, 0);
+    link->Disconnect();
+}
+
+bool BootUiSwitch::Report(int percent) {
+    return ProgressProtocol(m_app).SendProgress(UM_PROGRESS_TASK_PERCENT, percent, 0);
+}
+
+void BootUiSwitch::Log(int id, const char* fallback) {
+    m_app.WriteLog(m_app.LoadUiString(id, fallback), 0);
+}
+
+}  // namespace quillmarch

@@ -1,0 +1,31 @@
+#pragma once
+
+namespace quillmarch {
+
+class RunContext;
+class DeviceLink;
+
+// Switches the system into its update mode (BOOTUI): SWUS, restart, reconnect, check; sends it
+// back to normal mode when the run was stopped after it got there.
+class BootUiSwitch {
+public:
+    explicit BootUiSwitch(RunContext& app) : m_app(app) {}
+    bool PutSystemIntoBootUI();
+
+private:
+    bool SwitchWithImage();
+    void RefreshGateway(DeviceLink& link);
+    bool RestartAndReconnect();
+    int PauseBeforeAttempt();
+    bool CheckModeAfterRestart();
+    bool GiveUp();
+    void RevertToNormalMode();
+    bool Report(int percent);
+    void Log(int id, const char* fallback);
+
+    RunContext& m_app;
+    // Running AND of the progress answers: false once the operator stopped the run.
+    bool m_run = true;
+};
+
+}  // namespace quillmarch

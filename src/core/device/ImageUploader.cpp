@@ -1,0 +1,124 @@
+#include "core/device/ImageUploader.h"
+
+#include <chrono>
+
+#include "core/device/SystemConnector.h"
+#include "core/job/RunContext.h"
+#include "core/progress/ProgressProtocol.h"
+
+namespace quillmarch {
+
+namespace {
+
+constexpr unsigned kRebootWaitMs = 300000;
+
+}  // namespace
+
+std::string ImageUploader::CrcText(int systemType) {
+    // Fixed per image, not computed: types sharing an image share the text.
+    static const char* const kCrc[] = {"0xNOTFOUND", "0x21EAF3EB", "0xE4FEA4F9", "0xFC2545B0",
+                                       "0xE4FEA4F9", "0xF6554A0C", "0x36EF779E", "0xF6554A0C",
+                                       "0x36EF779E", "0x36EF779E", "0xF6554A0C", "0x739B3E4E",
+                                       "0x739B3E4E", "0xNOTFOUND"};
+    constexpr int kKnown = static_cast<int>(sizeof(kCrc) / sizeof(kCrc[0]));
+    return systemType >= 0 && systemType < kKnown ? kCrc[systemType] : "0xNOTFOUND";
+}
+
+bool ImageUploader::PutMainImage(const std::string& imageKey, const std::string& remoteName,
+                                 bool wait) {
+    bool result = false;
+    if (!m_app.ImagePresent(m_app.m_systemType)) {
+        Log(225, "Can not update system");
+    } else if (!m_app.m_uploadImage) {
+        Log(215, "Not update the image");
+    } else {
+        result = LoadAndSend(imageKey, remoteName, wait);
+    }
+    Log(224, "Updating done");
+    return result;
+}
+
+bool ImageUploader::LoadAndSend(const std::string& imageKey, const std::string& remoteName,
+                                bool wait) {
+    ProgressProtocol progress(m_app);
+    const std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+    const bool loaded = m_app.m_imageCatalogue.LoadImage("MainSoftware", imageKey, &data, &size);
+    const bool started =
+        progress.SendProgress(UM_PROGRESS_TASK_START, 0, static_cast<std::int64_t>(size),
+                              m_app.LoadUiString(180, "Main Image"));
+    bool result = loaded && started;
+    if (result) {
+        result = PutImageToSystem(data, size, remoteName);
+        if (!result) Log(218, "Could not put image to ", imageKey);
+    } else {
+        Log(219, "Could not get ", imageKey);
+    }
+    m_app.m_payloads.Release();  // the image is not needed in memory any more
+    const bool done = progress.SendProgress(UM_PROGRESS_TASK_DONE, 0, 0);
+    result = result && done;
+    // With --verify the run's verification waits for the restart instead.
+    if (result && wait && !m_app.m_verify) {
+        result = WaitForReboot(m_app.LoadUiString(179, "Waiting for Reboot"), kRebootWaitMs, true);
+    }
+    return result;
+}
+
+bool ImageUploader::PutImageToSystem(const std::uint8_t* data, std::size_t size,
+                                     const std::string& remoteName) {
+    m_app.WriteLog("PutImageToSystem: Size - " + std::to_string(size) + " and Name - " + remoteName,
+                   0);
+    if (!m_app.m_uploadImage) return true;
+    if (!data && size != 0) {  // nothing to read the promised bytes from
+        Log(237, "Put Image Failure");
+        return false;
+    }
+    if ((!m_app.m_link || !m_app.m_link->IsLoggedOn()) &&
+        !SystemConnector(m_app).ConnectToSystem("", "")) {
+        return false;
+    }
+    DeviceLink& link = *m_app.m_link;
+    if (m_app.m_progressWnd) link.SetNotifyWindow(m_app.m_progressWnd, UM_PROGRESS_BYTES);
+    AnnounceImage(link, remoteName, size);
+    m_app.Clock().Wait(std::chrono::seconds(5));
+    const bool uploaded = link.UploadBuffer(remoteName, data, size, m_app.m_transferOption);
+    if (uploaded) {
+        Log(236, "Put Image Success");
+    } else {
+        Log(237, "Put Image Failure");
+    }
+    return uploaded;
+}
+
+void ImageUploader::AnnounceImage(DeviceLink& link, const std::string& remoteName,
+                                  std::size_t size) {
+    // The system checks the image against these; their replies are not examined.
+    link.SendCommand("unlock", nullptr, 0);
+    link.SendCommand("size " + remoteName + "_" + std::to_string(size), nullptr, 0);
+    link.SendCommand("crc " + CrcText(m_app.m_systemType), nullptr, 0);
+}
+
+bool ImageUploader::WaitForReboot(const std::string& title, unsigned durationMs, bool skip) {
+    if (title.empty() || durationMs <= 1000) return true;
+    const unsigned steps = durationMs / 1000;
+    ProgressProtocol progress(m_app);
+    bool run = progress.SendProgress(UM_PROGRESS_TASK_START, 0, 0, title);
+    for (unsigned i = 1; i <= steps && run; ++i) {
+        const double percent = static_cast<double>(i) / steps * 100.0;
+        const int whole = static_cast<int>(percent);
+        // The display still counts through these steps; the system is up sooner than 300 s.
+        const bool skipped = skip && whole >= 70 && whole <= 99 && whole % 5 == 0;
+        if (!skipped) m_app.Clock().Wait(std::chrono::seconds(1));
+        const bool going = progress.SendProgress(UM_PROGRESS_TASK_PERCENT, whole, 0);
+        run = run && going;
+    }
+    const bool full = progress.SendProgress(UM_PROGRESS_TASK_PERCENT, 100, 0);
+    const bool done = progress.SendProgress(UM_PROGRESS_TASK_DONE, 0, 0);
+    return run && full && done;
+}
+
+void ImageUploader::Log(int id, const char* fallback, const std::string& suffix) {
+    m_app.WriteLog(m_app.LoadUiString(id, fallback) + suffix, 0);
+}
+
+}  // namespace quillmarch

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace quillmarch {
+
+class RunContext;
+class DeviceLink;
+
+// Sends the model's software image to a system in update mode and waits for its restart.
+class ImageUploader {
+public:
+    explicit ImageUploader(RunContext& app) : m_app(app) {}
+
+    bool PutMainImage(const std::string& imageKey, const std::string& remoteName, bool wait);
+    bool PutImageToSystem(const std::uint8_t* data, std::size_t size,
+                          const std::string& remoteName);
+    bool WaitForReboot(const std::string& title, unsigned durationMs, bool skip);
+
+    // The fixed text of the "crc %s" command for a system type (0..14).
+    static std::string CrcText(int systemType);
+
+private:
+    bool LoadAndSend(const std::string& imageKey, const std::string& remoteName, bool wait);
+    void AnnounceImage(DeviceLink& link, const std::string& remoteName, std::size_t size);
+    void Log(int id, const char* fallback, const std::string& suffix = std::string());
+
+    RunContext& m_app;
+};
+
+}  // namespace quillmarch

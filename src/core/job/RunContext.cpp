@@ -1,0 +1,144 @@
+#include "core/job/RunContext.h"
+
+#include <cstdio>
+
+#include "core/job/CommandLine.h"
+#include "core/platform/Platform.h"
+#include "core/ui/UiStrings.h"
+
+namespace quillmarch {
+
+namespace {
+
+// Starts as a path in the program's own folder that does not name the help file.
+std::string InitialHelpFilePath() {
+    const std::string dir = platform::ExecutableDirectory();
+    return (dir.empty() ? std::string(".") : dir) + platform::Separator() + "Quillmarch.hlp";
+}
+
+}  // namespace
+
+RunContext::RunContext(IClock& clock, IMessageBox& messageBox)
+    : m_helpFilePath(InitialHelpFilePath()),
+      m_imageCatalogue(m_catalogue, m_payloads),
+      m_clock(clock),
+      m_messageBox(messageBox) {
+    m_log.SetWriteFailureHandler([this](const std::string& why) {
+        TellOperator(why + "; the run goes on, its log is incomplete");
+    });
+}
+
+RunContext::~RunContext() {
+    // The link logs through this object while it closes, so it goes first.
+    m_link.reset();
+    m_log.Close();
+}
+
+StartupResult RunContext::Startup(const std::vector<std::string>& args) {
+    m_catalogue.Build();
+    RecordImagePresence();
+    StartupResult result;
+    if (!args.empty()) {
+        if (!CommandLine::Parse(*this, args, result.message)) {
+            result.state = StartupState::kBadCommandLine;
+            return result;
+        }
+        if (m_logLevel == 0 && !StartLog(m_logPath)) {
+            result.state = m_log.Busy() ? StartupState::kLogBusy : StartupState::kNoLog;
+            result.message = m_log.FailureReason();
+            return result;
+        }
+        result.state = StartupState::kReady;
+    }
+    CreateLink(false);
+    return result;
+}
+
+std::string RunContext::LoadUiString(int id, const std::string& fallback) const {
+    return UiStrings::Load(m_language, id, fallback);
+}
+
+int RunContext::ShowMessage(const std::string& text, const std::string& caption, unsigned style) {
+    if (m_quiet) {
+        WriteLog("MessageBox(" + text + ")", 0);
+        return IDOK;
+    }
+    return m_messageBox.Show(text, caption.empty() ? "Quillmarch" : caption, style);
+}
+
+void RunContext::WriteLog(const std::string& text, int level) {
+    if (level > m_logLevel) return;
+    m_log.Write(text);
+    if (m_runObserver) m_runObserver->OnLogRecord(text);
+}
+
+void RunContext::TellOperator(const std::string& text) {
+    if (m_console) {
+        m_console(text);
+        return;
+    }
+    std::fprintf(stderr, "quillmarch: %s\n", text.c_str());
+    std::fflush(stderr);
+}
+
+bool RunContext::StartLog(const std::string& path) {
+    if (!path.empty()) m_logPath = path;
+    std::string fileError;
+    if (!m_log.Open(m_logPath, fileError)) return false;
+    if (!fileError.empty()) WriteLog(LoadUiString(191, "Error opening log file : ") + fileError, 0);
+    // The command line is kept with its passwords masked already.
+    if (!m_commandLine.empty()) WriteLog("Command Line: " + m_commandLine, 0);
+    if (m_timeScale != 1.0) {
+        char scale[32];
+        std::snprintf(scale, sizeof(scale), "%g", m_timeScale);
+        const std::string warning = std::string("Warning: QUILLMARCH_TIME_SCALE is ") + scale +
+                                    ": every fixed wait is scaled, so this run does not wait "
+                                    "for a real system to restart";
+        WriteLog(warning, 0);
+        TellOperator(warning);
+    }
+    WriteOptionDump();
+    return true;
+}
+
+void RunContext::ReportConnectFailure() {
+    std::string reason = m_link ? m_link->GetLastErrorText() : std::string();
+    if (!m_link) reason = "No FTP link could be made";
+    if (reason.empty()) reason = "The system did not say which model it is";
+    if (m_interrupt.Requested()) reason = "Interrupted by the operator";
+    WriteLog("Reason: " + reason, 0);
+    if (!m_quiet) TellOperator(LoadUiString(10, "Could not connect to system") + ": " + reason);
+}
+
+void RunContext::CloseLog() {
+    if (!m_log.IsOpen()) return;
+    const std::string stars = "*******************************";
+    WriteLog(stars + LoadUiString(190, "Finish Update") + stars, 0);
+    m_log.Close();
+}
+
+void RunContext::WriteOptionDump() {
+    WriteLog(CommandLine::OptionDump(*this), 0);
+}
+
+void RunContext::RecordImagePresence() {
+    for (int row = 0; row < m_catalogue.GetSize() && row < ModelCatalogue::kRowCount; ++row) {
+        const std::string& entry = m_catalogue.GetAt(row).MainImageEntry();
+        m_imagePresent[static_cast<size_t>(row)] =
+            entry.size() > 1 && m_imageCatalogue.LoadImage("MainSoftware", entry);
+    }
+    m_payloads.Release();  // presence only; no image stays in memory
+}
+
+bool RunContext::ImagePresent(int row) const {
+    return row >= 0 && row < ModelCatalogue::kRowCount && m_imagePresent[static_cast<size_t>(row)];
+}
+
+int RunContext::FirstRowWithImage() const {
+    for (int row = 0; row < ModelCatalogue::kRowCount; ++row) {
+        if (ImagePresent(row)) return row;
+    }
+    return -1;
+}
+
+}  // namespace quillmarch

@@ -1,0 +1,167 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/catalogue/ImageCatalogue.h"
+#include "core/catalogue/ModelCatalogue.h"
+#include "core/catalogue/PayloadLoader.h"
+#include "core/link/DeviceLink.h"
+#include "core/log/UpdateLog.h"
+#include "core/progress/IProgressWindowFactory.h"
+#include "core/run/IRunObserver.h"
+#include "core/run/RunInterrupt.h"
+#include "core/ui/IMessageBox.h"
+#include "core/util/IClock.h"
+
+namespace quillmarch {
+
+// How start-up left the program: what the command-line run does next.
+enum class StartupState {
+    kNoArguments,     // wizard mode (or usage without a display)
+    kReady,           // job and log in place
+    kBadCommandLine,  // refused before anything was sent
+    kNoLog,           // no log anywhere: the system must not be touched
+    kLogBusy,         // another run writes this log
+};
+
+struct StartupResult {
+    StartupState state = StartupState::kNoArguments;
+    std::string message;  // why, for the operator, when not ready
+};
+
+// The application object: the one update job record and the services every part reaches
+// through it. No globals: tests build their own application with fake services.
+class RunContext {
+public:
+    using LinkFactory = std::function<std::unique_ptr<DeviceLink>(RunContext&, bool secure)>;
+
+    RunContext(IClock& clock, IMessageBox& messageBox);
+    ~RunContext();
+    RunContext(const RunContext&) = delete;
+    RunContext& operator=(const RunContext&) = delete;
+
+    // Start-up up to the choice of run mode: catalogue, image presence, the arguments after the
+    // program's name, the log when there are arguments, a plain link.
+    StartupResult Startup(const std::vector<std::string>& args);
+
+    // --- job record -------------------------------------------------------------------------
+    std::string m_newRoomPassword;
+    std::string m_roomPassword;
+    bool m_useRoomForRemote = false;
+    std::string m_newRemotePassword;
+    bool m_updateRunning = false;
+    std::unique_ptr<DeviceLink> m_link;
+    std::string m_address;
+    std::string m_systemName;
+    std::string m_password;
+    int m_systemType = ModelCatalogue::kUnknown;
+    bool m_uploadImage = true;
+    bool m_retainDirectory = true;
+    bool m_retainSystemSettings = true;
+    bool m_retainSampleSites = true;
+    bool m_retainCallDetail = true;
+    std::string m_progressCaption;
+    bool m_updateSoftware = true;
+    int m_language = 0;
+    bool m_customUpdate = false;
+    bool m_changeSettings = false;
+    bool m_eraseFlash = false;
+    bool m_changeLan = false;
+    bool m_secureModeWanted = false;
+    bool m_secureModeCurrent = false;
+    bool m_changeDisplay = false;
+    bool m_dhcpWanted = true;
+    bool m_dhcpCurrent = false;
+    bool m_isdnUpdate = false;
+    int m_transferOption = 0;
+    std::string m_ipAddress;
+    std::string m_subnetMask;
+    std::string m_defaultGateway;
+    bool m_aspect16x9 = false;
+    bool m_palWanted = false;
+    bool m_palCurrent = false;
+    bool m_resolution1024 = false;
+    int m_videoOutput = 0;
+    bool m_passiveMode = false;
+    int m_logLevel = 0;
+    std::array<bool, ModelCatalogue::kRowCount> m_imagePresent{};
+    bool m_quiet = false;
+    std::shared_ptr<IProgressWindow> m_progressWnd;
+    std::string m_logPath;
+    std::string m_commandLine;
+    std::string m_provision;
+    // Folder of the per-system run locks; empty: <user cache>/locks (tests use their own).
+    std::string m_lockFolder;
+
+    // Folder-bearing path the work directories hang off (the help-file path of the program).
+    std::string m_helpFilePath;
+
+    // --- preflight check, verification, report (command line only) -----------------------
+    bool m_checkOnly = false;  // --check: look, change nothing
+    bool m_verify = false;     // --verify: the run ends when the system is back, checked
+    int m_verifyTimeoutSeconds = 900;
+    std::string m_reportPath;  // --report: JSON file, "-" for stdout, empty for none
+
+    // --- services ---------------------------------------------------------------------------
+    ModelCatalogue m_catalogue;
+    PayloadLoader m_payloads;
+    ImageCatalogue m_imageCatalogue;
+    UpdateLog m_log;
+    IClock& Clock() { return m_clock; }
+    IMessageBox& MessageBox() { return m_messageBox; }
+    void SetProgressWindowFactory(IProgressWindowFactory* factory) { m_progressFactory = factory; }
+    IProgressWindowFactory* ProgressWindowFactory() const { return m_progressFactory; }
+    void SetLinkFactory(LinkFactory factory) { m_linkFactory = std::move(factory); }
+    // The operator's request to stop; the signal handler and the link see the same object.
+    RunInterrupt& Interrupt() { return m_interrupt; }
+    // Where notes for the operator go (stderr unless replaced; tests capture them).
+    void SetConsole(std::function<void(const std::string&)> console) {
+        m_console = std::move(console);
+    }
+    // Whether the system answers at its address (--verify); null: a TCP connection is tried.
+    using SystemProbeFn = std::function<bool()>;
+    void SetSystemProbe(SystemProbeFn probe) { m_systemProbe = std::move(probe); }
+    const SystemProbeFn& SystemProbe() const { return m_systemProbe; }
+    // Sees every log record and progress task (the run's report); null for none.
+    void SetRunObserver(IRunObserver* observer) { m_runObserver = observer; }
+    IRunObserver* RunObserver() const { return m_runObserver; }
+    // The clock's scale of every fixed wait; anything but 1 is announced in the log.
+    void SetTimeScale(double scale) { m_timeScale = scale; }
+
+    // --- operations ---------------------------------------------------------------------------
+    std::string LoadUiString(int id, const std::string& fallback) const;
+    // Quiet run: logs "MessageBox(text)" and answers OK; otherwise shows the box.
+    int ShowMessage(const std::string& text, const std::string& caption, unsigned style);
+    void WriteLog(const std::string& text, int level = 0);
+    // One line for the operator on the console, whatever the run mode.
+    void TellOperator(const std::string& text);
+    // False when no log could be opened anywhere (m_log says why).
+    bool StartLog(const std::string& path);
+    // After the "Could not connect to system" record: the reason in plain words, in the log and,
+    // in a run that is not quiet, on the console.
+    void ReportConnectFailure();
+    void CloseLog();
+    void WriteOptionDump();
+    bool CreateLink(bool secure);
+    void RecordImagePresence();
+    bool ImagePresent(int row) const;
+    int FirstRowWithImage() const;
+
+private:
+    IClock& m_clock;
+    IMessageBox& m_messageBox;
+    IProgressWindowFactory* m_progressFactory = nullptr;
+    LinkFactory m_linkFactory;
+    RunInterrupt m_interrupt;
+    std::function<void(const std::string&)> m_console;
+    IRunObserver* m_runObserver = nullptr;
+    SystemProbeFn m_systemProbe;
+    double m_timeScale = 1.0;
+};
+
+}  // namespace quillmarch

@@ -1,0 +1,107 @@
+#include "core/job/RunModeOptions.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
+#include "core/job/RunContext.h"
+#include "core/util/TextUtil.h"
+
+namespace quillmarch {
+
+namespace {
+
+// Marks in `seen` for "given already"; upper case, so they never meet the letters of -p: -f: -t:.
+constexpr char kCheck = 'C';
+constexpr char kVerify = 'V';
+constexpr char kTimeout = 'W';
+constexpr char kReport = 'R';
+
+bool Once(std::string& seen, char mark, const std::string& name, std::string& error) {
+    if (seen.find(mark) != std::string::npos) {
+        error = "option \"" + name + "\" is given twice";
+        return false;
+    }
+    seen += mark;
+    return true;
+}
+
+// The value after "=" in the same argument, or the next argument.
+bool Value(const std::vector<std::string>& args, std::size_t& i, std::size_t nameLength,
+           const std::string& name, std::string& value, std::string& error) {
+    const std::string& arg = args[i];
+    if (arg.size() > nameLength) {
+        value = arg.substr(nameLength + 1);
+    } else if (i + 1 < args.size()) {
+        value = args[++i];
+    } else {
+        error = "option \"" + name + "\" needs a value";
+        return false;
+    }
+    return true;
+}
+
+bool ParseTimeout(const std::string& text, int& seconds) {
+    if (text.empty() || text.size() > 6 ||
+        !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); }))
+        return false;
+    seconds = std::stoi(text);
+    return seconds >= 1 && seconds <= RunModeOptions::kMaxVerifySeconds;
+}
+
+// True when `lower` is `name` or `name=...`.
+bool Names(const std::string& lower, std::string_view name) {
+    return lower.rfind(name, 0) == 0 && (lower.size() == name.size() || lower[name.size()] == '=');
+}
+
+RunModeOptions::Taken TakeTimeout(RunContext& app, const std::vector<std::string>& args,
+                                  std::size_t& i, std::string& seen, std::string& error) {
+    const std::string name = "--verify-timeout";
+    std::string value;
+    if (!Once(seen, kTimeout, name, error) || !Value(args, i, name.size(), name, value, error))
+        return RunModeOptions::Taken::kRefused;
+    if (!ParseTimeout(value, app.m_verifyTimeoutSeconds)) {
+        error = "option \"" + name + "\" needs a number of seconds from 1 to " +
+                std::to_string(RunModeOptions::kMaxVerifySeconds);
+        return RunModeOptions::Taken::kRefused;
+    }
+    app.m_verify = true;
+    return RunModeOptions::Taken::kTaken;
+}
+
+RunModeOptions::Taken TakeReport(RunContext& app, const std::vector<std::string>& args,
+                                 std::size_t& i, std::string& seen, std::string& error) {
+    const std::string name = "--report";
+    std::string value;
+    if (!Once(seen, kReport, name, error) || !Value(args, i, name.size(), name, value, error))
+        return RunModeOptions::Taken::kRefused;
+    // "-x" is far likelier a forgotten file name than a file of that name.
+    if (value.empty() || (value[0] == '-' && value != "-")) {
+        error = "option \"" + name + "\" needs a file name, or - for standard output";
+        return RunModeOptions::Taken::kRefused;
+    }
+    app.m_reportPath = value;
+    return RunModeOptions::Taken::kTaken;
+}
+
+}  // namespace
+
+RunModeOptions::Taken RunModeOptions::Take(RunContext& app, const std::vector<std::string>& args,
+                                           std::size_t& i, std::string& seen, std::string& error) {
+    const std::string lower = text::Lower(args[i]);
+    if (lower == "--check") {
+        if (!Once(seen, kCheck, "--check", error)) return Taken::kRefused;
+        app.m_checkOnly = true;
+        return Taken::kTaken;
+    }
+    if (lower == "--verify") {
+        if (!Once(seen, kVerify, "--verify", error)) return Taken::kRefused;
+        app.m_verify = true;
+        return Taken::kTaken;
+    }
+    if (Names(lower, "--verify-timeout")) return TakeTimeout(app, args, i, seen, error);
+    if (Names(lower, "--report")) return TakeReport(app, args, i, seen, error);
+    return Taken::kNotMine;
+}
+
+}  // namespace quillmarch

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace quillmarch {
+
+class RunContext;
+
+// The command line's options for a preflight check, a verified update and the JSON report:
+// "--check", "--verify", "--verify-timeout SECONDS" (implies --verify), "--report FILE" ("-"
+// for stdout). A value may follow as the next argument or after "=". Letters in any case.
+class RunModeOptions {
+public:
+    enum class Taken { kNotMine, kTaken, kRefused };
+
+    static constexpr int kMaxVerifySeconds = 86400;
+
+    // Looks at args[i]; when it is one of these options, fills the job record and moves i past
+    // a value taken from the next argument. `seen` holds what was given already (shared with
+    // the other options), `error` says why an option is refused.
+    static Taken Take(RunContext& app, const std::vector<std::string>& args, std::size_t& i,
+                      std::string& seen, std::string& error);
+};
+
+}  // namespace quillmarch

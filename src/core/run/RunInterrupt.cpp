@@ -1,0 +1,19 @@
+#include "core/run/RunInterrupt.h"
+
+namespace quillmarch {
+
+RunInterrupt::CriticalSection::CriticalSection(RunInterrupt& interrupt) : m_interrupt(interrupt) {
+    m_interrupt.m_critical.fetch_add(1);
+}
+
+RunInterrupt::CriticalSection::~CriticalSection() {
+    m_interrupt.m_critical.fetch_sub(1);
+}
+
+bool RunInterrupt::Request(int signalNumber) noexcept {
+    int none = 0;
+    m_signal.compare_exchange_strong(none, signalNumber);
+    return m_requested.exchange(true);
+}
+
+}  // namespace quillmarch

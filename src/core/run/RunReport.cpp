@@ -1,0 +1,276 @@
+#include "core/run/RunReport.h"
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <string_view>
+#include <system_error>
+
+#include "core/platform/Platform.h"
+#include "core/util/TextUtil.h"
+
+namespace quillmarch {
+
+namespace {
+
+// Log records that tell of a failure, by their start, with the report's stable code. The
+// first one of a run names its cause; later ones follow from it.
+struct FailureRecord {
+    std::string_view start;
+    std::string_view code;
+};
+
+constexpr FailureRecord kFailureRecords[] = {
+    {"Another run is updating the system", "system_busy"},
+    {"Could not connect to system", "connect_failed"},
+    {"Cannot connect to system", "connect_failed"},
+    {"Could not update system, do not know what type", "unknown_model"},
+    {"Can not update system", "no_image"},
+    {"Could not get ", "no_image"},
+    {"System not in update mode", "update_mode_failed"},
+    {"Could not connect to Orbiscope", "update_mode_failed"},
+    {"Could not put image to ", "upload_failed"},
+    {"Put Image Failure", "upload_failed"},
+    {"Put dummy file Failure", "upload_failed"},
+    {"The system's files could not all be saved", "backup_failed"},
+    {"File not restored", "restore_failed"},
+    {"Verification failed", "verification_failed"},
+    {"Got IDCANCEL", "cancelled"},
+    {"interrupted", "interrupted"},
+};
+
+// JSON string: escapes what JSON needs, keeps valid UTF-8, and turns a byte that is not part
+// of a UTF-8 sequence into U+FFFD, so a file name or a reply can never break the document.
+std::size_t Utf8Length(std::string_view text, std::size_t i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const std::size_t n = c >= 0xF0 && c < 0xF5 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
+    if (n == 0 || i + n > text.size()) return 0;
+    for (std::size_t k = 1; k < n; ++k) {
+        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
+    }
+    return n;
+}
+
+std::string Quote(std::string_view text) {
+    std::string out = "\"";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof(escaped), "\\u%04x", c);
+            out += escaped;
+        } else if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (const std::size_t n = Utf8Length(text, i); n > 0) {
+            out.append(text.substr(i, n));
+            i += n - 1;
+        } else {
+            out += "\\ufffd";
+        }
+    }
+    return out + "\"";
+}
+
+std::string QuoteOrNull(const std::string& text) {
+    return text.empty() ? "null" : Quote(text);
+}
+
+std::string IsoTime(std::chrono::system_clock::time_point when) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+    std::tm parts{};
+#ifdef _WIN32
+    // The C runtime keeps gmtime's answer per thread there.
+    if (const std::tm* utc = std::gmtime(&seconds)) parts = *utc;
+#else
+    gmtime_r(&seconds, &parts);
+#endif
+    char text[32];
+    std::strftime(text, sizeof(text), "%Y-%m-%dT%H:%M:%SZ", &parts);
+    return text;
+}
+
+std::string Seconds(double value) {
+    char text[32];
+    std::snprintf(text, sizeof(text), "%.3f", value);
+    return text;
+}
+
+const char* Bool(bool value) {
+    return value ? "true" : "false";
+}
+
+}  // namespace
+
+RunReport::RunReport(std::string kind, std::string programVersion)
+    : m_kind(std::move(kind)),
+      m_programVersion(std::move(programVersion)),
+      m_start(std::chrono::system_clock::now()),
+      m_end(m_start),
+      m_taskClock(std::chrono::steady_clock::now()) {}
+
+std::string RunReport::FailureCodeOf(const std::string& record) {
+    for (const FailureRecord& failure : kFailureRecords) {
+        if (std::string_view(record).substr(0, failure.start.size()) == failure.start)
+            return std::string(failure.code);
+    }
+    return {};
+}
+
+void RunReport::OnLogRecord(const std::string& text) {
+    if (m_awaitReason && text.rfind("Reason: ", 0) == 0) {
+        m_awaitReason = false;
+        const std::string reason = text.substr(8);
+        m_failureReason += ": " + text::ForLog(reason, 200);
+        if (text::EqualsNoCase(reason, "Wrong password")) m_failureCode = "logon_refused";
+        return;
+    }
+    const std::string code = FailureCodeOf(text);
+    if (code.empty()) return;
+    if (m_open) m_tasks[*m_open].outcome = "failed";
+    if (!m_failureCode.empty()) return;
+    m_failureCode = code;
+    m_failureReason = text::ForLog(text, 300);
+    m_awaitReason = code == "connect_failed";
+}
+
+void RunReport::OnTaskStart(const std::string& name) {
+    OnTaskDone();  // a task that was never closed ends where the next begins
+    STask task;
+    task.name = text::ForLog(name, 200);
+    task.outcome = "unfinished";
+    task.start = std::chrono::system_clock::now();
+    m_taskClock = std::chrono::steady_clock::now();
+    m_tasks.push_back(task);
+    m_open = m_tasks.size() - 1;
+}
+
+void RunReport::OnTaskDone() {
+    if (!m_open) return;
+    STask& task = m_tasks[*m_open];
+    task.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - m_taskClock).count();
+    const bool stopped = m_interrupt && m_interrupt->ShouldStop();
+    if (task.outcome == "unfinished" && !stopped) task.outcome = "done";
+    m_open.reset();
+}
+
+void RunReport::SetOptions(bool verify, int verifyTimeoutSeconds, bool isdn, bool uploadImage,
+                           bool updateSoftware) {
+    m_options = std::string("{\"verify\": ") + Bool(verify) +
+                ", \"verify_timeout_s\": " + std::to_string(verifyTimeoutSeconds) +
+                ", \"isdn\": " + Bool(isdn) + ", \"upload_image\": " + Bool(uploadImage) +
+                ", \"update_software\": " + Bool(updateSoftware) + "}";
+}
+
+void RunReport::SetInstalls(const std::string& version, const std::string& image) {
+    m_installVersion = version;
+    m_installImage = image;
+}
+
+void RunReport::SetVerification(const std::string& outcome, const std::string& text) {
+    m_verification = outcome;
+    m_verificationText = text::ForLog(text, 300);
+}
+
+void RunReport::SetFailure(const std::string& code, const std::string& reason) {
+    m_failureCode = code;
+    m_failureReason = text::ForLog(reason, 300);
+}
+
+void RunReport::Finish(const std::string& result, int exitCode) {
+    if (m_open) {
+        // The run stopped inside a task: it was not finished.
+        m_tasks[*m_open].seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - m_taskClock).count();
+        m_open.reset();
+    }
+    m_result = result;
+    m_exitCode = exitCode;
+    m_end = std::chrono::system_clock::now();
+    if (result == "interrupted") {
+        m_failureCode = "interrupted";
+        m_failureReason = "Stopped by the operator";
+    } else if ((result == "failure") && m_failureCode.empty()) {
+        m_failureCode = "failed";
+        m_failureReason = "The run failed; see the log";
+    } else if (result == "success" || result == "ready" || result == "up_to_date") {
+        m_failureCode.clear();
+        m_failureReason.clear();
+    }
+}
+
+std::string RunReport::FactsJson(const SystemFacts& facts) const {
+    if (!facts.known) return "null";
+    return "{\"model\": " + QuoteOrNull(text::ForLog(facts.model, 200)) +
+           ", \"mode\": " + QuoteOrNull(facts.mode) +
+           ", \"software_version\": " + QuoteOrNull(text::ForLog(facts.softwareVersion, 200)) + "}";
+}
+
+std::string RunReport::TasksJson() const {
+    std::string out = "[";
+    for (const STask& task : m_tasks) {
+        out += std::string(out.size() > 1 ? ",\n    " : "\n    ") +
+               "{\"name\": " + Quote(task.name) + ", \"outcome\": " + Quote(task.outcome) +
+               ", \"started_at\": " + Quote(IsoTime(task.start)) +
+               ", \"duration_s\": " + Seconds(task.seconds) + "}";
+    }
+    return out + (m_tasks.empty() ? "]" : "\n  ]");
+}
+
+std::string RunReport::ToJson() const {
+    const double total = std::chrono::duration<double>(m_end - m_start).count();
+    std::string failure = "null";
+    if (!m_failureCode.empty()) {
+        failure =
+            "{\"code\": " + Quote(m_failureCode) + ", \"reason\": " + Quote(m_failureReason) + "}";
+    }
+    return "{\n  \"schema_version\": " + std::to_string(kSchemaVersion) +
+           ",\n  \"program\": {\"name\": \"quillmarch\", \"version\": " + Quote(m_programVersion) +
+           "},\n  \"kind\": " + Quote(m_kind) + ",\n  \"address\": " + Quote(m_address) +
+           ",\n  \"options\": " + m_options +
+           ",\n  \"installs\": {\"software_version\": " + QuoteOrNull(m_installVersion) +
+           ", \"image\": " + QuoteOrNull(m_installImage) +
+           "},\n  \"before\": " + FactsJson(m_before) + ",\n  \"after\": " + FactsJson(m_after) +
+           ",\n  \"tasks\": " + TasksJson() +
+           ",\n  \"verification\": {\"outcome\": " + Quote(m_verification) +
+           ", \"text\": " + QuoteOrNull(m_verificationText) +
+           "},\n  \"started_at\": " + Quote(IsoTime(m_start)) +
+           ",\n  \"ended_at\": " + Quote(IsoTime(m_end)) +
+           ",\n  \"duration_s\": " + Seconds(total) + ",\n  \"result\": " + Quote(m_result) +
+           ",\n  \"failure\": " + failure + ",\n  \"log\": " + QuoteOrNull(m_logPath) +
+           ",\n  \"exit_code\": " + std::to_string(m_exitCode) + "\n}\n";
+}
+
+bool RunReport::WriteAtomically(const std::string& path, const std::string& text,
+                                std::string& error) {
+    namespace fs = std::filesystem;
+    const fs::path target = platform::PathFromUtf8(path);
+    fs::path temp = target;
+    temp += ".tmp" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+    {
+        std::ofstream file(temp, std::ios::binary | std::ios::trunc);
+        file.write(text.data(), static_cast<std::streamsize>(text.size()));
+        file.flush();
+        if (!file) {
+            error = "cannot write " + platform::Utf8FromPath(temp);
+            std::error_code ignored;
+            fs::remove(temp, ignored);
+            return false;
+        }
+    }
+    std::error_code failed;
+    fs::rename(temp, target, failed);
+    if (failed) {
+        error = "cannot rename to " + path + ": " + failed.message();
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace quillmarch

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/run/IRunObserver.h"
+#include "core/run/RunInterrupt.h"
+#include "core/run/SystemFactsReader.h"
+
+namespace quillmarch {
+
+// The JSON document of one run or check (docs/report.schema.json). It learns the tasks and the
+// first failure from the run's own log records and progress tasks, so the run itself stays as
+// it is. Holds no secret: the password never reaches it.
+class RunReport : public IRunObserver {
+public:
+    static constexpr int kSchemaVersion = 1;
+
+    RunReport(std::string kind, std::string programVersion);
+
+    void OnLogRecord(const std::string& text) override;
+    void OnTaskStart(const std::string& name) override;
+    void OnTaskDone() override;
+    void OnSystemFacts(bool after, const SystemFacts& facts) override {
+        (after ? m_after : m_before) = facts;
+    }
+    void OnVerification(const std::string& outcome, const std::string& text) override {
+        SetVerification(outcome, text);
+    }
+
+    void SetAddress(const std::string& address) { m_address = address; }
+    // A task that ends while the operator's stop is in force was cut short, not done.
+    void SetInterrupt(const RunInterrupt* interrupt) { m_interrupt = interrupt; }
+    void SetOptions(bool verify, int verifyTimeoutSeconds, bool isdn, bool uploadImage,
+                    bool updateSoftware);
+    void SetInstalls(const std::string& version, const std::string& image);
+    SystemFacts& Before() { return m_before; }
+    SystemFacts& After() { return m_after; }
+    // "verified", "failed" or "not_run", with the log record's words.
+    void SetVerification(const std::string& outcome, const std::string& text);
+    // A failure the log records do not name (e.g. a check's outcome).
+    void SetFailure(const std::string& code, const std::string& reason);
+    void SetLogPath(const std::string& path) { m_logPath = path; }
+    // Ends the report: result word and exit code; the end time is taken now.
+    void Finish(const std::string& result, int exitCode);
+
+    const std::string& FailureCode() const { return m_failureCode; }
+    std::string ToJson() const;
+
+    // Writes `text` to `path` through a temporary file in the same folder and a rename, so a
+    // reader finds the old document or the whole new one. False with `error` in words.
+    static bool WriteAtomically(const std::string& path, const std::string& text,
+                                std::string& error);
+    // The stable code of a log record that tells of a failure; empty for other records.
+    static std::string FailureCodeOf(const std::string& record);
+
+private:
+    struct STask {
+        std::string name;
+        std::string outcome = "unfinished";
+        std::chrono::system_clock::time_point start;
+        double seconds = 0;
+    };
+
+    std::string TasksJson() const;
+    std::string FactsJson(const SystemFacts& facts) const;
+
+    std::string m_kind;
+    std::string m_programVersion;
+    std::string m_address;
+    std::string m_options = "{}";
+    std::string m_installVersion;
+    std::string m_installImage;
+    SystemFacts m_before;
+    SystemFacts m_after;
+    std::string m_verification = "not_run";
+    std::string m_verificationText;
+    std::string m_failureCode;
+    std::string m_failureReason;
+    bool m_awaitReason = false;  // the connect failure's "Reason: " record refines it
+    std::string m_logPath;
+    std::string m_result;
+    int m_exitCode = -1;
+    std::vector<STask> m_tasks;
+    std::optional<std::size_t> m_open;  // the task running now
+    std::chrono::system_clock::time_point m_start;
+    std::chrono::system_clock::time_point m_end;
+    std::chrono::steady_clock::time_point m_taskClock;
+    const RunInterrupt* m_interrupt = nullptr;
+};
+
+}  // namespace quillmarch

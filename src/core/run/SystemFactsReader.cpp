@@ -1,0 +1,88 @@
+#include "core/run/SystemFactsReader.h"
+
+#include <cctype>
+
+#include "core/job/RunContext.h"
+#include "core/util/TextUtil.h"
+
+namespace quillmarch {
+
+namespace {
+
+struct FactRow {
+    const char* label;
+    const char* file;
+};
+
+// The system page's rows ("Model" is inserted second).
+constexpr FactRow kFactRows[] = {
+    {"System Name", "sysname.dat"},        {"IP Address", "ipaddress.dat"},
+    {"WAN Address", "natoutside.dat"},     {"Interface", "interface.dat"},
+    {"Serial Number", "serialnumber.dat"}, {"Number 1", "directorynum0_0_0.dat"},
+    {"Number 2", "directorynum0_0_1.dat"}, {"SW Version", SystemFactsReader::kVersionFile},
+};
+
+std::string ReadFile(RunContext& app, const char* name) {
+    std::string text;
+    if (!app.m_link || !app.m_link->DownloadToString(name, text, filelimit::kValueFileBytes))
+        return {};
+    return text;
+}
+
+}  // namespace
+
+std::string SystemFactsReader::Clean(const std::string& text) {
+    std::string cleaned = text::Trim(text);
+    for (char& c : cleaned) {
+        const bool kept = std::isalnum(static_cast<unsigned char>(c)) && !(c & 0x80);
+        if (!kept && c != '.' && c != '_' && c != ':') c = ' ';
+    }
+    return cleaned;
+}
+
+std::string SystemFactsReader::ModelName(const RunContext& app) {
+    const int type = app.m_systemType;
+    if (type < 0 || type >= ModelCatalogue::kRowCount ||
+        app.m_catalogue.GetSize() != ModelCatalogue::kRowCount)
+        return {};
+    return app.m_catalogue.GetAt(type).DisplayName();
+}
+
+SystemFacts SystemFactsReader::Read(RunContext& app) {
+    SystemFacts facts;
+    if (!app.m_link || !app.m_link->IsLoggedOn()) return facts;
+    facts.known = true;
+    facts.model = ModelName(app);
+    facts.mode = app.m_link->IsNormalMode() ? "NORMAL" : "BOOTUI";
+    facts.softwareVersion = text::Trim(ReadFile(app, kVersionFile));
+    return facts;
+}
+
+std::vector<std::pair<std::string, std::string>> SystemFactsReader::Table(RunContext& app) {
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (const FactRow& row : kFactRows) {
+        rows.emplace_back(row.label, Clean(ReadFile(app, row.file)));
+        if (rows.size() == 1) rows.emplace_back("Model", ModelName(app));
+    }
+    return rows;
+}
+
+std::string SystemFactsReader::InstalledVersion(const RunContext& app) {
+    return app.m_imageCatalogue.GetEntry("MainSoftware", "Version", nullptr);
+}
+
+std::string SystemFactsReader::ImageName(const RunContext& app) {
+    const int type = app.m_systemType;
+    if (type < 0 || type >= ModelCatalogue::kRowCount) return {};
+    std::uint16_t id = 0;
+    const std::string name = app.m_imageCatalogue.GetEntry(
+        "MainSoftware", app.m_catalogue.GetAt(type).MainImageEntry(), &id);
+    return id == 0 ? std::string() : name;
+}
+
+bool SystemFactsReader::IsInstalledVersion(const RunContext& app, const std::string& systemText) {
+    const std::string shown = Clean(systemText);
+    return !shown.empty() && shown == Clean(InstalledVersion(app));
+}
+
+}  // namespace quillmarch

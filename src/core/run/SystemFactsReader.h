@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quillmarch {
+
+class RunContext;
+
+// What a system said about itself at one moment; empty texts where it said nothing.
+struct SystemFacts {
+    bool known = false;  // false: the system was not looked at (a report shows null)
+    std::string model;
+    std::string mode;  // "NORMAL" or "BOOTUI"
+    std::string softwareVersion;
+};
+
+// Reading a logged-on system's facts, and the software this program installs on it.
+class SystemFactsReader {
+public:
+    static constexpr const char* kVersionFile = "systemsoftwareversion.dat";
+
+    // Model (the identified row's display name), mode (the last FLAG) and software version
+    // of the system the link is logged on to; known is false without a session.
+    static SystemFacts Read(RunContext& app);
+    // The facts table's rows: label and the file's cleaned text, in the system page's order.
+    static std::vector<std::pair<std::string, std::string>> Table(RunContext& app);
+    // A system's text as the facts table shows it: trimmed, every character other than an
+    // ASCII letter or digit, ".", "_" or ":" made a blank.
+    static std::string Clean(const std::string& text);
+    // The version this program installs (the image catalogue's version text).
+    static std::string InstalledVersion(const RunContext& app);
+    // The image file name for the identified model; empty for an unknown model.
+    static std::string ImageName(const RunContext& app);
+    // A system's version text names the version this program installs (compared as shown).
+    static bool IsInstalledVersion(const RunContext& app, const std::string& systemText);
+    static std::string ModelName(const RunContext& app);
+};
+
+}  // namespace quillmarch

@@ -1,0 +1,310 @@
+#include "core/run/UpdateRun.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include "core/device/BootUiSwitch.h"
+#include "core/device/ImageUploader.h"
+#include "core/device/SystemConnector.h"
+#include "core/job/RunContext.h"
+#include "core/link/SystemWebClient.h"
+#include "core/platform/Platform.h"
+#include "core/progress/ProgressProtocol.h"
+#include "core/provisioning/ProvisioningWriter.h"
+#include "core/run/RetainBackup.h"
+#include "core/run/SystemFactsReader.h"
+#include "core/run/Verification.h"
+#include "core/util/AddressNames.h"
+#include "core/util/TextUtil.h"
+
+namespace quillmarch {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr unsigned kRebootWaitMs = 300000;
+constexpr std::uint16_t kDummyPayload = 198;
+
+}  // namespace
+
+bool UpdateRun::AnyRetained() const {
+    return m_app.m_retainDirectory || m_app.m_retainSystemSettings || m_app.m_retainSampleSites ||
+           m_app.m_retainCallDetail;
+}
+
+int UpdateRun::CountTasks() const {
+    int n = m_app.m_changeSettings ? 1 : 0;
+    if (m_app.m_updateSoftware) {
+        if (AnyRetained()) n += 1;
+        // --verify adds the check after the restart wait.
+        if (m_app.m_uploadImage) n += m_app.m_verify ? 4 : 3;
+    } else if (m_app.m_eraseFlash) {
+        if (AnyRetained() || m_app.m_changeLan || m_app.m_changeDisplay ||
+            m_app.m_secureModeWanted != m_app.m_secureModeCurrent)
+            n += 2;
+        n += 2;
+    }
+    return n;
+}
+
+bool UpdateRun::RunUpdate(std::int64_t parentWindow) {
+    // Data safety: a second run against the same system must not touch it.
+    if (!LockSystem()) return Finish(false);
+
+    m_app.m_updateRunning = true;
+    ProgressProtocol progress(m_app);
+    if (!m_app.m_quiet) progress.StartProgressWindow();
+    // Safe points: an operator's stop is honoured between phases, never inside one.
+    const RunInterrupt& interrupt = m_app.Interrupt();
+    if (interrupt.ShouldStop()) return Finish(false);
+    // Without a link (start-up could not make one) there is nothing to connect with.
+    if (!m_app.m_link ||
+        !SystemConnector(m_app).ConnectToSystem(m_app.m_address, m_app.m_password)) {
+        m_app.WriteLog(m_app.LoadUiString(10, "Could not connect to system"), 0);
+        m_app.ReportConnectFailure();
+        return Finish(false);
+    }
+    // For the report only: what the system ran before (a file read, nothing changed).
+    if (IRunObserver* observer = m_app.RunObserver())
+        observer->OnSystemFacts(false, SystemFactsReader::Read(m_app));
+    const int tasks = CountTasks();
+    bool result = progress.SendProgress(UM_PROGRESS_RUN, tasks > 1 ? tasks : 1, parentWindow);
+    if (interrupt.ShouldStop()) return Finish(false, true);
+    m_app.WriteLog(m_app.LoadUiString(189, "Starting update"), 0);
+    ChangeSettings(result);
+    if (interrupt.ShouldStop()) return Finish(false, true);
+    if (m_app.m_updateSoftware) {
+        UpdateSoftware(result);
+    } else {
+        if (m_app.m_eraseFlash) EraseFlash(result);
+        // After the operator's stop the settings stay unsent, but an erase run must not leave
+        // the system in update mode.
+        if (!interrupt.ShouldStop())
+            Restart();
+        else if (m_app.m_eraseFlash)
+            ReturnToNormalMode();
+    }
+    return Finish(result, true);
+}
+
+void UpdateRun::ChangeSettings(bool& result) {
+    if (!m_app.m_changeSettings) return;
+    ProgressProtocol progress(m_app);
+    result = progress.SendProgress(UM_PROGRESS_TASK_START, 0, 1,
+                                   m_app.LoadUiString(251, "Change System Settings")) &&
+             result;
+    ProvisioningWriter(m_app).CollectSettingsLines();
+    result = progress.SendProgress(UM_PROGRESS_TASK_DONE, 0, 0) && result;
+}
+
+void UpdateRun::NotifyUpdate() {
+    if (!m_app.m_link->IsNormalMode()) return;
+    const std::string user = platform::CurrentUserName();
+    const std::string notice =
+        m_app.LoadUiString(177, "Your system is in the process of being updated.") + "      {" +
+        user + "}";
+    if (m_app.m_isdnUpdate) return;
+    if (SystemWebClient(m_app).NotifySystem(notice)) m_app.Clock().Wait(milliseconds(5000));
+}
+
+void UpdateRun::UpdateSoftware(bool& result) {
+    NotifyUpdate();
+    if (!m_app.m_link->IsLoggedOn() && !SystemConnector(m_app).ConnectToSystem("", ""))
+        result = false;
+    if (result && !RetainBackup(m_app).WriteRetainRecord()) result = false;
+    if (!m_app.m_isdnUpdate && (!result || !BootUiSwitch(m_app).PutSystemIntoBootUI()))
+        result = false;
+    if (!result) return;
+    SendImage(result);
+}
+
+void UpdateRun::SendImage(bool& result) {
+    if (!m_app.m_uploadImage) {
+        // The operator asked for no image: nothing to send is not a failure, and the older
+        // group's dummy file must not follow an image that was never sent.
+        m_app.WriteLog(m_app.LoadUiString(215, "Not update the image"), 0);
+        return;
+    }
+    const int type = m_app.m_systemType;
+    if (type < 0 || type >= ModelCatalogue::kRowCount) {
+        m_app.WriteLog(m_app.LoadUiString(
+                           205, "Could not update system, do not know what type of system it is!"),
+                       0);
+        result = false;
+        return;
+    }
+    if (ModelCatalogue::IsSectionImageModel(type)) {
+        const std::string& key = m_app.m_catalogue.GetAt(type).MainImageEntry();
+        result =
+            ImageUploader(m_app).PutMainImage(key, m_app.m_isdnUpdate ? "IMAGE1" : "BRAMBLE", true);
+        if (result && m_app.m_verify)
+            result = Verification(m_app).VerifyUpdate(milliseconds(kRebootWaitMs));
+        return;
+    }
+    SendOlderGroupImage(result);
+}
+
+void UpdateRun::SendOlderGroupImage(bool& result) {
+    ImageUploader uploader(m_app);
+    const std::string& key = m_app.m_catalogue.GetAt(m_app.m_systemType).MainImageEntry();
+    const bool image = uploader.PutMainImage(key, "IMAGE1", false);
+    m_app.WriteLog(image ? m_app.LoadUiString(236, "Put Image Success")
+                         : m_app.LoadUiString(237, "Put Image Failure"),
+                   0);
+    if (!image) {
+        // The dummy file only completes an image the system took; sent alone it would make
+        // the system restart with nothing new, and the run would claim an update.
+        result = false;
+        return;
+    }
+    m_app.Clock().Wait(milliseconds(15000));
+    const std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+    // A missing dummy file is a failure, never an empty IMAGE0.
+    const bool loaded = m_app.m_payloads.LoadPayload(kDummyPayload, &data, &size);
+    result = loaded && m_app.m_link->UploadBuffer("IMAGE0", data, size, m_app.m_transferOption);
+    m_app.m_payloads.Release();
+    m_app.WriteLog(result ? m_app.LoadUiString(288, "Put dummy file Success")
+                          : m_app.LoadUiString(289, "Put dummy file Failure"),
+                   0);
+    if (result && m_app.m_verify) {
+        result = Verification(m_app).VerifyUpdate(milliseconds(kRebootWaitMs));
+    } else if (result) {
+        result = uploader.WaitForReboot(m_app.LoadUiString(179, "Waiting for Reboot"),
+                                        kRebootWaitMs, true) &&
+                 result;
+    }
+}
+
+bool UpdateRun::RunTask(int nameId, const char* fallback, const std::function<void()>& work) {
+    ProgressProtocol progress(m_app);
+    bool answers =
+        progress.SendProgress(UM_PROGRESS_TASK_START, 0, 1, m_app.LoadUiString(nameId, fallback));
+    work();
+    answers = progress.SendProgress(UM_PROGRESS_TASK_DONE) && answers;
+    return answers;
+}
+
+bool UpdateRun::LoggedOn() {
+    return m_app.m_link &&
+           (m_app.m_link->IsLoggedOn() || SystemConnector(m_app).ConnectToSystem("", ""));
+}
+
+void UpdateRun::EraseFlash(bool& result) {
+    if (!LoggedOn() || !result || !BootUiSwitch(m_app).PutSystemIntoBootUI()) {
+        result = false;
+        return;
+    }
+    const bool retained = AnyRetained();
+    RetainBackup backup(m_app);
+    bool backedUp = true;
+    if (retained)
+        result = RunTask(208, "Backup Files", [&] { backedUp = backup.BackupFiles(); }) && result;
+    // Without a whole backup, or once the operator has cancelled or asked to stop, the flash is
+    // not erased.
+    if (!backedUp || !result || m_app.Interrupt().ShouldStop()) {
+        backup.EndBackup(false);  // the system still holds every file
+        if (!backedUp) RefuseErase();
+        result = false;
+        return;
+    }
+    // After an erase the files always go back, whatever the operator does (a stop waits for
+    // the end of the restore); a file that does not makes the run fail, and the copies stay.
+    RunInterrupt::CriticalSection erasing(m_app.Interrupt());
+    bool erased = false;
+    result = RunTask(252, "Erase Flash Memory", [&] { erased = Erase(); }) && result && erased;
+    if (retained) {
+        bool restored = false;
+        result = RunTask(207, "Restore Files",
+                         [&] {
+                             LoggedOn();  // the erase may have ended the session
+                             restored = backup.RestoreFiles();
+                         }) &&
+                 result && restored;
+        backup.EndBackup(!restored);
+    }
+    LoggedOn();  // the final BOOT must reach the system
+}
+
+bool UpdateRun::Erase() {
+    return m_app.m_link->SendCommand("ERFL", nullptr, 1) == 200;
+}
+
+// Nothing was erased: the system goes back to normal mode at the final restart, as after a
+// cancelled erase. A request for update mode still pending is withdrawn first.
+void UpdateRun::RefuseErase() {
+    const std::string text =
+        "The system's files could not all be saved, so its flash memory was not erased. "
+        "The system is restarted in normal mode; see the log for the reason.";
+    m_app.WriteLog(text, 0);
+    m_app.ShowMessage(text, m_app.LoadUiString(76, "Quillmarch"), MB_OK);
+    if (LoggedOn()) m_app.m_link->SendCommand("RSWU", nullptr, 1);
+}
+
+bool UpdateRun::LockSystem() {
+    const std::string path = LockPath();
+    std::string error = "no private folder for the lock could be made";
+    if (!path.empty() && m_systemLock.TryLock(path, error)) return true;
+    const std::string text = "Another run is updating the system " + m_app.m_address +
+                             ", or its lock cannot be taken (" + error +
+                             "). Nothing was sent to the system.";
+    m_app.WriteLog(text, 0);
+    // A script running quietly sees it on stderr too: the run did nothing.
+    if (m_app.m_quiet) {
+        m_app.TellOperator(text);
+    } else {
+        m_app.ShowMessage(text, m_app.LoadUiString(76, "Quillmarch"), MB_OK);
+    }
+    return false;
+}
+
+// One lock file per system address, in a private folder of the user's.
+std::string UpdateRun::LockPath() const {
+    std::string folder = m_app.m_lockFolder;
+    if (folder.empty()) {
+        const std::string cache = platform::UserCacheDirectory();
+        if (cache.empty()) return {};
+        folder = cache + platform::Separator() + "locks";
+    }
+    if (!platform::EnsurePrivateDirectory(folder)) return {};
+    // Longer names than a file system takes share a lock: too careful, never too lax.
+    const std::string name =
+        address::LocalName(text::Lower(address::Normalise(m_app.m_address))).substr(0, 200);
+    return folder + platform::Separator() + name + ".lock";
+}
+
+void UpdateRun::ReturnToNormalMode() {
+    // The stop has already been honoured; these two commands must not be cut short by it.
+    RunInterrupt::CriticalSection closing(m_app.Interrupt());
+    m_app.WriteLog("Stopped: the system is restarted in normal mode", 0);
+    if (!LoggedOn()) {
+        m_app.WriteLog("Could not reach the system to restart it; it may still be in update mode",
+                       0);
+        return;
+    }
+    m_app.m_link->SendCommand("RSWU", nullptr, 1);
+    m_app.m_link->SendCommand("BOOT", nullptr, 1);
+}
+
+void UpdateRun::Restart() {
+    ProvisioningWriter(m_app).WriteProvisioning();
+    if (m_app.m_link) m_app.m_link->SendCommand("BOOT", nullptr, 1);
+}
+
+bool UpdateRun::Finish(bool result, bool announceEnd) {
+    // A stopped run is a failed one, whatever its last step answered.
+    if (m_app.Interrupt().Requested()) {
+        m_app.WriteLog("interrupted", 0);
+        result = false;
+    }
+    m_app.WriteLog(std::string("#### DONE : ") + (result ? "success" : "failure"), 0);
+    // The run's outcome is what the log says; the operator closing the finished window later
+    // does not turn it into a failure.
+    if (announceEnd) ProgressProtocol(m_app).SendProgress(UM_PROGRESS_RUN, 0, 0);
+    m_app.CloseLog();
+    if (m_app.m_link) m_app.m_link->Disconnect();
+    return result;
+}
+
+}  // namespace quillmarch

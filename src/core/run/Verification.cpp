@@ -1,0 +1,147 @@
+#include "core/run/Verification.h"
+
+#include <algorithm>
+
+#include "core/device/SystemConnector.h"
+#include "core/device/SystemProbe.h"
+#include "core/job/RunContext.h"
+#include "core/progress/ProgressProtocol.h"
+#include "core/util/TextUtil.h"
+
+namespace quillmarch {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+// A quarter second: a system that is back is noticed soon, and a bare connection costs nothing.
+constexpr milliseconds kPollStep{250};
+
+std::string Quoted(const std::string& text) {
+    return "\"" + text::ForLog(text, 100) + "\"";
+}
+
+}  // namespace
+
+Verification::Verification(RunContext& app)
+    : m_app(app),
+      m_modelRowBefore(app.m_systemType),
+      m_modelNameBefore(SystemFactsReader::ModelName(app)) {}
+
+bool Verification::VerifyUpdate(milliseconds fixedWait) {
+    ProgressProtocol progress(m_app);
+    bool going = progress.SendProgress(UM_PROGRESS_TASK_START, 0, 0,
+                                       m_app.LoadUiString(179, "Waiting for Reboot"));
+    const State state = AwaitSystem(fixedWait);
+    going = progress.SendProgress(UM_PROGRESS_TASK_DONE, 0, 0) && going;
+    going = progress.SendProgress(UM_PROGRESS_TASK_START, 0, 0, "Verifying the update") && going;
+    std::string verified;
+    const std::string reason = Judge(state, verified);
+    m_app.WriteLog(reason.empty() ? "Verified: " + verified : "Verification failed: " + reason, 0);
+    if (IRunObserver* observer = m_app.RunObserver()) {
+        if (m_after.known) observer->OnSystemFacts(true, m_after);
+        observer->OnVerification(reason.empty() ? "verified" : "failed",
+                                 reason.empty() ? "Verified: " + verified : reason);
+    }
+    going = progress.SendProgress(UM_PROGRESS_TASK_DONE, 0, 0) && going;
+    // The run goes on with the model it identified before (its report names that image).
+    m_app.m_systemType = m_modelRowBefore;
+    return reason.empty() && going;
+}
+
+// Polls once a second (scaled) with a bare connection: away, back, then a logon. Counts both
+// the pauses and the time the looks took, so the time-out holds whatever the network does.
+Verification::State Verification::AwaitSystem(milliseconds fixedWait) {
+    const milliseconds limit{static_cast<long long>(m_app.m_verifyTimeoutSeconds) * 1000};
+    const milliseconds fixed = std::min(fixedWait, limit);
+    if (m_app.m_link) m_app.m_link->Disconnect();  // the restart has ended the session
+    milliseconds elapsed{0};
+    bool away = false;
+    for (;;) {
+        if (m_app.Interrupt().ShouldStop()) return State::kStopped;
+        const milliseconds before = m_app.Clock().Now();
+        const bool answers = SystemProbe::Answers(m_app);
+        elapsed += std::max(m_app.Clock().Now() - before, milliseconds{0});
+        if (!answers) {
+            away = m_everAway = true;
+        } else if (away || elapsed >= fixed) {
+            const State state = LookAt(elapsed >= fixed);
+            if (state != State::kWaiting) return state;
+            away = false;  // still in update mode: its restart is still to come
+        }
+        if (elapsed >= limit) return answers ? State::kNoLogon : State::kGone;
+        if (!Percent(elapsed, fixed)) return State::kStopped;
+        m_app.Clock().Wait(kPollStep);
+        elapsed += kPollStep;
+    }
+}
+
+Verification::State Verification::LookAt(bool fixedWaitPassed) {
+    DeviceLink* link = m_app.m_link.get();
+    if (!link) return State::kNoLogon;
+    link->Disconnect();
+    m_app.m_systemType = ModelCatalogue::kUnknown;  // identified anew
+    if (!SystemConnector(m_app).ConnectToSystem("", "")) {
+        m_logonError = link->GetLastErrorText();
+        if (m_logonError.empty()) m_logonError = "the system did not say which model it is";
+        return State::kWaiting;
+    }
+    m_logonError.clear();
+    if (link->IsNormalMode()) return State::kNormal;
+    if (fixedWaitPassed) return State::kUpdateMode;
+    link->Disconnect();
+    return State::kWaiting;
+}
+
+std::string Verification::Judge(State state, std::string& verified) {
+    const std::string seconds = std::to_string(m_app.m_verifyTimeoutSeconds);
+    switch (state) {
+        case State::kStopped:
+            return "stopped by the operator";
+        case State::kGone:
+            return "the system did not come back within " + seconds + " s";
+        case State::kNoLogon:
+            return "the system answers, but the logon failed within " + seconds +
+                   " s: " + text::ForLog(m_logonError, 200);
+        case State::kUpdateMode:
+            ReadFactsAfter();
+            return m_everAway ? "the system came back in update mode"
+                              : "the system did not restart after the image; it is still in "
+                                "update mode";
+        case State::kNormal:
+        case State::kWaiting:
+            break;
+    }
+    return JudgeNormalSystem(verified);
+}
+
+std::string Verification::JudgeNormalSystem(std::string& verified) {
+    ReadFactsAfter();
+    if (m_app.m_systemType != m_modelRowBefore) {
+        const std::string now = m_after.model.empty() ? "an unknown model" : m_after.model;
+        return "the system came back as " + now + ", not as " + m_modelNameBefore;
+    }
+    if (m_app.m_isdnUpdate) {
+        verified = m_after.model + " is back in normal mode";
+        return {};
+    }
+    const std::string installs = SystemFactsReader::InstalledVersion(m_app);
+    if (!SystemFactsReader::IsInstalledVersion(m_app, m_after.softwareVersion))
+        return "the system runs version " + Quoted(m_after.softwareVersion) + ", not " +
+               Quoted(installs);
+    verified =
+        m_after.model + " is back in normal mode with version " + Quoted(m_after.softwareVersion);
+    return {};
+}
+
+void Verification::ReadFactsAfter() {
+    m_after = SystemFactsReader::Read(m_app);
+}
+
+bool Verification::Percent(milliseconds elapsed, milliseconds whole) {
+    const long long part = whole.count() > 0 ? elapsed.count() * 100 / whole.count() : 99;
+    return ProgressProtocol(m_app).SendProgress(UM_PROGRESS_TASK_PERCENT,
+                                                std::min<long long>(part, 99), 0);
+}
+
+}  // namespace quillmarch

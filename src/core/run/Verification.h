@@ -1,0 +1,45 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+
+#include "core/run/SystemFactsReader.h"
+
+namespace quillmarch {
+
+class RunContext;
+
+// --verify: after the image, the run ends when the system is back, and says whether it really
+// is. Two progress tasks: the restart wait (it ends as soon as the system has gone away and
+// answers again in normal mode) and the check itself (logged on, FLAG says NORMAL with the same
+// model, systemsoftwareversion.dat names the version this program installs; for an ISDN update
+// normal mode is enough). Every wait is bounded by the job's verification time-out.
+class Verification {
+public:
+    explicit Verification(RunContext& app);
+
+    // `fixedWait`: today's restart wait. An answering system that was never seen away is
+    // looked at only once it has passed. Logs "Verified: ..." or "Verification failed: ...";
+    // true when verified.
+    bool VerifyUpdate(std::chrono::milliseconds fixedWait);
+
+private:
+    enum class State { kWaiting, kNormal, kUpdateMode, kGone, kNoLogon, kStopped };
+
+    State AwaitSystem(std::chrono::milliseconds fixedWait);
+    State LookAt(bool fixedWaitPassed);
+    // Empty when verified, else the reason; `verified` gets the success record's words.
+    std::string Judge(State state, std::string& verified);
+    std::string JudgeNormalSystem(std::string& verified);
+    void ReadFactsAfter();
+    bool Percent(std::chrono::milliseconds elapsed, std::chrono::milliseconds whole);
+
+    RunContext& m_app;
+    int m_modelRowBefore;
+    std::string m_modelNameBefore;
+    bool m_everAway = false;
+    std::string m_logonError;
+    SystemFacts m_after;
+};
+
+}  // namespace quillmarch

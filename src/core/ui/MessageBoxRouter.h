@@ -1,0 +1,22 @@
+#pragma once
+
+#include "core/ui/IMessageBox.h"
+
+namespace quillmarch {
+
+// The application's message box, whose target is chosen once the run mode is known: the
+// console at first, real message boxes once a GUI is up.
+class MessageBoxRouter : public IMessageBox {
+public:
+    explicit MessageBoxRouter(IMessageBox& target) : m_target(&target) {}
+    void SetTarget(IMessageBox& target) { m_target = &target; }
+    IMessageBox& Target() const { return *m_target; }
+    int Show(const std::string& text, const std::string& caption, unsigned style) override {
+        return m_target->Show(text, caption, style);
+    }
+
+private:
+    IMessageBox* m_target;
+};
+
+}  // namespace quillmarch

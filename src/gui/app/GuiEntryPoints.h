@@ -1,0 +1,10 @@
+#pragma once
+
+#include "cli/GuiHooks.h"
+
+namespace quillmarch {
+
+// The GUI library's entry points for the executable.
+GuiHooks MakeGuiHooks();
+
+}  // namespace quillmarch

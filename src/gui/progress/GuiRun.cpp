@@ -1,0 +1,185 @@
+#include "gui/progress/GuiRun.h"
+
+#include <QApplication>
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <thread>
+
+#include "core/job/RunContext.h"
+#include "core/link/DeviceLink.h"
+#include "core/run/UpdateRun.h"
+#include "core/ui/MessageBoxRouter.h"
+#include "gui/progress/GuiPlatformProbe.h"
+#include "gui/progress/GuiThreadCall.h"
+#include "gui/progress/ProgressDialog.h"
+#include "gui/progress/ProgressDialogFactory.h"
+#include "gui/progress/ProgressExitHandle.h"
+#include "gui/progress/QtMessageBox.h"
+
+namespace quillmarch {
+
+namespace {
+
+// The end notice of one run's window. The window may say it was closed while the engine still
+// runs; the notice is held until the run has returned, so that closing the window can never end
+// the caller's dialog under a running engine. GUI thread only.
+struct EndedNotice {
+    std::function<void(int)> onEnded;
+    QPointer<QObject> receiver;
+    bool hasReceiver = false;
+    bool runReturned = false;
+    std::optional<int> held;
+
+    void Receive(int ended) {
+        if (!runReturned) {
+            held = ended;
+            return;
+        }
+        Deliver(ended);
+    }
+    void Deliver(int ended) const {
+        if (hasReceiver && !receiver) return;  // the parent window is gone: no receiver
+        onEnded(ended);
+    }
+};
+
+// The end of a command-line run: the outcome line on stderr, and in the window until the
+// operator closes it, so that the window never just vanishes.
+void ShowOutcomeUntilOk(RunContext& app, QPointer<ProgressDialog> window, bool outcome) {
+    QString reason;
+    if (!outcome) {
+        reason = app.m_link ? QString::fromStdString(app.m_link->GetLastErrorText()) : QString();
+        if (reason.isEmpty() && !app.m_logPath.empty())
+            reason = QStringLiteral("see the log %1").arg(QString::fromStdString(app.m_logPath));
+    }
+    const QString line = outcome ? QStringLiteral("The update succeeded.")
+                                 : QStringLiteral("The update failed: %1").arg(reason);
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    if (!window || !window->isVisible()) return;
+    if (!window->IsStopping()) window->ShowOutcome(outcome, reason);
+    // Pictures for the documentation are taken without an operator to press OK.
+    if (!qEnvironmentVariableIsEmpty(ProgressDialog::kScreenshotDirVariable)) return;
+    while (window && window->isVisible())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+}  // namespace
+
+GuiRun::GuiRun(RunContext& app, QWidget* mainWindow) : m_app(app), m_mainWindow(mainWindow) {}
+
+bool GuiRun::Run(std::function<void(int ended)> onEnded, QObject* receiver) {
+    if (!onEnded) {
+        ProgressDialogFactory factory(m_app, m_mainWindow.data(),
+                                      [this](ProgressDialog& dialog) { m_window = &dialog; });
+        const bool outcome = RunOnWorker(factory, 0);
+        TellHowAStopEnded();
+        return outcome;
+    }
+    auto notice = std::make_shared<EndedNotice>();
+    notice->onEnded = std::move(onEnded);
+    notice->receiver = receiver;
+    notice->hasReceiver = receiver != nullptr;
+    // The window reports to the "parent window" the run start names: this notice.
+    const auto parentWindow =
+        static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(notice.get()));
+    ProgressDialogFactory factory(
+        m_app, m_mainWindow.data(), [this, notice, parentWindow](ProgressDialog& dialog) {
+            m_window = &dialog;
+            QObject::connect(
+                &dialog, &ProgressDialog::endedPosted, QCoreApplication::instance(),
+                [notice, parentWindow](qint64 parent, int ended) {
+                    if (parent == parentWindow) notice->Receive(ended);
+                },
+                Qt::QueuedConnection);
+        });
+    const bool outcome = RunOnWorker(factory, parentWindow);
+    TellHowAStopEnded();
+    notice->runReturned = true;
+    if (notice->held) PostToGuiThread([notice] { notice->Deliver(*notice->held); });
+    return outcome;
+}
+
+bool GuiRun::RunOnWorker(IProgressWindowFactory& factory, std::int64_t parentWindow) {
+    IProgressWindowFactory* previous = m_app.ProgressWindowFactory();
+    m_app.SetProgressWindowFactory(&factory);
+    std::atomic<bool> finished{false};
+    bool outcome = false;
+    auto work = [this, parentWindow, &outcome, &finished] {
+        outcome = UpdateRun(m_app).RunUpdate(parentWindow);
+        finished = true;
+        PostToGuiThread([] {});  // wakes the wait below
+    };
+    std::thread worker;
+    try {
+        worker = std::thread(work);
+    } catch (const std::system_error&) {
+        work();  // no thread to be had: the run blocks the GUI, its window still works
+    }
+    // Serve the window (and the engine's sends and message boxes) until the run is over.
+    while (!finished) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (worker.joinable()) worker.join();
+    m_app.SetProgressWindowFactory(previous);
+    return outcome;
+}
+
+void GuiRun::TellHowAStopEnded() {
+    if (!m_window || !m_window->IsStopping()) return;
+    const auto state = static_cast<ProgressDialog::SystemState>(AskSystemState());
+    if (m_window) m_window->ShowStopped(state);
+}
+
+int GuiRun::AskSystemState() {
+    std::atomic<bool> done{false};
+    auto state = ProgressDialog::SystemState::kUnknown;
+    std::thread asker([this, &state, &done] {
+        DeviceLink* link = m_app.m_link.get();
+        // The logon itself asks the system's mode; a system that is restarting does not answer.
+        if (link && link->LogonToSystem(m_app.m_address, "admin", m_app.m_password)) {
+            state = link->IsNormalMode() ? ProgressDialog::SystemState::kNormalMode
+                                         : ProgressDialog::SystemState::kUpdateMode;
+            link->Disconnect();
+        }
+        done = true;
+        PostToGuiThread([] {});
+    });
+    while (!done) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    asker.join();
+    return static_cast<int>(state);
+}
+
+bool RunUpdateWithProgressWindow(RunContext& app, QWidget* parent,
+                                 std::function<void(int ended)> onEnded) {
+    return GuiRun(app, parent ? parent->window() : nullptr).Run(std::move(onEnded), parent);
+}
+
+bool RunCommandLineWithProgressWindow(RunContext& app, MessageBoxRouter& router, int& argc,
+                                      char** argv) {
+    std::unique_ptr<QApplication> application;
+    if (!QCoreApplication::instance()) {
+        std::string reason;
+        if (!GuiPlatformProbe::PrepareStart(&reason)) {
+            std::fprintf(stderr, "No progress window (%s); progress follows here.\n",
+                         reason.c_str());
+            return UpdateRun(app).RunUpdateNoParent();  // the terminal display
+        }
+        application = std::make_unique<QApplication>(argc, argv);
+        application->setQuitOnLastWindowClosed(false);
+    } else if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        return UpdateRun(app).RunUpdateNoParent();
+    }
+    QtMessageBox messageBox;
+    IMessageBox& previous = router.Target();
+    router.SetTarget(messageBox);
+    GuiRun run(app, nullptr);
+    const bool outcome = run.Run();
+    ShowOutcomeUntilOk(app, run.Window(), outcome);
+    router.SetTarget(previous);
+    ProgressExitHandle::HandOver(app, std::move(application));
+    return outcome;
+}
+
+}  // namespace quillmarch

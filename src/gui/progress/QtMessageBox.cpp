@@ -1,0 +1,90 @@
+#include "gui/progress/QtMessageBox.h"
+
+#include <QApplication>
+
+#include "core/ui/ConsoleMessageBox.h"
+#include "gui/progress/GuiThreadCall.h"
+
+namespace quillmarch {
+
+namespace {
+
+constexpr unsigned kButtonMask = 0x0F;
+constexpr unsigned kIconMask = 0xF0;
+
+}  // namespace
+
+QtMessageBox::QtMessageBox(QWidget* parent) : m_parent(parent) {}
+
+int QtMessageBox::Show(const std::string& text, const std::string& caption, unsigned style) {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return ConsoleMessageBox().Show(text, caption, style);
+    int answer = DismissedAnswer(style);
+    const QString qtText = QString::fromStdString(text);
+    const QString qtCaption = QString::fromStdString(caption);
+    CallOnGuiThread([this, &answer, &qtText, &qtCaption, style] {
+        answer = ShowOnGuiThread(m_parent.data(), qtText, qtCaption, style);
+    });
+    return answer;
+}
+
+int QtMessageBox::ShowOnGuiThread(QWidget* parent, const QString& text, const QString& caption,
+                                  unsigned style) {
+    QMessageBox box(IconFor(style), caption, text, ButtonsFor(style), parent);
+    box.setObjectName(QStringLiteral("messageBox"));
+    return AnswerFor(box.exec(), style);
+}
+
+QMessageBox::StandardButtons QtMessageBox::ButtonsFor(unsigned style) {
+    switch (style & kButtonMask) {
+        case MB_OKCANCEL:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case MB_YESNO:
+            return QMessageBox::Yes | QMessageBox::No;
+        default:
+            return QMessageBox::Ok;
+    }
+}
+
+QMessageBox::Icon QtMessageBox::IconFor(unsigned style) {
+    switch (style & kIconMask) {
+        case MB_ICONERROR:
+            return QMessageBox::Critical;
+        case MB_ICONQUESTION:
+            return QMessageBox::Question;
+        case MB_ICONWARNING:
+            return QMessageBox::Warning;
+        case MB_ICONINFORMATION:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
+    }
+}
+
+int QtMessageBox::AnswerFor(int button, unsigned style) {
+    switch (button) {
+        case QMessageBox::Ok:
+            return IDOK;
+        case QMessageBox::Cancel:
+            return IDCANCEL;
+        case QMessageBox::Yes:
+            return IDYES;
+        case QMessageBox::No:
+            return IDNO;
+        default:
+            return DismissedAnswer(style);
+    }
+}
+
+int QtMessageBox::DismissedAnswer(unsigned style) {
+    switch (style & kButtonMask) {
+        case MB_OKCANCEL:
+            return IDCANCEL;
+        case MB_YESNO:
+            return IDNO;
+        default:
+            return IDOK;
+    }
+}
+
+}  // namespace quillmarch

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QPointer>
+#include <QString>
+#include <string>
+
+#include "core/ui/IMessageBox.h"
+
+class QWidget;
+
+namespace quillmarch {
+
+// The application's message boxes as real Qt message boxes. The box is always shown on the GUI
+// thread; a caller on a worker thread (the engine during a run) waits for the operator's
+// answer. Without a Qt application the text goes to stderr as on the console.
+class QtMessageBox : public IMessageBox {
+public:
+    // parent: the window the boxes are centred on; none centres them on the screen.
+    explicit QtMessageBox(QWidget* parent = nullptr);
+
+    // MB_* buttons and icon in, ID* answer out.
+    int Show(const std::string& text, const std::string& caption, unsigned style) override;
+
+    // The pieces of the mapping.
+    static QMessageBox::StandardButtons ButtonsFor(unsigned style);
+    static QMessageBox::Icon IconFor(unsigned style);
+    static int AnswerFor(int button, unsigned style);
+    // The answer when no button was pressed (the box could not be shown).
+    static int DismissedAnswer(unsigned style);
+
+private:
+    static int ShowOnGuiThread(QWidget* parent, const QString& text, const QString& caption,
+                               unsigned style);
+
+    QPointer<QWidget> m_parent;  // GUI thread only
+};
+
+}  // namespace quillmarch

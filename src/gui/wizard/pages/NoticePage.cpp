@@ -1,0 +1,44 @@
+#include "gui/wizard/pages/NoticePage.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/wizard/WalkRules.h"
+#include "gui/wizard/WizardSheet.h"
+
+namespace quillmarch {
+
+NoticePage::NoticePage(RunContext& app, QWidget* parent)
+    : WizardPage(app, kTemplateId, kSideBitmapId, parent) {
+    setObjectName(QStringLiteral("pageInfoAlert"));
+    // The note is part of the page itself, not of the UI string tables.
+    m_note = new QLabel(
+        QStringLiteral("Note: If this system is registered to a Tessary HLM server, you must "
+                       "disable registration to any other directory servers after this "
+                       "update is complete."),
+        this);
+    m_note->setObjectName(QStringLiteral("labelNote"));
+    m_note->setWordWrap(true);
+    Content()->addSpacing(20);
+    Content()->addWidget(m_note);
+    Content()->addStretch(1);
+}
+
+void NoticePage::PageCreated() {
+    LoadSideBitmap();
+}
+
+void NoticePage::PageShown() {
+    RememberSheet();
+    if (!Sheet()) return;
+    Sheet()->ArrangeButtons();
+    Sheet()->Button(WizardSheet::IDHELP)->hide();
+}
+
+int NoticePage::ValidateNext() {
+    AddNextPage(WalkRules::kInfoAlert);
+    return kAdvance;
+}
+
+}  // namespace quillmarch

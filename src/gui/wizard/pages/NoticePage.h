@@ -1,0 +1,27 @@
+#pragma once
+
+#include "gui/wizard/WizardPage.h"
+
+class QLabel;
+
+namespace quillmarch {
+
+// The information note: the wizard's first page, a fixed note for the operator. It sets up the
+// sheet's button row for the rest of the wizard.
+class NoticePage : public WizardPage {
+    Q_OBJECT
+public:
+    static constexpr int kTemplateId = 196;
+    static constexpr int kSideBitmapId = 172;
+
+    explicit NoticePage(RunContext& app, QWidget* parent = nullptr);
+
+    void PageCreated() override;
+    void PageShown() override;
+    int ValidateNext() override;
+
+private:
+    QLabel* m_note = nullptr;
+};
+
+}  // namespace quillmarch

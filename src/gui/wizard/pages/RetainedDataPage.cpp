@@ -1,0 +1,83 @@
+#include "gui/wizard/pages/RetainedDataPage.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QVBoxLayout>
+
+#include "core/catalogue/ModelCatalogue.h"
+#include "core/job/RunContext.h"
+#include "core/wizard/WalkRules.h"
+#include "gui/widgets/PageLabel.h"
+
+namespace quillmarch {
+
+namespace {
+
+QCheckBox* MakeBox(QWidget* parent, QLayout* layout, const char* name, bool multiLine) {
+    auto* box = new QCheckBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    if (multiLine) box->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
+    layout->addWidget(box);
+    return box;
+}
+
+}  // namespace
+
+RetainedDataPage::RetainedDataPage(RunContext& app, QWidget* parent)
+    : WizardPage(app, kTemplateId, kSideBitmapId, parent) {
+    setObjectName(QStringLiteral("pageSoftwareUpgrade"));
+    m_heading = new PageLabel(this);
+    m_heading->setObjectName(QStringLiteral("labelHeading"));
+    m_heading->setWordWrap(true);
+    auto* group = new QGroupBox(this);
+    group->setObjectName(QStringLiteral("groupRetain"));
+    auto* column = new QVBoxLayout(group);
+    column->setSpacing(10);
+    m_systemSettings = MakeBox(group, column, "checkSystemSettings", false);
+    m_directory = MakeBox(group, column, "checkDirectory", true);
+    m_sampleSites = MakeBox(group, column, "checkSampleSites", true);
+    m_callDetail = MakeBox(group, column, "checkCallDetail", false);
+    Content()->addWidget(m_heading);
+    Content()->addWidget(group);
+    Content()->addStretch(1);
+}
+
+bool RetainedDataPage::IsFirstModel() const {
+    return ModelCatalogue::IsFirstModel(m_app.m_systemType);
+}
+
+void RetainedDataPage::PageCreated() {
+    LoadSideBitmap();
+    m_callDetail->setChecked(m_app.m_retainCallDetail);
+    m_directory->setChecked(m_app.m_retainDirectory);
+    m_systemSettings->setChecked(m_app.m_retainSystemSettings);
+    m_heading->SetText(
+        UiString(41, "How should Quillmarch handle your current addresses and system files?"));
+    m_directory->setText(UiString(47, "Save the entries in my Directory or Address Book"));
+    m_systemSettings->setText(UiString(48, "Save my current system settings"));
+    m_sampleSites->setText(UiString(242, "Save the entries in my Directory or Address Book"));
+    // Hidden boxes keep the job's value, so a Typical update retains the call detail report.
+    m_callDetail->setVisible(m_app.m_customUpdate);
+    if (m_app.m_customUpdate) m_callDetail->setText(UiString(220, "Call Detail Report"));
+    // The first model has no sample sites to keep.
+    if (IsFirstModel()) m_app.m_retainSampleSites = false;
+    m_sampleSites->setVisible(!IsFirstModel());
+    m_sampleSites->setChecked(m_app.m_retainSampleSites);
+}
+
+void RetainedDataPage::PageShown() {
+    RememberSheet();
+    EnableNext(true);
+    TruncateAfterThis();
+}
+
+int RetainedDataPage::ValidateNext() {
+    m_app.m_retainDirectory = m_directory->isChecked();
+    m_app.m_retainSystemSettings = m_systemSettings->isChecked();
+    m_app.m_retainCallDetail = m_callDetail->isChecked();
+    if (!IsFirstModel()) m_app.m_retainSampleSites = m_sampleSites->isChecked();
+    AddNextPage(WalkRules::kSoftwareUpgrade);
+    return kAdvance;
+}
+
+}  // namespace quillmarch

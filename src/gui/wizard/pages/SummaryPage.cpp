@@ -1,0 +1,151 @@
+#include "gui/wizard/pages/SummaryPage.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <memory>
+
+#include "core/catalogue/ModelCatalogue.h"
+#include "core/job/RunContext.h"
+#include "core/link/SystemWebClient.h"
+#include "gui/widgets/BitmapPanel.h"
+#include "gui/widgets/PageLabel.h"
+#include "gui/wizard/WalkChoices.h"
+#include "gui/wizard/WizardSheet.h"
+
+namespace quillmarch {
+
+namespace {
+
+constexpr int kTickWidth = 16;
+constexpr int kTickHeight = 15;
+constexpr int kIndent = 24;
+
+}  // namespace
+
+SummaryPage::SummaryPage(RunContext& app, QWidget* parent)
+    : WizardPage(app, kTemplateId, kSideBitmapId, parent) {
+    setObjectName(QStringLiteral("pageResults"));
+    m_mainText = new PageLabel(this);
+    m_mainText->setObjectName(QStringLiteral("labelMainText"));
+    m_mainText->setWordWrap(true);
+    Content()->addWidget(m_mainText);
+    Content()->addSpacing(8);
+    BuildLine(kUpdate, "Update", false);
+    BuildLine(kChange, "Change", false);
+    BuildLine(kLan, "Lan", true);
+    BuildLine(kSecurity, "Security", true);
+    BuildLine(kDisplay, "Display", true);
+    BuildLine(kErase, "Erase", false);
+    Content()->addSpacing(8);
+    m_verifyBox = new QCheckBox(tr("&Verify the update"), this);
+    m_verifyBox->setObjectName(QStringLiteral("checkVerify"));
+    m_verifyBox->setToolTip(
+        tr("After the new software is sent, wait until the system is back and "
+           "check that it runs that software."));
+    m_verifyBox->setChecked(true);
+    Content()->addWidget(m_verifyBox);
+    Content()->addStretch(1);
+}
+
+void SummaryPage::BuildLine(int line, const char* name, bool indented) {
+    SLine& entry = m_lines[static_cast<size_t>(line)];
+    auto* row = new QHBoxLayout;
+    row->setSpacing(6);
+    if (indented) row->addSpacing(kIndent);
+    entry.tick = new BitmapPanel(this);
+    entry.tick->setObjectName(QStringLiteral("tick") + QLatin1String(name));
+    entry.tick->setFixedSize(kTickWidth, kTickHeight);
+    entry.text = new QLabel(this);
+    entry.text->setObjectName(QStringLiteral("line") + QLatin1String(name));
+    row->addWidget(entry.tick);
+    row->addWidget(entry.text, 1);
+    Content()->addLayout(row);
+}
+
+void SummaryPage::SetLine(int line, const QString& text, bool ticked, bool shown) {
+    SLine& entry = m_lines[static_cast<size_t>(line)];
+    entry.tick->LoadBitmap(ticked ? kTickBitmapId : kBlankBitmapId);
+    entry.text->setText(text);
+    entry.tick->setVisible(shown);
+    entry.text->setVisible(shown);
+}
+
+void SummaryPage::PageCreated() {
+    LoadSideBitmap();
+    m_mainText->SetText(
+        UiString(157,
+                 "Quillmarch now has all required information to update your system.\n\nClick "
+                 "Next to Start the update."));
+    ShowTasks();
+}
+
+void SummaryPage::ShowTasks() {
+    // The lines say what the run will do, read the way the run reads the job.
+    const WalkChoices::STasks tasks = WalkChoices::Effective(m_app);
+    const bool custom = m_app.m_customUpdate;
+    const bool display = ModelCatalogue::IsDisplaySettingsModel(m_app.m_systemType);
+    SetLine(kUpdate, UiString(127, "Update Software"), tasks.bUpdateSoftware, true);
+    SetLine(kChange, UiString(251, "Change System Settings"), tasks.bChangeSettings, custom);
+    SetLine(kLan, UiString(254, "LAN Properties"), tasks.bChangeLan, custom);
+    SetLine(
+        kSecurity,
+        tasks.bSecureModeWanted ? UiString(255, "Enable Secure Mode") : tr("Disable Security Mode"),
+        tasks.bChangeSecurity, tasks.bChangeSecurity);
+    SetLine(kDisplay, UiString(256, "Primary Display Properties"), tasks.bChangeDisplay,
+            custom && display);
+    SetLine(kErase, UiString(252, "Erase System Flash Memory"), tasks.bEraseFlash, custom);
+    // Only a run that sends an image has a new version to check.
+    m_verifyBox->setVisible(tasks.bUpdateSoftware && m_app.m_uploadImage);
+}
+
+void SummaryPage::PageShown() {
+    RememberSheet();
+    if (!Sheet()) return;
+    Sheet()->SetWizardButtons(WizardSheet::PSWIZB_BACK | WizardSheet::PSWIZB_FINISH);
+    Sheet()->Button(WizardSheet::ID_WIZFINISH)->setText("&" + UiString(122, "Next"));
+}
+
+int SummaryPage::ValidateBack() {
+    if (Sheet()) Sheet()->SetWizardButtons(WizardSheet::PSWIZB_BACK | WizardSheet::PSWIZB_NEXT);
+    return kAdvance;
+}
+
+bool SummaryPage::ValidateFinish() {
+    if (!Sheet()) return false;
+    if (WalkChoices::Effective(m_app).bEraseFlash && !ConfirmErase()) return false;
+    auto inCall = std::make_shared<bool>(false);
+    RunContext& app = m_app;
+    Sheet()->RunOnDevice(
+        this, [&app, inCall] { *inCall = SystemWebClient(app).IsSystemInCall(); },
+        [this, inCall] { OnCallChecked(*inCall); });
+    return false;  // the wizard ends once the answer is in
+}
+
+bool SummaryPage::ConfirmErase() {
+    // The one step that cannot be undone: the operator says so in as many words, and a
+    // stray Enter keeps the flash as it is.
+    QMessageBox question(
+        QMessageBox::Warning, UiString(252, "Erase System Flash Memory"),
+        tr("Quillmarch will now back up the system's files to this computer, erase the "
+           "system's flash memory, restore the files and restart the system. The system "
+           "cannot be used meanwhile.\n\nErase the flash memory?"),
+        QMessageBox::Ok | QMessageBox::Cancel, this);
+    question.setObjectName(QStringLiteral("eraseConfirmation"));
+    question.button(QMessageBox::Ok)->setText(tr("&Erase"));
+    question.setDefaultButton(QMessageBox::Cancel);
+    question.setEscapeButton(QMessageBox::Cancel);
+    return question.exec() == QMessageBox::Ok;
+}
+
+void SummaryPage::OnCallChecked(bool inCall) {
+    if (inCall && !AskToBreakCall()) return;  // stays on the summary; Finish asks again
+    WalkChoices::DropHiddenChoices(m_app);    // the run does what the summary listed
+    m_app.m_verify = !m_verifyBox->isHidden() && m_verifyBox->isChecked();
+    Sheet()->EndWizard(WizardSheet::ID_WIZFINISH);
+}
+
+}  // namespace quillmarch

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <array>
+
+#include "gui/wizard/WizardPage.h"
+
+class QCheckBox;
+class QLabel;
+
+namespace quillmarch {
+
+class PageLabel;
+class BitmapPanel;
+
+// The summary: the job's tasks, each with a tick when chosen, and "Verify the update" when an
+// image is sent. Its Finish button (labelled Next) asks the system once more whether it is in
+// a call, then ends the wizard so that the update run starts.
+class SummaryPage : public WizardPage {
+    Q_OBJECT
+public:
+    static constexpr int kTemplateId = 171;
+    static constexpr int kSideBitmapId = 176;
+    static constexpr int kTickBitmapId = 193;
+    static constexpr int kBlankBitmapId = 194;
+
+    // The lines, top to bottom.
+    enum LineKind { kUpdate, kChange, kLan, kSecurity, kDisplay, kErase, kLineCount };
+
+    explicit SummaryPage(RunContext& app, QWidget* parent = nullptr);
+
+    void PageCreated() override;
+    void PageShown() override;
+    int ValidateBack() override;
+    bool ValidateFinish() override;
+
+private:
+    struct SLine {
+        QLabel* text = nullptr;
+        BitmapPanel* tick = nullptr;
+    };
+
+    void BuildLine(int line, const char* name, bool indented);
+    void SetLine(int line, const QString& text, bool ticked, bool shown);
+    void ShowTasks();
+    // The erase confirmation; true when the operator chose to erase.
+    bool ConfirmErase();
+    void OnCallChecked(bool inCall);
+
+    PageLabel* m_mainText = nullptr;
+    std::array<SLine, kLineCount> m_lines;
+    // After the image: wait until the system is back and check what it runs.
+    QCheckBox* m_verifyBox = nullptr;
+};
+
+}  // namespace quillmarch

@@ -1,0 +1,244 @@
+#include "gui/wizard/pages/SystemInfoPage.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <memory>
+#include <utility>
+
+#include "core/job/RunContext.h"
+#include "core/util/TextUtil.h"
+#include "core/wizard/WalkRules.h"
+#include "gui/widgets/PageLabel.h"
+#include "gui/wizard/WizardSheet.h"
+#include "gui/wizard/pages/ConnectionPage.h"
+
+namespace quillmarch {
+
+namespace {
+
+struct FactRow {
+    const char* label;
+    const char* file;
+};
+
+const FactRow kFactRows[SystemInfoPage::kRowCount] = {
+    {"System Name", "sysname.dat"},
+    {"IP Address", "ipaddress.dat"},
+    {"WAN Address", "natoutside.dat"},
+    {"Interface", "interface.dat"},
+    {"Serial Number", "serialnumber.dat"},
+    {"Number 1", "directorynum0_0_0.dat"},
+    {"Number 2", "directorynum0_0_1.dat"},
+    {"ISDN Version", ""},  // not shown
+    {"SW Version", "systemsoftwareversion.dat"},
+};
+constexpr int kSystemNameRow = 0;
+constexpr int kSoftwareVersionRow = 8;
+
+// Read in this order when the page's window is created.
+const char* const kSettingKeys[SystemInfoPage::kSettingCount] = {
+    "defaultgateway",  "subnetmask",      "ipaddress",     "dhcp_flg",
+    "monitor1display", "cameratype",      "vgaresolution", "monitoroutputsignal",
+    "securemode",      "useroompassword", "roomsw"};
+
+bool IsFactCharacter(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '.' ||
+           c == '_' || c == ':';
+}
+
+std::string TrimRight(const std::string& text) {
+    const auto last = text.find_last_not_of(text::kBlanks);
+    return last == std::string::npos ? std::string() : text.substr(0, last + 1);
+}
+
+}  // namespace
+
+SystemInfoPage::SystemInfoPage(RunContext& app, QWidget* parent)
+    : WizardPage(app, kTemplateId, 0, parent) {
+    setObjectName(QStringLiteral("pageSystemInfo"));
+    m_heading = new PageLabel(this);
+    m_heading->setObjectName(QStringLiteral("labelHeading"));
+    m_list = new QTreeWidget(this);
+    m_list->setObjectName(QStringLiteral("listFacts"));
+    m_list->setRootIsDecorated(false);
+    m_list->setFixedSize(490, 200);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_clickNext = new QLabel(this);
+    m_clickNext->setObjectName(QStringLiteral("labelClickNext"));
+    Content()->addWidget(m_heading);
+    Content()->addWidget(m_list);
+    Content()->addWidget(m_clickNext);
+    Content()->addStretch(1);
+}
+
+void SystemInfoPage::PageCreated() {
+    m_heading->SetText(UiString(123, "You have chosen this system to update."));
+    m_clickNext->setText(UiString(124, "Click Next to continue."));
+    m_list->setColumnCount(3);
+    m_list->setHeaderLabels({QString(), QStringLiteral("Current"), QStringLiteral("Update")});
+    // The version to install is shown whole: its column takes its width, the system's
+    // current values the rest, and nothing scrolls sideways.
+    m_list->header()->setStretchLastSection(false);
+    m_list->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_list->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    m_list->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_files.clear();
+    for (const auto& row : kFactRows) m_files.emplace_back(row.file);
+    ReadSettings();
+}
+
+void SystemInfoPage::PageShown() {
+    RememberSheet();
+    if (!Sheet()) return;
+    Sheet()->Button(WizardSheet::ID_WIZBACK)->show();
+    FillList();
+    EnableNext(true);
+    Sheet()->SetWizardButtons(WizardSheet::PSWIZB_BACK | WizardSheet::PSWIZB_NEXT);
+    TruncateAfterThis();
+}
+
+void SystemInfoPage::ReadSettings() {
+    if (!Sheet()) RememberSheet();
+    if (!Sheet()) return;
+    auto texts = std::make_shared<std::array<std::string, kSettingCount>>();
+    RunContext& app = m_app;
+    Sheet()->RunOnDevice(
+        this,
+        [&app, texts] {
+            for (int i = 0; i < kSettingCount; ++i) {
+                std::string text;  // stays empty when the file cannot be fetched
+                if (app.m_link) app.m_link->DownloadDatFile(kSettingKeys[i], text);
+                (*texts)[static_cast<size_t>(i)] = TrimRight(text);
+            }
+        },
+        [this, &app, texts] {
+            if (Sheet()->CallAborted()) return;  // FillList's step takes the operator back
+            ApplySettings(app, *texts);
+            constexpr size_t kSecureMode = 8;
+            if (Sheet()) Sheet()->SetSecureModeReported(!(*texts)[kSecureMode].empty());
+        });
+}
+
+void SystemInfoPage::ApplySettings(RunContext& app,
+                                   const std::array<std::string, kSettingCount>& texts) {
+    const auto is = [&texts](int index, const char* word) {
+        return text::EqualsNoCase(texts[static_cast<size_t>(index)], word);
+    };
+    app.m_defaultGateway = texts[0];
+    app.m_subnetMask = texts[1];
+    app.m_ipAddress = texts[2];
+    app.m_dhcpWanted = app.m_dhcpCurrent = !is(3, "Off");
+    app.m_aspect16x9 = is(4, "16:9");
+    app.m_palWanted = app.m_palCurrent = !is(5, "NTSC");
+    app.m_resolution1024 = is(6, "75HZ1024x768") || is(6, "60HZ1024x768");
+    app.m_videoOutput = is(7, "VGA") ? 2 : is(7, "Composite") ? 0 : 1;
+    app.m_secureModeWanted = app.m_secureModeCurrent = is(8, "True");
+    app.m_useRoomForRemote = !is(9, "False");
+    app.m_roomPassword = texts[10];
+}
+
+void SystemInfoPage::FillList() {
+    auto facts = std::make_shared<SFacts>();
+    facts->texts.resize(m_files.size());
+    const std::vector<std::string> files = m_files;
+    RunContext& app = m_app;
+    Sheet()->RunOnDevice(
+        this,
+        [&app, files, facts] {
+            for (size_t i = 0; i < files.size() && app.m_link; ++i) {
+                if (files[i].empty()) continue;
+                std::string text;  // empty when the fetch fails; the row still shows
+                if (app.m_link->DownloadToString(files[i], text)) facts->bAnyRead = true;
+                facts->texts[i] = CleanFact(text);
+            }
+            if (app.m_link) facts->strError = app.m_link->GetLastErrorText();
+        },
+        [this, facts] { OnFactsRead(*facts); });
+}
+
+void SystemInfoPage::OnFactsRead(const SFacts& facts) {
+    // A page of empty rows tells the operator nothing: back to the connection page, saying why.
+    if (Sheet()->CallAborted()) {
+        GoBackSaying(tr("Stopped: reading the system information was cancelled."));
+        return;
+    }
+    if (!facts.bAnyRead) {
+        QString reason = QString::fromStdString(facts.strError);
+        if (reason.isEmpty()) reason = tr("the system sent none of its files");
+        GoBackSaying(tr("The system information could not be read: ") + reason);
+        return;
+    }
+    ShowFacts(facts.texts);
+}
+
+void SystemInfoPage::GoBackSaying(const QString& message) {
+    m_goBackMessage = message;
+    Disconnect(true);
+}
+
+void SystemInfoPage::ShowFacts(const std::vector<std::string>& facts) {
+    m_list->clear();
+    const std::string update = m_app.m_imageCatalogue.GetEntry("MainSoftware", "Version", nullptr);
+    for (size_t i = 0; i < m_files.size() && i < facts.size(); ++i) {
+        if (m_files[i].empty()) continue;
+        auto* row = new QTreeWidgetItem({QString::fromLatin1(kFactRows[i].label)});
+        m_list->insertTopLevelItem(std::min(static_cast<int>(i), m_list->topLevelItemCount()), row);
+        row->setText(1, QString::fromStdString(facts[i]));
+        if (static_cast<int>(i) == kSystemNameRow) m_app.m_systemName = facts[i];
+        if (static_cast<int>(i) == kSoftwareVersionRow && !update.empty())
+            row->setText(2, QString::fromStdString(update));
+    }
+    const int type = m_app.m_systemType;
+    const QString model = type >= 0 && type < m_app.m_catalogue.GetSize()
+                              ? QString::fromStdString(m_app.m_catalogue.GetAt(type).DisplayName())
+                              : QString();
+    m_list->insertTopLevelItem(std::min(1, m_list->topLevelItemCount()),
+                               new QTreeWidgetItem({QStringLiteral("Model"), model}));
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+}
+
+int SystemInfoPage::ValidateNext() {
+    AddNextPage(WalkRules::kSystemInfo);
+    return kAdvance;
+}
+
+int SystemInfoPage::ValidateBack() {
+    Disconnect(true);
+    return kStay;  // goes back once the link is closed
+}
+
+void SystemInfoPage::CancelClicked() {
+    Disconnect(false);
+}
+
+void SystemInfoPage::Disconnect(bool thenGoBack) {
+    if (!Sheet()) return;
+    RunContext& app = m_app;
+    Sheet()->RunOnDevice(
+        this,
+        [&app] {
+            if (app.m_link) app.m_link->Disconnect();
+        },
+        [this, thenGoBack] {
+            if (!thenGoBack) return;
+            m_files.clear();
+            Sheet()->ShowPreviousPage();
+            const QString message = std::exchange(m_goBackMessage, QString());
+            auto* connection = qobject_cast<ConnectionPage*>(Sheet()->ActivePage());
+            if (connection && !message.isEmpty()) connection->ShowStatus(message);
+        });
+}
+
+std::string SystemInfoPage::CleanFact(const std::string& text) {
+    std::string fact = text::Trim(text);
+    for (char& c : fact) {
+        if (!IsFactCharacter(c)) c = ' ';
+    }
+    return fact;
+}
+
+}  // namespace quillmarch

@@ -1,0 +1,89 @@
+#include "gui/wizard/pages/TaskChoicePage.h"
+
+#include <QCheckBox>
+#include <QVBoxLayout>
+
+#include "core/job/RunContext.h"
+#include "core/prefs/SettingsStore.h"
+#include "core/wizard/WalkRules.h"
+#include "gui/widgets/PageLabel.h"
+#include "gui/wizard/WalkChoices.h"
+#include "gui/wizard/WizardSheet.h"
+
+namespace quillmarch {
+
+TaskChoicePage::TaskChoicePage(RunContext& app, ISettingsBackend& settings, QWidget* parent)
+    : WizardPage(app, kTemplateId, kSideBitmapId, parent), m_settings(settings) {
+    setObjectName(QStringLiteral("pageUpgradeChoice"));
+    m_heading = new PageLabel(this);
+    m_heading->setObjectName(QStringLiteral("labelHeading"));
+    m_heading->setWordWrap(true);
+    m_updateSoftwareBox = new QCheckBox(this);
+    m_updateSoftwareBox->setObjectName(QStringLiteral("checkUpdateSoftware"));
+    m_changeSettingsBox = new QCheckBox(this);
+    m_changeSettingsBox->setObjectName(QStringLiteral("checkChangeSettings"));
+    m_eraseFlashBox = new QCheckBox(this);
+    m_eraseFlashBox->setObjectName(QStringLiteral("checkEraseFlash"));
+    Content()->addWidget(m_heading);
+    Content()->addSpacing(16);
+    for (QCheckBox* box : {m_updateSoftwareBox, m_changeSettingsBox, m_eraseFlashBox}) {
+        Content()->addWidget(box);
+        connect(box, &QCheckBox::clicked, this, [this] {
+            ControlsToValues();
+            UpdateNextButton();
+        });
+    }
+    Content()->addStretch(1);
+}
+
+void TaskChoicePage::PageCreated() {
+    LoadSideBitmap();
+    m_heading->SetText(m_app.m_customUpdate
+                           ? UiString(128, "Please select your preferred update method.")
+                           : UiString(212, "Please select the tasks to be performed."));
+    m_updateSoftwareBox->setText(UiString(127, "Update Software"));
+    m_changeSettingsBox->setText(UiString(251, "Change System Settings"));
+    m_eraseFlashBox->setText(UiString(252, "Erase System Flash Memory"));
+}
+
+void TaskChoicePage::PageShown() {
+    RememberSheet();
+    TruncateAfterThis();
+    m_updateSoftware = m_app.m_updateSoftware;
+    m_changeSettings = m_app.m_changeSettings;
+    m_eraseFlash = m_app.m_eraseFlash;
+    // Typical offers the software update only; the hidden choices keep their job values.
+    m_changeSettingsBox->setVisible(m_app.m_customUpdate);
+    m_eraseFlashBox->setVisible(m_app.m_customUpdate);
+    m_updateSoftwareBox->setChecked(m_updateSoftware);
+    m_changeSettingsBox->setChecked(m_changeSettings);
+    m_eraseFlashBox->setChecked(m_eraseFlash);
+    UpdateNextButton();
+}
+
+void TaskChoicePage::ControlsToValues() {
+    m_updateSoftware = m_updateSoftwareBox->isChecked();
+    m_changeSettings = m_changeSettingsBox->isChecked();
+    m_eraseFlash = m_eraseFlashBox->isChecked();
+}
+
+void TaskChoicePage::UpdateNextButton() {
+    // Typical shows the software update only; a hidden task is no reason to go on.
+    const bool custom = m_app.m_customUpdate;
+    EnableNext(m_updateSoftware || (custom && (m_changeSettings || m_eraseFlash)));
+}
+
+int TaskChoicePage::ValidateNext() {
+    ControlsToValues();
+    m_app.m_updateSoftware = m_updateSoftware;
+    m_app.m_changeSettings = m_changeSettings;
+    m_app.m_eraseFlash = m_eraseFlash;
+    // Tasks Typical does not show, or settings under an unticked task, must not run.
+    WalkChoices::DropHiddenChoices(m_app);
+    std::string stored = m_app.m_updateSoftware ? "yes" : "no";
+    SettingsStore(m_settings).AccessSetting(true, "UploadSoftware", stored);
+    AddNextPage(WalkRules::kUpgradeChoice);
+    return kAdvance;
+}
+
+}  // namespace quillmarch

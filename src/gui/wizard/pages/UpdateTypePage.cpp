@@ -1,0 +1,50 @@
+#include "gui/wizard/pages/UpdateTypePage.h"
+
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "core/job/RunContext.h"
+#include "core/wizard/WalkRules.h"
+#include "gui/widgets/PageLabel.h"
+
+namespace quillmarch {
+
+UpdateTypePage::UpdateTypePage(RunContext& app, QWidget* parent)
+    : WizardPage(app, kTemplateId, kSideBitmapId, parent) {
+    setObjectName(QStringLiteral("pageUpgradeType"));
+    m_heading = new PageLabel(this);
+    m_heading->setObjectName(QStringLiteral("labelHeading"));
+    m_heading->setWordWrap(true);
+    // One parent, so the two form one exclusive group.
+    m_typical = new QRadioButton(this);
+    m_typical->setObjectName(QStringLiteral("radioTypical"));
+    m_custom = new QRadioButton(this);
+    m_custom->setObjectName(QStringLiteral("radioCustom"));
+    Content()->addWidget(m_heading);
+    Content()->addSpacing(16);
+    Content()->addWidget(m_typical);
+    Content()->addWidget(m_custom);
+    Content()->addStretch(1);
+}
+
+void UpdateTypePage::PageCreated() {
+    LoadSideBitmap();
+    (m_app.m_customUpdate ? m_custom : m_typical)->setChecked(true);
+    m_heading->SetText(UiString(250, "Please choose the update type."));
+    m_custom->setText(UiString(249, "Custom"));
+    m_typical->setText(UiString(248, "Typical"));
+}
+
+void UpdateTypePage::PageShown() {
+    RememberSheet();
+    TruncateAfterThis();
+    EnableNext(true);
+}
+
+int UpdateTypePage::ValidateNext() {
+    m_app.m_customUpdate = m_custom->isChecked();
+    AddNextPage(WalkRules::kUpgradeType);
+    return kAdvance;
+}
+
+}  // namespace quillmarch
