@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quillmarch::fleet {
+
+// One system of a fleet inventory, as read from its row.
+struct FleetSystem {
+    int line = 0;                      // line number in the inventory file (1: the header)
+    std::string address;               // as the ordinary command line takes it (host[:port])
+    std::string name;                  // label for the operator; the address when empty
+    std::vector<std::string> options;  // per-system flags of the ordinary command line
+    std::string password;              // from the row, or else from the fleet's password source
+};
+
+// What the operator asked of the fleet run as a whole.
+struct FleetOptions {
+    std::string inventoryPath;               // --fleet FILE
+    int jobs = 8;                            // -j N: updates at once
+    int canary = 0;                          // --canary K: K systems first, all must verify
+    int maxFailures = -1;                    // --max-failures F: no new start after F; -1 none
+    bool force = false;                      // --force: update systems already up to date
+    bool check = false;                      // --check: one table, nothing changed
+    bool verify = true;                      // always on in a fleet run
+    int verifyTimeoutSeconds = 900;          // --verify-timeout
+    std::string logDir = "logs";             // --log-dir
+    std::string reportPath;                  // --report FILE ("-" for stdout)
+    std::string passwordFile;                // --password-file FILE
+    std::vector<std::string> commonOptions;  // ordinary per-system flags given for all (-m, -s...)
+};
+
+// A whole fleet run's input: the options and the validated systems.
+struct FleetPlan {
+    FleetOptions options;
+    std::vector<FleetSystem> systems;
+};
+
+}  // namespace quillmarch::fleet
