@@ -1,0 +1,150 @@
+#include "cli/fleet/PasswordSource.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include "core/job/CommandLine.h"
+#include "core/util/TextUtil.h"
+
+#ifdef _WIN32
+#include <conio.h>
+#include <io.h>
+#else
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+namespace quillmarch::fleet {
+
+namespace {
+
+std::string Shown(const std::string& path) {
+    return text::ForLog(path, 200);
+}
+
+std::string WithoutLineEnd(std::string line) {
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    return line;
+}
+
+bool Accept(const std::string& candidate, const std::string& from, std::string& password,
+            std::string& error) {
+    if (candidate.empty()) {
+        error = from + " holds an empty password";
+        return false;
+    }
+    if (candidate.size() > CommandLine::kMaxPassword) {
+        error = from + " holds a password longer than " +
+                std::to_string(CommandLine::kMaxPassword) + " characters";
+        return false;
+    }
+    password = candidate;
+    return true;
+}
+
+#ifdef _WIN32
+bool ReadHidden(std::string& line) {
+    for (int c = _getch(); c != '\r' && c != '\n'; c = _getch()) {
+        if (c == 3 || c == EOF) return false;  // Ctrl+C
+        if (c == '\b') {
+            if (!line.empty()) line.pop_back();
+        } else if (line.size() <= CommandLine::kMaxPassword) {
+            line += static_cast<char>(c);
+        }
+    }
+    return true;
+}
+#else
+bool ReadHidden(std::string& line) {
+    termios saved{};
+    if (tcgetattr(STDIN_FILENO, &saved) != 0) return false;
+    termios hidden = saved;
+    hidden.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    if (tcsetattr(STDIN_FILENO, TCSAFLUSH, &hidden) != 0) return false;
+    char buffer[CommandLine::kMaxPassword + 2];
+    const bool read = std::fgets(buffer, sizeof buffer, stdin) != nullptr;
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+    if (read) line = WithoutLineEnd(buffer);
+    return read;
+}
+#endif
+
+bool StdinIsTerminal() {
+#ifdef _WIN32
+    return _isatty(_fileno(stdin)) != 0;
+#else
+    return isatty(STDIN_FILENO) != 0;
+#endif
+}
+
+}  // namespace
+
+bool PasswordSource::CheckPrivate(const std::string& path, std::string& error) {
+#ifdef _WIN32
+    // NTFS rights are not mode bits, and a file's ACL is the owner's to set: nothing to check.
+    (void)path;
+    (void)error;
+    return true;
+#else
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) {
+        error = Shown(path) + ": cannot be read";
+        return false;
+    }
+    if ((info.st_mode & 077) != 0) {
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%03o", static_cast<unsigned>(info.st_mode & 0777));
+        error = Shown(path) + ": holds passwords but other users may read or change it (mode " +
+                mode + "); make it private with: chmod 600 " + Shown(path);
+        return false;
+    }
+    return true;
+#endif
+}
+
+bool PasswordSource::ReadFile(const std::string& path, std::string& password, std::string& error) {
+    if (!CheckPrivate(path, error)) return false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = Shown(path) + ": cannot be read";
+        return false;
+    }
+    // Bounded: a first line longer than any password is refused as too long, never read whole.
+    std::string head(CommandLine::kMaxPassword + 3, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    const std::string line = head.substr(0, head.find('\n'));
+    return Accept(WithoutLineEnd(line), Shown(path), password, error);
+}
+
+bool PasswordSource::Resolve(const std::string& passwordFile, const Prompt& prompt,
+                             std::string& password, std::string& error) {
+    if (!passwordFile.empty()) return ReadFile(passwordFile, password, error);
+    if (const char* value = std::getenv(kEnvironmentVariable))
+        return Accept(value, kEnvironmentVariable, password, error);
+    return prompt(password, error);
+}
+
+bool PasswordSource::AskTerminal(std::string& password, std::string& error) {
+    if (!StdinIsTerminal()) {
+        error = std::string("a system in the inventory has no password, and there is no ") +
+                "terminal to ask for one: give a password column, --password-file FILE or " +
+                kEnvironmentVariable;
+        return false;
+    }
+    std::fputs("Password for the fleet's systems: ", stderr);
+    std::fflush(stderr);
+    std::string line;
+    const bool read = ReadHidden(line);
+    std::fputs("\n", stderr);
+    if (!read) {
+        error = "no password was typed";
+        return false;
+    }
+    return Accept(line, "the typed answer", password, error);
+}
+
+}  // namespace quillmarch::fleet
