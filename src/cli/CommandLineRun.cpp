@@ -57,8 +57,30 @@ std::string CommandLineRun::Usage() {
            "  5    --check: cannot update (refused logon, unknown model, no image)\n"
            "  6    --check: nothing answered at the address\n"
            "  130  stopped by Ctrl+C (143: by SIGTERM, Ctrl+Break or closing the console)\n"
+           "\n"
+           "Fleet runs: quillmarch --fleet FILE [fleet options] [per-system options]\n"
+           "  --fleet FILE  update every system of a CSV inventory, several at once; a header\n"
+           "               row names the columns address (required), name, options (per-system\n"
+           "               flags such as -m -t:600), password; separated by ',' or ';'\n"
+           "  -j N         updates at once, 1 to 256 (default 8; -jN also)\n"
+           "  --canary K   update K systems first; the others start once all K verified\n"
+           "  --max-failures F  start no further update after F failures\n"
+           "  --force      also update systems that already run the version this installs\n"
+           "  --check      check every system, print one table; nothing is changed\n"
+           "  --log-dir DIR  one log per system, named from its address (default: logs)\n"
+           "  --report FILE  JSON report of every system and the fleet summary (- for stdout)\n"
+           "  --password-file FILE  password of the rows without one: its first line; the\n"
+           "               file (and an inventory with passwords) must be private (chmod 600)\n"
+           "Fleet updates are always verified (--verify-timeout applies) and quiet per system;\n"
+           "-p: and -f: are refused. A row without a password takes --password-file, else\n"
+           "QUILLMARCH_PASSWORD, else a prompt on the terminal. Ctrl+C once: no new starts;\n"
+           "twice: the running updates stop at their next safe point.\n"
+           "Fleet exit status:\n"
+           "  0    every system was updated, or skipped as already up to date\n"
+           "  1    any system failed\n"
+           "  2    bad inventory or command line; nothing was sent\n"
            "Environment: QUILLMARCH_PAYLOADS (payload folder), QUILLMARCH_TIME_SCALE (scales\n"
-           "every fixed wait; a test and demo aid).\n";
+           "every fixed wait; a test and demo aid), QUILLMARCH_PASSWORD (fleet runs).\n";
 }
 
 bool CommandLineRun::WantsHelp(const std::vector<std::string>& args) {
