@@ -4,6 +4,11 @@
 #include <vector>
 
 #include "cli/fleet/FleetCommandLine.h"
+#include "cli/fleet/FleetSystemArguments.h"
+#include "core/job/CommandLine.h"
+#include "core/job/RunContext.h"
+#include "core/ui/ConsoleMessageBox.h"
+#include "core/util/RealClock.h"
 
 namespace quillmarch::fleet {
 namespace {
@@ -138,6 +143,36 @@ TEST(FleetCommandLine, NoRefusalRepeatsAPasswordOrAStrayWord) {
         EXPECT_FALSE(ParseFleetCommandLine(args, out, error));
         EXPECT_EQ(error.find("hunter2"), std::string::npos) << error;
     }
+}
+
+TEST(FleetCommandLine, ASystemsRunArgumentsGiveTheJobOfItsRow) {
+    FleetOptions options;
+    std::string error;
+    ASSERT_TRUE(ParseFleetCommandLine(
+        {"--fleet", "f.csv", "--log-dir", "out", "--verify-timeout=60", "-m", "-t:30"}, options,
+        error))
+        << error;
+    FleetSystem system;
+    system.address = "[::1]:2121";
+    system.name = "../../etc/passwd";  // a label only: it must not reach the log's path
+    system.options = {"-fa"};
+    system.password = "a \"secret\" -q";
+    RealClock clock;
+    ConsoleMessageBox messageBox;
+    RunContext app(clock, messageBox);
+    ASSERT_TRUE(CommandLine::Parse(app, FleetSystemArguments::RunArguments(options, system), error))
+        << error;
+    EXPECT_EQ(app.m_address, "[::1]:2121");
+    EXPECT_EQ(app.m_password, "a \"secret\" -q");
+    EXPECT_EQ(app.m_logPath, "out/___1__2121.log");
+    EXPECT_TRUE(app.m_quiet);
+    EXPECT_TRUE(app.m_verify);
+    EXPECT_EQ(app.m_verifyTimeoutSeconds, 60);
+    EXPECT_FALSE(app.m_checkOnly);
+    EXPECT_TRUE(app.m_passiveMode);
+    EXPECT_EQ(app.m_transferOption, 30);
+    EXPECT_FALSE(app.m_retainDirectory);
+    EXPECT_EQ(app.m_commandLine.find("secret"), std::string::npos) << app.m_commandLine;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "core/job/CommandLine.h"
 #include "core/job/RunContext.h"
 #include "core/ui/ConsoleMessageBox.h"
+#include "core/util/AddressNames.h"
 #include "core/util/RealClock.h"
 #include "core/util/TextUtil.h"
 
@@ -82,7 +83,11 @@ bool FleetSystemArguments::CheckRow(const std::vector<std::string>& common,
 
 std::vector<std::string> FleetSystemArguments::RunArguments(const FleetOptions& options,
                                                             const FleetSystem& system) {
-    std::vector<std::string> args = {"-q"};
+    // The log's name comes from the address, never from the row's name.
+    const std::string log = options.logDir + "/" + address::LocalName(system.address) + ".log";
+    std::vector<std::string> args = {
+        "-q", "-f:" + log, "--verify-timeout=" + std::to_string(options.verifyTimeoutSeconds)};
+    if (options.check) args.push_back("--check");
     args.insert(args.end(), options.commonOptions.begin(), options.commonOptions.end());
     args.insert(args.end(), system.options.begin(), system.options.end());
     args.push_back("-p:" + system.password);

@@ -25,8 +25,10 @@ public:
     static bool CheckRow(const std::vector<std::string>& common,
                          const std::vector<std::string>& rowOptions, const std::string& address,
                          std::string& error);
-    // The arguments one system's run parses (quiet, with its password): the ordinary command
-    // line, built in memory, never a process's argv.
+    // The arguments one system's run parses: quiet, verified within the fleet's bound (--check
+    // for a fleet check), its log under --log-dir named from the address as a single run names
+    // it, the common and the row's flags, its password and address. Built in memory for
+    // CommandLine::Parse; never a process's argv.
     static std::vector<std::string> RunArguments(const FleetOptions& options,
                                                  const FleetSystem& system);
 };

@@ -58,17 +58,31 @@ bool ReadHidden(std::string& line) {
     return true;
 }
 #else
+// Echo off and keys read one by one, so Ctrl+C arrives as a key: the terminal's settings are
+// always put back, where a signal would have left the echo off.
 bool ReadHidden(std::string& line) {
     termios saved{};
     if (tcgetattr(STDIN_FILENO, &saved) != 0) return false;
     termios hidden = saved;
-    hidden.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    hidden.c_lflag &= ~static_cast<tcflag_t>(ECHO | ICANON | ISIG);
+    hidden.c_cc[VMIN] = 1;
+    hidden.c_cc[VTIME] = 0;
     if (tcsetattr(STDIN_FILENO, TCSAFLUSH, &hidden) != 0) return false;
-    char buffer[CommandLine::kMaxPassword + 2];
-    const bool read = std::fgets(buffer, sizeof buffer, stdin) != nullptr;
+    bool done = false;
+    char c = 0;
+    while (!done && read(STDIN_FILENO, &c, 1) == 1) {
+        if (c == '\n' || c == '\r') {
+            done = true;
+        } else if (c == 3 || (c == 4 && line.empty())) {  // Ctrl+C, or Ctrl+D on nothing
+            break;
+        } else if (c == 127 || c == '\b') {
+            if (!line.empty()) line.pop_back();
+        } else if (line.size() <= CommandLine::kMaxPassword) {
+            line += c;
+        }
+    }
     tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
-    if (read) line = WithoutLineEnd(buffer);
-    return read;
+    return done;
 }
 #endif
 
