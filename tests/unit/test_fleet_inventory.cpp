@@ -40,6 +40,7 @@ TEST(FleetInventory, AcceptedFilesGiveTheirSystemsAndLines) {
          {2, 4}},
         {"semicolon separator", "address;name\n10.0.0.1;Room, east\n", {"10.0.0.1"}, {2}},
         {"no final line end", "address\n[::1]:2121", {"[::1]:2121"}, {2}},
+        {"trailing empty columns", "address,name,,\n10.0.0.1,a,,\n", {"10.0.0.1"}, {2}},
     };
     for (const Accepted& c : cases) {
         Inventory out;
@@ -85,7 +86,10 @@ TEST(FleetInventory, FaultsAreAllListedWithTheirLines) {
         {"missing address column",
          "host,name\n10.0.0.1,a\n",
          {"s.csv:1: unknown column \"host\"", "s.csv:1: the header has no \"address\" column"}},
-        {"typo in a column", "address,nmae\n10.0.0.1,a\n", {"s.csv:1: unknown column \"nmae\""}},
+        {"typo in a column", "Address,Nmae\n10.0.0.1,a\n", {"s.csv:1: unknown column \"Nmae\""}},
+        {"value under an unnamed column",
+         "address,,name\n10.0.0.1,,a\n10.0.0.2,x,b\n",
+         {"s.csv:3: field 2 holds a value, but the header names no column there"}},
         {"column twice", "address,Address\n", {"s.csv:1: column \"address\" is named twice"}},
         {"empty file", "", {"s.csv: no header row"}},
         {"header only", "address,name\n\n", {"s.csv: no systems"}},

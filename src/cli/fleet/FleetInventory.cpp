@@ -77,10 +77,12 @@ private:
         m_columns.assign(record.fields.size(), -1);
         std::array<bool, kColumnCount> seen{};
         for (std::size_t i = 0; i < record.fields.size(); ++i) {
-            const std::string name = text::Lower(text::Trim(record.fields[i]));
+            const std::string written = text::Trim(record.fields[i]);
+            const std::string name = text::Lower(written);
+            if (name.empty()) continue;  // spreadsheets export trailing empty columns
             const auto found = std::find(kColumnNames.begin(), kColumnNames.end(), name);
             if (found == kColumnNames.end()) {
-                Fault(record.line, "unknown column \"" + text::ForLog(name, 64) +
+                Fault(record.line, "unknown column \"" + text::ForLog(written, 64) +
                                        "\"; the columns are address, name, options, password");
                 continue;
             }
@@ -103,7 +105,14 @@ private:
         }
         std::array<std::string, kColumnCount> values;
         for (std::size_t i = 0; i < record.fields.size(); ++i) {
-            if (m_columns[i] >= 0) values[m_columns[i]] = record.fields[i];
+            if (m_columns[i] >= 0) {
+                values[m_columns[i]] = record.fields[i];
+            } else if (!text::Trim(record.fields[i]).empty()) {
+                ++m_refused;
+                return Fault(record.line, "field " + std::to_string(i + 1) +
+                                              " holds a value, but the header names no column "
+                                              "there");
+            }
         }
         FleetSystem system;
         system.line = record.line;
