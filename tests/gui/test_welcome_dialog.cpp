@@ -120,7 +120,7 @@ private slots:
 
     void textsComeFromTheTableInUse() {
         auto app = MakeApp({});
-        app->m_language = 1;
+        app->Job().options.language = 1;
         WelcomeDialog dialog(*app);
         QCOMPARE(dialog.findChild<QGroupBox*>("softwareGroup")->title(),
                  QStringLiteral("f_Software"));

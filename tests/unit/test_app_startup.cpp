@@ -59,22 +59,22 @@ TEST_F(AppStartupTest, NoArgumentsBuildsEverythingButOpensNoLog) {
 
 TEST_F(AppStartupTest, JobDefaultsAfterAnAddressArgument) {
     EXPECT_EQ(m_app.Startup({"10.1.2.3"}).state, StartupState::kReady);
-    EXPECT_TRUE(m_app.m_uploadImage);
-    EXPECT_TRUE(m_app.m_retainDirectory);
-    EXPECT_TRUE(m_app.m_retainSystemSettings);
-    EXPECT_TRUE(m_app.m_retainSampleSites);
-    EXPECT_TRUE(m_app.m_retainCallDetail);
-    EXPECT_TRUE(m_app.m_updateSoftware);
-    EXPECT_EQ(m_app.m_language, 0);
-    EXPECT_EQ(m_app.m_logLevel, 0);
-    EXPECT_EQ(m_app.m_systemType, ModelCatalogue::kUnknown);
+    EXPECT_TRUE(m_app.Job().tasks.uploadImage);
+    EXPECT_TRUE(m_app.Job().retain.directory);
+    EXPECT_TRUE(m_app.Job().retain.systemSettings);
+    EXPECT_TRUE(m_app.Job().retain.sampleSites);
+    EXPECT_TRUE(m_app.Job().retain.callDetail);
+    EXPECT_TRUE(m_app.Job().tasks.updateSoftware);
+    EXPECT_EQ(m_app.Job().options.language, 0);
+    EXPECT_EQ(m_app.Job().options.logLevel, 0);
+    EXPECT_EQ(m_app.Job().target.systemType, ModelCatalogue::kUnknown);
     const std::string log = ReadFile(m_dir.Path() / "10_1_2_3.log");
     EXPECT_NE(log.find("\tSystem Type      = \r\n"), std::string::npos) << log;
 }
 
 TEST_F(AppStartupTest, OnlyQuietOpensDotLogWithDump) {
     EXPECT_EQ(m_app.Startup({"-q"}).state, StartupState::kReady);
-    EXPECT_TRUE(m_app.m_address.empty());
+    EXPECT_TRUE(m_app.Job().target.address.empty());
     const std::string log = ReadFile(m_dir.Path() / ".log");
     EXPECT_EQ(log.rfind("T : Command Line: -q\nT : Quillmarch\r\n", 0), 0u) << log;
     EXPECT_NE(log.find("\tQuiteMode        = TRUE\r\n"), std::string::npos) << log;
@@ -83,8 +83,8 @@ TEST_F(AppStartupTest, OnlyQuietOpensDotLogWithDump) {
 TEST_F(AppStartupTest, QuietAddressLogsTheArgumentsAsGiven) {
     // The arguments come one by one, so the program's path plays no part any more.
     EXPECT_EQ(m_app.Startup({"-q", "10.1.2.3"}).state, StartupState::kReady);
-    EXPECT_TRUE(m_app.m_quiet);
-    EXPECT_EQ(m_app.m_address, "10.1.2.3");
+    EXPECT_TRUE(m_app.Job().options.quiet);
+    EXPECT_EQ(m_app.Job().target.address, "10.1.2.3");
     const std::string log = ReadFile(m_dir.Path() / "10_1_2_3.log");
     EXPECT_EQ(log.rfind("T : Command Line: -q 10.1.2.3\n", 0), 0u) << log;
 }

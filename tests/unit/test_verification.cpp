@@ -19,8 +19,8 @@ protected:
     void SetUp() override {
         FakeAppFixture::SetUp();
         StartLog();
-        m_app->m_verify = true;
-        m_app->m_updateSoftware = true;
+        m_app->Job().options.verify = true;
+        m_app->Job().tasks.updateSoftware = true;
         m_system.files["systemsoftwareversion.dat"] = SystemFactsReader::InstalledVersion(*m_app);
         // The system is away for `away` looks after each restart, then answers.
         m_app->SetSystemProbe([this] {
@@ -53,7 +53,7 @@ TEST_F(VerificationTest, AVerifiedUpdateEndsSoonAfterTheSystemIsBack) {
 }
 
 TEST_F(VerificationTest, ASystemThatNeverComesBackFailsAtTheTimeOut) {
-    m_app->m_verifyTimeoutSeconds = 120;
+    m_app->Job().options.verifyTimeoutSeconds = 120;
     m_system.onCommand = [this](const std::string& command) {
         if (command == "crc 0x36EF779E") m_away = -1;  // the image's restart never ends
     };
@@ -73,7 +73,7 @@ TEST_F(VerificationTest, AnOldVersionFailsTheRun) {
 }
 
 TEST_F(VerificationTest, WithoutVerifyNothingIsProbedAndTheFixedWaitsStay) {
-    m_app->m_verify = false;
+    m_app->Job().options.verify = false;
     ASSERT_TRUE(Run());
     EXPECT_EQ(m_looks, 0);
     EXPECT_GT(m_clock.Total(), milliseconds(300000));

@@ -43,7 +43,7 @@ StartupResult RunContext::Startup(const std::vector<std::string>& args) {
             result.state = StartupState::kBadCommandLine;
             return result;
         }
-        if (m_logLevel == 0 && !StartLog(m_logPath)) {
+        if (m_job.options.logLevel == 0 && !StartLog(m_logPath)) {
             result.state = m_log.Busy() ? StartupState::kLogBusy : StartupState::kNoLog;
             result.message = m_log.FailureReason();
             return result;
@@ -55,11 +55,11 @@ StartupResult RunContext::Startup(const std::vector<std::string>& args) {
 }
 
 std::string RunContext::LoadUiString(int id, const std::string& fallback) const {
-    return UiStrings::Load(m_language, id, fallback);
+    return UiStrings::Load(m_job.options.language, id, fallback);
 }
 
 int RunContext::ShowMessage(const std::string& text, const std::string& caption, unsigned style) {
-    if (m_quiet) {
+    if (m_job.options.quiet) {
         WriteLog("MessageBox(" + text + ")", 0);
         return IDOK;
     }
@@ -67,7 +67,7 @@ int RunContext::ShowMessage(const std::string& text, const std::string& caption,
 }
 
 void RunContext::WriteLog(const std::string& text, int level) {
-    if (level > m_logLevel) return;
+    if (level > m_job.options.logLevel) return;
     m_log.Write(text);
     if (m_runObserver) m_runObserver->OnLogRecord(text);
 }
@@ -87,7 +87,8 @@ bool RunContext::StartLog(const std::string& path) {
     if (!m_log.Open(m_logPath, fileError)) return false;
     if (!fileError.empty()) WriteLog(LoadUiString(191, "Error opening log file : ") + fileError, 0);
     // The command line is kept with its passwords masked already.
-    if (!m_commandLine.empty()) WriteLog("Command Line: " + m_commandLine, 0);
+    if (!m_job.options.commandLine.empty())
+        WriteLog("Command Line: " + m_job.options.commandLine, 0);
     if (m_timeScale != 1.0) {
         char scale[32];
         std::snprintf(scale, sizeof(scale), "%g", m_timeScale);
@@ -107,7 +108,8 @@ void RunContext::ReportConnectFailure() {
     if (reason.empty()) reason = "The system did not say which model it is";
     if (m_interrupt.Requested()) reason = "Interrupted by the operator";
     WriteLog("Reason: " + reason, 0);
-    if (!m_quiet) TellOperator(LoadUiString(10, "Could not connect to system") + ": " + reason);
+    if (!m_job.options.quiet)
+        TellOperator(LoadUiString(10, "Could not connect to system") + ": " + reason);
 }
 
 void RunContext::CloseLog() {

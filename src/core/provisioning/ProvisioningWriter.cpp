@@ -17,55 +17,57 @@ const std::uint8_t* Bytes(const char* text) {
 }  // namespace
 
 void ProvisioningWriter::AddSetting(const std::string& key, const std::string& value) {
-    m_app.m_provision += key + "," + (value.empty() ? std::string("\"\"") : value) + "\n";
+    m_app.Job().options.provision +=
+        key + "," + (value.empty() ? std::string("\"\"") : value) + "\n";
 }
 
 void ProvisioningWriter::AddLanLines() {
-    if (!m_app.m_changeLan) return;
-    if (!m_app.m_dhcpWanted) {
+    if (!m_app.Job().lan.changeLan) return;
+    if (!m_app.Job().lan.dhcpWanted) {
         AddSetting("dhcp_flg", "Off");
-        AddSetting("defaultgateway", m_app.m_defaultGateway);
-        AddSetting("subnetmask", m_app.m_subnetMask);
-        AddSetting("ipaddress", m_app.m_ipAddress);
-    } else if (!m_app.m_dhcpCurrent) {
+        AddSetting("defaultgateway", m_app.Job().lan.defaultGateway);
+        AddSetting("subnetmask", m_app.Job().lan.subnetMask);
+        AddSetting("ipaddress", m_app.Job().lan.ipAddress);
+    } else if (!m_app.Job().lan.dhcpCurrent) {
         AddSetting("dhcp_flg", "Client");
     }
 }
 
 void ProvisioningWriter::AddSecurityLines() {
-    if (m_app.m_secureModeWanted == m_app.m_secureModeCurrent) return;
-    AddSetting("securemode", m_app.m_secureModeWanted ? "True" : "False");
-    if (!m_app.m_secureModeWanted) return;
-    AddSetting("sw", m_app.m_newRemotePassword);
-    AddSetting("useroompassword", m_app.m_useRoomForRemote ? "True" : "False");
-    AddSetting("roomsw", m_app.m_newRoomPassword);
+    if (m_app.Job().security.secureModeWanted == m_app.Job().security.secureModeCurrent) return;
+    AddSetting("securemode", m_app.Job().security.secureModeWanted ? "True" : "False");
+    if (!m_app.Job().security.secureModeWanted) return;
+    AddSetting("sw", m_app.Job().security.newRemotePassword);
+    AddSetting("useroompassword", m_app.Job().security.useRoomForRemote ? "True" : "False");
+    AddSetting("roomsw", m_app.Job().security.newRoomPassword);
 }
 
 void ProvisioningWriter::AddDisplayLines() {
-    if (!m_app.m_changeDisplay) return;
-    AddSetting("monitor1display", m_app.m_aspect16x9 ? "16:9" : "4:3");
-    AddSetting("cameratype", m_app.m_palWanted ? "PAL" : "NTSC");
-    AddSetting("vgaresolution", m_app.m_resolution1024 ? "60HZ1024x768" : "60HZ800x600");
-    const char* output = m_app.m_videoOutput == 0   ? "Composite"
-                         : m_app.m_videoOutput == 1 ? "S_Video"
-                                                    : "VGA";
+    if (!m_app.Job().display.changeDisplay) return;
+    AddSetting("monitor1display", m_app.Job().display.aspect16x9 ? "16:9" : "4:3");
+    AddSetting("cameratype", m_app.Job().display.palWanted ? "PAL" : "NTSC");
+    AddSetting("vgaresolution",
+               m_app.Job().display.resolution1024 ? "60HZ1024x768" : "60HZ800x600");
+    const char* output = m_app.Job().display.videoOutput == 0   ? "Composite"
+                         : m_app.Job().display.videoOutput == 1 ? "S_Video"
+                                                                : "VGA";
     AddSetting("monitoroutputsignal", output);
 }
 
 void ProvisioningWriter::CollectSettingsLines() {
-    if (!m_app.m_changeSettings) return;
+    if (!m_app.Job().tasks.changeSettings) return;
     AddLanLines();
     AddSecurityLines();
     AddDisplayLines();
 }
 
 bool ProvisioningWriter::WriteProvisioning() {
-    if (m_app.m_provision.empty()) return true;
+    if (m_app.Job().options.provision.empty()) return true;
     if (!m_app.m_link) return false;
     if (!m_app.m_link->IsLoggedOn() && !SystemConnector(m_app).ConnectToSystem("", ""))
         return false;
     // The text carries passwords: it is sent, never logged.
-    const std::string& text = m_app.m_provision;
+    const std::string& text = m_app.Job().options.provision;
     DeviceLink& link = *m_app.m_link;
     link.UploadBuffer(kProvisionFile, Bytes(text.data()), text.size(), 0);
     link.UploadBuffer(kUrlFile, Bytes(kProvisionFile), std::strlen(kProvisionFile), 0);

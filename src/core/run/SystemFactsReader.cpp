@@ -41,7 +41,7 @@ std::string SystemFactsReader::Clean(const std::string& text) {
 }
 
 std::string SystemFactsReader::ModelName(const RunContext& app) {
-    const int type = app.m_systemType;
+    const int type = app.Job().target.systemType;
     if (type < 0 || type >= ModelCatalogue::kRowCount ||
         app.m_catalogue.GetSize() != ModelCatalogue::kRowCount)
         return {};
@@ -72,7 +72,7 @@ std::string SystemFactsReader::InstalledVersion(const RunContext& app) {
 }
 
 std::string SystemFactsReader::ImageName(const RunContext& app) {
-    const int type = app.m_systemType;
+    const int type = app.Job().target.systemType;
     if (type < 0 || type >= ModelCatalogue::kRowCount) return {};
     std::uint16_t id = 0;
     const std::string name = app.m_imageCatalogue.GetEntry(

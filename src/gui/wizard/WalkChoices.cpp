@@ -6,49 +6,50 @@
 namespace quillmarch {
 
 void WalkChoices::ResetForNewWalk(RunContext& job) {
-    job.m_customUpdate = false;
-    job.m_changeSettings = false;
-    job.m_eraseFlash = false;
-    job.m_changeLan = false;
-    job.m_changeDisplay = false;
-    job.m_secureModeWanted = job.m_secureModeCurrent = false;
-    job.m_dhcpWanted = job.m_dhcpCurrent;
-    job.m_palWanted = job.m_palCurrent;
-    job.m_ipAddress.clear();
-    job.m_subnetMask.clear();
-    job.m_defaultGateway.clear();
-    job.m_newRoomPassword.clear();
-    job.m_newRemotePassword.clear();
-    job.m_retainDirectory = true;
-    job.m_retainSystemSettings = true;
-    job.m_retainSampleSites = true;
-    job.m_retainCallDetail = true;
-    job.m_systemName.clear();
+    job.Job().tasks.customUpdate = false;
+    job.Job().tasks.changeSettings = false;
+    job.Job().tasks.eraseFlash = false;
+    job.Job().lan.changeLan = false;
+    job.Job().display.changeDisplay = false;
+    job.Job().security.secureModeWanted = job.Job().security.secureModeCurrent = false;
+    job.Job().lan.dhcpWanted = job.Job().lan.dhcpCurrent;
+    job.Job().display.palWanted = job.Job().display.palCurrent;
+    job.Job().lan.ipAddress.clear();
+    job.Job().lan.subnetMask.clear();
+    job.Job().lan.defaultGateway.clear();
+    job.Job().security.newRoomPassword.clear();
+    job.Job().security.newRemotePassword.clear();
+    job.Job().retain.directory = true;
+    job.Job().retain.systemSettings = true;
+    job.Job().retain.sampleSites = true;
+    job.Job().retain.callDetail = true;
+    job.Job().target.systemName.clear();
 }
 
 WalkChoices::STasks WalkChoices::Effective(const RunContext& job) {
     STasks tasks;
-    tasks.bUpdateSoftware = job.m_updateSoftware;
-    tasks.bChangeSettings = job.m_customUpdate && job.m_changeSettings;
-    tasks.bEraseFlash = job.m_customUpdate && job.m_eraseFlash;
-    tasks.bSecureModeWanted = job.m_secureModeCurrent;
+    tasks.bUpdateSoftware = job.Job().tasks.updateSoftware;
+    tasks.bChangeSettings = job.Job().tasks.customUpdate && job.Job().tasks.changeSettings;
+    tasks.bEraseFlash = job.Job().tasks.customUpdate && job.Job().tasks.eraseFlash;
+    tasks.bSecureModeWanted = job.Job().security.secureModeCurrent;
     if (!tasks.bChangeSettings) return tasks;
-    tasks.bChangeLan = job.m_changeLan;
+    tasks.bChangeLan = job.Job().lan.changeLan;
     // Only a display-settings model is offered the display page.
-    tasks.bChangeDisplay =
-        job.m_changeDisplay && ModelCatalogue::IsDisplaySettingsModel(job.m_systemType);
-    tasks.bSecureModeWanted = job.m_secureModeWanted;
-    tasks.bChangeSecurity = job.m_secureModeWanted != job.m_secureModeCurrent;
+    tasks.bChangeDisplay = job.Job().display.changeDisplay &&
+                           ModelCatalogue::IsDisplaySettingsModel(job.Job().target.systemType);
+    tasks.bSecureModeWanted = job.Job().security.secureModeWanted;
+    tasks.bChangeSecurity =
+        job.Job().security.secureModeWanted != job.Job().security.secureModeCurrent;
     return tasks;
 }
 
 void WalkChoices::DropHiddenChoices(RunContext& job) {
     const STasks tasks = Effective(job);
-    job.m_changeSettings = tasks.bChangeSettings;
-    job.m_eraseFlash = tasks.bEraseFlash;
-    job.m_changeLan = tasks.bChangeLan;
-    job.m_changeDisplay = tasks.bChangeDisplay;
-    job.m_secureModeWanted = tasks.bSecureModeWanted;
+    job.Job().tasks.changeSettings = tasks.bChangeSettings;
+    job.Job().tasks.eraseFlash = tasks.bEraseFlash;
+    job.Job().lan.changeLan = tasks.bChangeLan;
+    job.Job().display.changeDisplay = tasks.bChangeDisplay;
+    job.Job().security.secureModeWanted = tasks.bSecureModeWanted;
 }
 
 }  // namespace quillmarch
