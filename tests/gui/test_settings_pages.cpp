@@ -45,7 +45,7 @@ QString Shown(QWidget* page, std::initializer_list<const char*> names) {
 QString Lines(RunContext& app) {
     app.Job().options.provision.clear();
     app.Job().tasks.changeSettings = true;
-    ProvisioningWriter(app).CollectSettingsLines();
+    ProvisioningWriter(app.Job()).CollectSettingsLines();
     return QString::fromStdString(app.Job().options.provision);
 }
 

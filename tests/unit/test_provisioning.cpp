@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/device/SystemConnector.h"
 #include "core/provisioning/ProvisioningWriter.h"
 #include "support/FakeAppFixture.h"
 
@@ -8,9 +9,15 @@ namespace {
 
 class ProvisioningTest : public FakeAppFixture {
 protected:
+    // Wired as the run wires it: the context's link, logged on again through the connector.
+    ProvisioningWriter Writer() {
+        return ProvisioningWriter(m_app->Job(), m_app->m_link.get(), [this] {
+            return SystemConnector(*m_app).ConnectToSystem("", "");
+        });
+    }
     std::string Collect() {
         m_app->Job().tasks.changeSettings = true;
-        ProvisioningWriter(*m_app).CollectSettingsLines();
+        ProvisioningWriter(m_app->Job()).CollectSettingsLines();
         return m_app->Job().options.provision;
     }
 };
@@ -67,22 +74,22 @@ TEST_F(ProvisioningTest, NothingCollectedWithoutTheSettingsTask) {
     m_app->Job().lan.changeLan = true;
     m_app->Job().lan.dhcpWanted = false;
     m_app->Job().tasks.changeSettings = false;
-    ProvisioningWriter(*m_app).CollectSettingsLines();
+    ProvisioningWriter(m_app->Job()).CollectSettingsLines();
     EXPECT_EQ(m_app->Job().options.provision, "");
 }
 
 TEST_F(ProvisioningTest, WriteSendsNothingWithoutLinesAndReconnectsWhenNeeded) {
-    EXPECT_TRUE(ProvisioningWriter(*m_app).WriteProvisioning());
+    EXPECT_TRUE(Writer().WriteProvisioning());
     EXPECT_EQ(m_system.logons, 0);
 
-    ProvisioningWriter(*m_app).AddSetting("securemode", "False");
-    EXPECT_TRUE(ProvisioningWriter(*m_app).WriteProvisioning());
+    ProvisioningWriter(m_app->Job()).AddSetting("securemode", "False");
+    EXPECT_TRUE(Writer().WriteProvisioning());
     EXPECT_EQ(m_system.logons, 1);
     EXPECT_EQ(m_system.files["quillmarchprovision.dat"], "securemode,False\n");
 
     m_app->m_link->Disconnect();
     m_system.logonCodes = {301};
-    EXPECT_FALSE(ProvisioningWriter(*m_app).WriteProvisioning());
+    EXPECT_FALSE(Writer().WriteProvisioning());
 }
 
 TEST_F(ProvisioningTest, PasswordsNeverReachTheLog) {
@@ -91,12 +98,12 @@ TEST_F(ProvisioningTest, PasswordsNeverReachTheLog) {
     m_app->Job().security.secureModeWanted = true;
     m_app->Job().security.newRoomPassword = m_app->Job().security.newRemotePassword = "TopSecret9";
     Collect();
-    ProvisioningWriter(*m_app).WriteProvisioning();
+    Writer().WriteProvisioning();
     for (const auto& record : LogRecords()) EXPECT_EQ(record.find("TopSecret9"), std::string::npos);
 }
 
 TEST_F(ProvisioningTest, NewLinkEmptiesTheProvisioningText) {
-    ProvisioningWriter(*m_app).AddSetting("k", "v");
+    ProvisioningWriter(m_app->Job()).AddSetting("k", "v");
     m_app->CreateLink(false);
     EXPECT_EQ(m_app->Job().options.provision, "");
 }

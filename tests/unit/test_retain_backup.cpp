@@ -55,7 +55,7 @@ TEST_F(RetainBackupTest, NothingRetainedShowsNoTaskAndWrites079) {
 TEST_F(RetainBackupTest, TaskTextListsKindsAndUserConfiguration) {
     m_app->m_progressWnd = m_window;
     Retain(true, true, false, false);
-    ProvisioningWriter(*m_app).AddSetting("dhcp_flg", "Client");
+    ProvisioningWriter(m_app->Job()).AddSetting("dhcp_flg", "Client");
     EXPECT_TRUE(RetainBackup(*m_app).WriteRetainRecord());
     const auto starts = m_window->Sent(UM_PROGRESS_TASK_START);
     ASSERT_EQ(starts.size(), 1u);

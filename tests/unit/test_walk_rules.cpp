@@ -47,8 +47,8 @@ protected:
     // The pages a walk visits from `start` when every page accepts Next, `start` included.
     std::vector<int> Walk(int start = W::kInfoAlert) {
         std::vector<int> pages{start};
-        while (pages.size() < 20 && W::NextPage(pages.back(), m_app) != W::kNone)
-            pages.push_back(W::NextPage(pages.back(), m_app));
+        while (pages.size() < 20 && W::NextPage(pages.back(), m_app.Job()) != W::kNone)
+            pages.push_back(W::NextPage(pages.back(), m_app.Job()));
         return pages;
     }
 
@@ -147,7 +147,7 @@ const SStepCase kSteps[] = {
 TEST_F(WalkRulesTest, EachPageAppendsThePageItsRuleNames) {
     for (const auto& c : kSteps) {
         Apply(c.choices);
-        EXPECT_EQ(W::NextPage(c.page, m_app), c.expected) << c.name;
+        EXPECT_EQ(W::NextPage(c.page, m_app.Job()), c.expected) << c.name;
     }
 }
 

@@ -8,6 +8,7 @@
 #include <set>
 #include <system_error>
 
+#include "core/device/SystemConnector.h"
 #include "core/job/RunContext.h"
 #include "core/link/PlainFileName.h"
 #include "core/platform/Platform.h"
@@ -115,7 +116,9 @@ bool RetainBackup::WriteRetainRecord() {
     list(m_app.Job().retain.systemSettings, 174, " System files");
     list(m_app.Job().retain.sampleSites, 243, " Tessary Sample Sites");
     list(m_app.Job().retain.callDetail, 245, " Call detail report");
-    ProvisioningWriter(m_app).WriteProvisioning();
+    ProvisioningWriter(m_app.Job(), m_app.m_link.get(), [this] {
+        return SystemConnector(m_app).ConnectToSystem("", "");
+    }).WriteProvisioning();
     const bool userConfiguration = !m_app.Job().options.provision.empty();
     list(userConfiguration, 173, " User Configuration");
 

@@ -94,7 +94,7 @@ void UpdateRun::ChangeSettings(bool& result) {
     result = progress.SendProgress(UM_PROGRESS_TASK_START, 0, 1,
                                    m_app.LoadUiString(251, "Change System Settings")) &&
              result;
-    ProvisioningWriter(m_app).CollectSettingsLines();
+    ProvisioningWriter(m_app.Job()).CollectSettingsLines();
     result = progress.SendProgress(UM_PROGRESS_TASK_DONE, 0, 0) && result;
 }
 
@@ -291,7 +291,9 @@ void UpdateRun::ReturnToNormalMode() {
 }
 
 void UpdateRun::Restart() {
-    ProvisioningWriter(m_app).WriteProvisioning();
+    ProvisioningWriter(m_app.Job(), m_app.m_link.get(), [this] {
+        return SystemConnector(m_app).ConnectToSystem("", "");
+    }).WriteProvisioning();
     if (m_app.m_link) m_app.m_link->SendCommand("BOOT", nullptr, 1);
 }
 

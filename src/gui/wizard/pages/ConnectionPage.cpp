@@ -205,7 +205,7 @@ void ConnectionPage::OnConnected(const std::string& address, const SConnectResul
     }
     SaveAddressHistory(address);
     // Another system, or the same one anew: the choices start clean.
-    WalkChoices::ResetForNewWalk(m_app);
+    WalkChoices::ResetForNewWalk(m_app.Job());
     ShowEntryControls(false);
     TruncateAfterThis();
     AddNextPage(WalkRules::kIPAddress);

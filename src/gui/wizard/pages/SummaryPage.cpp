@@ -85,7 +85,7 @@ void SummaryPage::PageCreated() {
 
 void SummaryPage::ShowTasks() {
     // The lines say what the run will do, read the way the run reads the job.
-    const WalkChoices::STasks tasks = WalkChoices::Effective(m_app);
+    const WalkChoices::STasks tasks = WalkChoices::Effective(m_app.Job());
     const bool custom = m_app.Job().tasks.customUpdate;
     const bool display = ModelCatalogue::IsDisplaySettingsModel(m_app.Job().target.systemType);
     SetLine(kUpdate, UiString(127, "Update Software"), tasks.bUpdateSoftware, true);
@@ -116,7 +116,7 @@ int SummaryPage::ValidateBack() {
 
 bool SummaryPage::ValidateFinish() {
     if (!Sheet()) return false;
-    if (WalkChoices::Effective(m_app).bEraseFlash && !ConfirmErase()) return false;
+    if (WalkChoices::Effective(m_app.Job()).bEraseFlash && !ConfirmErase()) return false;
     auto inCall = std::make_shared<bool>(false);
     RunContext& app = m_app;
     Sheet()->RunOnDevice(
@@ -142,8 +142,8 @@ bool SummaryPage::ConfirmErase() {
 }
 
 void SummaryPage::OnCallChecked(bool inCall) {
-    if (inCall && !AskToBreakCall()) return;  // stays on the summary; Finish asks again
-    WalkChoices::DropHiddenChoices(m_app);    // the run does what the summary listed
+    if (inCall && !AskToBreakCall()) return;      // stays on the summary; Finish asks again
+    WalkChoices::DropHiddenChoices(m_app.Job());  // the run does what the summary listed
     m_app.Job().options.verify = !m_verifyBox->isHidden() && m_verifyBox->isChecked();
     Sheet()->EndWizard(WizardSheet::ID_WIZFINISH);
 }

@@ -79,7 +79,7 @@ int TaskChoicePage::ValidateNext() {
     m_app.Job().tasks.changeSettings = m_changeSettings;
     m_app.Job().tasks.eraseFlash = m_eraseFlash;
     // Tasks Typical does not show, or settings under an unticked task, must not run.
-    WalkChoices::DropHiddenChoices(m_app);
+    WalkChoices::DropHiddenChoices(m_app.Job());
     std::string stored = m_app.Job().tasks.updateSoftware ? "yes" : "no";
     SettingsStore(m_settings).AccessSetting(true, "UploadSoftware", stored);
     AddNextPage(WalkRules::kUpgradeChoice);
