@@ -72,7 +72,7 @@ private slots:
             stored.setValue("Language", "2");
         }
         RunContext app(m_clock, m_box);
-        app.m_catalogue.Build();
+        app.BuildCatalogue();
         MessageBoxRouter router(m_console);
         const SSeen seen = RunAndClose(app, router);
         QCOMPARE(seen.exitCode, 0);
@@ -88,7 +88,7 @@ private slots:
     void firstStartUsesTheDefaultsAndWritesNothing() {
         QFile::remove(ConfPath());
         RunContext app(m_clock, m_box);
-        app.m_catalogue.Build();
+        app.BuildCatalogue();
         app.Job().tasks.updateSoftware = false;
         app.Job().options.language = 1;
         MessageBoxRouter router(m_console);

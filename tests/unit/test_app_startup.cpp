@@ -46,7 +46,7 @@ protected:
 
 TEST_F(AppStartupTest, NoArgumentsBuildsEverythingButOpensNoLog) {
     EXPECT_EQ(m_app.Startup({}).state, StartupState::kNoArguments);
-    EXPECT_EQ(m_app.m_catalogue.GetSize(), ModelCatalogue::kRowCount);
+    EXPECT_EQ(m_app.Catalogue().GetSize(), ModelCatalogue::kRowCount);
     EXPECT_FALSE(m_app.ImagePresent(0));
     EXPECT_TRUE(m_app.ImagePresent(1));
     EXPECT_FALSE(m_app.ImagePresent(13));
@@ -55,6 +55,22 @@ TEST_F(AppStartupTest, NoArgumentsBuildsEverythingButOpensNoLog) {
     EXPECT_FALSE(m_app.m_log.IsOpen());
     EXPECT_TRUE(fs::is_empty(m_dir.Path()));
     EXPECT_TRUE(m_box.shown.empty());
+}
+
+// A second context reads the first one's model table: its start-up must not build that table
+// again, and the images it finds follow the shared table.
+TEST_F(AppStartupTest, SharedCatalogueIsReadNotBuiltAgain) {
+    ASSERT_EQ(m_app.Startup({}).state, StartupState::kNoArguments);
+    RunContext other(m_clock, m_box, m_app.SharedCatalogue());
+    other.m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
+    other.SetLinkFactory([this](RunContext& app, bool secure) -> std::unique_ptr<DeviceLink> {
+        return std::make_unique<test::FakeLink>(app, m_system, secure);
+    });
+    EXPECT_EQ(other.Startup({}).state, StartupState::kNoArguments);
+    EXPECT_EQ(&other.Catalogue(), &m_app.Catalogue());
+    EXPECT_EQ(m_app.Catalogue().GetSize(), ModelCatalogue::kRowCount);
+    for (int row = 0; row < ModelCatalogue::kRowCount; ++row)
+        EXPECT_EQ(other.ImagePresent(row), m_app.ImagePresent(row)) << "row " << row;
 }
 
 TEST_F(AppStartupTest, JobDefaultsAfterAnAddressArgument) {

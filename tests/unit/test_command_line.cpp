@@ -25,7 +25,7 @@ using test::ScopedTempDir;
 class CommandLineTest : public ::testing::Test {
 protected:
     CommandLineTest() : m_cwd(m_dir.Path()), m_app(m_clock, m_box) {
-        m_app.m_catalogue.Build();
+        m_app.BuildCatalogue();
         m_app.m_log.SetStampSource([] { return std::string("T"); });
         m_app.m_log.SetTempDirectory(m_dir.Str("fallback"));
     }

@@ -40,7 +40,7 @@ protected:
         m_app.m_helpFilePath = m_dir.Str("Quillmarch.hlp");
         m_app.m_lockFolder = m_dir.Str("locks");
         m_app.m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
-        m_app.m_catalogue.Build();
+        m_app.BuildCatalogue();
         m_app.RecordImagePresence();
         ASSERT_TRUE(m_app.CreateLink(false));
         m_app.Job().target.address = m_sim->Address();

@@ -291,7 +291,7 @@ protected:
     }
 
     void Connect(bool secure) {
-        app.m_catalogue.Build();
+        app.BuildCatalogue();
         ASSERT_TRUE(app.CreateLink(secure));
         ASSERT_TRUE(app.m_link->LogonToSystem("127.0.0.1", "admin", app.Job().target.password));
     }

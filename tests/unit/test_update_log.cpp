@@ -28,7 +28,7 @@ const std::string kStars = "*******************************";
 class UpdateLogTest : public ::testing::Test {
 protected:
     UpdateLogTest() : m_app(m_clock, m_box) {
-        m_app.m_catalogue.Build();
+        m_app.BuildCatalogue();
         m_app.m_log.SetStampSource([] { return std::string("T"); });
         m_app.m_log.SetTempDirectory(m_dir.Str("temp"));
     }

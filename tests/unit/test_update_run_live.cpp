@@ -20,7 +20,7 @@ protected:
         ASSERT_TRUE(m_sim.Started()) << m_sim.StartError();
         m_app.m_helpFilePath = m_dir.Path().string() + "/Quillmarch.hlp";
         m_app.m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
-        m_app.m_catalogue.Build();
+        m_app.BuildCatalogue();
         m_app.RecordImagePresence();
         ASSERT_TRUE(m_app.CreateLink(false));
         m_app.Job().target.address = m_sim.Address();

@@ -44,7 +44,7 @@ bool SystemConnector::ConnectToSystem(const std::string& address, const std::str
 void SystemConnector::Identify(const std::string& text) {
     // Every matching row overwrites the type, so the last matching row wins; without a match
     // the type found earlier stays.
-    m_app.Job().target.systemType = m_app.m_catalogue.Identify(text, m_app.Job().target.systemType);
+    m_app.Job().target.systemType = m_app.Catalogue().Identify(text, m_app.Job().target.systemType);
 }
 
 }  // namespace quillmarch

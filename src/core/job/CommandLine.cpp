@@ -178,8 +178,8 @@ std::string CommandLine::OptionDump(const RunContext& app) {
     std::string systemType;
     if (app.Job().target.systemType >= 0 &&
         app.Job().target.systemType < ModelCatalogue::kRowCount &&
-        app.m_catalogue.GetSize() == ModelCatalogue::kRowCount) {
-        systemType = app.m_catalogue.GetAt(app.Job().target.systemType).DisplayName().substr(0, 63);
+        app.Catalogue().GetSize() == ModelCatalogue::kRowCount) {
+        systemType = app.Catalogue().GetAt(app.Job().target.systemType).DisplayName().substr(0, 63);
     }
     // Long enough for an address of any length the command line can carry.
     std::string buffer(app.Job().target.address.size() + systemType.size() + 512, '\0');

@@ -18,9 +18,12 @@ std::string InitialHelpFilePath() {
 
 }  // namespace
 
-RunContext::RunContext(IClock& clock, IMessageBox& messageBox)
+RunContext::RunContext(IClock& clock, IMessageBox& messageBox,
+                       std::shared_ptr<const ModelCatalogue> sharedCatalogue)
     : m_helpFilePath(InitialHelpFilePath()),
-      m_imageCatalogue(m_catalogue, m_payloads),
+      m_ownCatalogue(sharedCatalogue ? nullptr : std::make_shared<ModelCatalogue>()),
+      m_catalogue(sharedCatalogue ? std::move(sharedCatalogue) : m_ownCatalogue),
+      m_imageCatalogue(*m_catalogue, m_payloads),
       m_clock(clock),
       m_messageBox(messageBox) {
     m_log.SetWriteFailureHandler([this](const std::string& why) {
@@ -35,7 +38,7 @@ RunContext::~RunContext() {
 }
 
 StartupResult RunContext::Startup(const std::vector<std::string>& args) {
-    m_catalogue.Build();
+    BuildCatalogue();
     RecordImagePresence();
     StartupResult result;
     if (!args.empty()) {
@@ -52,6 +55,11 @@ StartupResult RunContext::Startup(const std::vector<std::string>& args) {
     }
     CreateLink(false);
     return result;
+}
+
+void RunContext::BuildCatalogue() {
+    // A shared table was built by its owner and is only read here.
+    if (m_ownCatalogue) m_ownCatalogue->Build();
 }
 
 std::string RunContext::LoadUiString(int id, const std::string& fallback) const {
@@ -124,8 +132,8 @@ void RunContext::WriteOptionDump() {
 }
 
 void RunContext::RecordImagePresence() {
-    for (int row = 0; row < m_catalogue.GetSize() && row < ModelCatalogue::kRowCount; ++row) {
-        const std::string& entry = m_catalogue.GetAt(row).MainImageEntry();
+    for (int row = 0; row < m_catalogue->GetSize() && row < ModelCatalogue::kRowCount; ++row) {
+        const std::string& entry = m_catalogue->GetAt(row).MainImageEntry();
         m_imagePresent[static_cast<size_t>(row)] =
             entry.size() > 1 && m_imageCatalogue.LoadImage("MainSoftware", entry);
     }

@@ -41,7 +41,10 @@ class RunContext {
 public:
     using LinkFactory = std::function<std::unique_ptr<DeviceLink>(RunContext&, bool secure)>;
 
-    RunContext(IClock& clock, IMessageBox& messageBox);
+    // `sharedCatalogue`: a built model table another context reads too; null: this context
+    // builds its own at start-up.
+    RunContext(IClock& clock, IMessageBox& messageBox,
+               std::shared_ptr<const ModelCatalogue> sharedCatalogue = nullptr);
     ~RunContext();
     RunContext(const RunContext&) = delete;
     RunContext& operator=(const RunContext&) = delete;
@@ -67,7 +70,18 @@ public:
     std::string m_helpFilePath;
 
     // --- services ---------------------------------------------------------------------------
-    ModelCatalogue m_catalogue;
+    // The model table: only read once built, so several contexts (threads) may share one.
+    const ModelCatalogue& Catalogue() const { return *m_catalogue; }
+    std::shared_ptr<const ModelCatalogue> SharedCatalogue() const { return m_catalogue; }
+    // Builds this context's own table (start-up does); nothing for a shared one.
+    void BuildCatalogue();
+
+private:
+    // Declared before the image catalogue, which reads the model table.
+    std::shared_ptr<ModelCatalogue> m_ownCatalogue;  // null when shared
+    std::shared_ptr<const ModelCatalogue> m_catalogue;
+
+public:
     PayloadLoader m_payloads;
     ImageCatalogue m_imageCatalogue;
     UpdateLog m_log;

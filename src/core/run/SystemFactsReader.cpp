@@ -43,9 +43,9 @@ std::string SystemFactsReader::Clean(const std::string& text) {
 std::string SystemFactsReader::ModelName(const RunContext& app) {
     const int type = app.Job().target.systemType;
     if (type < 0 || type >= ModelCatalogue::kRowCount ||
-        app.m_catalogue.GetSize() != ModelCatalogue::kRowCount)
+        app.Catalogue().GetSize() != ModelCatalogue::kRowCount)
         return {};
-    return app.m_catalogue.GetAt(type).DisplayName();
+    return app.Catalogue().GetAt(type).DisplayName();
 }
 
 SystemFacts SystemFactsReader::Read(RunContext& app) {
@@ -76,7 +76,7 @@ std::string SystemFactsReader::ImageName(const RunContext& app) {
     if (type < 0 || type >= ModelCatalogue::kRowCount) return {};
     std::uint16_t id = 0;
     const std::string name = app.m_imageCatalogue.GetEntry(
-        "MainSoftware", app.m_catalogue.GetAt(type).MainImageEntry(), &id);
+        "MainSoftware", app.Catalogue().GetAt(type).MainImageEntry(), &id);
     return id == 0 ? std::string() : name;
 }
 

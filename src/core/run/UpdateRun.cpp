@@ -135,7 +135,7 @@ void UpdateRun::SendImage(bool& result) {
         return;
     }
     if (ModelCatalogue::IsSectionImageModel(type)) {
-        const std::string& key = m_app.m_catalogue.GetAt(type).MainImageEntry();
+        const std::string& key = m_app.Catalogue().GetAt(type).MainImageEntry();
         result = ImageUploader(m_app).PutMainImage(
             key, m_app.Job().tasks.isdnUpdate ? "IMAGE1" : "BRAMBLE", true);
         if (result && m_app.Job().options.verify)
@@ -148,7 +148,7 @@ void UpdateRun::SendImage(bool& result) {
 void UpdateRun::SendOlderGroupImage(bool& result) {
     ImageUploader uploader(m_app);
     const std::string& key =
-        m_app.m_catalogue.GetAt(m_app.Job().target.systemType).MainImageEntry();
+        m_app.Catalogue().GetAt(m_app.Job().target.systemType).MainImageEntry();
     const bool image = uploader.PutMainImage(key, "IMAGE1", false);
     m_app.WriteLog(image ? m_app.LoadUiString(236, "Put Image Success")
                          : m_app.LoadUiString(237, "Put Image Failure"),

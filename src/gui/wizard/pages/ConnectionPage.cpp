@@ -104,8 +104,8 @@ void ConnectionPage::ShowEntryControls(bool show) {
 
 std::string ConnectionPage::HistoryValueName() const {
     const int row = m_app.FirstRowWithImage();
-    if (row < 0 || row >= m_app.m_catalogue.GetSize()) return {};
-    return m_app.m_catalogue.GetAt(row).HistoryValueName();
+    if (row < 0 || row >= m_app.Catalogue().GetSize()) return {};
+    return m_app.Catalogue().GetAt(row).HistoryValueName();
 }
 
 void ConnectionPage::FillAddressBox() {
@@ -215,10 +215,10 @@ void ConnectionPage::OnConnected(const std::string& address, const SConnectResul
 QString ConnectionPage::RefusedText() const {
     const int type = m_app.Job().target.systemType;
     QString model;
-    if (type < 0 || type >= m_app.m_catalogue.GetSize())
+    if (type < 0 || type >= m_app.Catalogue().GetSize())
         model = UiString(294, "unsupported system");
     else
-        model = QString::fromStdString(m_app.m_catalogue.GetAt(type).DisplayName());
+        model = QString::fromStdString(m_app.Catalogue().GetAt(type).DisplayName());
     // The table's parts carry their own line ends or none: joined here with a blank after
     // the colon and the advice on a line of its own.
     return UiString(9, "Quillmarch cannot update:").trimmed() + QLatin1Char(' ') + model.trimmed() +

@@ -193,8 +193,8 @@ void SystemInfoPage::ShowFacts(const std::vector<std::string>& facts) {
             row->setText(2, QString::fromStdString(update));
     }
     const int type = m_app.Job().target.systemType;
-    const QString model = type >= 0 && type < m_app.m_catalogue.GetSize()
-                              ? QString::fromStdString(m_app.m_catalogue.GetAt(type).DisplayName())
+    const QString model = type >= 0 && type < m_app.Catalogue().GetSize()
+                              ? QString::fromStdString(m_app.Catalogue().GetAt(type).DisplayName())
                               : QString();
     m_list->insertTopLevelItem(std::min(1, m_list->topLevelItemCount()),
                                new QTreeWidgetItem({QStringLiteral("Model"), model}));
