@@ -19,7 +19,7 @@ ReportedRun::ReportedRun(RunContext& app)
     m_report.SetOptions(app.Job().options.verify, app.Job().options.verifyTimeoutSeconds,
                         app.Job().tasks.isdnUpdate, app.Job().tasks.uploadImage,
                         app.Job().tasks.updateSoftware);
-    m_report.SetInstalls(SystemFactsReader::InstalledVersion(app), {});
+    m_report.SetInstalls(SystemFactsReader::InstalledVersion(app.m_imageCatalogue), {});
     if (m_wanted) app.SetRunObserver(&m_report);
 }
 
@@ -52,8 +52,9 @@ void ReportedRun::Finish(int exitCode) {
     m_app.SetRunObserver(nullptr);
     if (!m_wanted) return;
     // The image is known once the model is.
-    m_report.SetInstalls(SystemFactsReader::InstalledVersion(m_app),
-                         SystemFactsReader::ImageName(m_app));
+    m_report.SetInstalls(
+        SystemFactsReader::InstalledVersion(m_app.m_imageCatalogue),
+        SystemFactsReader::ImageName(m_app.Job(), m_app.Catalogue(), m_app.m_imageCatalogue));
     // A script reads the log where the report says, wherever it runs from.
     std::error_code ignored;
     const auto log =

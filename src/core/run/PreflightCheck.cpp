@@ -40,9 +40,9 @@ int PreflightCheck::Run(RunReport* report, std::FILE* out) {
     const SystemFacts facts = SystemFactsReader::Read(m_app);
     if (report) report->OnSystemFacts(false, facts);
     rows = SystemFactsReader::Table(m_app);
-    rows.back().second += "   (this program installs: " +
-                          SystemFactsReader::Clean(SystemFactsReader::InstalledVersion(m_app)) +
-                          ")";
+    rows.back().second +=
+        "   (this program installs: " +
+        SystemFactsReader::Clean(SystemFactsReader::InstalledVersion(m_app.m_imageCatalogue)) + ")";
     rows.emplace_back("Mode", facts.mode);
     std::string web;
     const bool readable =
@@ -50,7 +50,8 @@ int PreflightCheck::Run(RunReport* report, std::FILE* out) {
     const bool webOn = !readable || !text::EqualsNoCase(text::Trim(web), "False");
     rows.emplace_back("Web server", webOn ? "on" : "off");
     rows.emplace_back("In a call", SystemWebClient(m_app).IsSystemInCall() ? "yes" : "no");
-    const std::string image = SystemFactsReader::ImageName(m_app);
+    const std::string image =
+        SystemFactsReader::ImageName(m_app.Job(), m_app.Catalogue(), m_app.m_imageCatalogue);
     rows.emplace_back("Image", image.empty() ? "none" : image);
     rows.emplace_back("Tasks", Joined(PlannedTasks()));
     rows.emplace_back("Retain record", RetainRecord());
@@ -85,7 +86,8 @@ int PreflightCheck::Judge(const std::string& version, RunReport* report, std::st
     } else if (sendsImage && !m_app.ImagePresent(m_app.Job().target.systemType)) {
         code = "no_image";
         words = "cannot update: there is no image for this model";
-    } else if (sendsImage && SystemFactsReader::IsInstalledVersion(m_app, version)) {
+    } else if (sendsImage &&
+               SystemFactsReader::IsInstalledVersion(m_app.m_imageCatalogue, version)) {
         words = "already up to date: the system runs the version this program installs";
         return kUpToDate;
     } else {

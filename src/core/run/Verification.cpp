@@ -26,7 +26,7 @@ std::string Quoted(const std::string& text) {
 Verification::Verification(RunContext& app)
     : m_app(app),
       m_modelRowBefore(app.Job().target.systemType),
-      m_modelNameBefore(SystemFactsReader::ModelName(app)) {}
+      m_modelNameBefore(SystemFactsReader::ModelName(app.Job(), app.Catalogue())) {}
 
 bool Verification::VerifyUpdate(milliseconds fixedWait) {
     ProgressProtocol progress(m_app);
@@ -126,8 +126,8 @@ std::string Verification::JudgeNormalSystem(std::string& verified) {
         verified = m_after.model + " is back in normal mode";
         return {};
     }
-    const std::string installs = SystemFactsReader::InstalledVersion(m_app);
-    if (!SystemFactsReader::IsInstalledVersion(m_app, m_after.softwareVersion))
+    const std::string installs = SystemFactsReader::InstalledVersion(m_app.m_imageCatalogue);
+    if (!SystemFactsReader::IsInstalledVersion(m_app.m_imageCatalogue, m_after.softwareVersion))
         return "the system runs version " + Quoted(m_after.softwareVersion) + ", not " +
                Quoted(installs);
     verified =
