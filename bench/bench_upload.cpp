@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
     ConsoleMessageBox box;
     RunContext app(clock, box);
     app.m_helpFilePath = std::string(argv[5]) + "/Quillmarch.hlp";
-    app.m_catalogue.Build();
+    app.BuildCatalogue();
     if (!app.CreateLink(false) || !app.m_link->LogonToSystem(argv[1], "admin", argv[2])) {
         std::fprintf(stderr, "logon failed: %s\n",
                      app.m_link ? app.m_link->GetLastErrorText().c_str() : "");

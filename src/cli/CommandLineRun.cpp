@@ -119,7 +119,7 @@ int CommandLineRun::Main(int argc, char** argv, const GuiHooks& hooks) {
     const StartupResult started = app.Startup(args);
     if (started.state != StartupState::kReady && started.state != StartupState::kNoArguments)
         return Refuse(started);
-    if (app.m_address.empty()) {
+    if (app.Job().target.address.empty()) {
         if (hooks.runWizard && GuiUsable(hooks)) {
             const int code = hooks.runWizard(app, messageBox, argc, argv);
             EndProgram(app);
@@ -133,7 +133,7 @@ int CommandLineRun::Main(int argc, char** argv, const GuiHooks& hooks) {
     SignalScope signals(app.Interrupt());
     ReportedRun reported(app);
     int code = 0;
-    if (app.m_checkOnly) {
+    if (app.Job().options.checkOnly) {
         code = PreflightCheck(app).Run(&reported.Report(), reported.TableStream());
     } else {
         const bool success = RunFromCommandLine(app, messageBox, hooks, argc, argv);
@@ -172,7 +172,7 @@ bool CommandLineRun::GuiUsable(const GuiHooks& hooks) {
 bool CommandLineRun::RunFromCommandLine(RunContext& app, MessageBoxRouter& router,
                                         const GuiHooks& hooks, int& argc, char** argv) {
     UpdateRun run(app);
-    if (!app.m_quiet) {
+    if (!app.Job().options.quiet) {
         if (hooks.runWithProgressWindow && GuiUsable(hooks))
             return hooks.runWithProgressWindow(app, router, argc, argv);
         return run.RunUpdateNoParent();  // progress on the terminal

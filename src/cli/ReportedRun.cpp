@@ -12,13 +12,14 @@ namespace quillmarch {
 
 ReportedRun::ReportedRun(RunContext& app)
     : m_app(app),
-      m_report(app.m_checkOnly ? "check" : "update", QUILLMARCH_VERSION),
-      m_wanted(!app.m_reportPath.empty()) {
-    m_report.SetAddress(app.m_address);
+      m_report(app.Job().options.checkOnly ? "check" : "update", QUILLMARCH_VERSION),
+      m_wanted(!app.Job().options.reportPath.empty()) {
+    m_report.SetAddress(app.Job().target.address);
     m_report.SetInterrupt(&app.Interrupt());
-    m_report.SetOptions(app.m_verify, app.m_verifyTimeoutSeconds, app.m_isdnUpdate,
-                        app.m_uploadImage, app.m_updateSoftware);
-    m_report.SetInstalls(SystemFactsReader::InstalledVersion(app), {});
+    m_report.SetOptions(app.Job().options.verify, app.Job().options.verifyTimeoutSeconds,
+                        app.Job().tasks.isdnUpdate, app.Job().tasks.uploadImage,
+                        app.Job().tasks.updateSoftware);
+    m_report.SetInstalls(SystemFactsReader::InstalledVersion(app.m_imageCatalogue), {});
     if (m_wanted) app.SetRunObserver(&m_report);
 }
 
@@ -27,7 +28,7 @@ ReportedRun::~ReportedRun() {
 }
 
 std::FILE* ReportedRun::TableStream() const {
-    return m_app.m_reportPath == "-" ? stderr : stdout;
+    return m_app.Job().options.reportPath == "-" ? stderr : stdout;
 }
 
 const char* ReportedRun::ResultWord(bool check, int exitCode) {
@@ -51,23 +52,24 @@ void ReportedRun::Finish(int exitCode) {
     m_app.SetRunObserver(nullptr);
     if (!m_wanted) return;
     // The image is known once the model is.
-    m_report.SetInstalls(SystemFactsReader::InstalledVersion(m_app),
-                         SystemFactsReader::ImageName(m_app));
+    m_report.SetInstalls(
+        SystemFactsReader::InstalledVersion(m_app.m_imageCatalogue),
+        SystemFactsReader::ImageName(m_app.Job(), m_app.Catalogue(), m_app.m_imageCatalogue));
     // A script reads the log where the report says, wherever it runs from.
     std::error_code ignored;
     const auto log =
         std::filesystem::absolute(platform::PathFromUtf8(m_app.m_log.LastPath()), ignored);
     m_report.SetLogPath(m_app.m_log.LastPath().empty() ? std::string()
                                                        : platform::Utf8FromPath(log));
-    m_report.Finish(ResultWord(m_app.m_checkOnly, exitCode), exitCode);
+    m_report.Finish(ResultWord(m_app.Job().options.checkOnly, exitCode), exitCode);
     const std::string json = m_report.ToJson();
-    if (m_app.m_reportPath == "-") {
+    if (m_app.Job().options.reportPath == "-") {
         std::fputs(json.c_str(), stdout);
         std::fflush(stdout);
         return;
     }
     std::string error;
-    if (!RunReport::WriteAtomically(m_app.m_reportPath, json, error))
+    if (!RunReport::WriteAtomically(m_app.Job().options.reportPath, json, error))
         std::fprintf(stderr, "quillmarch: the report was not written: %s\n", error.c_str());
 }
 

@@ -46,8 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Require(error == otherError);
     fuzz::Require(CommandLine::MaskedText(args) == CommandLine::MaskedText(other));
     if (parsed) {
-        fuzz::Require(app.m_password.size() <= CommandLine::kMaxPassword);
-        fuzz::Require(app.m_address.empty() || CommandLine::IsAddress(app.m_address));
+        fuzz::Require(app.Job().target.password.size() <= CommandLine::kMaxPassword);
+        fuzz::Require(app.Job().target.address.empty() ||
+                      CommandLine::IsAddress(app.Job().target.address));
         fuzz::Require(CommandLine::OptionDump(app) == CommandLine::OptionDump(otherApp));
     } else {
         fuzz::Require(!error.empty());

@@ -102,8 +102,8 @@ private slots:
         RecordingMessageBox box;
         RunContext app(clock, box);
         store.LoadSettings(app);
-        QVERIFY(!app.m_updateSoftware);
-        QCOMPARE(app.m_language, 1);
+        QVERIFY(!app.Job().tasks.updateSoftware);
+        QCOMPARE(app.Job().options.language, 1);
 
         std::string history(1500, 'a');
         store.AccessSetting(true, "PrevPloverIPAddress", history);

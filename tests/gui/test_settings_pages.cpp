@@ -43,10 +43,10 @@ QString Shown(QWidget* page, std::initializer_list<const char*> names) {
 }
 
 QString Lines(RunContext& app) {
-    app.m_provision.clear();
-    app.m_changeSettings = true;
-    ProvisioningWriter(app).CollectSettingsLines();
-    return QString::fromStdString(app.m_provision);
+    app.Job().options.provision.clear();
+    app.Job().tasks.changeSettings = true;
+    ProvisioningWriter(app.Job()).CollectSettingsLines();
+    return QString::fromStdString(app.Job().options.provision);
 }
 
 // Everything the program wrote into its working folder (the wizard's log files).
@@ -120,11 +120,11 @@ private slots:
         QFETCH(QString, note);
         QFETCH(QString, nextPage);
         SWizardApp f;
-        f.app.m_systemType = model;
-        f.app.m_changeLan = job[0] == '1';
-        f.app.m_changeDisplay = job[1] == '1';
-        f.app.m_secureModeWanted = job[2] == '1';
-        f.app.m_secureModeCurrent = job[3] == '1';
+        f.app.Job().target.systemType = model;
+        f.app.Job().lan.changeLan = job[0] == '1';
+        f.app.Job().display.changeDisplay = job[1] == '1';
+        f.app.Job().security.secureModeWanted = job[2] == '1';
+        f.app.Job().security.secureModeCurrent = job[3] == '1';
         auto sheet = StartSheet(f);
         sheet->SetSecureModeReported(reported);
         QWidget* page = OpenPage(*sheet, 6);
@@ -140,14 +140,14 @@ private slots:
         if (!next) return;
         QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), nextPage);
-        QCOMPARE(f.app.m_changeDisplay, shown[2] == '1' && job[1] == '1');
-        QCOMPARE(f.app.m_secureModeWanted, job[2] == '1');
+        QCOMPARE(f.app.Job().display.changeDisplay, shown[2] == '1' && job[1] == '1');
+        QCOMPARE(f.app.Job().security.secureModeWanted, job[2] == '1');
     }
 
     // Every click on a box decides the Next button again.
     void choicePageClicksDecideNext() {
         SWizardApp f;
-        f.app.m_systemType = 11;
+        f.app.Job().target.systemType = 11;
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 6);
         QVERIFY(page);
@@ -163,17 +163,18 @@ private slots:
         QVERIFY(next->isEnabled());
         lan->click();
         QVERIFY(!next->isEnabled());
-        QVERIFY(!f.app.m_changeLan && !f.app.m_changeDisplay);  // stored only by Next
+        QVERIFY(!f.app.Job().lan.changeLan &&
+                !f.app.Job().display.changeDisplay);  // stored only by Next
     }
 
     // A LAN-only model: the LAN lines are wanted exactly when the addressing mode changes.
     void lanPageOnLanOnlyModel() {
         SWizardApp f;
-        f.app.m_systemType = 9;
-        f.app.m_dhcpWanted = f.app.m_dhcpCurrent = false;
-        f.app.m_ipAddress = "10.0.0.5";
-        f.app.m_subnetMask = "255.255.255.0";
-        f.app.m_defaultGateway = "10.0.0.1";
+        f.app.Job().target.systemType = 9;
+        f.app.Job().lan.dhcpWanted = f.app.Job().lan.dhcpCurrent = false;
+        f.app.Job().lan.ipAddress = "10.0.0.5";
+        f.app.Job().lan.subnetMask = "255.255.255.0";
+        f.app.Job().lan.defaultGateway = "10.0.0.1";
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 7);
         QVERIFY(page);
@@ -186,20 +187,20 @@ private slots:
         QCOMPARE(Find<QLabel>(page, "labelWarning")->text(), kLanWarning);
 
         Find<QRadioButton>(page, "radioDhcp")->click();
-        QVERIFY(f.app.m_dhcpWanted);
-        QVERIFY(f.app.m_changeLan);
+        QVERIFY(f.app.Job().lan.dhcpWanted);
+        QVERIFY(f.app.Job().lan.changeLan);
         QCOMPARE(Shown(page, addresses), QString("0000001"));
         QCOMPARE(Lines(f.app), QString("dhcp_flg,Client\n"));
 
         // Back to manual, only the address changed: no LAN line.
         Find<QRadioButton>(page, "radioManual")->click();
-        QVERIFY(!f.app.m_changeLan);
+        QVERIFY(!f.app.Job().lan.changeLan);
         QCOMPARE(Shown(page, addresses), QString("1111110"));
         Find<AddressControl>(page, "ipAddress")->SetDottedText("10.0.0.77");
         QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
-        QCOMPARE(f.app.m_ipAddress, std::string("10.0.0.77"));
-        QVERIFY(!f.app.m_changeLan);
+        QCOMPARE(f.app.Job().lan.ipAddress, std::string("10.0.0.77"));
+        QVERIFY(!f.app.Job().lan.changeLan);
         QCOMPARE(Lines(f.app), QString());
     }
 
@@ -207,17 +208,17 @@ private slots:
     // as an empty value, a half-typed one is refused.
     void lanPageManualAddressesBecomeLines() {
         SWizardApp f;
-        f.app.m_systemType = 5;
-        f.app.m_changeLan = true;
-        f.app.m_dhcpWanted = f.app.m_dhcpCurrent = true;
-        f.app.m_changeDisplay = true;
+        f.app.Job().target.systemType = 5;
+        f.app.Job().lan.changeLan = true;
+        f.app.Job().lan.dhcpWanted = f.app.Job().lan.dhcpCurrent = true;
+        f.app.Job().display.changeDisplay = true;
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 7);
         QVERIFY(page);
         QVERIFY(Find<QRadioButton>(page, "radioDhcp")->isChecked());
         Find<QRadioButton>(page, "radioManual")->click();
         QVERIFY(!Find<QWidget>(page, "labelWarning")->isHidden());
-        QVERIFY(f.app.m_changeLan);
+        QVERIFY(f.app.Job().lan.changeLan);
         Find<AddressControl>(page, "ipAddress")->SetDottedText("192.168.7.20");
         Find<AddressControl>(page, "ipSubnetMask")->SetDottedText("255.255.0.0");
         auto* gateway = Find<AddressControl>(page, "ipGateway");
@@ -232,7 +233,7 @@ private slots:
                 ActivePageName(*sheet) == "pageNetworkSettings");
         QTRY_COMPARE(reported.size(), 1);
         QCOMPARE(ActivePageName(*sheet), QString("pageNetworkSettings"));
-        QCOMPARE(f.app.m_ipAddress, std::string());
+        QCOMPARE(f.app.Job().lan.ipAddress, std::string());
 
         gateway->Field(1)->clear();
         QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
@@ -284,10 +285,10 @@ private slots:
         RunContext& app = m_fixture->app;
         while (ActivePageName(*m_sheet) != "pageSystemInfo")
             QVERIFY(Press(*m_sheet, WizardSheet::ID_WIZBACK));
-        app.m_useRoomForRemote = useRoom;
-        app.m_roomPassword = "oldroom";
-        app.m_newRoomPassword = app.m_newRemotePassword = "unchanged";
-        app.m_changeDisplay = false;
+        app.Job().security.useRoomForRemote = useRoom;
+        app.Job().security.roomPassword = "oldroom";
+        app.Job().security.newRoomPassword = app.Job().security.newRemotePassword = "unchanged";
+        app.Job().display.changeDisplay = false;
         QWidget* page = OpenPage(*m_sheet, 8);
         QVERIFY(page);
         QCOMPARE(Find<QCheckBox>(page, "checkUseRoom")->isChecked(), useRoom);
@@ -306,16 +307,16 @@ private slots:
         QVERIFY(Press(*m_sheet, WizardSheet::ID_WIZNEXT));
         if (message.isEmpty()) {
             QCOMPARE(ActivePageName(*m_sheet), QString("pageResults"));
-            QCOMPARE(app.m_newRoomPassword, typed[0].toStdString());
-            QCOMPARE(QString::fromStdString(app.m_newRemotePassword), remote);
-            QCOMPARE(app.m_useRoomForRemote, useRoom);
+            QCOMPARE(app.Job().security.newRoomPassword, typed[0].toStdString());
+            QCOMPARE(QString::fromStdString(app.Job().security.newRemotePassword), remote);
+            QCOMPARE(app.Job().security.useRoomForRemote, useRoom);
             return;
         }
         QCOMPARE(ActivePageName(*m_sheet), QString("pageSecureMode"));
         QVERIFY(Find<QWidget>(page, "labelMessage")->isVisible());
         QCOMPARE(Find<QLabel>(page, "labelMessage")->text(), message);
-        QCOMPARE(app.m_newRoomPassword, std::string("unchanged"));
-        QCOMPARE(app.m_newRemotePassword, std::string("unchanged"));
+        QCOMPARE(app.Job().security.newRoomPassword, std::string("unchanged"));
+        QCOMPARE(app.Job().security.newRemotePassword, std::string("unchanged"));
     }
 
     // The security lines carry the new passwords, which appear nowhere else.
@@ -324,10 +325,10 @@ private slots:
         RunContext& app = m_fixture->app;
         while (ActivePageName(*m_sheet) != "pageSystemInfo")
             QVERIFY(Press(*m_sheet, WizardSheet::ID_WIZBACK));
-        app.m_useRoomForRemote = true;
-        app.m_secureModeWanted = true;
-        app.m_secureModeCurrent = false;
-        app.m_changeLan = app.m_changeDisplay = false;
+        app.Job().security.useRoomForRemote = true;
+        app.Job().security.secureModeWanted = true;
+        app.Job().security.secureModeCurrent = false;
+        app.Job().lan.changeLan = app.Job().display.changeDisplay = false;
         QWidget* page = OpenPage(*m_sheet, 8);
         QVERIFY(page);
         SetPasswords(page, {"Zq7-unique-room", "Zq7-unique-room", "", ""});
@@ -341,12 +342,12 @@ private slots:
     // VGA shows the resolution instead of the video standard, and no standard warning.
     void displayPageViews() {
         SWizardApp f;
-        f.app.m_systemType = 11;
-        f.app.m_changeDisplay = true;
-        f.app.m_videoOutput = 2;
-        f.app.m_palWanted = true;
-        f.app.m_palCurrent = false;  // a standard change, were it shown
-        f.app.m_resolution1024 = true;
+        f.app.Job().target.systemType = 11;
+        f.app.Job().display.changeDisplay = true;
+        f.app.Job().display.videoOutput = 2;
+        f.app.Job().display.palWanted = true;
+        f.app.Job().display.palCurrent = false;  // a standard change, were it shown
+        f.app.Job().display.resolution1024 = true;
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 9);
         QVERIFY(page);
@@ -380,12 +381,12 @@ private slots:
     // An output the page does not know leaves its group unselected and the job value alone.
     void displayPageKeepsAnUnknownOutput() {
         SWizardApp f;
-        f.app.m_systemType = 12;
-        f.app.m_changeDisplay = true;
-        f.app.m_videoOutput = 7;
-        f.app.m_palWanted = f.app.m_palCurrent = true;
-        f.app.m_eraseFlash = true;
-        f.app.m_updateSoftware = false;
+        f.app.Job().target.systemType = 12;
+        f.app.Job().display.changeDisplay = true;
+        f.app.Job().display.videoOutput = 7;
+        f.app.Job().display.palWanted = f.app.Job().display.palCurrent = true;
+        f.app.Job().tasks.eraseFlash = true;
+        f.app.Job().tasks.updateSoftware = false;
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 9);
         QVERIFY(page);
@@ -395,9 +396,9 @@ private slots:
         Find<QRadioButton>(page, "radio16x9")->click();
         QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageSoftwareUpgrade"));  // erase only
-        QCOMPARE(f.app.m_videoOutput, 7);
-        QVERIFY(f.app.m_aspect16x9);
-        QVERIFY(f.app.m_palWanted);
+        QCOMPARE(f.app.Job().display.videoOutput, 7);
+        QVERIFY(f.app.Job().display.aspect16x9);
+        QVERIFY(f.app.Job().display.palWanted);
     }
 
     void initTestCase() {

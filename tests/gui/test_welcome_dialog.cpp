@@ -38,7 +38,7 @@ private:
             fs::copy_file(fs::path(QUILLMARCH_PAYLOAD_DIR) / "155.bin",
                           folder / (std::to_string(id) + ".bin"));
         app->m_payloads.SetFolder(folder.string());
-        app->m_catalogue.Build();
+        app->BuildCatalogue();
         app->RecordImagePresence();
         return app;
     }
@@ -59,7 +59,7 @@ private slots:
     void samplePackListsTheModelsVersionAndDate() {
         RunContext app(m_clock, m_box);
         app.m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
-        app.m_catalogue.Build();
+        app.BuildCatalogue();
         app.RecordImagePresence();
         WelcomeDialog dialog(app);
 
@@ -120,7 +120,7 @@ private slots:
 
     void textsComeFromTheTableInUse() {
         auto app = MakeApp({});
-        app->m_language = 1;
+        app->Job().options.language = 1;
         WelcomeDialog dialog(*app);
         QCOMPARE(dialog.findChild<QGroupBox*>("softwareGroup")->title(),
                  QStringLiteral("f_Software"));

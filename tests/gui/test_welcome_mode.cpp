@@ -38,8 +38,8 @@ private:
         AnswerNextModal([&](QWidget* modal) {
             seen.name = modal->objectName();
             seen.group = modal->findChild<QGroupBox*>("softwareGroup")->title();
-            seen.updateSoftware = app.m_updateSoftware;
-            seen.language = app.m_language;
+            seen.updateSoftware = app.Job().tasks.updateSoftware;
+            seen.language = app.Job().options.language;
             seen.routedToQt = dynamic_cast<QtMessageBox*>(&router.Target()) != nullptr;
             modal->close();
         });
@@ -72,7 +72,7 @@ private slots:
             stored.setValue("Language", "2");
         }
         RunContext app(m_clock, m_box);
-        app.m_catalogue.Build();
+        app.BuildCatalogue();
         MessageBoxRouter router(m_console);
         const SSeen seen = RunAndClose(app, router);
         QCOMPARE(seen.exitCode, 0);
@@ -88,9 +88,9 @@ private slots:
     void firstStartUsesTheDefaultsAndWritesNothing() {
         QFile::remove(ConfPath());
         RunContext app(m_clock, m_box);
-        app.m_catalogue.Build();
-        app.m_updateSoftware = false;
-        app.m_language = 1;
+        app.BuildCatalogue();
+        app.Job().tasks.updateSoftware = false;
+        app.Job().options.language = 1;
         MessageBoxRouter router(m_console);
         const SSeen seen = RunAndClose(app, router);
         QVERIFY(seen.updateSoftware);

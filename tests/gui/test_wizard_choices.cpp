@@ -115,7 +115,7 @@ private slots:
         QVERIFY(verify->isChecked());
         QVERIFY(Press(*sheet, WizardSheet::ID_WIZFINISH));
         sheet.reset();
-        QVERIFY(f.app.m_verify);
+        QVERIFY(f.app.Job().options.verify);
 
         const std::string log = f.dir.Str("verified.log");
         QVERIFY(f.app.StartLog(log));
@@ -141,8 +141,8 @@ private slots:
                               {"no image to send", false, false, false, false}};
         for (const Case& c : cases) {
             SWizardApp f;
-            f.app.m_systemType = 9;
-            f.app.m_uploadImage = c.uploadImage;
+            f.app.Job().target.systemType = 9;
+            f.app.Job().tasks.uploadImage = c.uploadImage;
             auto sheet = StartSheet(f);
             QWidget* summary = OpenPage(*sheet, 10);
             QVERIFY2(summary, c.what);
@@ -150,28 +150,31 @@ private slots:
             QVERIFY2(verify->isHidden() == !c.shown, c.what);
             if (c.untick) verify->setChecked(false);
             QVERIFY2(Press(*sheet, WizardSheet::ID_WIZFINISH), c.what);
-            QVERIFY2(f.app.m_verify == c.verify, c.what);
+            QVERIFY2(f.app.Job().options.verify == c.verify, c.what);
         }
     }
 
     // Whatever the last walk chose, the next one starts from a clean job.
     void aNewWalkStartsFromCleanChoices() {
         SWizardApp f;
-        f.app.m_customUpdate = f.app.m_changeSettings = f.app.m_eraseFlash = true;
-        f.app.m_changeLan = f.app.m_changeDisplay = f.app.m_secureModeWanted = true;
-        f.app.m_dhcpCurrent = true;
-        f.app.m_dhcpWanted = false;
-        f.app.m_ipAddress = "10.9.8.7";
-        f.app.m_newRoomPassword = "Room-1";
-        f.app.m_retainDirectory = false;
+        f.app.Job().tasks.customUpdate = f.app.Job().tasks.changeSettings =
+            f.app.Job().tasks.eraseFlash = true;
+        f.app.Job().lan.changeLan = f.app.Job().display.changeDisplay =
+            f.app.Job().security.secureModeWanted = true;
+        f.app.Job().lan.dhcpCurrent = true;
+        f.app.Job().lan.dhcpWanted = false;
+        f.app.Job().lan.ipAddress = "10.9.8.7";
+        f.app.Job().security.newRoomPassword = "Room-1";
+        f.app.Job().retain.directory = false;
         bool sawClean = false;
         QTimer::singleShot(0, [&] {
             auto* sheet = qobject_cast<WizardSheet*>(QApplication::activeModalWidget());
             const RunContext& job = f.app;
-            sawClean = !job.m_customUpdate && !job.m_changeSettings && !job.m_eraseFlash &&
-                       !job.m_changeLan && !job.m_changeDisplay && !job.m_secureModeWanted &&
-                       job.m_dhcpWanted && job.m_ipAddress.empty() &&
-                       job.m_newRoomPassword.empty() && job.m_retainDirectory;
+            sawClean = !job.Job().tasks.customUpdate && !job.Job().tasks.changeSettings &&
+                       !job.Job().tasks.eraseFlash && !job.Job().lan.changeLan &&
+                       !job.Job().display.changeDisplay && !job.Job().security.secureModeWanted &&
+                       job.Job().lan.dhcpWanted && job.Job().lan.ipAddress.empty() &&
+                       job.Job().security.newRoomPassword.empty() && job.Job().retain.directory;
             if (sheet) sheet->reject();
         });
         QVERIFY(!WizardRunner::Run(f.app, nullptr, f.settings));
@@ -182,8 +185,8 @@ private slots:
     // the operator had chosen, not the system's values.
     void backKeepsTheDisplayChoices() {
         SWizardApp f;
-        f.app.m_systemType = 11;
-        f.app.m_customUpdate = f.app.m_changeSettings = true;
+        f.app.Job().target.systemType = 11;
+        f.app.Job().tasks.customUpdate = f.app.Job().tasks.changeSettings = true;
         auto sheet = StartSheet(f);
         QWidget* choice = OpenPage(*sheet, 6);
         QVERIFY(choice);
@@ -214,9 +217,9 @@ private slots:
     void eraseIsConfirmedWithCancelAsDefault() {
         QFETCH(bool, byEnter);
         SWizardApp f;
-        f.app.m_systemType = 5;
-        f.app.m_customUpdate = f.app.m_eraseFlash = true;
-        f.app.m_updateSoftware = false;
+        f.app.Job().target.systemType = 5;
+        f.app.Job().tasks.customUpdate = f.app.Job().tasks.eraseFlash = true;
+        f.app.Job().tasks.updateSoftware = false;
         auto sheet = StartSheet(f);
         QVERIFY(OpenPage(*sheet, 10));
         QString text;
@@ -238,7 +241,8 @@ private slots:
         QVERIFY(sheet->isVisible());
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
         QVERIFY(sheet->result() != WizardSheet::ID_WIZFINISH);
-        QVERIFY(f.app.m_eraseFlash);  // still chosen; the operator may go back or ask again
+        QVERIFY(
+            f.app.Job().tasks.eraseFlash);  // still chosen; the operator may go back or ask again
     }
 
     // A system that reports its security mode gets the box on the settings choice page, and

@@ -32,7 +32,7 @@ private slots:
     void addressBoxListsTheCurrentAddressOnce() {
         SWizardApp f;
         f.settings.values[HistoryName(f.app)] = "a,,HOST.example,c";
-        f.app.m_address = "host.Example";
+        f.app.Job().target.address = "host.Example";
         auto sheet = StartSheet(f);
         QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         auto* box = Find<QComboBox>(sheet->ActivePage(), "comboAddress");
@@ -87,7 +87,7 @@ private slots:
         QCOMPARE(ActivePageName(*sheet), QString("pageSystemInfo"));
         QCOMPARE(QString::fromStdString(f.settings.values[name]), expected);
         QCOMPARE(f.settings.writes, writes);
-        QCOMPARE(f.app.m_systemType, 9);
+        QCOMPARE(f.app.Job().target.systemType, 9);
         QCOMPARE(sheet->GetPageCount(), 3);
         // The detailed log was restarted under the address's name before connecting.
         QVERIFY(std::filesystem::exists(f.dir.Path() /
@@ -191,12 +191,12 @@ private slots:
         QCOMPARE(passive->text(), QString("Use Passive FTP"));
         QVERIFY(!passive->isChecked());
         passive->click();
-        QVERIFY(f.app.m_passiveMode);
+        QVERIFY(f.app.Job().target.passiveMode);
         QVERIFY(f.app.m_link->GetPassive());
         QVERIFY(passive->isChecked());
         QCOMPARE(Status(*sheet), QString("Passive FTP Mode, used for systems behind firewalls"));
         passive->click();
-        QVERIFY(!f.app.m_passiveMode);
+        QVERIFY(!f.app.Job().target.passiveMode);
         QCOMPARE(Status(*sheet), QString("Normal FTP Mode"));
     }
 
@@ -207,7 +207,7 @@ private slots:
         SWizardApp f;
         auto sheet = OnConnectionPage(f, sim.Address(), sim.Password());
         QVERIFY(sheet);
-        QCOMPARE(f.app.m_logLevel, 1);
+        QCOMPARE(f.app.Job().options.logLevel, 1);
         f.app.StartLog(f.dir.Str("before.log"));
 
         QStringList seen;
@@ -224,7 +224,7 @@ private slots:
                                 page->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(page, &event);
         QCOMPARE(seen, QStringList({"Use Passive FTP-", "Advanced Log+"}));
-        QCOMPARE(f.app.m_logLevel, 0);
+        QCOMPARE(f.app.Job().options.logLevel, 0);
         QVERIFY(!f.app.m_log.IsOpen());
 
         QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));

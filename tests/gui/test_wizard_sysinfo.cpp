@@ -74,7 +74,7 @@ private slots:
             f.app.m_imageCatalogue.GetEntry("MainSoftware", "Version", nullptr));
         QVERIFY(!update.isEmpty());
         QCOMPARE(Column(*sheet, 2), QStringList({"", "", "", "", "", "", "", "", update}));
-        QCOMPARE(f.app.m_systemName, std::string("Room  1  East "));
+        QCOMPARE(f.app.Job().target.systemName, std::string("Room  1  East "));
 
         // One title for the whole wizard.
         QCOMPARE(sheet->windowTitle(), QString::fromStdString(f.app.LoadUiString(15, "")));
@@ -146,31 +146,31 @@ private slots:
         }
         SWizardApp f;
         // Start from the opposite of the defaults, so every field must be written.
-        f.app.m_dhcpWanted = f.app.m_dhcpCurrent = false;
-        f.app.m_palWanted = f.app.m_palCurrent = true;
-        f.app.m_useRoomForRemote = false;
-        f.app.m_videoOutput = 2;
-        f.app.m_roomPassword = "stale";
+        f.app.Job().lan.dhcpWanted = f.app.Job().lan.dhcpCurrent = false;
+        f.app.Job().display.palWanted = f.app.Job().display.palCurrent = true;
+        f.app.Job().security.useRoomForRemote = false;
+        f.app.Job().display.videoOutput = 2;
+        f.app.Job().security.roomPassword = "stale";
         auto sheet = OnSystemInfoPage(f, sim);
         QVERIFY(sheet);
         const RunContext& job = f.app;
         const auto flag = [](bool b) { return QString(b ? "1" : "0"); };
-        const QStringList got{flag(job.m_dhcpWanted),
-                              flag(job.m_aspect16x9),
-                              flag(job.m_palWanted),
-                              flag(job.m_resolution1024),
-                              QString::number(job.m_videoOutput),
-                              flag(job.m_secureModeWanted),
-                              flag(job.m_useRoomForRemote),
-                              QString::fromStdString(job.m_defaultGateway),
-                              QString::fromStdString(job.m_subnetMask),
-                              QString::fromStdString(job.m_ipAddress),
-                              QString::fromStdString(job.m_roomPassword)};
+        const QStringList got{flag(job.Job().lan.dhcpWanted),
+                              flag(job.Job().display.aspect16x9),
+                              flag(job.Job().display.palWanted),
+                              flag(job.Job().display.resolution1024),
+                              QString::number(job.Job().display.videoOutput),
+                              flag(job.Job().security.secureModeWanted),
+                              flag(job.Job().security.useRoomForRemote),
+                              QString::fromStdString(job.Job().lan.defaultGateway),
+                              QString::fromStdString(job.Job().lan.subnetMask),
+                              QString::fromStdString(job.Job().lan.ipAddress),
+                              QString::fromStdString(job.Job().security.roomPassword)};
         QCOMPARE(got, expected);
         // The "current" copies follow the same files.
-        QCOMPARE(job.m_dhcpCurrent, job.m_dhcpWanted);
-        QCOMPARE(job.m_palCurrent, job.m_palWanted);
-        QCOMPARE(job.m_secureModeCurrent, job.m_secureModeWanted);
+        QCOMPARE(job.Job().lan.dhcpCurrent, job.Job().lan.dhcpWanted);
+        QCOMPARE(job.Job().display.palCurrent, job.Job().display.palWanted);
+        QCOMPARE(job.Job().security.secureModeCurrent, job.Job().security.secureModeWanted);
     }
 
     // Back closes the link; connecting again creates the page anew, so it reads again.
@@ -180,7 +180,7 @@ private slots:
         SWizardApp f;
         auto sheet = OnSystemInfoPage(f, sim);
         QVERIFY(sheet);
-        QVERIFY(f.app.m_dhcpCurrent);
+        QVERIFY(f.app.Job().lan.dhcpCurrent);
         QTRY_COMPARE(Downloads(sim, "dhcp_flg.dat"), 1);
 
         QVERIFY(Press(*sheet, WizardSheet::ID_WIZBACK));
@@ -196,7 +196,7 @@ private slots:
         QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageSystemInfo"));
         QTRY_COMPARE(Downloads(sim, "dhcp_flg.dat"), 2);
-        QVERIFY(!f.app.m_dhcpCurrent);
+        QVERIFY(!f.app.Job().lan.dhcpCurrent);
         QCOMPARE(Column(*sheet, 0).size(), 9);
     }
 

@@ -66,7 +66,7 @@ private slots:
         QFETCH(bool, customBefore);
         QFETCH(bool, chooseCustom);
         SWizardApp f;
-        f.app.m_customUpdate = customBefore;
+        f.app.Job().tasks.customUpdate = customBefore;
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 3);
         QCOMPARE(Find<QRadioButton>(page, "radioCustom")->isChecked(), customBefore);
@@ -75,7 +75,7 @@ private slots:
                  QString("Please choose the update type."));
         Find<QRadioButton>(page, chooseCustom ? "radioCustom" : "radioTypical")->click();
         QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
-        QCOMPARE(f.app.m_customUpdate, chooseCustom);
+        QCOMPARE(f.app.Job().tasks.customUpdate, chooseCustom);
         QCOMPARE(ActivePageName(*sheet), QString("pageUpgradeChoice"));
     }
 
@@ -117,11 +117,11 @@ private slots:
         QFETCH(QString, next);
         QFETCH(QString, stored);
         SWizardApp f;
-        f.app.m_systemType = model;
-        f.app.m_customUpdate = custom;
-        f.app.m_updateSoftware = tasks[0] == '1';
-        f.app.m_changeSettings = tasks[1] == '1';
-        f.app.m_eraseFlash = tasks[2] == '1';
+        f.app.Job().target.systemType = model;
+        f.app.Job().tasks.customUpdate = custom;
+        f.app.Job().tasks.updateSoftware = tasks[0] == '1';
+        f.app.Job().tasks.changeSettings = tasks[1] == '1';
+        f.app.Job().tasks.eraseFlash = tasks[2] == '1';
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 4);
         // One title for the whole wizard.
@@ -136,12 +136,13 @@ private slots:
         QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), next);
         QCOMPARE(QString::fromStdString(f.settings.values["UploadSoftware"]), stored);
-        QCOMPARE(f.app.m_eraseFlash, custom && tasks[2] == '1');  // only a choice shown counts
+        QCOMPARE(f.app.Job().tasks.eraseFlash,
+                 custom && tasks[2] == '1');  // only a choice shown counts
     }
 
     void taskChoiceNeedsOneTask() {
         SWizardApp f;
-        f.app.m_customUpdate = true;
+        f.app.Job().tasks.customUpdate = true;
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 4);
         QPushButton* next = sheet->Button(WizardSheet::ID_WIZNEXT);
@@ -154,8 +155,8 @@ private slots:
         QVERIFY(!next->isEnabled());
         // Typical: a task the page does not show is no reason to go on.
         SWizardApp typical;
-        typical.app.m_updateSoftware = false;
-        typical.app.m_eraseFlash = typical.app.m_changeSettings = true;
+        typical.app.Job().tasks.updateSoftware = false;
+        typical.app.Job().tasks.eraseFlash = typical.app.Job().tasks.changeSettings = true;
         auto typicalSheet = StartSheet(typical);
         OpenPage(*typicalSheet, 4);
         QVERIFY(!typicalSheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
@@ -165,8 +166,8 @@ private slots:
     // Back to the task choice after the summary: the tail is dropped and built anew.
     void backToTheTaskChoiceBuildsANewTail() {
         SWizardApp f;
-        f.app.m_customUpdate = true;
-        f.app.m_systemType = 5;
+        f.app.Job().tasks.customUpdate = true;
+        f.app.Job().target.systemType = 5;
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 4);
         QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));  // retained data
@@ -217,26 +218,27 @@ private slots:
         QFETCH(QString, visible);
         QFETCH(QString, next);
         SWizardApp f;
-        f.app.m_systemType = model;
-        f.app.m_customUpdate = custom;
-        f.app.m_updateSoftware = tasks[0] == '1';
-        f.app.m_changeSettings = tasks[1] == '1';
-        f.app.m_eraseFlash = tasks[2] == '1';
+        f.app.Job().target.systemType = model;
+        f.app.Job().tasks.customUpdate = custom;
+        f.app.Job().tasks.updateSoftware = tasks[0] == '1';
+        f.app.Job().tasks.changeSettings = tasks[1] == '1';
+        f.app.Job().tasks.eraseFlash = tasks[2] == '1';
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 5);
         QCOMPARE(Find<QLabel>(page, "labelHeading")->text(),
                  QString("Retain the following files:"));
         QCOMPARE(Visible(page, kRetain), visible);
-        QCOMPARE(f.app.m_retainSampleSites, model != 0);  // dropped on sight for the first model
+        QCOMPARE(f.app.Job().retain.sampleSites,
+                 model != 0);  // dropped on sight for the first model
         Find<QCheckBox>(page, "checkDirectory")->click();
         if (model == 0) Find<QCheckBox>(page, "checkSampleSites")->setChecked(true);
 
         QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), next);
-        QVERIFY(!f.app.m_retainDirectory);
-        QVERIFY(f.app.m_retainSystemSettings);
-        QVERIFY(f.app.m_retainCallDetail);  // kept, even where its box is hidden
-        QCOMPARE(f.app.m_retainSampleSites, model != 0);
+        QVERIFY(!f.app.Job().retain.directory);
+        QVERIFY(f.app.Job().retain.systemSettings);
+        QVERIFY(f.app.Job().retain.callDetail);  // kept, even where its box is hidden
+        QCOMPARE(f.app.Job().retain.sampleSites, model != 0);
     }
 
     void summaryLinesAndTicks_data() {
@@ -263,14 +265,14 @@ private slots:
         QFETCH(QString, visible);
         QFETCH(QString, ticks);
         SWizardApp f;
-        f.app.m_systemType = model;
-        f.app.m_customUpdate = custom;
-        f.app.m_updateSoftware = choices[0] == '1';
-        f.app.m_changeSettings = choices[1] == '1';
-        f.app.m_changeLan = choices[2] == '1';
-        f.app.m_secureModeWanted = choices[3] == '1';
-        f.app.m_changeDisplay = choices[4] == '1';
-        f.app.m_eraseFlash = choices[5] == '1';
+        f.app.Job().target.systemType = model;
+        f.app.Job().tasks.customUpdate = custom;
+        f.app.Job().tasks.updateSoftware = choices[0] == '1';
+        f.app.Job().tasks.changeSettings = choices[1] == '1';
+        f.app.Job().lan.changeLan = choices[2] == '1';
+        f.app.Job().security.secureModeWanted = choices[3] == '1';
+        f.app.Job().display.changeDisplay = choices[4] == '1';
+        f.app.Job().tasks.eraseFlash = choices[5] == '1';
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 10);
         QCOMPARE(Visible(page, kLines), visible);

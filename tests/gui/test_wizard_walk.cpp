@@ -202,9 +202,9 @@ private slots:
                               "pageSoftwareUpgrade", "pageUpgradeChoice", "pageSoftwareUpgrade",
                               "pageResults"}));
         QCOMPARE(settingsVisits, 1);
-        QVERIFY(f.app.m_customUpdate);
-        QVERIFY(!f.app.m_changeSettings);
-        QVERIFY(f.app.m_eraseFlash);
+        QVERIFY(f.app.Job().tasks.customUpdate);
+        QVERIFY(!f.app.Job().tasks.changeSettings);
+        QVERIFY(f.app.Job().tasks.eraseFlash);
         QVERIFY(!f.app.m_log.IsOpen());  // Cancel closed it
         QVERIFY(sim.Events("upload").empty());
     }

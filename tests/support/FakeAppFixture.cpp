@@ -18,9 +18,9 @@ void FakeAppFixture::SetUp() {
     fs::create_directories(m_dir);
     m_app = std::make_unique<RunContext>(m_clock, m_box);
     WireToFakeSystem(*m_app, m_system, m_dir);
-    m_app->m_address = "127.0.0.1";  // loopback, should anything reach the network
-    m_app->m_password = "secret";
-    m_app->m_quiet = true;
+    m_app->Job().target.address = "127.0.0.1";  // loopback, should anything reach the network
+    m_app->Job().target.password = "secret";
+    m_app->Job().options.quiet = true;
     // No web server behind the fake: the run's notice stops at the enabled check.
     m_system.files["webenabled.dat"] = "False";
     m_system.files["gateway.dat"] = " 10.0.0.1 \n";
@@ -71,7 +71,7 @@ int FakeAppFixture::CountLogged(const std::string& text) {
 void FakeAppFixture::UseWindow() {
     m_factory = std::make_unique<ScriptedWindowFactory>(m_window);
     m_app->SetProgressWindowFactory(m_factory.get());
-    m_app->m_quiet = false;
+    m_app->Job().options.quiet = false;
 }
 
 std::string FakeAppFixture::WorkDir() const {

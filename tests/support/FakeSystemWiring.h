@@ -18,7 +18,7 @@ inline void WireToFakeSystem(RunContext& app, FakeSystem& system,
     // Every fake system is 127.0.0.1: test processes running side by side lock apart.
     app.m_lockFolder = (folder / "locks").string();
     app.m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
-    app.m_catalogue.Build();
+    app.BuildCatalogue();
     app.RecordImagePresence();
     app.SetLinkFactory([&system](RunContext& linked, bool secure) {
         return std::make_unique<FakeLink>(linked, system, secure);

@@ -46,7 +46,7 @@ protected:
 
 TEST_F(AppStartupTest, NoArgumentsBuildsEverythingButOpensNoLog) {
     EXPECT_EQ(m_app.Startup({}).state, StartupState::kNoArguments);
-    EXPECT_EQ(m_app.m_catalogue.GetSize(), ModelCatalogue::kRowCount);
+    EXPECT_EQ(m_app.Catalogue().GetSize(), ModelCatalogue::kRowCount);
     EXPECT_FALSE(m_app.ImagePresent(0));
     EXPECT_TRUE(m_app.ImagePresent(1));
     EXPECT_FALSE(m_app.ImagePresent(13));
@@ -57,24 +57,40 @@ TEST_F(AppStartupTest, NoArgumentsBuildsEverythingButOpensNoLog) {
     EXPECT_TRUE(m_box.shown.empty());
 }
 
+// A second context reads the first one's model table: its start-up must not build that table
+// again, and the images it finds follow the shared table.
+TEST_F(AppStartupTest, SharedCatalogueIsReadNotBuiltAgain) {
+    ASSERT_EQ(m_app.Startup({}).state, StartupState::kNoArguments);
+    RunContext other(m_clock, m_box, m_app.SharedCatalogue());
+    other.m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
+    other.SetLinkFactory([this](RunContext& app, bool secure) -> std::unique_ptr<DeviceLink> {
+        return std::make_unique<test::FakeLink>(app, m_system, secure);
+    });
+    EXPECT_EQ(other.Startup({}).state, StartupState::kNoArguments);
+    EXPECT_EQ(&other.Catalogue(), &m_app.Catalogue());
+    EXPECT_EQ(m_app.Catalogue().GetSize(), ModelCatalogue::kRowCount);
+    for (int row = 0; row < ModelCatalogue::kRowCount; ++row)
+        EXPECT_EQ(other.ImagePresent(row), m_app.ImagePresent(row)) << "row " << row;
+}
+
 TEST_F(AppStartupTest, JobDefaultsAfterAnAddressArgument) {
     EXPECT_EQ(m_app.Startup({"10.1.2.3"}).state, StartupState::kReady);
-    EXPECT_TRUE(m_app.m_uploadImage);
-    EXPECT_TRUE(m_app.m_retainDirectory);
-    EXPECT_TRUE(m_app.m_retainSystemSettings);
-    EXPECT_TRUE(m_app.m_retainSampleSites);
-    EXPECT_TRUE(m_app.m_retainCallDetail);
-    EXPECT_TRUE(m_app.m_updateSoftware);
-    EXPECT_EQ(m_app.m_language, 0);
-    EXPECT_EQ(m_app.m_logLevel, 0);
-    EXPECT_EQ(m_app.m_systemType, ModelCatalogue::kUnknown);
+    EXPECT_TRUE(m_app.Job().tasks.uploadImage);
+    EXPECT_TRUE(m_app.Job().retain.directory);
+    EXPECT_TRUE(m_app.Job().retain.systemSettings);
+    EXPECT_TRUE(m_app.Job().retain.sampleSites);
+    EXPECT_TRUE(m_app.Job().retain.callDetail);
+    EXPECT_TRUE(m_app.Job().tasks.updateSoftware);
+    EXPECT_EQ(m_app.Job().options.language, 0);
+    EXPECT_EQ(m_app.Job().options.logLevel, 0);
+    EXPECT_EQ(m_app.Job().target.systemType, ModelCatalogue::kUnknown);
     const std::string log = ReadFile(m_dir.Path() / "10_1_2_3.log");
     EXPECT_NE(log.find("\tSystem Type      = \r\n"), std::string::npos) << log;
 }
 
 TEST_F(AppStartupTest, OnlyQuietOpensDotLogWithDump) {
     EXPECT_EQ(m_app.Startup({"-q"}).state, StartupState::kReady);
-    EXPECT_TRUE(m_app.m_address.empty());
+    EXPECT_TRUE(m_app.Job().target.address.empty());
     const std::string log = ReadFile(m_dir.Path() / ".log");
     EXPECT_EQ(log.rfind("T : Command Line: -q\nT : Quillmarch\r\n", 0), 0u) << log;
     EXPECT_NE(log.find("\tQuiteMode        = TRUE\r\n"), std::string::npos) << log;
@@ -83,8 +99,8 @@ TEST_F(AppStartupTest, OnlyQuietOpensDotLogWithDump) {
 TEST_F(AppStartupTest, QuietAddressLogsTheArgumentsAsGiven) {
     // The arguments come one by one, so the program's path plays no part any more.
     EXPECT_EQ(m_app.Startup({"-q", "10.1.2.3"}).state, StartupState::kReady);
-    EXPECT_TRUE(m_app.m_quiet);
-    EXPECT_EQ(m_app.m_address, "10.1.2.3");
+    EXPECT_TRUE(m_app.Job().options.quiet);
+    EXPECT_EQ(m_app.Job().target.address, "10.1.2.3");
     const std::string log = ReadFile(m_dir.Path() / "10_1_2_3.log");
     EXPECT_EQ(log.rfind("T : Command Line: -q 10.1.2.3\n", 0), 0u) << log;
 }

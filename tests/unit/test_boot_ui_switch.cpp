@@ -102,8 +102,8 @@ class NothingToSwitchTest : public BootUiSwitchTest,
 TEST_P(NothingToSwitchTest, TrueWithoutAnyCommand) {
     const SNothingCase& c = GetParam();
     ASSERT_TRUE(Connect());
-    bench.app.m_uploadImage = c.uploadImage;
-    bench.app.m_systemType = c.systemType;
+    bench.app.Job().tasks.uploadImage = c.uploadImage;
+    bench.app.Job().target.systemType = c.systemType;
 
     EXPECT_TRUE(Switch());
     EXPECT_TRUE(bench.system.commands.empty());
@@ -171,7 +171,7 @@ class CameBackNormalTest : public BootUiSwitchTest,
 TEST_P(CameBackNormalTest, FailsWithTheHoldZeroAdviceUnlessQuiet) {
     ASSERT_TRUE(Connect());
     bench.system.swusIgnored = true;
-    bench.app.m_quiet = GetParam().quiet;
+    bench.app.Job().options.quiet = GetParam().quiet;
 
     EXPECT_FALSE(Switch());
     ASSERT_EQ(bench.box.shown.size(), GetParam().boxes);
@@ -244,9 +244,9 @@ TEST_F(BootUiSwitchTest, CancelAtTaskStartDoesNothing) {
 // A link that never logged on still says "update mode" (its initial state); asking it would
 // report a switch that never happened. The switch logs on first.
 TEST_F(BootUiSwitchTest, FreshLinkLogsOnBeforeTrustingTheMode) {
-    bench.app.m_address = DeviceTestBench::kAddress;
-    bench.app.m_password = DeviceTestBench::kPassword;
-    bench.app.m_systemType = 9;
+    bench.app.Job().target.address = DeviceTestBench::kAddress;
+    bench.app.Job().target.password = DeviceTestBench::kPassword;
+    bench.app.Job().target.systemType = 9;
 
     EXPECT_TRUE(Switch());
     EXPECT_EQ(bench.system.CountCommand("SWUS"), 1);

@@ -25,7 +25,7 @@ using test::ScopedTempDir;
 class CommandLineTest : public ::testing::Test {
 protected:
     CommandLineTest() : m_cwd(m_dir.Path()), m_app(m_clock, m_box) {
-        m_app.m_catalogue.Build();
+        m_app.BuildCatalogue();
         m_app.m_log.SetStampSource([] { return std::string("T"); });
         m_app.m_log.SetTempDirectory(m_dir.Str("fallback"));
     }
@@ -173,20 +173,20 @@ TEST_P(ParseTable, FillsJobRecordAndDerivesTheLogName) {
     std::string error;
     ASSERT_TRUE(CommandLine::Parse(m_app, c.args, error)) << error;
     const SExpectedJob& e = c.job;
-    EXPECT_EQ(m_app.m_address, e.address);
-    EXPECT_EQ(m_app.m_password, e.password);
+    EXPECT_EQ(m_app.Job().target.address, e.address);
+    EXPECT_EQ(m_app.Job().target.password, e.password);
     EXPECT_EQ(m_app.m_logPath, e.logPath);
-    EXPECT_EQ(m_app.m_commandLine, e.commandLine);
-    EXPECT_EQ(m_app.m_quiet, e.quiet);
-    EXPECT_EQ(m_app.m_uploadImage, e.upload);
-    EXPECT_EQ(m_app.m_passiveMode, e.passive);
-    EXPECT_EQ(m_app.m_isdnUpdate, e.isdn);
-    EXPECT_EQ(m_app.m_updateSoftware, e.updateSoftware);
-    EXPECT_EQ(m_app.m_retainDirectory, e.retainDirectory);
-    EXPECT_EQ(m_app.m_retainSystemSettings, e.retainSettings);
-    EXPECT_EQ(m_app.m_retainSampleSites, e.retainSamples);
-    EXPECT_TRUE(m_app.m_retainCallDetail);  // no option reaches it
-    EXPECT_EQ(m_app.m_transferOption, e.transferOption);
+    EXPECT_EQ(m_app.Job().options.commandLine, e.commandLine);
+    EXPECT_EQ(m_app.Job().options.quiet, e.quiet);
+    EXPECT_EQ(m_app.Job().tasks.uploadImage, e.upload);
+    EXPECT_EQ(m_app.Job().target.passiveMode, e.passive);
+    EXPECT_EQ(m_app.Job().tasks.isdnUpdate, e.isdn);
+    EXPECT_EQ(m_app.Job().tasks.updateSoftware, e.updateSoftware);
+    EXPECT_EQ(m_app.Job().retain.directory, e.retainDirectory);
+    EXPECT_EQ(m_app.Job().retain.systemSettings, e.retainSettings);
+    EXPECT_EQ(m_app.Job().retain.sampleSites, e.retainSamples);
+    EXPECT_TRUE(m_app.Job().retain.callDetail);  // no option reaches it
+    EXPECT_EQ(m_app.Job().options.uploadTimeoutSeconds, e.transferOption);
     // Parsing opens nothing; the log opens under the chosen name, in the current folder.
     EXPECT_TRUE(FilesInDir().empty());
     ASSERT_TRUE(m_app.StartLog(""));
@@ -251,8 +251,8 @@ TEST_F(CommandLineTest, RefusesWhatItCannotTakeForSure) {
 TEST_F(CommandLineTest, NoArgumentsLeaveTheJobAlone) {
     std::string error;
     EXPECT_TRUE(CommandLine::Parse(m_app, {}, error));
-    EXPECT_TRUE(m_app.m_address.empty());
-    EXPECT_TRUE(m_app.m_commandLine.empty());
+    EXPECT_TRUE(m_app.Job().target.address.empty());
+    EXPECT_TRUE(m_app.Job().options.commandLine.empty());
     EXPECT_TRUE(FilesInDir().empty());
 }
 
@@ -281,8 +281,8 @@ TEST_F(CommandLineTest, PasswordReachesJobButNeverTheLog) {
     ASSERT_TRUE(CommandLine::Parse(m_app, {"-P:" + password, "10.1.2.3"}, error));
     ASSERT_TRUE(m_app.StartLog(""));
     m_app.CloseLog();
-    EXPECT_EQ(m_app.m_password, password);
-    EXPECT_EQ(m_app.m_address, "10.1.2.3");
+    EXPECT_EQ(m_app.Job().target.password, password);
+    EXPECT_EQ(m_app.Job().target.address, "10.1.2.3");
     const std::string log = ReadFile(m_dir.Path() / "10_1_2_3.log");
     EXPECT_NE(log.find("\tPW Length        = 21\r\n"), std::string::npos) << log;
     EXPECT_NE(log.find("T : Command Line: -P:**** 10.1.2.3\n"), std::string::npos) << log;
@@ -310,7 +310,7 @@ TEST_F(CommandLineTest, OptionDumpNamesTheSystemTypeByRow) {
                                {10, "\tSystem Type      = KDV 18S\r\n"},
                                {14, "\tSystem Type      = \r\n"}};
     for (const auto& c : cases) {
-        m_app.m_systemType = c.systemType;
+        m_app.Job().target.systemType = c.systemType;
         const std::string dump = CommandLine::OptionDump(m_app);
         const std::string tail = c.line;
         ASSERT_GE(dump.size(), tail.size());
@@ -319,9 +319,9 @@ TEST_F(CommandLineTest, OptionDumpNamesTheSystemTypeByRow) {
 }
 
 TEST_F(CommandLineTest, OptionDumpCarriesAnAddressOfAnyLength) {
-    m_app.m_address = std::string(5000, 'a');
+    m_app.Job().target.address = std::string(5000, 'a');
     const std::string dump = CommandLine::OptionDump(m_app);
-    EXPECT_NE(dump.find("= " + m_app.m_address + "\r\n"), std::string::npos);
+    EXPECT_NE(dump.find("= " + m_app.Job().target.address + "\r\n"), std::string::npos);
     EXPECT_EQ(dump.substr(dump.size() - 2), "\r\n");
 }
 

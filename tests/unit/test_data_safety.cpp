@@ -91,8 +91,8 @@ protected:
     void SetUp() override {
         FakeAppFixture::SetUp();
         StartLog();
-        m_app->m_updateSoftware = false;
-        m_app->m_eraseFlash = true;
+        m_app->Job().tasks.updateSoftware = false;
+        m_app->Job().tasks.eraseFlash = true;
         m_system.files["friends.abk"] = "<entry>friend</entry>\n";
         m_system.files["speeds.choice"] = "384";
         m_system.files["sysname.dat"] = "Room";
@@ -277,11 +277,11 @@ TEST_F(FlashEraseSafetyTest, AStopNeverFallsBetweenTheEraseAndItsRestore) {
         SCOPED_TRACE(c.what);
         m_app = std::make_unique<RunContext>(m_clock, m_box);
         WireToFakeSystem(*m_app, m_system, m_dir);
-        m_app->m_address = "127.0.0.1";
-        m_app->m_password = "secret";
-        m_app->m_quiet = true;
-        m_app->m_updateSoftware = false;
-        m_app->m_eraseFlash = true;
+        m_app->Job().target.address = "127.0.0.1";
+        m_app->Job().target.password = "secret";
+        m_app->Job().options.quiet = true;
+        m_app->Job().tasks.updateSoftware = false;
+        m_app->Job().tasks.eraseFlash = true;
         m_system.files = m_before;
         m_system.commands.clear();
         m_system.onCommand = [this, when = c.when](const std::string& command) {
@@ -363,7 +363,7 @@ TEST_F(BoundedReadTest, AHugeModelFileLeavesTheSystemUnidentified) {
     m_system.modelText = "";
     m_system.files["model.dat"] = std::string(1 << 20, ' ') + "KDV 18 9.0";
     EXPECT_FALSE(SystemConnector(*m_app).ConnectToSystem("127.0.0.1", "secret"));
-    EXPECT_EQ(m_app->m_systemType, ModelCatalogue::kUnknown);
+    EXPECT_EQ(m_app->Job().target.systemType, ModelCatalogue::kUnknown);
     EXPECT_TRUE(Logged("FTP: File too large - model.dat (more than 4096 bytes)"));
 }
 

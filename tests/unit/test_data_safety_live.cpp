@@ -40,14 +40,14 @@ protected:
         m_app.m_helpFilePath = m_dir.Str("Quillmarch.hlp");
         m_app.m_lockFolder = m_dir.Str("locks");
         m_app.m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
-        m_app.m_catalogue.Build();
+        m_app.BuildCatalogue();
         m_app.RecordImagePresence();
         ASSERT_TRUE(m_app.CreateLink(false));
-        m_app.m_address = m_sim->Address();
-        m_app.m_password = m_sim->Password();
-        m_app.m_quiet = true;
-        m_app.m_updateSoftware = false;
-        m_app.m_eraseFlash = true;
+        m_app.Job().target.address = m_sim->Address();
+        m_app.Job().target.password = m_sim->Password();
+        m_app.Job().options.quiet = true;
+        m_app.Job().tasks.updateSoftware = false;
+        m_app.Job().tasks.eraseFlash = true;
         std::string error;
         ASSERT_TRUE(m_app.m_log.Open(m_dir.Str("run.log"), error)) << error;
     }

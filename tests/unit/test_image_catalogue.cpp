@@ -132,7 +132,7 @@ TEST(ImageCatalogueSamplePack, PresenceFlagsForEveryRow) {
     test::RecordingMessageBox box;
     RunContext app(clock, box);
     app.m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
-    app.m_catalogue.Build();
+    app.BuildCatalogue();
     app.RecordImagePresence();
     for (int row = 0; row < ModelCatalogue::kRowCount; ++row) {
         const bool expected = row != 0 && row != 13;
@@ -150,7 +150,7 @@ TEST(ImageCatalogueSamplePack, NoPayloadsNoFlags) {
     test::RecordingMessageBox box;
     RunContext app(clock, box);
     app.m_payloads.SetFolder(empty.Str());
-    app.m_catalogue.Build();
+    app.BuildCatalogue();
     app.RecordImagePresence();
     for (bool present : app.m_imagePresent) EXPECT_FALSE(present);
     EXPECT_EQ(app.FirstRowWithImage(), -1);

@@ -36,7 +36,7 @@ protected:
         bench.system.normalMode = false;
         window = bench.UseWindow();
         ASSERT_TRUE(bench.ConnectAndForget());
-        ASSERT_EQ(bench.app.m_systemType, 9);
+        ASSERT_EQ(bench.app.Job().target.systemType, 9);
         image = PayloadBytes(156);
         ASSERT_GT(image.size(), 10u);
     }
@@ -70,7 +70,7 @@ class AnnounceTest : public ImageUploaderTest,
                      public ::testing::WithParamInterface<SAnnounceCase> {};
 
 TEST_P(AnnounceTest, ThreeCommandsThenFiveSecondsThenTheUpload) {
-    bench.app.m_systemType = GetParam().systemType;
+    bench.app.Job().target.systemType = GetParam().systemType;
     std::vector<size_t> commandsAtWait, uploadsAtWait;
     bench.clock.onWait = [&](std::chrono::milliseconds) {
         commandsAtWait.push_back(bench.system.commands.size());
@@ -112,7 +112,7 @@ class UploadTimeoutTest : public ImageUploaderTest,
                           public ::testing::WithParamInterface<STimeoutCase> {};
 
 TEST_P(UploadTimeoutTest, TransferOptionBoundsTheUploadAndStays) {
-    bench.app.m_transferOption = GetParam().transferOption;
+    bench.app.Job().options.uploadTimeoutSeconds = GetParam().transferOption;
     ASSERT_TRUE(Uploader().PutImageToSystem(Bytes(image), image.size(), "BRAMBLE"));
     EXPECT_EQ(bench.Link().m_timeout, GetParam().timeoutAfter);
 }
@@ -129,7 +129,7 @@ TEST_F(ImageUploaderTest, LoggedOffLinkReconnectsWithStoredValues) {
 }
 
 TEST_F(ImageUploaderTest, ImageTaskOffSendsNothingAndSucceeds) {
-    bench.app.m_uploadImage = false;
+    bench.app.Job().tasks.uploadImage = false;
     EXPECT_TRUE(Uploader().PutImageToSystem(Bytes(image), image.size(), "BRAMBLE"));
     EXPECT_TRUE(bench.system.commands.empty());
     EXPECT_TRUE(bench.system.uploads.empty());
@@ -183,8 +183,8 @@ class MainImageRefusedTest : public ImageUploaderTest,
 
 TEST_P(MainImageRefusedTest, FalseWithoutTouchingTheSystem) {
     const SRefusedCase& c = GetParam();
-    bench.app.m_uploadImage = c.uploadImage;
-    bench.app.m_systemType = c.systemType;
+    bench.app.Job().tasks.uploadImage = c.uploadImage;
+    bench.app.Job().target.systemType = c.systemType;
     window->cancelFromSend = c.cancelFromSend;
 
     EXPECT_FALSE(Uploader().PutMainImage(c.imageKey, "BRAMBLE", true));

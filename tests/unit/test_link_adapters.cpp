@@ -38,7 +38,7 @@ SSimOptions SimOptions(bool tls, int ftpPort = 0) {
 class LinkTest : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override {
-        m_app.m_logLevel = 1;
+        m_app.Job().options.logLevel = 1;
         m_app.m_helpFilePath = m_dir.Str("Quillmarch.hlp");
         std::string error;
         ASSERT_TRUE(m_app.m_log.Open(m_dir.Str("run.log"), error)) << error;

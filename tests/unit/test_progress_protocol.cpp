@@ -56,7 +56,7 @@ TEST_F(ProgressProtocolTest, NotRunningSendsNothing) {
 
 TEST_F(ProgressProtocolTest, StartSendsTheCaptionAndTextsTravelWithTheirMessage) {
     UseWindow();
-    m_app->m_address = "10.1.2.3";
+    m_app->Job().target.address = "10.1.2.3";
     ProgressProtocol protocol(*m_app);
     protocol.StartProgressWindow();
     ASSERT_EQ(m_window->sent.size(), 1u);

@@ -20,10 +20,10 @@ protected:
         ASSERT_TRUE(m_app->m_link->LogonToSystem("127.0.0.1", "admin", "secret"));
     }
     void Retain(bool directory, bool settings, bool samples, bool cdr) {
-        m_app->m_retainDirectory = directory;
-        m_app->m_retainSystemSettings = settings;
-        m_app->m_retainSampleSites = samples;
-        m_app->m_retainCallDetail = cdr;
+        m_app->Job().retain.directory = directory;
+        m_app->Job().retain.systemSettings = settings;
+        m_app->Job().retain.sampleSites = samples;
+        m_app->Job().retain.callDetail = cdr;
     }
 };
 
@@ -55,7 +55,7 @@ TEST_F(RetainBackupTest, NothingRetainedShowsNoTaskAndWrites079) {
 TEST_F(RetainBackupTest, TaskTextListsKindsAndUserConfiguration) {
     m_app->m_progressWnd = m_window;
     Retain(true, true, false, false);
-    ProvisioningWriter(*m_app).AddSetting("dhcp_flg", "Client");
+    ProvisioningWriter(m_app->Job()).AddSetting("dhcp_flg", "Client");
     EXPECT_TRUE(RetainBackup(*m_app).WriteRetainRecord());
     const auto starts = m_window->Sent(UM_PROGRESS_TASK_START);
     ASSERT_EQ(starts.size(), 1u);
@@ -66,7 +66,7 @@ TEST_F(RetainBackupTest, TaskTextListsKindsAndUserConfiguration) {
 
 TEST_F(RetainBackupTest, IsdnVariantShowsTheTaskButWritesNoRecord) {
     m_app->m_progressWnd = m_window;
-    m_app->m_isdnUpdate = true;
+    m_app->Job().tasks.isdnUpdate = true;
     EXPECT_TRUE(RetainBackup(*m_app).WriteRetainRecord());
     EXPECT_EQ(m_window->Sent(UM_PROGRESS_TASK_START).size(), 1u);
     EXPECT_EQ(m_system.files.count("BackupFiles.swt"), 0u);
@@ -119,7 +119,7 @@ TEST_F(RetainBackupTest, RestoreDropsMarkedAddressBooksOnlyWhenSampleSitesAreNot
     EXPECT_EQ(m_system.files.size(), 2u);
 
     m_system.files.clear();
-    m_app->m_retainSampleSites = false;
+    m_app->Job().retain.sampleSites = false;
     EXPECT_TRUE(backup.RestoreFiles());
     EXPECT_EQ(m_system.files.count("marked.abk"), 0u);
     EXPECT_EQ(m_system.files["plain.abk"], "<entry/>\n");

@@ -63,11 +63,11 @@ TEST(RunModeOptions, AreTakenOrRefusedWhole) {
             EXPECT_NE(error.find(c.error), std::string::npos) << error;
             continue;
         }
-        EXPECT_EQ(app.m_address, "h");  // a value is never taken for the address
-        EXPECT_EQ(app.m_checkOnly, c.check);
-        EXPECT_EQ(app.m_verify, c.verify);
-        EXPECT_EQ(app.m_verifyTimeoutSeconds, c.timeout);
-        EXPECT_EQ(app.m_reportPath, c.report);
+        EXPECT_EQ(app.Job().target.address, "h");  // a value is never taken for the address
+        EXPECT_EQ(app.Job().options.checkOnly, c.check);
+        EXPECT_EQ(app.Job().options.verify, c.verify);
+        EXPECT_EQ(app.Job().options.verifyTimeoutSeconds, c.timeout);
+        EXPECT_EQ(app.Job().options.reportPath, c.report);
     }
 }
 

@@ -59,8 +59,8 @@ protected:
     void SetUp() override {
         FakeAppFixture::SetUp();
         StartLog();
-        m_app->m_updateSoftware = false;
-        m_app->m_changeSettings = true;
+        m_app->Job().tasks.updateSoftware = false;
+        m_app->Job().tasks.changeSettings = true;
         m_app->SetConsole([this](const std::string& line) { m_console.push_back(line); });
     }
     bool Run() { return UpdateRun(*m_app).RunUpdate(0); }
@@ -85,7 +85,7 @@ TEST_F(RunTruthTest, StopBeforeTheRunTouchesNothing) {
 }
 
 TEST_F(RunTruthTest, StopAfterConnectingSendsNothingMore) {
-    m_app->m_quiet = false;
+    m_app->Job().options.quiet = false;
     StoppingWindow window(m_app->Interrupt());
     m_app->SetProgressWindowFactory(&window);
     EXPECT_FALSE(Run());
@@ -122,7 +122,7 @@ TEST_F(RunTruthTest, FailedConnectionsSayWhy) {
         {ftpcode::kConnectionLost,
          "Refused by the system: it closed the connection or turned the logon down"},
     };
-    m_app->m_quiet = false;
+    m_app->Job().options.quiet = false;
     UseWindow();
     for (const auto& c : cases) {
         m_console.clear();

@@ -43,11 +43,11 @@ protected:
 };
 
 TEST_F(SettingsStoreTest, FirstStartTakesTheDefaultsInTheOrderUploadSoftwareThenLanguage) {
-    m_app.m_updateSoftware = false;
-    m_app.m_language = 7;
+    m_app.Job().tasks.updateSoftware = false;
+    m_app.Job().options.language = 7;
     m_store.LoadSettings(m_app);
-    EXPECT_TRUE(m_app.m_updateSoftware);
-    EXPECT_EQ(m_app.m_language, 0);
+    EXPECT_TRUE(m_app.Job().tasks.updateSoftware);
+    EXPECT_EQ(m_app.Job().options.language, 0);
     EXPECT_EQ(m_backend.accesses,
               (std::vector<std::string>{"read UploadSoftware", "read Language"}));
     EXPECT_TRUE(m_backend.values.empty()) << "loading never writes";
@@ -62,7 +62,7 @@ TEST_F(SettingsStoreTest, UploadSoftwareCountsOnlyYesInAnyCase) {
     for (const auto& c : cases) {
         m_backend.values["UploadSoftware"] = c.stored;
         m_store.LoadSettings(m_app);
-        EXPECT_EQ(m_app.m_updateSoftware, c.expected) << '"' << c.stored << '"';
+        EXPECT_EQ(m_app.Job().tasks.updateSoftware, c.expected) << '"' << c.stored << '"';
     }
 }
 
@@ -74,7 +74,7 @@ TEST_F(SettingsStoreTest, LanguageIsTheLeadingDecimalNumber) {
     for (const auto& c : cases) {
         m_backend.values["Language"] = c.stored;
         m_store.LoadSettings(m_app);
-        EXPECT_EQ(m_app.m_language, c.expected) << '"' << c.stored << '"';
+        EXPECT_EQ(m_app.Job().options.language, c.expected) << '"' << c.stored << '"';
     }
     m_backend.values["Language"] = "2";
     m_store.LoadSettings(m_app);
@@ -129,9 +129,9 @@ TEST_F(SettingsStoreTest, CutNeverSplitsAMultiByteCharacter) {
 TEST_F(SettingsStoreTest, UnavailableStoreGivesDefaultsAndKeepsNothing) {
     m_backend.values["UploadSoftware"] = "no";
     m_backend.unavailable = true;
-    m_app.m_updateSoftware = false;
+    m_app.Job().tasks.updateSoftware = false;
     m_store.LoadSettings(m_app);
-    EXPECT_TRUE(m_app.m_updateSoftware);
+    EXPECT_TRUE(m_app.Job().tasks.updateSoftware);
 
     std::string text = "no";
     m_store.AccessSetting(true, "UploadSoftware", text);

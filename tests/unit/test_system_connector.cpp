@@ -28,7 +28,7 @@ TEST_P(IdentifyTest, FlagReplyThenModelDat) {
     if (c.modelDat) bench.system.files["model.dat"] = *c.modelDat;
 
     EXPECT_TRUE(SystemConnector(bench.app).ConnectToSystem("10.0.0.5", "secret"));
-    EXPECT_EQ(bench.app.m_systemType, c.expectedType);
+    EXPECT_EQ(bench.app.Job().target.systemType, c.expectedType);
     EXPECT_TRUE(bench.Link().IsLoggedOn());
     EXPECT_EQ(bench.system.downloads == std::vector<std::string>{"model.dat"}, c.modelDatRead);
     // Once in the logon for the mode, once for the model.
@@ -57,7 +57,7 @@ TEST(SystemConnector, MissingModelDatDisconnectsWaitsAndFails) {
     EXPECT_FALSE(SystemConnector(bench.app).ConnectToSystem("10.0.0.5", "secret"));
     EXPECT_FALSE(bench.Link().IsLoggedOn());
     EXPECT_FALSE(bench.system.connected);
-    EXPECT_EQ(bench.app.m_systemType, 14);
+    EXPECT_EQ(bench.app.Job().target.systemType, 14);
     EXPECT_EQ(bench.clock.waits, (std::vector<std::chrono::milliseconds>{10s}));
 }
 
@@ -74,23 +74,23 @@ TEST(SystemConnector, FailedLogonReportsFalseWithoutIdentifying) {
 
 TEST(SystemConnector, EmptyAddressReconnectsWithStoredValues) {
     DeviceTestBench bench;
-    bench.app.m_address = "10.0.0.7";
-    bench.app.m_password = "pw";
+    bench.app.Job().target.address = "10.0.0.7";
+    bench.app.Job().target.password = "pw";
 
     EXPECT_TRUE(SystemConnector(bench.app).ConnectToSystem("", ""));
     EXPECT_EQ(bench.Link().m_givenHost, "10.0.0.7");
     EXPECT_EQ(bench.Link().m_givenUser, "admin");
     EXPECT_EQ(bench.Link().m_givenPassword, "pw");
-    EXPECT_EQ(bench.app.m_address, "10.0.0.7");
-    EXPECT_EQ(bench.app.m_password, "pw");
+    EXPECT_EQ(bench.app.Job().target.address, "10.0.0.7");
+    EXPECT_EQ(bench.app.Job().target.password, "pw");
 }
 
 TEST(SystemConnector, NewAddressReplacesAnEmptyPasswordToo) {
     DeviceTestBench bench;
-    bench.app.m_password = "old";
+    bench.app.Job().target.password = "old";
 
     EXPECT_TRUE(SystemConnector(bench.app).ConnectToSystem("10.0.0.8", ""));
-    EXPECT_EQ(bench.app.m_password, "");
+    EXPECT_EQ(bench.app.Job().target.password, "");
     EXPECT_EQ(bench.Link().m_givenPassword, " ");
 }
 
@@ -101,8 +101,8 @@ TEST(SystemConnector, AlreadyLoggedOnStoresButDoesNotLogOnAgain) {
     EXPECT_TRUE(SystemConnector(bench.app).ConnectToSystem("10.0.0.9", "other"));
     EXPECT_EQ(bench.system.logons, 0);
     EXPECT_TRUE(bench.system.commands.empty());
-    EXPECT_EQ(bench.app.m_address, "10.0.0.9");
-    EXPECT_EQ(bench.app.m_password, "other");
+    EXPECT_EQ(bench.app.Job().target.address, "10.0.0.9");
+    EXPECT_EQ(bench.app.Job().target.password, "other");
 }
 
 // The model survives a reconnection to the same system (the update-mode restart answers FLAG
@@ -110,20 +110,20 @@ TEST(SystemConnector, AlreadyLoggedOnStoresButDoesNotLogOnAgain) {
 TEST(SystemConnector, ModelKeptForSameSystemForgottenForAnother) {
     DeviceTestBench bench;
     ASSERT_TRUE(bench.ConnectAndForget());
-    ASSERT_EQ(bench.app.m_systemType, 9);
+    ASSERT_EQ(bench.app.Job().target.systemType, 9);
     bench.Link().Disconnect();
     bench.system.flagOverride = "BOOTUI";
     bench.system.files["model.dat"] = "kdv 14";
 
     EXPECT_TRUE(SystemConnector(bench.app).ConnectToSystem("", ""));
-    EXPECT_EQ(bench.app.m_systemType, 9);
+    EXPECT_EQ(bench.app.Job().target.systemType, 9);
     EXPECT_TRUE(SystemConnector(bench.app).ConnectToSystem("10.0.0.5", "secret"));
-    EXPECT_EQ(bench.app.m_systemType, 9);
+    EXPECT_EQ(bench.app.Job().target.systemType, 9);
     EXPECT_TRUE(bench.system.downloads.empty());
 
     bench.Link().Disconnect();
     EXPECT_TRUE(SystemConnector(bench.app).ConnectToSystem("10.0.0.6", "secret"));
-    EXPECT_EQ(bench.app.m_systemType, 5);
+    EXPECT_EQ(bench.app.Job().target.systemType, 5);
     EXPECT_EQ(bench.system.downloads, std::vector<std::string>{"model.dat"});
 }
 

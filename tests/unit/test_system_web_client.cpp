@@ -282,8 +282,8 @@ protected:
         app.SetLinkFactory([this](RunContext& owner, bool secure) {
             return std::make_unique<test::FakeLink>(owner, system, secure);
         });
-        app.m_address = "127.0.0.1";
-        app.m_password = "admin";
+        app.Job().target.address = "127.0.0.1";
+        app.Job().target.password = "admin";
     }
     void TearDown() override {
         app.m_log.Close();
@@ -291,9 +291,9 @@ protected:
     }
 
     void Connect(bool secure) {
-        app.m_catalogue.Build();
+        app.BuildCatalogue();
         ASSERT_TRUE(app.CreateLink(secure));
-        ASSERT_TRUE(app.m_link->LogonToSystem("127.0.0.1", "admin", app.m_password));
+        ASSERT_TRUE(app.m_link->LogonToSystem("127.0.0.1", "admin", app.Job().target.password));
     }
 
     // Starts a fixture and points webaccessport.dat at it.
@@ -375,7 +375,7 @@ TEST_F(SystemWebClientTest, CallStateComesFromTheServersLineSpeed) {
 TEST_F(SystemWebClientTest, NotificationOnTheWire) {
     CFixtureServer server;
     Serve(server, {"--password", "secret"});
-    app.m_password = "secret";
+    app.Job().target.password = "secret";
     Connect(false);
     EXPECT_TRUE(client.NotifySystem("Update begins now"));
     EXPECT_EQ(LogCount("System notified about update"), 1);
@@ -405,7 +405,7 @@ TEST_F(SystemWebClientTest, CredentialsDecideTheAnswer) {
         SCOPED_TRACE(c.appPassword);
         CFixtureServer server;
         Serve(server, {"--password", c.serverPassword});
-        app.m_password = c.appPassword;
+        app.Job().target.password = c.appPassword;
         Connect(false);
         const int good = LogCount("System notified about update");
         const int bad = LogCount("System NOT notified about update");
@@ -437,7 +437,7 @@ TEST_F(SystemWebClientTest, AddressKeepsItsHostAndDropsTheFtpPort) {
         if (!server.Start({"--host", c.listenOn, "--linespeed", "1"}, error))
             GTEST_SKIP() << "cannot listen on " << c.listenOn << " (" << error << ")";
         system.files["webaccessport.dat"] = std::to_string(server.Port());
-        app.m_address = c.address;
+        app.Job().target.address = c.address;
         EXPECT_TRUE(client.IsSystemInCall());
         const Strings requests = server.Requests();
         ASSERT_EQ(requests.size(), 1u);

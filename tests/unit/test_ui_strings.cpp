@@ -71,10 +71,10 @@ TEST(UiStrings, ApplicationLooksUpInItsLanguage) {
     test::RecordingMessageBox box;
     RunContext app(clock, box);
     EXPECT_EQ(app.LoadUiString(171, "fallback"), "Done");
-    app.m_language = 2;
+    app.Job().options.language = 2;
     EXPECT_EQ(app.LoadUiString(2, "fallback"), "g_Quillmarch");
     EXPECT_EQ(app.LoadUiString(171, "fallback"), "fallback");
-    app.m_language = 5;
+    app.Job().options.language = 5;
     EXPECT_EQ(app.LoadUiString(2, "fallback"), "fallback");
 }
 

@@ -28,7 +28,7 @@ const std::string kStars = "*******************************";
 class UpdateLogTest : public ::testing::Test {
 protected:
     UpdateLogTest() : m_app(m_clock, m_box) {
-        m_app.m_catalogue.Build();
+        m_app.BuildCatalogue();
         m_app.m_log.SetStampSource([] { return std::string("T"); });
         m_app.m_log.SetTempDirectory(m_dir.Str("temp"));
     }
@@ -49,8 +49,8 @@ protected:
 };
 
 TEST_F(UpdateLogTest, StartWritesCommandLineAndDumpAndCloseWritesFinish) {
-    m_app.m_commandLine = " -q 10.1.2.3";
-    m_app.m_address = "10.1.2.3";
+    m_app.Job().options.commandLine = " -q 10.1.2.3";
+    m_app.Job().target.address = "10.1.2.3";
     const std::string path = m_dir.Str("a.log");
     RunOnce(path, "step");
     EXPECT_EQ(ReadFile(path), "T : Command Line:  -q 10.1.2.3\n" + DumpRecord() +
@@ -76,7 +76,7 @@ TEST_F(UpdateLogTest, EmptyPathReopensTheLastLogPath) {
 // Every run keeps the one before it: the newest log and its predecessor always exist (the old
 // program sent the third run's log to the temporary folder, and lost it there on the fourth).
 TEST_F(UpdateLogTest, EachRunRotatesSoTheNewestTwoLogsAreAlwaysThere) {
-    m_app.m_commandLine = "-q h";
+    m_app.Job().options.commandLine = "-q h";
     const std::string path = m_dir.Str("a.log");
     const std::string backup = m_dir.Str("a_bak.log");
 
@@ -105,7 +105,7 @@ TEST_F(UpdateLogTest, NameWithoutLogSuffixRotatesToBakSuffix) {
 // folder, first record the reason.
 TEST_F(UpdateLogTest, UnwritableFolderFallsBackToTemporaryFolder) {
     WriteFile(m_dir.Path() / "plain", "x");
-    m_app.m_commandLine = "-q h";
+    m_app.Job().options.commandLine = "-q h";
     const std::string path = m_dir.Str("plain/a.log");
     ASSERT_TRUE(m_app.StartLog(path));
     const fs::path fallback = fs::path(m_dir.Str("temp")) / fs::path(path).relative_path();
@@ -191,7 +191,7 @@ TEST_F(UpdateLogTest, AdvancedRecordsFollowTheLogLevel) {
     m_app.WriteLog("", 0);
     EXPECT_EQ(ReadFile(path), before);
 
-    m_app.m_logLevel = 1;
+    m_app.Job().options.logLevel = 1;
     m_app.WriteLog("advanced", 1);
     m_app.WriteLog("", 1);
     EXPECT_EQ(ReadFile(path), before + "T : advanced\n");

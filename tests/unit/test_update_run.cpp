@@ -32,16 +32,17 @@ class CountTasksTest : public FakeAppFixture, public ::testing::WithParamInterfa
 TEST_P(CountTasksTest, CountsTheTasksTheRunAnnounces) {
     const CountCase& c = GetParam();
     RunContext& app = *m_app;
-    app.m_changeSettings = c.settings;
-    app.m_updateSoftware = c.software;
-    app.m_uploadImage = c.image;
-    app.m_eraseFlash = c.erase;
-    app.m_retainDirectory = app.m_retainSystemSettings = app.m_retainSampleSites = false;
-    app.m_retainCallDetail = c.retainAny;
-    app.m_changeLan = c.lan;
-    app.m_changeDisplay = c.display;
-    app.m_secureModeWanted = c.securityChange;
-    app.m_secureModeCurrent = false;
+    app.Job().tasks.changeSettings = c.settings;
+    app.Job().tasks.updateSoftware = c.software;
+    app.Job().tasks.uploadImage = c.image;
+    app.Job().tasks.eraseFlash = c.erase;
+    app.Job().retain.directory = app.Job().retain.systemSettings = app.Job().retain.sampleSites =
+        false;
+    app.Job().retain.callDetail = c.retainAny;
+    app.Job().lan.changeLan = c.lan;
+    app.Job().display.changeDisplay = c.display;
+    app.Job().security.secureModeWanted = c.securityChange;
+    app.Job().security.secureModeCurrent = false;
     EXPECT_EQ(UpdateRun(app).CountTasks(), c.expected);
 }
 
@@ -66,7 +67,7 @@ protected:
     void SetUp() override {
         FakeAppFixture::SetUp();
         StartLog();
-        m_app->m_updateSoftware = false;
+        m_app->Job().tasks.updateSoftware = false;
     }
     bool Run() { return UpdateRun(*m_app).RunUpdate(0); }
     std::vector<std::string> Commands() const { return m_system.commands; }
@@ -89,10 +90,10 @@ TEST_F(UpdateRunTest, NoTaskStillRestartsAndSucceeds) {
 
 TEST_F(UpdateRunTest, SettingsOnlySendsTheProvisioningFilesThenBoot) {
     UseWindow();
-    m_app->m_changeSettings = true;
-    m_app->m_changeLan = true;
-    m_app->m_dhcpWanted = true;
-    m_app->m_dhcpCurrent = false;
+    m_app->Job().tasks.changeSettings = true;
+    m_app->Job().lan.changeLan = true;
+    m_app->Job().lan.dhcpWanted = true;
+    m_app->Job().lan.dhcpCurrent = false;
     EXPECT_TRUE(Run());
     const auto starts = m_window->Sent(UM_PROGRESS_TASK_START);
     ASSERT_EQ(starts.size(), 1u);
@@ -117,9 +118,9 @@ TEST_F(UpdateRunTest, ConnectionFailureEndsAtOnceWithoutRunMessage) {
 }
 
 TEST_F(UpdateRunTest, SectionImageModelIsUpdated) {
-    m_app->m_updateSoftware = true;
+    m_app->Job().tasks.updateSoftware = true;
     EXPECT_TRUE(Run());
-    EXPECT_EQ(m_app->m_systemType, 9);
+    EXPECT_EQ(m_app->Job().target.systemType, 9);
     const auto names = m_system.UploadNames();
     EXPECT_NE(std::find(names.begin(), names.end(), "BackupFiles.swt"), names.end());
     EXPECT_EQ(names.back(), "BRAMBLE");
@@ -129,8 +130,8 @@ TEST_F(UpdateRunTest, SectionImageModelIsUpdated) {
 }
 
 TEST_F(UpdateRunTest, IsdnVariantSkipsRetainRecordAndSwitch) {
-    m_app->m_updateSoftware = true;
-    m_app->m_isdnUpdate = true;
+    m_app->Job().tasks.updateSoftware = true;
+    m_app->Job().tasks.isdnUpdate = true;
     EXPECT_TRUE(Run());
     EXPECT_EQ(m_system.UploadNames(), std::vector<std::string>{"IMAGE1"});
     EXPECT_EQ(m_system.CountCommand("SWUS"), 0);
@@ -152,7 +153,7 @@ TEST_F(UpdateRunTest, OlderGroupWithoutAnImageSentFailsAndSendsNoDummy) {
         m_system.normalMode = true;
         m_system.failingUploads.clear();
         if (c.refused) m_system.failingUploads = {"IMAGE1"};
-        m_app->m_updateSoftware = true;
+        m_app->Job().tasks.updateSoftware = true;
         m_system.modelText = "KDV 14 9.0";  // row 5, older group
         m_app->RecordImagePresence();
         if (!c.carried) m_app->m_imagePresent[5] = false;
@@ -169,7 +170,7 @@ TEST_F(UpdateRunTest, OlderGroupWithoutAnImageSentFailsAndSendsNoDummy) {
 }
 
 TEST_F(UpdateRunTest, UnknownModelFailsWithoutImage) {
-    m_app->m_updateSoftware = true;
+    m_app->Job().tasks.updateSoftware = true;
     m_system.modelText = "unknown box";  // no match string occurs in it
     m_system.files["model.dat"] = "unknown box";
     EXPECT_FALSE(Run());
@@ -180,7 +181,7 @@ TEST_F(UpdateRunTest, UnknownModelFailsWithoutImage) {
 
 TEST_F(UpdateRunTest, CancelDuringImageUploadFailsWithOneCancelRecord) {
     UseWindow();
-    m_app->m_updateSoftware = true;
+    m_app->Job().tasks.updateSoftware = true;
     m_window->cancelFromSend = 15;  // in the update-mode pause (sends 7 to 26)
     EXPECT_FALSE(Run());
     EXPECT_EQ(CountLogged("Got IDCANCEL from Progress Dlg"), 1);
@@ -195,7 +196,7 @@ class FlashEraseTest : public UpdateRunTest {
 protected:
     void SetUp() override {
         UpdateRunTest::SetUp();
-        m_app->m_eraseFlash = true;
+        m_app->Job().tasks.eraseFlash = true;
         m_system.files["friends.abk"] = "<entry>friend</entry>\n";
         m_system.files["samples.abk"] = "<entry/>\n<Category category=\"Tessary_Test\"/>\n";
         m_system.files["speeds.choice"] = "384";
@@ -206,7 +207,7 @@ protected:
 
 TEST_F(FlashEraseTest, BacksUpErasesAndRestoresWithoutSampleSites) {
     UseWindow();
-    m_app->m_retainSampleSites = false;
+    m_app->Job().retain.sampleSites = false;
     EXPECT_TRUE(Run());
     std::vector<std::string> tasks;
     for (const auto& start : m_window->Sent(UM_PROGRESS_TASK_START)) tasks.push_back(start.text);
@@ -222,10 +223,10 @@ TEST_F(FlashEraseTest, BacksUpErasesAndRestoresWithoutSampleSites) {
 
 TEST_F(FlashEraseTest, CancelDuringSwitchSkipsEraseButStillProvisionsAndBoots) {
     UseWindow();
-    m_app->m_changeSettings = true;
-    m_app->m_changeLan = true;
-    m_app->m_dhcpWanted = false;
-    m_app->m_ipAddress = "10.9.9.9";
+    m_app->Job().tasks.changeSettings = true;
+    m_app->Job().lan.changeLan = true;
+    m_app->Job().lan.dhcpWanted = false;
+    m_app->Job().lan.ipAddress = "10.9.9.9";
     m_window->cancelFromSend = 8;
     EXPECT_FALSE(Run());
     EXPECT_EQ(m_system.CountCommand("ERFL"), 0);

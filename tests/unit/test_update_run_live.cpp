@@ -20,12 +20,12 @@ protected:
         ASSERT_TRUE(m_sim.Started()) << m_sim.StartError();
         m_app.m_helpFilePath = m_dir.Path().string() + "/Quillmarch.hlp";
         m_app.m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
-        m_app.m_catalogue.Build();
+        m_app.BuildCatalogue();
         m_app.RecordImagePresence();
         ASSERT_TRUE(m_app.CreateLink(false));
-        m_app.m_address = m_sim.Address();
-        m_app.m_password = m_sim.Password();
-        m_app.m_quiet = true;
+        m_app.Job().target.address = m_sim.Address();
+        m_app.Job().target.password = m_sim.Password();
+        m_app.Job().options.quiet = true;
     }
 
     std::vector<std::string> UploadedNames() const {
@@ -46,9 +46,9 @@ TEST_F(LiveRunTest, FlashEraseRestoresRetainedFilesByteForByteWithoutSampleSites
     const std::string speeds = m_sim.ReadFile("speeds.choice");
     ASSERT_FALSE(friends.empty());
     ASSERT_FALSE(m_sim.ReadFile("samples.abk").empty());
-    m_app.m_updateSoftware = false;
-    m_app.m_eraseFlash = true;
-    m_app.m_retainSampleSites = false;
+    m_app.Job().tasks.updateSoftware = false;
+    m_app.Job().tasks.eraseFlash = true;
+    m_app.Job().retain.sampleSites = false;
 
     EXPECT_TRUE(UpdateRun(m_app).RunUpdate(0));
 
@@ -64,10 +64,10 @@ TEST_F(LiveRunTest, FlashEraseRestoresRetainedFilesByteForByteWithoutSampleSites
 }
 
 TEST_F(LiveRunTest, SettingsOnlyRunProvisionsTheSystemAtItsRestart) {
-    m_app.m_updateSoftware = false;
-    m_app.m_changeSettings = true;
-    m_app.m_changeDisplay = true;
-    m_app.m_aspect16x9 = true;
+    m_app.Job().tasks.updateSoftware = false;
+    m_app.Job().tasks.changeSettings = true;
+    m_app.Job().display.changeDisplay = true;
+    m_app.Job().display.aspect16x9 = true;
 
     EXPECT_TRUE(UpdateRun(m_app).RunUpdate(0));
 

@@ -19,9 +19,10 @@ protected:
     void SetUp() override {
         FakeAppFixture::SetUp();
         StartLog();
-        m_app->m_verify = true;
-        m_app->m_updateSoftware = true;
-        m_system.files["systemsoftwareversion.dat"] = SystemFactsReader::InstalledVersion(*m_app);
+        m_app->Job().options.verify = true;
+        m_app->Job().tasks.updateSoftware = true;
+        m_system.files["systemsoftwareversion.dat"] =
+            SystemFactsReader::InstalledVersion(m_app->m_imageCatalogue);
         // The system is away for `away` looks after each restart, then answers.
         m_app->SetSystemProbe([this] {
             ++m_looks;
@@ -45,7 +46,7 @@ protected:
 TEST_F(VerificationTest, AVerifiedUpdateEndsSoonAfterTheSystemIsBack) {
     ASSERT_TRUE(Run());
     EXPECT_TRUE(Logged("Verified: KDV 18 is back in normal mode with version \"" +
-                       SystemFactsReader::InstalledVersion(*m_app) + "\""));
+                       SystemFactsReader::InstalledVersion(m_app->m_imageCatalogue) + "\""));
     // Notice-free fake: the 5 s before the image, two restarts seen away for 3 looks each;
     // today's run waits 20 s + 294 s here.
     EXPECT_LT(m_clock.Total(), milliseconds(15000));
@@ -53,7 +54,7 @@ TEST_F(VerificationTest, AVerifiedUpdateEndsSoonAfterTheSystemIsBack) {
 }
 
 TEST_F(VerificationTest, ASystemThatNeverComesBackFailsAtTheTimeOut) {
-    m_app->m_verifyTimeoutSeconds = 120;
+    m_app->Job().options.verifyTimeoutSeconds = 120;
     m_system.onCommand = [this](const std::string& command) {
         if (command == "crc 0x36EF779E") m_away = -1;  // the image's restart never ends
     };
@@ -69,11 +70,11 @@ TEST_F(VerificationTest, AnOldVersionFailsTheRun) {
     m_system.files["systemsoftwareversion.dat"] = "9.0.5";
     EXPECT_FALSE(Run());
     EXPECT_TRUE(Logged("Verification failed: the system runs version \"9.0.5\", not \"" +
-                       SystemFactsReader::InstalledVersion(*m_app) + "\""));
+                       SystemFactsReader::InstalledVersion(m_app->m_imageCatalogue) + "\""));
 }
 
 TEST_F(VerificationTest, WithoutVerifyNothingIsProbedAndTheFixedWaitsStay) {
-    m_app->m_verify = false;
+    m_app->Job().options.verify = false;
     ASSERT_TRUE(Run());
     EXPECT_EQ(m_looks, 0);
     EXPECT_GT(m_clock.Total(), milliseconds(300000));

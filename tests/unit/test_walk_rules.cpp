@@ -34,21 +34,21 @@ struct SChoices {
 class WalkRulesTest : public ::testing::Test {
 protected:
     void Apply(const SChoices& c) {
-        m_app.m_systemType = c.model;
-        m_app.m_updateSoftware = c.update;
-        m_app.m_customUpdate = c.custom;
-        m_app.m_changeSettings = c.change;
-        m_app.m_eraseFlash = c.erase;
-        m_app.m_changeLan = c.lan;
-        m_app.m_secureModeWanted = c.secureWanted;
-        m_app.m_secureModeCurrent = c.secureCurrent;
-        m_app.m_changeDisplay = c.display;
+        m_app.Job().target.systemType = c.model;
+        m_app.Job().tasks.updateSoftware = c.update;
+        m_app.Job().tasks.customUpdate = c.custom;
+        m_app.Job().tasks.changeSettings = c.change;
+        m_app.Job().tasks.eraseFlash = c.erase;
+        m_app.Job().lan.changeLan = c.lan;
+        m_app.Job().security.secureModeWanted = c.secureWanted;
+        m_app.Job().security.secureModeCurrent = c.secureCurrent;
+        m_app.Job().display.changeDisplay = c.display;
     }
     // The pages a walk visits from `start` when every page accepts Next, `start` included.
     std::vector<int> Walk(int start = W::kInfoAlert) {
         std::vector<int> pages{start};
-        while (pages.size() < 20 && W::NextPage(pages.back(), m_app) != W::kNone)
-            pages.push_back(W::NextPage(pages.back(), m_app));
+        while (pages.size() < 20 && W::NextPage(pages.back(), m_app.Job()) != W::kNone)
+            pages.push_back(W::NextPage(pages.back(), m_app.Job()));
         return pages;
     }
 
@@ -147,7 +147,7 @@ const SStepCase kSteps[] = {
 TEST_F(WalkRulesTest, EachPageAppendsThePageItsRuleNames) {
     for (const auto& c : kSteps) {
         Apply(c.choices);
-        EXPECT_EQ(W::NextPage(c.page, m_app), c.expected) << c.name;
+        EXPECT_EQ(W::NextPage(c.page, m_app.Job()), c.expected) << c.name;
     }
 }
 
@@ -193,11 +193,11 @@ TEST_F(WalkRulesTest, BackAndChangeBuildsTheNewTailFromTheJob) {
     Apply({.custom = true, .change = true, .lan = true});
     EXPECT_EQ(Walk(W::kUpgradeChoice), (std::vector<int>{4, 5, 6, 7, 10}));
 
-    m_app.m_customUpdate = false;  // the update type page, revisited
+    m_app.Job().tasks.customUpdate = false;  // the update type page, revisited
     EXPECT_EQ(Walk(W::kUpgradeChoice), (std::vector<int>{4, 5, 10}));
 
-    m_app.m_customUpdate = true;  // back again: Custom, Update Software unticked
-    m_app.m_updateSoftware = false;
+    m_app.Job().tasks.customUpdate = true;  // back again: Custom, Update Software unticked
+    m_app.Job().tasks.updateSoftware = false;
     EXPECT_EQ(Walk(W::kUpgradeChoice), (std::vector<int>{4, 6, 7, 10}));
 }
 

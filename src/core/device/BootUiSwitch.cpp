@@ -28,7 +28,7 @@ bool BootUiSwitch::PutSystemIntoBootUI() {
     if (!m_run) return false;
 
     bool result = true;
-    if (!m_app.m_uploadImage) {
+    if (!m_app.Job().tasks.uploadImage) {
         Log(233, "Not putting any main software, why put in to Update mode!");
     } else {
         result = SwitchWithImage();
@@ -41,7 +41,7 @@ bool BootUiSwitch::PutSystemIntoBootUI() {
 }
 
 bool BootUiSwitch::SwitchWithImage() {
-    if (!m_app.ImagePresent(m_app.m_systemType)) {
+    if (!m_app.ImagePresent(m_app.Job().target.systemType)) {
         Log(232, "Can not update date this type of system, not putting into put UI");
         return m_run;
     }
@@ -81,8 +81,8 @@ void BootUiSwitch::RefreshGateway(DeviceLink& link) {
 }
 
 bool BootUiSwitch::RestartAndReconnect() {
-    const std::string address = m_app.m_address;
-    const std::string password = m_app.m_password;
+    const std::string address = m_app.Job().target.address;
+    const std::string password = m_app.Job().target.password;
     for (int attempt = 1;; ++attempt) {
         const int nextPercent = PauseBeforeAttempt();
         Log(227, "Trying to connect to system");
@@ -113,7 +113,7 @@ int BootUiSwitch::PauseBeforeAttempt() {
 bool BootUiSwitch::CheckModeAfterRestart() {
     Report(99);  // its answer is not needed any more
     if (m_app.m_link->IsNormalMode()) {
-        if (!m_app.m_quiet) {
+        if (!m_app.Job().options.quiet) {
             m_app.MessageBox().Show(
                 m_app.LoadUiString(
                     292,

@@ -27,9 +27,9 @@ std::string ImageUploader::CrcText(int systemType) {
 bool ImageUploader::PutMainImage(const std::string& imageKey, const std::string& remoteName,
                                  bool wait) {
     bool result = false;
-    if (!m_app.ImagePresent(m_app.m_systemType)) {
+    if (!m_app.ImagePresent(m_app.Job().target.systemType)) {
         Log(225, "Can not update system");
-    } else if (!m_app.m_uploadImage) {
+    } else if (!m_app.Job().tasks.uploadImage) {
         Log(215, "Not update the image");
     } else {
         result = LoadAndSend(imageKey, remoteName, wait);
@@ -58,7 +58,7 @@ bool ImageUploader::LoadAndSend(const std::string& imageKey, const std::string& 
     const bool done = progress.SendProgress(UM_PROGRESS_TASK_DONE, 0, 0);
     result = result && done;
     // With --verify the run's verification waits for the restart instead.
-    if (result && wait && !m_app.m_verify) {
+    if (result && wait && !m_app.Job().options.verify) {
         result = WaitForReboot(m_app.LoadUiString(179, "Waiting for Reboot"), kRebootWaitMs, true);
     }
     return result;
@@ -68,7 +68,7 @@ bool ImageUploader::PutImageToSystem(const std::uint8_t* data, std::size_t size,
                                      const std::string& remoteName) {
     m_app.WriteLog("PutImageToSystem: Size - " + std::to_string(size) + " and Name - " + remoteName,
                    0);
-    if (!m_app.m_uploadImage) return true;
+    if (!m_app.Job().tasks.uploadImage) return true;
     if (!data && size != 0) {  // nothing to read the promised bytes from
         Log(237, "Put Image Failure");
         return false;
@@ -81,7 +81,8 @@ bool ImageUploader::PutImageToSystem(const std::uint8_t* data, std::size_t size,
     if (m_app.m_progressWnd) link.SetNotifyWindow(m_app.m_progressWnd, UM_PROGRESS_BYTES);
     AnnounceImage(link, remoteName, size);
     m_app.Clock().Wait(std::chrono::seconds(5));
-    const bool uploaded = link.UploadBuffer(remoteName, data, size, m_app.m_transferOption);
+    const bool uploaded =
+        link.UploadBuffer(remoteName, data, size, m_app.Job().options.uploadTimeoutSeconds);
     if (uploaded) {
         Log(236, "Put Image Success");
     } else {
@@ -95,7 +96,7 @@ void ImageUploader::AnnounceImage(DeviceLink& link, const std::string& remoteNam
     // The system checks the image against these; their replies are not examined.
     link.SendCommand("unlock", nullptr, 0);
     link.SendCommand("size " + remoteName + "_" + std::to_string(size), nullptr, 0);
-    link.SendCommand("crc " + CrcText(m_app.m_systemType), nullptr, 0);
+    link.SendCommand("crc " + CrcText(m_app.Job().target.systemType), nullptr, 0);
 }
 
 bool ImageUploader::WaitForReboot(const std::string& title, unsigned durationMs, bool skip) {

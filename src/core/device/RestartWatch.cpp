@@ -6,7 +6,7 @@
 namespace quillmarch {
 
 bool RestartWatch::Back() {
-    if (!m_app.m_verify) return false;
+    if (!m_app.Job().options.verify) return false;
     if (!SystemProbe::Answers(m_app)) {
         m_seenAway = true;
         return false;
@@ -15,7 +15,7 @@ bool RestartWatch::Back() {
 }
 
 bool RestartWatch::PauseUntilBack(std::chrono::milliseconds step) {
-    if (!m_app.m_verify) {
+    if (!m_app.Job().options.verify) {
         m_app.Clock().Wait(step);
         return false;
     }

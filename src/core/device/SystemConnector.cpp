@@ -12,26 +12,28 @@ bool SystemConnector::ConnectToSystem(const std::string& address, const std::str
     if (!address.empty()) {
         // A model found for another address must not carry over: a system whose FLAG reply
         // names no model would otherwise be sent the previous system's image.
-        if (address != m_app.m_address) m_app.m_systemType = ModelCatalogue::kUnknown;
-        m_app.m_address = address;
-        m_app.m_password = password;
+        if (address != m_app.Job().target.address)
+            m_app.Job().target.systemType = ModelCatalogue::kUnknown;
+        m_app.Job().target.address = address;
+        m_app.Job().target.password = password;
     }
     DeviceLink* link = m_app.m_link.get();
     if (!link) return false;
     if (link->IsLoggedOn()) return true;
-    if (!link->LogonToSystem(m_app.m_address, "admin", m_app.m_password)) return false;
+    if (!link->LogonToSystem(m_app.Job().target.address, "admin", m_app.Job().target.password))
+        return false;
 
     // The logon's own FLAG query only needed the mode; this one is for the model.
     std::string reply;
     link->SendCommand("FLAG", &reply, 1);
     Identify(text::Trim(text::Lower(reply)));
 
-    if (m_app.m_systemType == ModelCatalogue::kUnknown) {
+    if (m_app.Job().target.systemType == ModelCatalogue::kUnknown) {
         std::string modelText;
         if (!link->DownloadToString("model.dat", modelText, filelimit::kValueFileBytes)) {
             link->Disconnect();
             m_app.Clock().Wait(std::chrono::seconds(10));
-            m_app.m_systemType = ModelCatalogue::kUnknown;
+            m_app.Job().target.systemType = ModelCatalogue::kUnknown;
             return false;
         }
         Identify(text::Lower(modelText));  // the file's white space is part of what it says
@@ -42,7 +44,7 @@ bool SystemConnector::ConnectToSystem(const std::string& address, const std::str
 void SystemConnector::Identify(const std::string& text) {
     // Every matching row overwrites the type, so the last matching row wins; without a match
     // the type found earlier stays.
-    m_app.m_systemType = m_app.m_catalogue.Identify(text, m_app.m_systemType);
+    m_app.Job().target.systemType = m_app.Catalogue().Identify(text, m_app.Job().target.systemType);
 }
 
 }  // namespace quillmarch

@@ -22,7 +22,7 @@ std::string UrlHost(const std::string& host) {
 bool SystemProbe::Answers(RunContext& app) {
     if (const auto& probe = app.SystemProbe()) return probe();
     const bool secure = app.m_link && app.m_link->IsSecure();
-    return Answers(app.m_address, secure, kConnectTimeout);
+    return Answers(app.Job().target.address, secure, kConnectTimeout);
 }
 
 bool SystemProbe::Answers(const std::string& address, bool secure,

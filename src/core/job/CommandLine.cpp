@@ -15,22 +15,22 @@ namespace quillmarch {
 namespace {
 
 struct FlagSpec {
-    std::string_view name;  // lower case; the operator may write any case
-    bool RunContext::*member;
+    std::string_view name;       // lower case; the operator may write any case
+    bool& (*field)(UpdateJob&);  // the switch it sets
     bool value;
 };
 
 constexpr FlagSpec kFlags[] = {
-    {"-q", &RunContext::m_quiet, true},
-    {"--quiet", &RunContext::m_quiet, true},
-    {"-s", &RunContext::m_uploadImage, false},
-    {"-m", &RunContext::m_passiveMode, true},
-    {"--passive", &RunContext::m_passiveMode, true},
-    {"-i", &RunContext::m_isdnUpdate, true},
-    {"-ks", &RunContext::m_updateSoftware, false},
-    {"-fa", &RunContext::m_retainDirectory, false},
-    {"-fs", &RunContext::m_retainSystemSettings, false},
-    {"-fp", &RunContext::m_retainSampleSites, false},
+    {"-q", [](UpdateJob& j) -> bool& { return j.options.quiet; }, true},
+    {"--quiet", [](UpdateJob& j) -> bool& { return j.options.quiet; }, true},
+    {"-s", [](UpdateJob& j) -> bool& { return j.tasks.uploadImage; }, false},
+    {"-m", [](UpdateJob& j) -> bool& { return j.target.passiveMode; }, true},
+    {"--passive", [](UpdateJob& j) -> bool& { return j.target.passiveMode; }, true},
+    {"-i", [](UpdateJob& j) -> bool& { return j.tasks.isdnUpdate; }, true},
+    {"-ks", [](UpdateJob& j) -> bool& { return j.tasks.updateSoftware; }, false},
+    {"-fa", [](UpdateJob& j) -> bool& { return j.retain.directory; }, false},
+    {"-fs", [](UpdateJob& j) -> bool& { return j.retain.systemSettings; }, false},
+    {"-fp", [](UpdateJob& j) -> bool& { return j.retain.sampleSites; }, false},
 };
 
 bool IsPasswordArgument(const std::string& arg) {
@@ -67,14 +67,14 @@ bool ApplyValue(RunContext& app, const std::string& arg, std::string& seen, std:
                     " characters";
             return false;
         }
-        app.m_password = value;
+        app.Job().target.password = value;
     } else if (letter == 'f') {
         if (value.empty()) {
             error = "option \"-f:\" needs the name of the log file";
             return false;
         }
         app.m_logPath = value;
-    } else if (!ParseSeconds(value, app.m_transferOption)) {
+    } else if (!ParseSeconds(value, app.Job().options.uploadTimeoutSeconds)) {
         error = "option " + Quoted(arg) + " needs a number of seconds from 0 to " +
                 std::to_string(CommandLine::kMaxTimeoutSeconds);
         return false;
@@ -86,7 +86,7 @@ bool ApplyOption(RunContext& app, const std::string& arg, std::string& seen, std
     const std::string lower = text::Lower(arg);
     for (const FlagSpec& flag : kFlags) {
         if (lower == flag.name) {
-            app.*flag.member = flag.value;
+            flag.field(app.Job()) = flag.value;
             return true;
         }
     }
@@ -154,11 +154,12 @@ bool CommandLine::Parse(RunContext& app, const std::vector<std::string>& args, s
             error = where + " is neither an option nor an address";
             return false;
         }
-        app.m_address = arg;
+        app.Job().target.address = arg;
         haveAddress = true;
     }
-    app.m_commandLine = MaskedText(args);
-    if (app.m_logPath.empty()) app.m_logPath = address::LocalName(app.m_address) + ".log";
+    app.Job().options.commandLine = MaskedText(args);
+    if (app.m_logPath.empty())
+        app.m_logPath = address::LocalName(app.Job().target.address) + ".log";
     return true;
 }
 
@@ -175,21 +176,22 @@ std::string CommandLine::MaskedText(const std::vector<std::string>& args) {
 
 std::string CommandLine::OptionDump(const RunContext& app) {
     std::string systemType;
-    if (app.m_systemType >= 0 && app.m_systemType < ModelCatalogue::kRowCount &&
-        app.m_catalogue.GetSize() == ModelCatalogue::kRowCount) {
-        systemType = app.m_catalogue.GetAt(app.m_systemType).DisplayName().substr(0, 63);
+    if (app.Job().target.systemType >= 0 &&
+        app.Job().target.systemType < ModelCatalogue::kRowCount &&
+        app.Catalogue().GetSize() == ModelCatalogue::kRowCount) {
+        systemType = app.Catalogue().GetAt(app.Job().target.systemType).DisplayName().substr(0, 63);
     }
     // Long enough for an address of any length the command line can carry.
-    std::string buffer(app.m_address.size() + systemType.size() + 512, '\0');
+    std::string buffer(app.Job().target.address.size() + systemType.size() + 512, '\0');
     const int n = std::snprintf(
         buffer.data(), buffer.size(),
         "Quillmarch\r\n\tAddress          = %s\r\n\tPW Length        = %d\r\n\tUpdateImage      = "
         "%s\r\n\tDeleteAddresBook = %s\r\n\tDeleteSystemFiles= %s\r\n\tQuiteMode        = "
         "%s\r\n\tISDN Update\t\t= %s\r\n\tSystem Type      = %s\r\n",
-        app.m_address.c_str(), static_cast<int>(app.m_password.size()),
-        TrueFalse(app.m_uploadImage), TrueFalse(app.m_retainDirectory),
-        TrueFalse(app.m_retainSystemSettings), TrueFalse(app.m_quiet), TrueFalse(app.m_isdnUpdate),
-        systemType.c_str());
+        app.Job().target.address.c_str(), static_cast<int>(app.Job().target.password.size()),
+        TrueFalse(app.Job().tasks.uploadImage), TrueFalse(app.Job().retain.directory),
+        TrueFalse(app.Job().retain.systemSettings), TrueFalse(app.Job().options.quiet),
+        TrueFalse(app.Job().tasks.isdnUpdate), systemType.c_str());
     buffer.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
     return buffer;
 }

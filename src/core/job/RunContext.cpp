@@ -18,9 +18,12 @@ std::string InitialHelpFilePath() {
 
 }  // namespace
 
-RunContext::RunContext(IClock& clock, IMessageBox& messageBox)
+RunContext::RunContext(IClock& clock, IMessageBox& messageBox,
+                       std::shared_ptr<const ModelCatalogue> sharedCatalogue)
     : m_helpFilePath(InitialHelpFilePath()),
-      m_imageCatalogue(m_catalogue, m_payloads),
+      m_ownCatalogue(sharedCatalogue ? nullptr : std::make_shared<ModelCatalogue>()),
+      m_catalogue(sharedCatalogue ? std::move(sharedCatalogue) : m_ownCatalogue),
+      m_imageCatalogue(*m_catalogue, m_payloads),
       m_clock(clock),
       m_messageBox(messageBox) {
     m_log.SetWriteFailureHandler([this](const std::string& why) {
@@ -35,7 +38,7 @@ RunContext::~RunContext() {
 }
 
 StartupResult RunContext::Startup(const std::vector<std::string>& args) {
-    m_catalogue.Build();
+    BuildCatalogue();
     RecordImagePresence();
     StartupResult result;
     if (!args.empty()) {
@@ -43,7 +46,7 @@ StartupResult RunContext::Startup(const std::vector<std::string>& args) {
             result.state = StartupState::kBadCommandLine;
             return result;
         }
-        if (m_logLevel == 0 && !StartLog(m_logPath)) {
+        if (m_job.options.logLevel == 0 && !StartLog(m_logPath)) {
             result.state = m_log.Busy() ? StartupState::kLogBusy : StartupState::kNoLog;
             result.message = m_log.FailureReason();
             return result;
@@ -54,12 +57,17 @@ StartupResult RunContext::Startup(const std::vector<std::string>& args) {
     return result;
 }
 
+void RunContext::BuildCatalogue() {
+    // A shared table was built by its owner and is only read here.
+    if (m_ownCatalogue) m_ownCatalogue->Build();
+}
+
 std::string RunContext::LoadUiString(int id, const std::string& fallback) const {
-    return UiStrings::Load(m_language, id, fallback);
+    return UiStrings::Load(m_job.options.language, id, fallback);
 }
 
 int RunContext::ShowMessage(const std::string& text, const std::string& caption, unsigned style) {
-    if (m_quiet) {
+    if (m_job.options.quiet) {
         WriteLog("MessageBox(" + text + ")", 0);
         return IDOK;
     }
@@ -67,7 +75,7 @@ int RunContext::ShowMessage(const std::string& text, const std::string& caption,
 }
 
 void RunContext::WriteLog(const std::string& text, int level) {
-    if (level > m_logLevel) return;
+    if (level > m_job.options.logLevel) return;
     m_log.Write(text);
     if (m_runObserver) m_runObserver->OnLogRecord(text);
 }
@@ -87,7 +95,8 @@ bool RunContext::StartLog(const std::string& path) {
     if (!m_log.Open(m_logPath, fileError)) return false;
     if (!fileError.empty()) WriteLog(LoadUiString(191, "Error opening log file : ") + fileError, 0);
     // The command line is kept with its passwords masked already.
-    if (!m_commandLine.empty()) WriteLog("Command Line: " + m_commandLine, 0);
+    if (!m_job.options.commandLine.empty())
+        WriteLog("Command Line: " + m_job.options.commandLine, 0);
     if (m_timeScale != 1.0) {
         char scale[32];
         std::snprintf(scale, sizeof(scale), "%g", m_timeScale);
@@ -107,7 +116,8 @@ void RunContext::ReportConnectFailure() {
     if (reason.empty()) reason = "The system did not say which model it is";
     if (m_interrupt.Requested()) reason = "Interrupted by the operator";
     WriteLog("Reason: " + reason, 0);
-    if (!m_quiet) TellOperator(LoadUiString(10, "Could not connect to system") + ": " + reason);
+    if (!m_job.options.quiet)
+        TellOperator(LoadUiString(10, "Could not connect to system") + ": " + reason);
 }
 
 void RunContext::CloseLog() {
@@ -122,8 +132,8 @@ void RunContext::WriteOptionDump() {
 }
 
 void RunContext::RecordImagePresence() {
-    for (int row = 0; row < m_catalogue.GetSize() && row < ModelCatalogue::kRowCount; ++row) {
-        const std::string& entry = m_catalogue.GetAt(row).MainImageEntry();
+    for (int row = 0; row < m_catalogue->GetSize() && row < ModelCatalogue::kRowCount; ++row) {
+        const std::string& entry = m_catalogue->GetAt(row).MainImageEntry();
         m_imagePresent[static_cast<size_t>(row)] =
             entry.size() > 1 && m_imageCatalogue.LoadImage("MainSoftware", entry);
     }

@@ -10,6 +10,7 @@
 #include "core/catalogue/ImageCatalogue.h"
 #include "core/catalogue/ModelCatalogue.h"
 #include "core/catalogue/PayloadLoader.h"
+#include "core/job/UpdateJob.h"
 #include "core/link/DeviceLink.h"
 #include "core/log/UpdateLog.h"
 #include "core/progress/IProgressWindowFactory.h"
@@ -34,13 +35,16 @@ struct StartupResult {
     std::string message;  // why, for the operator, when not ready
 };
 
-// The application object: the one update job record and the services every part reaches
-// through it. No globals: tests build their own application with fake services.
+// The run context: one update job and the services every part of its run reaches through it. No
+// globals: tests build their own application with fake services.
 class RunContext {
 public:
     using LinkFactory = std::function<std::unique_ptr<DeviceLink>(RunContext&, bool secure)>;
 
-    RunContext(IClock& clock, IMessageBox& messageBox);
+    // `sharedCatalogue`: a built model table another context reads too; null: this context
+    // builds its own at start-up.
+    RunContext(IClock& clock, IMessageBox& messageBox,
+               std::shared_ptr<const ModelCatalogue> sharedCatalogue = nullptr);
     ~RunContext();
     RunContext(const RunContext&) = delete;
     RunContext& operator=(const RunContext&) = delete;
@@ -49,66 +53,35 @@ public:
     // program's name, the log when there are arguments, a plain link.
     StartupResult Startup(const std::vector<std::string>& args);
 
-    // --- job record -------------------------------------------------------------------------
-    std::string m_newRoomPassword;
-    std::string m_roomPassword;
-    bool m_useRoomForRemote = false;
-    std::string m_newRemotePassword;
+    // --- the job ------------------------------------------------------------------------------
+    UpdateJob& Job() { return m_job; }
+    const UpdateJob& Job() const { return m_job; }
+
+    // --- this run's state ------------------------------------------------------------------
     bool m_updateRunning = false;
     std::unique_ptr<DeviceLink> m_link;
-    std::string m_address;
-    std::string m_systemName;
-    std::string m_password;
-    int m_systemType = ModelCatalogue::kUnknown;
-    bool m_uploadImage = true;
-    bool m_retainDirectory = true;
-    bool m_retainSystemSettings = true;
-    bool m_retainSampleSites = true;
-    bool m_retainCallDetail = true;
-    std::string m_progressCaption;
-    bool m_updateSoftware = true;
-    int m_language = 0;
-    bool m_customUpdate = false;
-    bool m_changeSettings = false;
-    bool m_eraseFlash = false;
-    bool m_changeLan = false;
-    bool m_secureModeWanted = false;
-    bool m_secureModeCurrent = false;
-    bool m_changeDisplay = false;
-    bool m_dhcpWanted = true;
-    bool m_dhcpCurrent = false;
-    bool m_isdnUpdate = false;
-    int m_transferOption = 0;
-    std::string m_ipAddress;
-    std::string m_subnetMask;
-    std::string m_defaultGateway;
-    bool m_aspect16x9 = false;
-    bool m_palWanted = false;
-    bool m_palCurrent = false;
-    bool m_resolution1024 = false;
-    int m_videoOutput = 0;
-    bool m_passiveMode = false;
-    int m_logLevel = 0;
     std::array<bool, ModelCatalogue::kRowCount> m_imagePresent{};
-    bool m_quiet = false;
     std::shared_ptr<IProgressWindow> m_progressWnd;
     std::string m_logPath;
-    std::string m_commandLine;
-    std::string m_provision;
     // Folder of the per-system run locks; empty: <user cache>/locks (tests use their own).
     std::string m_lockFolder;
 
     // Folder-bearing path the work directories hang off (the help-file path of the program).
     std::string m_helpFilePath;
 
-    // --- preflight check, verification, report (command line only) -----------------------
-    bool m_checkOnly = false;  // --check: look, change nothing
-    bool m_verify = false;     // --verify: the run ends when the system is back, checked
-    int m_verifyTimeoutSeconds = 900;
-    std::string m_reportPath;  // --report: JSON file, "-" for stdout, empty for none
-
     // --- services ---------------------------------------------------------------------------
-    ModelCatalogue m_catalogue;
+    // The model table: only read once built, so several contexts (threads) may share one.
+    const ModelCatalogue& Catalogue() const { return *m_catalogue; }
+    std::shared_ptr<const ModelCatalogue> SharedCatalogue() const { return m_catalogue; }
+    // Builds this context's own table (start-up does); nothing for a shared one.
+    void BuildCatalogue();
+
+private:
+    // Declared before the image catalogue, which reads the model table.
+    std::shared_ptr<ModelCatalogue> m_ownCatalogue;  // null when shared
+    std::shared_ptr<const ModelCatalogue> m_catalogue;
+
+public:
     PayloadLoader m_payloads;
     ImageCatalogue m_imageCatalogue;
     UpdateLog m_log;
@@ -153,6 +126,7 @@ public:
     int FirstRowWithImage() const;
 
 private:
+    UpdateJob m_job;
     IClock& m_clock;
     IMessageBox& m_messageBox;
     IProgressWindowFactory* m_progressFactory = nullptr;

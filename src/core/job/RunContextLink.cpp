@@ -16,14 +16,14 @@ bool RunContext::CreateLink(bool secure) {
             "Quillmarch", MB_OK | MB_ICONERROR);
         return false;
     }
-    m_link->SetPassive(m_passiveMode);
+    m_link->SetPassive(m_job.target.passiveMode);
     // A real link stops its transfers when the operator asks the run to stop, and says so when
     // it turns away a data connection from another host.
     if (auto* component = dynamic_cast<FtpSession*>(m_link.get())) {
         component->SetCancelHook([this] { return m_interrupt.ShouldStop(); });
         component->SetNoticeHook([this](const std::string& text) { WriteLog(text, 0); });
     }
-    m_provision.clear();
+    m_job.options.provision.clear();
     return true;
 }
 

@@ -60,12 +60,12 @@ RunModeOptions::Taken TakeTimeout(RunContext& app, const std::vector<std::string
     std::string value;
     if (!Once(seen, kTimeout, name, error) || !Value(args, i, name.size(), name, value, error))
         return RunModeOptions::Taken::kRefused;
-    if (!ParseTimeout(value, app.m_verifyTimeoutSeconds)) {
+    if (!ParseTimeout(value, app.Job().options.verifyTimeoutSeconds)) {
         error = "option \"" + name + "\" needs a number of seconds from 1 to " +
                 std::to_string(RunModeOptions::kMaxVerifySeconds);
         return RunModeOptions::Taken::kRefused;
     }
-    app.m_verify = true;
+    app.Job().options.verify = true;
     return RunModeOptions::Taken::kTaken;
 }
 
@@ -80,7 +80,7 @@ RunModeOptions::Taken TakeReport(RunContext& app, const std::vector<std::string>
         error = "option \"" + name + "\" needs a file name, or - for standard output";
         return RunModeOptions::Taken::kRefused;
     }
-    app.m_reportPath = value;
+    app.Job().options.reportPath = value;
     return RunModeOptions::Taken::kTaken;
 }
 
@@ -91,12 +91,12 @@ RunModeOptions::Taken RunModeOptions::Take(RunContext& app, const std::vector<st
     const std::string lower = text::Lower(args[i]);
     if (lower == "--check") {
         if (!Once(seen, kCheck, "--check", error)) return Taken::kRefused;
-        app.m_checkOnly = true;
+        app.Job().options.checkOnly = true;
         return Taken::kTaken;
     }
     if (lower == "--verify") {
         if (!Once(seen, kVerify, "--verify", error)) return Taken::kRefused;
-        app.m_verify = true;
+        app.Job().options.verify = true;
         return Taken::kTaken;
     }
     if (Names(lower, "--verify-timeout")) return TakeTimeout(app, args, i, seen, error);

@@ -175,11 +175,12 @@ bool SystemWebClient::HttpRequestToSystem(const std::string& objectName, std::st
     response.clear();
     if (!m_app.m_link) return false;  // both checks and the scheme need the link
     InitCurlOnce();
-    const std::string password = m_app.m_password.empty() ? " " : m_app.m_password;
+    const std::string password =
+        m_app.Job().target.password.empty() ? " " : m_app.Job().target.password;
     if (!WebServerEnabled()) return false;
     const bool secure = m_app.m_link->IsSecure();
     const int port = secure ? kHttpsPort : PlainWebPort();
-    const HttpRequest request{RequestUrl(secure, m_app.m_address, port, objectName),
+    const HttpRequest request{RequestUrl(secure, m_app.Job().target.address, port, objectName),
                               HeaderLines(headerText), body, verb == kPost, password};
     if (request.url.empty()) return false;
     const int sends = secure ? 2 : 1;

@@ -61,9 +61,9 @@ bool SettingsStore::AccessSetting(bool write, const std::string& name, std::stri
 void SettingsStore::LoadSettings(RunContext& app) {
     std::string value;
     AccessSetting(false, "UploadSoftware", value, "yes");
-    app.m_updateSoftware = EqualsNoCase(value, "yes");
+    app.Job().tasks.updateSoftware = EqualsNoCase(value, "yes");
     AccessSetting(false, "Language", value, "0");
-    app.m_language = LeadingInteger(value);
+    app.Job().options.language = LeadingInteger(value);
 }
 
 }  // namespace quillmarch

@@ -8,11 +8,12 @@ namespace quillmarch {
 void ProgressProtocol::StartProgressWindow() {
     IProgressWindowFactory* factory = m_app.ProgressWindowFactory();
     m_app.m_progressWnd = factory ? factory->Start() : nullptr;
-    m_app.m_progressCaption = m_app.m_systemName + "-" + m_app.m_address;
+    m_app.Job().options.progressCaption =
+        m_app.Job().target.systemName + "-" + m_app.Job().target.address;
     if (!m_app.m_progressWnd) return;
     SProgressMessage caption;
     caption.id = UM_PROGRESS_CAPTION;
-    caption.text = m_app.m_progressCaption;
+    caption.text = m_app.Job().options.progressCaption;
     caption.hasText = true;
     m_app.m_progressWnd->Send(caption);  // the answer is not used
 }

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "core/device/SystemConnector.h"
-#include "core/job/RunContext.h"
+#include "core/job/UpdateJob.h"
+#include "core/link/DeviceLink.h"
 
 namespace quillmarch {
 
@@ -17,56 +17,55 @@ const std::uint8_t* Bytes(const char* text) {
 }  // namespace
 
 void ProvisioningWriter::AddSetting(const std::string& key, const std::string& value) {
-    m_app.m_provision += key + "," + (value.empty() ? std::string("\"\"") : value) + "\n";
+    m_job.options.provision += key + "," + (value.empty() ? std::string("\"\"") : value) + "\n";
 }
 
 void ProvisioningWriter::AddLanLines() {
-    if (!m_app.m_changeLan) return;
-    if (!m_app.m_dhcpWanted) {
+    if (!m_job.lan.changeLan) return;
+    if (!m_job.lan.dhcpWanted) {
         AddSetting("dhcp_flg", "Off");
-        AddSetting("defaultgateway", m_app.m_defaultGateway);
-        AddSetting("subnetmask", m_app.m_subnetMask);
-        AddSetting("ipaddress", m_app.m_ipAddress);
-    } else if (!m_app.m_dhcpCurrent) {
+        AddSetting("defaultgateway", m_job.lan.defaultGateway);
+        AddSetting("subnetmask", m_job.lan.subnetMask);
+        AddSetting("ipaddress", m_job.lan.ipAddress);
+    } else if (!m_job.lan.dhcpCurrent) {
         AddSetting("dhcp_flg", "Client");
     }
 }
 
 void ProvisioningWriter::AddSecurityLines() {
-    if (m_app.m_secureModeWanted == m_app.m_secureModeCurrent) return;
-    AddSetting("securemode", m_app.m_secureModeWanted ? "True" : "False");
-    if (!m_app.m_secureModeWanted) return;
-    AddSetting("sw", m_app.m_newRemotePassword);
-    AddSetting("useroompassword", m_app.m_useRoomForRemote ? "True" : "False");
-    AddSetting("roomsw", m_app.m_newRoomPassword);
+    if (m_job.security.secureModeWanted == m_job.security.secureModeCurrent) return;
+    AddSetting("securemode", m_job.security.secureModeWanted ? "True" : "False");
+    if (!m_job.security.secureModeWanted) return;
+    AddSetting("sw", m_job.security.newRemotePassword);
+    AddSetting("useroompassword", m_job.security.useRoomForRemote ? "True" : "False");
+    AddSetting("roomsw", m_job.security.newRoomPassword);
 }
 
 void ProvisioningWriter::AddDisplayLines() {
-    if (!m_app.m_changeDisplay) return;
-    AddSetting("monitor1display", m_app.m_aspect16x9 ? "16:9" : "4:3");
-    AddSetting("cameratype", m_app.m_palWanted ? "PAL" : "NTSC");
-    AddSetting("vgaresolution", m_app.m_resolution1024 ? "60HZ1024x768" : "60HZ800x600");
-    const char* output = m_app.m_videoOutput == 0   ? "Composite"
-                         : m_app.m_videoOutput == 1 ? "S_Video"
-                                                    : "VGA";
+    if (!m_job.display.changeDisplay) return;
+    AddSetting("monitor1display", m_job.display.aspect16x9 ? "16:9" : "4:3");
+    AddSetting("cameratype", m_job.display.palWanted ? "PAL" : "NTSC");
+    AddSetting("vgaresolution", m_job.display.resolution1024 ? "60HZ1024x768" : "60HZ800x600");
+    const char* output = m_job.display.videoOutput == 0   ? "Composite"
+                         : m_job.display.videoOutput == 1 ? "S_Video"
+                                                          : "VGA";
     AddSetting("monitoroutputsignal", output);
 }
 
 void ProvisioningWriter::CollectSettingsLines() {
-    if (!m_app.m_changeSettings) return;
+    if (!m_job.tasks.changeSettings) return;
     AddLanLines();
     AddSecurityLines();
     AddDisplayLines();
 }
 
 bool ProvisioningWriter::WriteProvisioning() {
-    if (m_app.m_provision.empty()) return true;
-    if (!m_app.m_link) return false;
-    if (!m_app.m_link->IsLoggedOn() && !SystemConnector(m_app).ConnectToSystem("", ""))
-        return false;
+    if (m_job.options.provision.empty()) return true;
+    if (!m_link) return false;
+    if (!m_link->IsLoggedOn() && !(m_connect && m_connect())) return false;
     // The text carries passwords: it is sent, never logged.
-    const std::string& text = m_app.m_provision;
-    DeviceLink& link = *m_app.m_link;
+    const std::string& text = m_job.options.provision;
+    DeviceLink& link = *m_link;
     link.UploadBuffer(kProvisionFile, Bytes(text.data()), text.size(), 0);
     link.UploadBuffer(kUrlFile, Bytes(kProvisionFile), std::strlen(kProvisionFile), 0);
     link.UploadBuffer(kDoFile, Bytes("True"), 4, 0);

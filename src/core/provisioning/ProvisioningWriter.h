@@ -1,10 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace quillmarch {
 
-class RunContext;
+class DeviceLink;
+struct UpdateJob;
 
 // Settings lines ("key,value\n") collected in the job's provisioning text and sent to the
 // system as a provisioning file that it applies at its next start.
@@ -14,7 +16,14 @@ public:
     static constexpr const char* kUrlFile = "provisionurl.dat";
     static constexpr const char* kDoFile = "doprovision.dat";
 
-    explicit ProvisioningWriter(RunContext& app) : m_app(app) {}
+    // Logs the link on again; false when that failed.
+    using ConnectFn = std::function<bool()>;
+
+    // Collects only: with no link, writing fails once there are lines.
+    explicit ProvisioningWriter(UpdateJob& job) : m_job(job) {}
+    // `link` may be null (no link: writing fails); `connect` is called when it is not logged on.
+    ProvisioningWriter(UpdateJob& job, DeviceLink* link, ConnectFn connect)
+        : m_job(job), m_link(link), m_connect(std::move(connect)) {}
 
     void AddSetting(const std::string& key, const std::string& value);
     // The LAN, then the security, then the display lines, each group only when it applies.
@@ -28,7 +37,9 @@ private:
     void AddSecurityLines();
     void AddDisplayLines();
 
-    RunContext& m_app;
+    UpdateJob& m_job;
+    DeviceLink* m_link = nullptr;
+    ConnectFn m_connect;
 };
 
 }  // namespace quillmarch

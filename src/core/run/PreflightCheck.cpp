@@ -34,14 +34,15 @@ std::string Joined(const std::vector<std::string>& items) {
 int PreflightCheck::Run(RunReport* report, std::FILE* out) {
     m_app.WriteLog("Check: the system is looked at, nothing is sent that changes it", 0);
     Rows rows;
-    if (!m_app.m_link || !SystemConnector(m_app).ConnectToSystem(m_app.m_address, m_app.m_password))
+    if (!m_app.m_link || !SystemConnector(m_app).ConnectToSystem(m_app.Job().target.address,
+                                                                 m_app.Job().target.password))
         return End(ConnectFailure(report, rows), "", rows, out);
     const SystemFacts facts = SystemFactsReader::Read(m_app);
     if (report) report->OnSystemFacts(false, facts);
     rows = SystemFactsReader::Table(m_app);
-    rows.back().second += "   (this program installs: " +
-                          SystemFactsReader::Clean(SystemFactsReader::InstalledVersion(m_app)) +
-                          ")";
+    rows.back().second +=
+        "   (this program installs: " +
+        SystemFactsReader::Clean(SystemFactsReader::InstalledVersion(m_app.m_imageCatalogue)) + ")";
     rows.emplace_back("Mode", facts.mode);
     std::string web;
     const bool readable =
@@ -49,7 +50,8 @@ int PreflightCheck::Run(RunReport* report, std::FILE* out) {
     const bool webOn = !readable || !text::EqualsNoCase(text::Trim(web), "False");
     rows.emplace_back("Web server", webOn ? "on" : "off");
     rows.emplace_back("In a call", SystemWebClient(m_app).IsSystemInCall() ? "yes" : "no");
-    const std::string image = SystemFactsReader::ImageName(m_app);
+    const std::string image =
+        SystemFactsReader::ImageName(m_app.Job(), m_app.Catalogue(), m_app.m_imageCatalogue);
     rows.emplace_back("Image", image.empty() ? "none" : image);
     rows.emplace_back("Tasks", Joined(PlannedTasks()));
     rows.emplace_back("Retain record", RetainRecord());
@@ -76,15 +78,16 @@ int PreflightCheck::ConnectFailure(RunReport* report, Rows& rows) {
 }
 
 int PreflightCheck::Judge(const std::string& version, RunReport* report, std::string& words) {
-    const bool sendsImage = m_app.m_updateSoftware && m_app.m_uploadImage;
+    const bool sendsImage = m_app.Job().tasks.updateSoftware && m_app.Job().tasks.uploadImage;
     std::string code;
-    if (m_app.m_systemType == ModelCatalogue::kUnknown) {
+    if (m_app.Job().target.systemType == ModelCatalogue::kUnknown) {
         code = "unknown_model";
         words = "cannot update: the model is not known";
-    } else if (sendsImage && !m_app.ImagePresent(m_app.m_systemType)) {
+    } else if (sendsImage && !m_app.ImagePresent(m_app.Job().target.systemType)) {
         code = "no_image";
         words = "cannot update: there is no image for this model";
-    } else if (sendsImage && SystemFactsReader::IsInstalledVersion(m_app, version)) {
+    } else if (sendsImage &&
+               SystemFactsReader::IsInstalledVersion(m_app.m_imageCatalogue, version)) {
         words = "already up to date: the system runs the version this program installs";
         return kUpToDate;
     } else {
@@ -97,30 +100,30 @@ int PreflightCheck::Judge(const std::string& version, RunReport* report, std::st
 
 std::vector<std::string> PreflightCheck::PlannedTasks() const {
     std::vector<std::string> tasks;
-    if (!m_app.m_updateSoftware) return {"Restart"};
+    if (!m_app.Job().tasks.updateSoftware) return {"Restart"};
     std::string retained;
     auto add = [&](bool kept, int id, const char* fallback) {
         if (kept) retained += (retained.empty() ? "" : ",") + m_app.LoadUiString(id, fallback);
     };
-    add(m_app.m_retainDirectory, 175, " Address Book files");
-    add(m_app.m_retainSystemSettings, 174, " System files");
-    add(m_app.m_retainSampleSites, 243, " Tessary Sample Sites");
-    add(m_app.m_retainCallDetail, 245, " Call detail report");
+    add(m_app.Job().retain.directory, 175, " Address Book files");
+    add(m_app.Job().retain.systemSettings, 174, " System files");
+    add(m_app.Job().retain.sampleSites, 243, " Tessary Sample Sites");
+    add(m_app.Job().retain.callDetail, 245, " Call detail report");
     if (!retained.empty()) tasks.push_back(m_app.LoadUiString(244, "Retaining : ") + retained);
-    if (!m_app.m_uploadImage) return tasks;
-    if (!m_app.m_isdnUpdate) tasks.push_back(m_app.LoadUiString(181, "Update Mode"));
+    if (!m_app.Job().tasks.uploadImage) return tasks;
+    if (!m_app.Job().tasks.isdnUpdate) tasks.push_back(m_app.LoadUiString(181, "Update Mode"));
     tasks.push_back(m_app.LoadUiString(180, "Main Image"));
     tasks.push_back(m_app.LoadUiString(179, "Waiting for Reboot"));
-    if (m_app.m_verify) tasks.push_back("Verifying the update");
+    if (m_app.Job().options.verify) tasks.push_back("Verifying the update");
     return tasks;
 }
 
 std::string PreflightCheck::RetainRecord() const {
-    if (!m_app.m_updateSoftware) return "none";
-    if (m_app.m_isdnUpdate) return "not written (ISDN update)";
-    const int mask =
-        RetainBackup::RetainMask(m_app.m_retainDirectory, m_app.m_retainSystemSettings,
-                                 m_app.m_retainSampleSites, m_app.m_retainCallDetail, false);
+    if (!m_app.Job().tasks.updateSoftware) return "none";
+    if (m_app.Job().tasks.isdnUpdate) return "not written (ISDN update)";
+    const int mask = RetainBackup::RetainMask(
+        m_app.Job().retain.directory, m_app.Job().retain.systemSettings,
+        m_app.Job().retain.sampleSites, m_app.Job().retain.callDetail, false);
     char digits[8];
     std::snprintf(digits, sizeof(digits), "%03d", mask);
     return std::string("BackupFiles.swt ") + digits;
@@ -134,7 +137,7 @@ int PreflightCheck::End(int code, const std::string& words, const Rows& rows, st
     const std::string result =
         words.empty() ? (code == kUnreachable ? "unreachable" : "cannot update") : words;
     m_app.WriteLog("Check result: " + result + " (exit " + std::to_string(code) + ")", 0);
-    std::fprintf(out, "Check of %s\n", m_app.m_address.c_str());
+    std::fprintf(out, "Check of %s\n", m_app.Job().target.address.c_str());
     for (const auto& [label, value] : rows)
         std::fprintf(out, "  %-15s %s\n", label.c_str(), text::ForLog(value, 200).c_str());
     std::fprintf(out, "  %-15s %s (exit %d)\n", "Result", result.c_str(), code);

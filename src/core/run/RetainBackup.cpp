@@ -8,6 +8,7 @@
 #include <set>
 #include <system_error>
 
+#include "core/device/SystemConnector.h"
 #include "core/job/RunContext.h"
 #include "core/link/PlainFileName.h"
 #include "core/platform/Platform.h"
@@ -111,23 +112,25 @@ bool RetainBackup::WriteRetainRecord() {
         task += (listed ? "," : "") + m_app.LoadUiString(id, fallback);
         listed = true;
     };
-    list(m_app.m_retainDirectory, 175, " Address Book files");
-    list(m_app.m_retainSystemSettings, 174, " System files");
-    list(m_app.m_retainSampleSites, 243, " Tessary Sample Sites");
-    list(m_app.m_retainCallDetail, 245, " Call detail report");
-    ProvisioningWriter(m_app).WriteProvisioning();
-    const bool userConfiguration = !m_app.m_provision.empty();
+    list(m_app.Job().retain.directory, 175, " Address Book files");
+    list(m_app.Job().retain.systemSettings, 174, " System files");
+    list(m_app.Job().retain.sampleSites, 243, " Tessary Sample Sites");
+    list(m_app.Job().retain.callDetail, 245, " Call detail report");
+    ProvisioningWriter(m_app.Job(), m_app.m_link.get(), [this] {
+        return SystemConnector(m_app).ConnectToSystem("", "");
+    }).WriteProvisioning();
+    const bool userConfiguration = !m_app.Job().options.provision.empty();
     list(userConfiguration, 173, " User Configuration");
 
-    const int mask =
-        RetainMask(m_app.m_retainDirectory, m_app.m_retainSystemSettings, m_app.m_retainSampleSites,
-                   m_app.m_retainCallDetail, userConfiguration);
+    const int mask = RetainMask(m_app.Job().retain.directory, m_app.Job().retain.systemSettings,
+                                m_app.Job().retain.sampleSites, m_app.Job().retain.callDetail,
+                                userConfiguration);
     char digits[8];
     std::snprintf(digits, sizeof(digits), "%03d", mask);
     ProgressProtocol progress(m_app);
     bool result = true;
     if (mask < kKeepNothing) result = progress.SendProgress(UM_PROGRESS_TASK_START, 0, 1, task);
-    if (!m_app.m_isdnUpdate) {
+    if (!m_app.Job().tasks.isdnUpdate) {
         m_app.m_link->UploadBuffer("BackupFiles.swt", reinterpret_cast<const std::uint8_t*>(digits),
                                    3, 0);
     }
@@ -163,14 +166,14 @@ bool RetainBackup::BackupFiles() {
 bool RetainBackup::CollectNames(DeviceLink& link, std::vector<std::string>& names,
                                 std::size_t& fixed) {
     link.ClearFileFilter();
-    if (m_app.m_retainDirectory || m_app.m_retainSampleSites) link.AddFileFilter(".abk");
-    if (m_app.m_retainSystemSettings) {
+    if (m_app.Job().retain.directory || m_app.Job().retain.sampleSites) link.AddFileFilter(".abk");
+    if (m_app.Job().retain.systemSettings) {
         names = ChoiceFiles();
         names.push_back("mylogo.png");
         names.push_back("myoemlogo.png");
         link.AddFileFilter(".dat");
     }
-    if (m_app.m_retainCallDetail) {
+    if (m_app.Job().retain.callDetail) {
         names.push_back("localcdr.csv");
         names.push_back("localcdr_archive.csv");
     }
@@ -263,7 +266,7 @@ void RetainBackup::RemoveSampleSiteCopies() {
 bool RetainBackup::RestoreFiles() {
     DeviceLink* link = m_app.m_link.get();
     const bool linked = link && link->IsLoggedOn();
-    if (!m_app.m_retainSampleSites) RemoveSampleSiteCopies();
+    if (!m_app.Job().retain.sampleSites) RemoveSampleSiteCopies();
     std::size_t missing = 0;
     for (const auto& name : m_copies) {
         if (linked && link->SendFile(m_dir + name, name)) continue;

@@ -40,19 +40,19 @@ std::string SystemFactsReader::Clean(const std::string& text) {
     return cleaned;
 }
 
-std::string SystemFactsReader::ModelName(const RunContext& app) {
-    const int type = app.m_systemType;
+std::string SystemFactsReader::ModelName(const UpdateJob& job, const ModelCatalogue& models) {
+    const int type = job.target.systemType;
     if (type < 0 || type >= ModelCatalogue::kRowCount ||
-        app.m_catalogue.GetSize() != ModelCatalogue::kRowCount)
+        models.GetSize() != ModelCatalogue::kRowCount)
         return {};
-    return app.m_catalogue.GetAt(type).DisplayName();
+    return models.GetAt(type).DisplayName();
 }
 
 SystemFacts SystemFactsReader::Read(RunContext& app) {
     SystemFacts facts;
     if (!app.m_link || !app.m_link->IsLoggedOn()) return facts;
     facts.known = true;
-    facts.model = ModelName(app);
+    facts.model = ModelName(app.Job(), app.Catalogue());
     facts.mode = app.m_link->IsNormalMode() ? "NORMAL" : "BOOTUI";
     facts.softwareVersion = text::Trim(ReadFile(app, kVersionFile));
     return facts;
@@ -62,27 +62,29 @@ std::vector<std::pair<std::string, std::string>> SystemFactsReader::Table(RunCon
     std::vector<std::pair<std::string, std::string>> rows;
     for (const FactRow& row : kFactRows) {
         rows.emplace_back(row.label, Clean(ReadFile(app, row.file)));
-        if (rows.size() == 1) rows.emplace_back("Model", ModelName(app));
+        if (rows.size() == 1) rows.emplace_back("Model", ModelName(app.Job(), app.Catalogue()));
     }
     return rows;
 }
 
-std::string SystemFactsReader::InstalledVersion(const RunContext& app) {
-    return app.m_imageCatalogue.GetEntry("MainSoftware", "Version", nullptr);
+std::string SystemFactsReader::InstalledVersion(const ImageCatalogue& images) {
+    return images.GetEntry("MainSoftware", "Version", nullptr);
 }
 
-std::string SystemFactsReader::ImageName(const RunContext& app) {
-    const int type = app.m_systemType;
+std::string SystemFactsReader::ImageName(const UpdateJob& job, const ModelCatalogue& models,
+                                         const ImageCatalogue& images) {
+    const int type = job.target.systemType;
     if (type < 0 || type >= ModelCatalogue::kRowCount) return {};
     std::uint16_t id = 0;
-    const std::string name = app.m_imageCatalogue.GetEntry(
-        "MainSoftware", app.m_catalogue.GetAt(type).MainImageEntry(), &id);
+    const std::string name =
+        images.GetEntry("MainSoftware", models.GetAt(type).MainImageEntry(), &id);
     return id == 0 ? std::string() : name;
 }
 
-bool SystemFactsReader::IsInstalledVersion(const RunContext& app, const std::string& systemText) {
+bool SystemFactsReader::IsInstalledVersion(const ImageCatalogue& images,
+                                           const std::string& systemText) {
     const std::string shown = Clean(systemText);
-    return !shown.empty() && shown == Clean(InstalledVersion(app));
+    return !shown.empty() && shown == Clean(InstalledVersion(images));
 }
 
 }  // namespace quillmarch

@@ -6,7 +6,10 @@
 
 namespace quillmarch {
 
+class ImageCatalogue;
+class ModelCatalogue;
 class RunContext;
+struct UpdateJob;
 
 // What a system said about itself at one moment; empty texts where it said nothing.
 struct SystemFacts {
@@ -30,12 +33,13 @@ public:
     // ASCII letter or digit, ".", "_" or ":" made a blank.
     static std::string Clean(const std::string& text);
     // The version this program installs (the image catalogue's version text).
-    static std::string InstalledVersion(const RunContext& app);
+    static std::string InstalledVersion(const ImageCatalogue& images);
     // The image file name for the identified model; empty for an unknown model.
-    static std::string ImageName(const RunContext& app);
+    static std::string ImageName(const UpdateJob& job, const ModelCatalogue& models,
+                                 const ImageCatalogue& images);
     // A system's version text names the version this program installs (compared as shown).
-    static bool IsInstalledVersion(const RunContext& app, const std::string& systemText);
-    static std::string ModelName(const RunContext& app);
+    static bool IsInstalledVersion(const ImageCatalogue& images, const std::string& systemText);
+    static std::string ModelName(const UpdateJob& job, const ModelCatalogue& models);
 };
 
 }  // namespace quillmarch

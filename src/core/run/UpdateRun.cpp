@@ -29,19 +29,19 @@ constexpr std::uint16_t kDummyPayload = 198;
 }  // namespace
 
 bool UpdateRun::AnyRetained() const {
-    return m_app.m_retainDirectory || m_app.m_retainSystemSettings || m_app.m_retainSampleSites ||
-           m_app.m_retainCallDetail;
+    return m_app.Job().retain.directory || m_app.Job().retain.systemSettings ||
+           m_app.Job().retain.sampleSites || m_app.Job().retain.callDetail;
 }
 
 int UpdateRun::CountTasks() const {
-    int n = m_app.m_changeSettings ? 1 : 0;
-    if (m_app.m_updateSoftware) {
+    int n = m_app.Job().tasks.changeSettings ? 1 : 0;
+    if (m_app.Job().tasks.updateSoftware) {
         if (AnyRetained()) n += 1;
         // --verify adds the check after the restart wait.
-        if (m_app.m_uploadImage) n += m_app.m_verify ? 4 : 3;
-    } else if (m_app.m_eraseFlash) {
-        if (AnyRetained() || m_app.m_changeLan || m_app.m_changeDisplay ||
-            m_app.m_secureModeWanted != m_app.m_secureModeCurrent)
+        if (m_app.Job().tasks.uploadImage) n += m_app.Job().options.verify ? 4 : 3;
+    } else if (m_app.Job().tasks.eraseFlash) {
+        if (AnyRetained() || m_app.Job().lan.changeLan || m_app.Job().display.changeDisplay ||
+            m_app.Job().security.secureModeWanted != m_app.Job().security.secureModeCurrent)
             n += 2;
         n += 2;
     }
@@ -54,13 +54,13 @@ bool UpdateRun::RunUpdate(std::int64_t parentWindow) {
 
     m_app.m_updateRunning = true;
     ProgressProtocol progress(m_app);
-    if (!m_app.m_quiet) progress.StartProgressWindow();
+    if (!m_app.Job().options.quiet) progress.StartProgressWindow();
     // Safe points: an operator's stop is honoured between phases, never inside one.
     const RunInterrupt& interrupt = m_app.Interrupt();
     if (interrupt.ShouldStop()) return Finish(false);
     // Without a link (start-up could not make one) there is nothing to connect with.
-    if (!m_app.m_link ||
-        !SystemConnector(m_app).ConnectToSystem(m_app.m_address, m_app.m_password)) {
+    if (!m_app.m_link || !SystemConnector(m_app).ConnectToSystem(m_app.Job().target.address,
+                                                                 m_app.Job().target.password)) {
         m_app.WriteLog(m_app.LoadUiString(10, "Could not connect to system"), 0);
         m_app.ReportConnectFailure();
         return Finish(false);
@@ -74,27 +74,27 @@ bool UpdateRun::RunUpdate(std::int64_t parentWindow) {
     m_app.WriteLog(m_app.LoadUiString(189, "Starting update"), 0);
     ChangeSettings(result);
     if (interrupt.ShouldStop()) return Finish(false, true);
-    if (m_app.m_updateSoftware) {
+    if (m_app.Job().tasks.updateSoftware) {
         UpdateSoftware(result);
     } else {
-        if (m_app.m_eraseFlash) EraseFlash(result);
+        if (m_app.Job().tasks.eraseFlash) EraseFlash(result);
         // After the operator's stop the settings stay unsent, but an erase run must not leave
         // the system in update mode.
         if (!interrupt.ShouldStop())
             Restart();
-        else if (m_app.m_eraseFlash)
+        else if (m_app.Job().tasks.eraseFlash)
             ReturnToNormalMode();
     }
     return Finish(result, true);
 }
 
 void UpdateRun::ChangeSettings(bool& result) {
-    if (!m_app.m_changeSettings) return;
+    if (!m_app.Job().tasks.changeSettings) return;
     ProgressProtocol progress(m_app);
     result = progress.SendProgress(UM_PROGRESS_TASK_START, 0, 1,
                                    m_app.LoadUiString(251, "Change System Settings")) &&
              result;
-    ProvisioningWriter(m_app).CollectSettingsLines();
+    ProvisioningWriter(m_app.Job()).CollectSettingsLines();
     result = progress.SendProgress(UM_PROGRESS_TASK_DONE, 0, 0) && result;
 }
 
@@ -104,7 +104,7 @@ void UpdateRun::NotifyUpdate() {
     const std::string notice =
         m_app.LoadUiString(177, "Your system is in the process of being updated.") + "      {" +
         user + "}";
-    if (m_app.m_isdnUpdate) return;
+    if (m_app.Job().tasks.isdnUpdate) return;
     if (SystemWebClient(m_app).NotifySystem(notice)) m_app.Clock().Wait(milliseconds(5000));
 }
 
@@ -113,20 +113,20 @@ void UpdateRun::UpdateSoftware(bool& result) {
     if (!m_app.m_link->IsLoggedOn() && !SystemConnector(m_app).ConnectToSystem("", ""))
         result = false;
     if (result && !RetainBackup(m_app).WriteRetainRecord()) result = false;
-    if (!m_app.m_isdnUpdate && (!result || !BootUiSwitch(m_app).PutSystemIntoBootUI()))
+    if (!m_app.Job().tasks.isdnUpdate && (!result || !BootUiSwitch(m_app).PutSystemIntoBootUI()))
         result = false;
     if (!result) return;
     SendImage(result);
 }
 
 void UpdateRun::SendImage(bool& result) {
-    if (!m_app.m_uploadImage) {
+    if (!m_app.Job().tasks.uploadImage) {
         // The operator asked for no image: nothing to send is not a failure, and the older
         // group's dummy file must not follow an image that was never sent.
         m_app.WriteLog(m_app.LoadUiString(215, "Not update the image"), 0);
         return;
     }
-    const int type = m_app.m_systemType;
+    const int type = m_app.Job().target.systemType;
     if (type < 0 || type >= ModelCatalogue::kRowCount) {
         m_app.WriteLog(m_app.LoadUiString(
                            205, "Could not update system, do not know what type of system it is!"),
@@ -135,10 +135,10 @@ void UpdateRun::SendImage(bool& result) {
         return;
     }
     if (ModelCatalogue::IsSectionImageModel(type)) {
-        const std::string& key = m_app.m_catalogue.GetAt(type).MainImageEntry();
-        result =
-            ImageUploader(m_app).PutMainImage(key, m_app.m_isdnUpdate ? "IMAGE1" : "BRAMBLE", true);
-        if (result && m_app.m_verify)
+        const std::string& key = m_app.Catalogue().GetAt(type).MainImageEntry();
+        result = ImageUploader(m_app).PutMainImage(
+            key, m_app.Job().tasks.isdnUpdate ? "IMAGE1" : "BRAMBLE", true);
+        if (result && m_app.Job().options.verify)
             result = Verification(m_app).VerifyUpdate(milliseconds(kRebootWaitMs));
         return;
     }
@@ -147,7 +147,8 @@ void UpdateRun::SendImage(bool& result) {
 
 void UpdateRun::SendOlderGroupImage(bool& result) {
     ImageUploader uploader(m_app);
-    const std::string& key = m_app.m_catalogue.GetAt(m_app.m_systemType).MainImageEntry();
+    const std::string& key =
+        m_app.Catalogue().GetAt(m_app.Job().target.systemType).MainImageEntry();
     const bool image = uploader.PutMainImage(key, "IMAGE1", false);
     m_app.WriteLog(image ? m_app.LoadUiString(236, "Put Image Success")
                          : m_app.LoadUiString(237, "Put Image Failure"),
@@ -163,12 +164,13 @@ void UpdateRun::SendOlderGroupImage(bool& result) {
     std::size_t size = 0;
     // A missing dummy file is a failure, never an empty IMAGE0.
     const bool loaded = m_app.m_payloads.LoadPayload(kDummyPayload, &data, &size);
-    result = loaded && m_app.m_link->UploadBuffer("IMAGE0", data, size, m_app.m_transferOption);
+    result = loaded && m_app.m_link->UploadBuffer("IMAGE0", data, size,
+                                                  m_app.Job().options.uploadTimeoutSeconds);
     m_app.m_payloads.Release();
     m_app.WriteLog(result ? m_app.LoadUiString(288, "Put dummy file Success")
                           : m_app.LoadUiString(289, "Put dummy file Failure"),
                    0);
-    if (result && m_app.m_verify) {
+    if (result && m_app.Job().options.verify) {
         result = Verification(m_app).VerifyUpdate(milliseconds(kRebootWaitMs));
     } else if (result) {
         result = uploader.WaitForReboot(m_app.LoadUiString(179, "Waiting for Reboot"),
@@ -246,12 +248,12 @@ bool UpdateRun::LockSystem() {
     const std::string path = LockPath();
     std::string error = "no private folder for the lock could be made";
     if (!path.empty() && m_systemLock.TryLock(path, error)) return true;
-    const std::string text = "Another run is updating the system " + m_app.m_address +
+    const std::string text = "Another run is updating the system " + m_app.Job().target.address +
                              ", or its lock cannot be taken (" + error +
                              "). Nothing was sent to the system.";
     m_app.WriteLog(text, 0);
     // A script running quietly sees it on stderr too: the run did nothing.
-    if (m_app.m_quiet) {
+    if (m_app.Job().options.quiet) {
         m_app.TellOperator(text);
     } else {
         m_app.ShowMessage(text, m_app.LoadUiString(76, "Quillmarch"), MB_OK);
@@ -270,7 +272,8 @@ std::string UpdateRun::LockPath() const {
     if (!platform::EnsurePrivateDirectory(folder)) return {};
     // Longer names than a file system takes share a lock: too careful, never too lax.
     const std::string name =
-        address::LocalName(text::Lower(address::Normalise(m_app.m_address))).substr(0, 200);
+        address::LocalName(text::Lower(address::Normalise(m_app.Job().target.address)))
+            .substr(0, 200);
     return folder + platform::Separator() + name + ".lock";
 }
 
@@ -288,7 +291,9 @@ void UpdateRun::ReturnToNormalMode() {
 }
 
 void UpdateRun::Restart() {
-    ProvisioningWriter(m_app).WriteProvisioning();
+    ProvisioningWriter(m_app.Job(), m_app.m_link.get(), [this] {
+        return SystemConnector(m_app).ConnectToSystem("", "");
+    }).WriteProvisioning();
     if (m_app.m_link) m_app.m_link->SendCommand("BOOT", nullptr, 1);
 }
 

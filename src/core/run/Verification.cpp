@@ -25,8 +25,8 @@ std::string Quoted(const std::string& text) {
 
 Verification::Verification(RunContext& app)
     : m_app(app),
-      m_modelRowBefore(app.m_systemType),
-      m_modelNameBefore(SystemFactsReader::ModelName(app)) {}
+      m_modelRowBefore(app.Job().target.systemType),
+      m_modelNameBefore(SystemFactsReader::ModelName(app.Job(), app.Catalogue())) {}
 
 bool Verification::VerifyUpdate(milliseconds fixedWait) {
     ProgressProtocol progress(m_app);
@@ -45,14 +45,15 @@ bool Verification::VerifyUpdate(milliseconds fixedWait) {
     }
     going = progress.SendProgress(UM_PROGRESS_TASK_DONE, 0, 0) && going;
     // The run goes on with the model it identified before (its report names that image).
-    m_app.m_systemType = m_modelRowBefore;
+    m_app.Job().target.systemType = m_modelRowBefore;
     return reason.empty() && going;
 }
 
 // Polls once a second (scaled) with a bare connection: away, back, then a logon. Counts both
 // the pauses and the time the looks took, so the time-out holds whatever the network does.
 Verification::State Verification::AwaitSystem(milliseconds fixedWait) {
-    const milliseconds limit{static_cast<long long>(m_app.m_verifyTimeoutSeconds) * 1000};
+    const milliseconds limit{static_cast<long long>(m_app.Job().options.verifyTimeoutSeconds) *
+                             1000};
     const milliseconds fixed = std::min(fixedWait, limit);
     if (m_app.m_link) m_app.m_link->Disconnect();  // the restart has ended the session
     milliseconds elapsed{0};
@@ -80,7 +81,7 @@ Verification::State Verification::LookAt(bool fixedWaitPassed) {
     DeviceLink* link = m_app.m_link.get();
     if (!link) return State::kNoLogon;
     link->Disconnect();
-    m_app.m_systemType = ModelCatalogue::kUnknown;  // identified anew
+    m_app.Job().target.systemType = ModelCatalogue::kUnknown;  // identified anew
     if (!SystemConnector(m_app).ConnectToSystem("", "")) {
         m_logonError = link->GetLastErrorText();
         if (m_logonError.empty()) m_logonError = "the system did not say which model it is";
@@ -94,7 +95,7 @@ Verification::State Verification::LookAt(bool fixedWaitPassed) {
 }
 
 std::string Verification::Judge(State state, std::string& verified) {
-    const std::string seconds = std::to_string(m_app.m_verifyTimeoutSeconds);
+    const std::string seconds = std::to_string(m_app.Job().options.verifyTimeoutSeconds);
     switch (state) {
         case State::kStopped:
             return "stopped by the operator";
@@ -117,16 +118,16 @@ std::string Verification::Judge(State state, std::string& verified) {
 
 std::string Verification::JudgeNormalSystem(std::string& verified) {
     ReadFactsAfter();
-    if (m_app.m_systemType != m_modelRowBefore) {
+    if (m_app.Job().target.systemType != m_modelRowBefore) {
         const std::string now = m_after.model.empty() ? "an unknown model" : m_after.model;
         return "the system came back as " + now + ", not as " + m_modelNameBefore;
     }
-    if (m_app.m_isdnUpdate) {
+    if (m_app.Job().tasks.isdnUpdate) {
         verified = m_after.model + " is back in normal mode";
         return {};
     }
-    const std::string installs = SystemFactsReader::InstalledVersion(m_app);
-    if (!SystemFactsReader::IsInstalledVersion(m_app, m_after.softwareVersion))
+    const std::string installs = SystemFactsReader::InstalledVersion(m_app.m_imageCatalogue);
+    if (!SystemFactsReader::IsInstalledVersion(m_app.m_imageCatalogue, m_after.softwareVersion))
         return "the system runs version " + Quoted(m_after.softwareVersion) + ", not " +
                Quoted(installs);
     verified =

@@ -1,70 +1,72 @@
 #include "core/wizard/WalkRules.h"
 
 #include "core/catalogue/ModelCatalogue.h"
-#include "core/job/RunContext.h"
+#include "core/job/UpdateJob.h"
 
 namespace quillmarch {
 
 namespace {
 
 // The settings walk enters at the LAN page for models whose only settings are the LAN ones.
-int FirstSettingsPage(const RunContext& job) {
-    return ModelCatalogue::IsLanOnlyModel(job.m_systemType) ? WalkRules::kNetworkSettings
-                                                            : WalkRules::kChangeSettings;
+int FirstSettingsPage(const UpdateJob& job) {
+    return ModelCatalogue::IsLanOnlyModel(job.target.systemType) ? WalkRules::kNetworkSettings
+                                                                 : WalkRules::kChangeSettings;
 }
 
 // After the last settings page: the retained-data page still has to be asked when the flash is
 // erased without a software update (nothing asked it earlier), else the summary.
-int AfterSettings(const RunContext& job) {
-    return job.m_eraseFlash && !job.m_updateSoftware ? WalkRules::kSoftwareUpgrade
-                                                     : WalkRules::kResults;
+int AfterSettings(const UpdateJob& job) {
+    return job.tasks.eraseFlash && !job.tasks.updateSoftware ? WalkRules::kSoftwareUpgrade
+                                                             : WalkRules::kResults;
 }
 
-bool SecureModeToSwitchOn(const RunContext& job) {
-    return job.m_secureModeWanted && !job.m_secureModeCurrent;
+bool SecureModeToSwitchOn(const UpdateJob& job) {
+    return job.security.secureModeWanted && !job.security.secureModeCurrent;
 }
 
-int AfterTaskChoice(const RunContext& job) {
-    if (job.m_updateSoftware) return WalkRules::kSoftwareUpgrade;
-    if (job.m_changeSettings) return FirstSettingsPage(job);
-    if (job.m_eraseFlash) return WalkRules::kSoftwareUpgrade;
+int AfterTaskChoice(const UpdateJob& job) {
+    if (job.tasks.updateSoftware) return WalkRules::kSoftwareUpgrade;
+    if (job.tasks.changeSettings) return FirstSettingsPage(job);
+    if (job.tasks.eraseFlash) return WalkRules::kSoftwareUpgrade;
     return WalkRules::kResults;
 }
 
-int AfterRetainedData(const RunContext& job) {
-    const bool settingsFollow = !ModelCatalogue::IsFirstModel(job.m_systemType) &&
-                                job.m_updateSoftware && job.m_customUpdate && job.m_changeSettings;
+int AfterRetainedData(const UpdateJob& job) {
+    const bool settingsFollow = !ModelCatalogue::IsFirstModel(job.target.systemType) &&
+                                job.tasks.updateSoftware && job.tasks.customUpdate &&
+                                job.tasks.changeSettings;
     return settingsFollow ? FirstSettingsPage(job) : WalkRules::kResults;
 }
 
-int AfterSettingsChoice(const RunContext& job) {
-    if (job.m_changeLan) return WalkRules::kNetworkSettings;
+int AfterSettingsChoice(const UpdateJob& job) {
+    if (job.lan.changeLan) return WalkRules::kNetworkSettings;
     if (SecureModeToSwitchOn(job)) return WalkRules::kSecureMode;
-    if (job.m_changeDisplay) return WalkRules::kDisplaySettings;
+    if (job.display.changeDisplay) return WalkRules::kDisplaySettings;
     return WalkRules::kResults;
 }
 
-int AfterLanSettings(const RunContext& job) {
+int AfterLanSettings(const UpdateJob& job) {
     if (SecureModeToSwitchOn(job)) return WalkRules::kSecureMode;
-    if (job.m_changeDisplay) return WalkRules::kDisplaySettings;
+    if (job.display.changeDisplay) return WalkRules::kDisplaySettings;
     return AfterSettings(job);
 }
 
-int AfterSecureMode(const RunContext& job) {
-    if (job.m_changeDisplay) return WalkRules::kDisplaySettings;
+int AfterSecureMode(const UpdateJob& job) {
+    if (job.display.changeDisplay) return WalkRules::kDisplaySettings;
     return AfterSettings(job);
 }
 
 }  // namespace
 
-int WalkRules::NextPage(int currentPage, const RunContext& job) {
+int WalkRules::NextPage(int currentPage, const UpdateJob& job) {
     switch (currentPage) {
         case kInfoAlert:
             return kIPAddress;
         case kIPAddress:
             return kSystemInfo;
         case kSystemInfo:
-            return ModelCatalogue::IsFirstModel(job.m_systemType) ? kSoftwareUpgrade : kUpgradeType;
+            return ModelCatalogue::IsFirstModel(job.target.systemType) ? kSoftwareUpgrade
+                                                                       : kUpgradeType;
         case kUpgradeType:
             return kUpgradeChoice;
         case kUpgradeChoice:

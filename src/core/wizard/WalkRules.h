@@ -2,7 +2,7 @@
 
 namespace quillmarch {
 
-class RunContext;
+struct UpdateJob;
 
 // Which wizard page follows which: the page-table indexes and the one rule that picks the page
 // Next appends. Kept apart from the pages so the whole walk can be checked without a window.
@@ -26,7 +26,7 @@ public:
 
     // The page appended when Next is accepted on `currentPage`, read from the job's choices
     // as the pages have written them. kNone for the summary and for indexes outside the table.
-    static int NextPage(int currentPage, const RunContext& job);
+    static int NextPage(int currentPage, const UpdateJob& job);
 };
 
 }  // namespace quillmarch

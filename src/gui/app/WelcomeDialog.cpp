@@ -80,9 +80,9 @@ std::string WelcomeDialog::ShortenForDisplay(const std::string& text) {
 
 std::vector<std::string> WelcomeDialog::ModelsWithImage() const {
     std::vector<std::string> names;
-    const int rows = std::min(m_app.m_catalogue.GetSize(), ModelCatalogue::kRowCount);
+    const int rows = std::min(m_app.Catalogue().GetSize(), ModelCatalogue::kRowCount);
     for (int row = 0; row < rows; ++row) {
-        if (m_app.ImagePresent(row)) names.push_back(m_app.m_catalogue.GetAt(row).DisplayName());
+        if (m_app.ImagePresent(row)) names.push_back(m_app.Catalogue().GetAt(row).DisplayName());
     }
     return names;
 }

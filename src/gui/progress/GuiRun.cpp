@@ -138,7 +138,8 @@ int GuiRun::AskSystemState() {
     std::thread asker([this, &state, &done] {
         DeviceLink* link = m_app.m_link.get();
         // The logon itself asks the system's mode; a system that is restarting does not answer.
-        if (link && link->LogonToSystem(m_app.m_address, "admin", m_app.m_password)) {
+        if (link &&
+            link->LogonToSystem(m_app.Job().target.address, "admin", m_app.Job().target.password)) {
             state = link->IsNormalMode() ? ProgressDialog::SystemState::kNormalMode
                                          : ProgressDialog::SystemState::kUpdateMode;
             link->Disconnect();

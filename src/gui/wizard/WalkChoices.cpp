@@ -1,54 +1,54 @@
 #include "gui/wizard/WalkChoices.h"
 
 #include "core/catalogue/ModelCatalogue.h"
-#include "core/job/RunContext.h"
+#include "core/job/UpdateJob.h"
 
 namespace quillmarch {
 
-void WalkChoices::ResetForNewWalk(RunContext& job) {
-    job.m_customUpdate = false;
-    job.m_changeSettings = false;
-    job.m_eraseFlash = false;
-    job.m_changeLan = false;
-    job.m_changeDisplay = false;
-    job.m_secureModeWanted = job.m_secureModeCurrent = false;
-    job.m_dhcpWanted = job.m_dhcpCurrent;
-    job.m_palWanted = job.m_palCurrent;
-    job.m_ipAddress.clear();
-    job.m_subnetMask.clear();
-    job.m_defaultGateway.clear();
-    job.m_newRoomPassword.clear();
-    job.m_newRemotePassword.clear();
-    job.m_retainDirectory = true;
-    job.m_retainSystemSettings = true;
-    job.m_retainSampleSites = true;
-    job.m_retainCallDetail = true;
-    job.m_systemName.clear();
+void WalkChoices::ResetForNewWalk(UpdateJob& job) {
+    job.tasks.customUpdate = false;
+    job.tasks.changeSettings = false;
+    job.tasks.eraseFlash = false;
+    job.lan.changeLan = false;
+    job.display.changeDisplay = false;
+    job.security.secureModeWanted = job.security.secureModeCurrent = false;
+    job.lan.dhcpWanted = job.lan.dhcpCurrent;
+    job.display.palWanted = job.display.palCurrent;
+    job.lan.ipAddress.clear();
+    job.lan.subnetMask.clear();
+    job.lan.defaultGateway.clear();
+    job.security.newRoomPassword.clear();
+    job.security.newRemotePassword.clear();
+    job.retain.directory = true;
+    job.retain.systemSettings = true;
+    job.retain.sampleSites = true;
+    job.retain.callDetail = true;
+    job.target.systemName.clear();
 }
 
-WalkChoices::STasks WalkChoices::Effective(const RunContext& job) {
+WalkChoices::STasks WalkChoices::Effective(const UpdateJob& job) {
     STasks tasks;
-    tasks.bUpdateSoftware = job.m_updateSoftware;
-    tasks.bChangeSettings = job.m_customUpdate && job.m_changeSettings;
-    tasks.bEraseFlash = job.m_customUpdate && job.m_eraseFlash;
-    tasks.bSecureModeWanted = job.m_secureModeCurrent;
+    tasks.bUpdateSoftware = job.tasks.updateSoftware;
+    tasks.bChangeSettings = job.tasks.customUpdate && job.tasks.changeSettings;
+    tasks.bEraseFlash = job.tasks.customUpdate && job.tasks.eraseFlash;
+    tasks.bSecureModeWanted = job.security.secureModeCurrent;
     if (!tasks.bChangeSettings) return tasks;
-    tasks.bChangeLan = job.m_changeLan;
+    tasks.bChangeLan = job.lan.changeLan;
     // Only a display-settings model is offered the display page.
     tasks.bChangeDisplay =
-        job.m_changeDisplay && ModelCatalogue::IsDisplaySettingsModel(job.m_systemType);
-    tasks.bSecureModeWanted = job.m_secureModeWanted;
-    tasks.bChangeSecurity = job.m_secureModeWanted != job.m_secureModeCurrent;
+        job.display.changeDisplay && ModelCatalogue::IsDisplaySettingsModel(job.target.systemType);
+    tasks.bSecureModeWanted = job.security.secureModeWanted;
+    tasks.bChangeSecurity = job.security.secureModeWanted != job.security.secureModeCurrent;
     return tasks;
 }
 
-void WalkChoices::DropHiddenChoices(RunContext& job) {
+void WalkChoices::DropHiddenChoices(UpdateJob& job) {
     const STasks tasks = Effective(job);
-    job.m_changeSettings = tasks.bChangeSettings;
-    job.m_eraseFlash = tasks.bEraseFlash;
-    job.m_changeLan = tasks.bChangeLan;
-    job.m_changeDisplay = tasks.bChangeDisplay;
-    job.m_secureModeWanted = tasks.bSecureModeWanted;
+    job.tasks.changeSettings = tasks.bChangeSettings;
+    job.tasks.eraseFlash = tasks.bEraseFlash;
+    job.lan.changeLan = tasks.bChangeLan;
+    job.display.changeDisplay = tasks.bChangeDisplay;
+    job.security.secureModeWanted = tasks.bSecureModeWanted;
 }
 
 }  // namespace quillmarch

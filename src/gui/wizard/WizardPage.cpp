@@ -44,7 +44,7 @@ void WizardPage::TruncateAfterThis() {
 }
 
 void WizardPage::AddNextPage(int thisPage) {
-    if (m_sheet) m_sheet->AddPage(WalkRules::NextPage(thisPage, m_app));
+    if (m_sheet) m_sheet->AddPage(WalkRules::NextPage(thisPage, m_app.Job()));
 }
 
 void WizardPage::EnableNext(bool enable) {

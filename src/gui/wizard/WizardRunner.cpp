@@ -53,7 +53,7 @@ std::unique_ptr<WizardSheet> WizardRunner::BuildSheet(RunContext& app, ISettings
 }
 
 bool WizardRunner::Run(RunContext& app, QWidget* owner, ISettingsBackend& settings) {
-    WalkChoices::ResetForNewWalk(app);  // nothing carries over from the last walk
+    WalkChoices::ResetForNewWalk(app.Job());  // nothing carries over from the last walk
     auto sheet = BuildSheet(app, settings, owner);
     sheet->Begin();
     const bool finished = sheet->exec() == WizardSheet::ID_WIZFINISH;

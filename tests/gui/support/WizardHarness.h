@@ -55,7 +55,7 @@ struct SWizardApp {
                                    : std::unique_ptr<IClock>(new FakeClock)) {
         app.m_helpFilePath = dir.Str("Quillmarch.hlp");
         app.m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
-        app.m_catalogue.Build();
+        app.BuildCatalogue();
         app.RecordImagePresence();
         app.CreateLink(false);
     }
@@ -69,7 +69,7 @@ struct SWizardApp {
 
 // The first catalogue row with an image names the address history the connection page uses.
 inline std::string HistoryName(const RunContext& app) {
-    return app.m_catalogue.GetAt(app.FirstRowWithImage()).HistoryValueName();
+    return app.Catalogue().GetAt(app.FirstRowWithImage()).HistoryValueName();
 }
 
 // Answers every message box that comes up while it lives with `button`, and keeps their texts.

@@ -70,7 +70,7 @@ void ConnectionPage::BuildControls() {
 }
 
 void ConnectionPage::PageCreated() {
-    m_app.m_logLevel = 1;  // every wizard run starts with the detailed log
+    m_app.Job().options.logLevel = 1;  // every wizard run starts with the detailed log
     LoadSideBitmap();
     m_heading->SetText(UiString(21, "Which system do you want to update?"));
     m_addressLabel->setText(UiString(22, "IP Address:"));
@@ -84,12 +84,12 @@ void ConnectionPage::PageShown() {
     if (!Sheet()) return;
     FillAddressBox();
     SetStatus(QString());
-    if (!m_app.m_address.empty()) {
+    if (!m_app.Job().target.address.empty()) {
         m_passwordEdit->clear();
         Sheet()->SetWizardButtons(WizardSheet::PSWIZB_NEXT);
     }
     m_passiveBox->setText(UiString(144, "Use Passive Mode"));
-    m_passiveBox->setChecked(m_app.m_passiveMode);
+    m_passiveBox->setChecked(m_app.Job().target.passiveMode);
     Sheet()->ArrangeButtons();
     // The operator starts by naming the system.
     m_addressBox->setFocus(Qt::OtherFocusReason);
@@ -104,15 +104,15 @@ void ConnectionPage::ShowEntryControls(bool show) {
 
 std::string ConnectionPage::HistoryValueName() const {
     const int row = m_app.FirstRowWithImage();
-    if (row < 0 || row >= m_app.m_catalogue.GetSize()) return {};
-    return m_app.m_catalogue.GetAt(row).HistoryValueName();
+    if (row < 0 || row >= m_app.Catalogue().GetSize()) return {};
+    return m_app.Catalogue().GetAt(row).HistoryValueName();
 }
 
 void ConnectionPage::FillAddressBox() {
     std::string history;
     const std::string name = HistoryValueName();
     if (!name.empty()) SettingsStore(m_settings).AccessSetting(false, name, history);
-    const auto entries = AddressHistory::ListEntries(m_app.m_address, history);
+    const auto entries = AddressHistory::ListEntries(m_app.Job().target.address, history);
     // Refilled on every activation; only the operator's own edits count as edit changes.
     const QSignalBlocker blocker(m_addressBox);
     m_addressBox->clear();
@@ -147,7 +147,7 @@ int ConnectionPage::ValidateNext() {
     SetStatus(UiString(6, "Trying to connect to System"));
     // A fresh link, made here: Cancel reaches the link from this thread while the worker
     // uses it, so the worker must never replace it.
-    if (m_app.m_logLevel != 0 && !address.empty()) {
+    if (m_app.Job().options.logLevel != 0 && !address.empty()) {
         m_app.CloseLog();
         m_app.StartLog(address::LocalName(address) + ".log");
     }
@@ -168,7 +168,7 @@ void ConnectionPage::Connect(RunContext& app, const std::string& address,
         return;
     }
     // A system this program carries no image for stays connected but goes no further.
-    result.refused = !app.ImagePresent(app.m_systemType);
+    result.refused = !app.ImagePresent(app.Job().target.systemType);
     if (!result.refused) result.inCall = SystemWebClient(app).IsSystemInCall();
 }
 
@@ -205,7 +205,7 @@ void ConnectionPage::OnConnected(const std::string& address, const SConnectResul
     }
     SaveAddressHistory(address);
     // Another system, or the same one anew: the choices start clean.
-    WalkChoices::ResetForNewWalk(m_app);
+    WalkChoices::ResetForNewWalk(m_app.Job());
     ShowEntryControls(false);
     TruncateAfterThis();
     AddNextPage(WalkRules::kIPAddress);
@@ -213,12 +213,12 @@ void ConnectionPage::OnConnected(const std::string& address, const SConnectResul
 }
 
 QString ConnectionPage::RefusedText() const {
-    const int type = m_app.m_systemType;
+    const int type = m_app.Job().target.systemType;
     QString model;
-    if (type < 0 || type >= m_app.m_catalogue.GetSize())
+    if (type < 0 || type >= m_app.Catalogue().GetSize())
         model = UiString(294, "unsupported system");
     else
-        model = QString::fromStdString(m_app.m_catalogue.GetAt(type).DisplayName());
+        model = QString::fromStdString(m_app.Catalogue().GetAt(type).DisplayName());
     // The table's parts carry their own line ends or none: joined here with a blank after
     // the colon and the advice on a line of its own.
     return UiString(9, "Quillmarch cannot update:").trimmed() + QLatin1Char(' ') + model.trimmed() +
@@ -238,17 +238,17 @@ void ConnectionPage::SaveAddressHistory(const std::string& address) {
 void ConnectionPage::TogglePassiveMode() {
     DeviceLink* link = m_app.m_link.get();
     // The flag follows only a change the link accepted; the status shows what the link does.
-    if (link && link->SetPassive(!m_app.m_passiveMode) == 0)
-        m_app.m_passiveMode = !m_app.m_passiveMode;
+    if (link && link->SetPassive(!m_app.Job().target.passiveMode) == 0)
+        m_app.Job().target.passiveMode = !m_app.Job().target.passiveMode;
     const bool passive = link && link->GetPassive();
     SetStatus(passive ? UiString(11, "Passive") : UiString(12, "Normal"));
-    m_passiveBox->setChecked(m_app.m_passiveMode);
+    m_passiveBox->setChecked(m_app.Job().target.passiveMode);
 }
 
 void ConnectionPage::ToggleAdvancedLog() {
-    m_app.m_logLevel = m_app.m_logLevel != 0 ? 0 : 1;
+    m_app.Job().options.logLevel = m_app.Job().options.logLevel != 0 ? 0 : 1;
     // Switching it on opens nothing: the next Next restarts the log under the address's name.
-    if (m_app.m_logLevel == 0) m_app.CloseLog();
+    if (m_app.Job().options.logLevel == 0) m_app.CloseLog();
 }
 
 void ConnectionPage::contextMenuEvent(QContextMenuEvent* event) {
@@ -261,7 +261,7 @@ void ConnectionPage::contextMenuEvent(QContextMenuEvent* event) {
     QAction* log = menu.addAction(UiString(285, "Advanced Log"));
     log->setObjectName(QStringLiteral("actionAdvancedLog"));
     log->setCheckable(true);
-    log->setChecked(m_app.m_logLevel != 0);
+    log->setChecked(m_app.Job().options.logLevel != 0);
     connect(passive, &QAction::triggered, this, &ConnectionPage::TogglePassiveMode);
     connect(log, &QAction::triggered, this, &ConnectionPage::ToggleAdvancedLog);
     menu.exec(QCursor::pos());

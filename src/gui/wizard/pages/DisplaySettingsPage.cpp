@@ -89,10 +89,10 @@ void DisplaySettingsPage::SetTexts() {
 void DisplaySettingsPage::PageCreated() {
     LoadSideBitmap();
     SetTexts();
-    Select(*m_aspect, m_app.m_aspect16x9 ? 1 : 0);
-    Select(*m_standard, m_app.m_palWanted ? 1 : 0);
-    Select(*m_resolution, m_app.m_resolution1024 ? 1 : 0);
-    Select(*m_output, m_app.m_videoOutput);
+    Select(*m_aspect, m_app.Job().display.aspect16x9 ? 1 : 0);
+    Select(*m_standard, m_app.Job().display.palWanted ? 1 : 0);
+    Select(*m_resolution, m_app.Job().display.resolution1024 ? 1 : 0);
+    Select(*m_output, m_app.Job().display.videoOutput);
     ApplyOutputView();
 }
 
@@ -123,16 +123,17 @@ void DisplaySettingsPage::ApplyOutputView() {
 
 void DisplaySettingsPage::UpdateWarning() {
     const int standard = m_standard->checkedId();
-    const bool differs =
-        (standard == 0 && m_app.m_palCurrent) || (standard == 1 && !m_app.m_palCurrent);
+    const bool differs = (standard == 0 && m_app.Job().display.palCurrent) ||
+                         (standard == 1 && !m_app.Job().display.palCurrent);
     m_warning->setVisible(differs);
 }
 
 void DisplaySettingsPage::StoreChoices() {
-    if (m_output->checkedId() >= 0) m_app.m_videoOutput = m_output->checkedId();
-    if (m_aspect->checkedId() >= 0) m_app.m_aspect16x9 = m_aspect->checkedId() == 1;
-    if (m_resolution->checkedId() >= 0) m_app.m_resolution1024 = m_resolution->checkedId() == 1;
-    if (m_standard->checkedId() >= 0) m_app.m_palWanted = m_standard->checkedId() == 1;
+    if (m_output->checkedId() >= 0) m_app.Job().display.videoOutput = m_output->checkedId();
+    if (m_aspect->checkedId() >= 0) m_app.Job().display.aspect16x9 = m_aspect->checkedId() == 1;
+    if (m_resolution->checkedId() >= 0)
+        m_app.Job().display.resolution1024 = m_resolution->checkedId() == 1;
+    if (m_standard->checkedId() >= 0) m_app.Job().display.palWanted = m_standard->checkedId() == 1;
 }
 
 int DisplaySettingsPage::ValidateNext() {

@@ -64,11 +64,11 @@ void LanSettingsPage::PageCreated() {
     m_labels[2]->setText(UiString(262, "Default Gateway:"));
     m_warning->SetText(QStringLiteral(
         "Warning: Changing these settings may cause a loss of network connectivity."));
-    m_addresses[0]->SetDottedText(m_app.m_ipAddress);
-    m_addresses[1]->SetDottedText(m_app.m_subnetMask);
-    m_addresses[2]->SetDottedText(m_app.m_defaultGateway);
-    (m_app.m_dhcpWanted ? m_automatic : m_manual)->setChecked(true);
-    ShowAddresses(!m_app.m_dhcpWanted);
+    m_addresses[0]->SetDottedText(m_app.Job().lan.ipAddress);
+    m_addresses[1]->SetDottedText(m_app.Job().lan.subnetMask);
+    m_addresses[2]->SetDottedText(m_app.Job().lan.defaultGateway);
+    (m_app.Job().lan.dhcpWanted ? m_automatic : m_manual)->setChecked(true);
+    ShowAddresses(!m_app.Job().lan.dhcpWanted);
     UpdateWarning();
 }
 
@@ -79,7 +79,7 @@ void LanSettingsPage::PageShown() {
 }
 
 void LanSettingsPage::ChooseDhcp(bool dhcp) {
-    m_app.m_dhcpWanted = dhcp;
+    m_app.Job().lan.dhcpWanted = dhcp;
     ShowAddresses(!dhcp);
     UpdateWarning();
 }
@@ -92,10 +92,11 @@ void LanSettingsPage::ShowAddresses(bool show) {
 }
 
 void LanSettingsPage::UpdateWarning() {
-    const bool modeChanges = m_app.m_dhcpWanted != m_app.m_dhcpCurrent;
+    const bool modeChanges = m_app.Job().lan.dhcpWanted != m_app.Job().lan.dhcpCurrent;
     m_warning->setVisible(modeChanges);
     // A LAN-only model has no choice page: the LAN lines go out exactly when the mode changes.
-    if (ModelCatalogue::IsLanOnlyModel(m_app.m_systemType)) m_app.m_changeLan = modeChanges;
+    if (ModelCatalogue::IsLanOnlyModel(m_app.Job().target.systemType))
+        m_app.Job().lan.changeLan = modeChanges;
 }
 
 bool LanSettingsPage::ReadAddress(AddressControl& control, std::string& text) {
@@ -115,9 +116,9 @@ bool LanSettingsPage::ReadAddress(AddressControl& control, std::string& text) {
 int LanSettingsPage::ValidateBack() {
     // Kept for the operator's return (the page is built anew from the job); an address that
     // is not whole yet is not kept, and nothing is reported on the way back.
-    if (m_app.m_dhcpWanted) return kAdvance;
-    std::array<std::string*, kAddresses> targets{&m_app.m_ipAddress, &m_app.m_subnetMask,
-                                                 &m_app.m_defaultGateway};
+    if (m_app.Job().lan.dhcpWanted) return kAdvance;
+    std::array<std::string*, kAddresses> targets{
+        &m_app.Job().lan.ipAddress, &m_app.Job().lan.subnetMask, &m_app.Job().lan.defaultGateway};
     for (int i = 0; i < kAddresses; ++i) {
         AddressControl::SAddress address;
         if (!m_addresses[i]->GetAddress(address, false)) continue;
@@ -129,13 +130,13 @@ int LanSettingsPage::ValidateBack() {
 }
 
 int LanSettingsPage::ValidateNext() {
-    if (!m_app.m_dhcpWanted) {
+    if (!m_app.Job().lan.dhcpWanted) {
         std::array<std::string, kAddresses> texts;
         for (int i = 0; i < kAddresses; ++i)
             if (!ReadAddress(*m_addresses[i], texts[i])) return kStay;
-        m_app.m_ipAddress = texts[0];
-        m_app.m_subnetMask = texts[1];
-        m_app.m_defaultGateway = texts[2];
+        m_app.Job().lan.ipAddress = texts[0];
+        m_app.Job().lan.subnetMask = texts[1];
+        m_app.Job().lan.defaultGateway = texts[2];
     }
     AddNextPage(WalkRules::kNetworkSettings);
     return kAdvance;

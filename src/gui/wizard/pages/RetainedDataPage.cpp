@@ -43,26 +43,26 @@ RetainedDataPage::RetainedDataPage(RunContext& app, QWidget* parent)
 }
 
 bool RetainedDataPage::IsFirstModel() const {
-    return ModelCatalogue::IsFirstModel(m_app.m_systemType);
+    return ModelCatalogue::IsFirstModel(m_app.Job().target.systemType);
 }
 
 void RetainedDataPage::PageCreated() {
     LoadSideBitmap();
-    m_callDetail->setChecked(m_app.m_retainCallDetail);
-    m_directory->setChecked(m_app.m_retainDirectory);
-    m_systemSettings->setChecked(m_app.m_retainSystemSettings);
+    m_callDetail->setChecked(m_app.Job().retain.callDetail);
+    m_directory->setChecked(m_app.Job().retain.directory);
+    m_systemSettings->setChecked(m_app.Job().retain.systemSettings);
     m_heading->SetText(
         UiString(41, "How should Quillmarch handle your current addresses and system files?"));
     m_directory->setText(UiString(47, "Save the entries in my Directory or Address Book"));
     m_systemSettings->setText(UiString(48, "Save my current system settings"));
     m_sampleSites->setText(UiString(242, "Save the entries in my Directory or Address Book"));
     // Hidden boxes keep the job's value, so a Typical update retains the call detail report.
-    m_callDetail->setVisible(m_app.m_customUpdate);
-    if (m_app.m_customUpdate) m_callDetail->setText(UiString(220, "Call Detail Report"));
+    m_callDetail->setVisible(m_app.Job().tasks.customUpdate);
+    if (m_app.Job().tasks.customUpdate) m_callDetail->setText(UiString(220, "Call Detail Report"));
     // The first model has no sample sites to keep.
-    if (IsFirstModel()) m_app.m_retainSampleSites = false;
+    if (IsFirstModel()) m_app.Job().retain.sampleSites = false;
     m_sampleSites->setVisible(!IsFirstModel());
-    m_sampleSites->setChecked(m_app.m_retainSampleSites);
+    m_sampleSites->setChecked(m_app.Job().retain.sampleSites);
 }
 
 void RetainedDataPage::PageShown() {
@@ -72,10 +72,10 @@ void RetainedDataPage::PageShown() {
 }
 
 int RetainedDataPage::ValidateNext() {
-    m_app.m_retainDirectory = m_directory->isChecked();
-    m_app.m_retainSystemSettings = m_systemSettings->isChecked();
-    m_app.m_retainCallDetail = m_callDetail->isChecked();
-    if (!IsFirstModel()) m_app.m_retainSampleSites = m_sampleSites->isChecked();
+    m_app.Job().retain.directory = m_directory->isChecked();
+    m_app.Job().retain.systemSettings = m_systemSettings->isChecked();
+    m_app.Job().retain.callDetail = m_callDetail->isChecked();
+    if (!IsFirstModel()) m_app.Job().retain.sampleSites = m_sampleSites->isChecked();
     AddNextPage(WalkRules::kSoftwareUpgrade);
     return kAdvance;
 }

@@ -95,7 +95,7 @@ void SecurityModePage::PageShown() {
     RememberSheet();
     EnableNext(true);
     TruncateAfterThis();
-    m_useRoom->setChecked(m_app.m_useRoomForRemote);
+    m_useRoom->setChecked(m_app.Job().security.useRoomForRemote);
     ApplyCheckBoxView();
 }
 
@@ -125,8 +125,8 @@ int SecurityModePage::ValidateNext() {
         m_message->show();
         return kStay;
     }
-    const bool remoteOk = useRoom || IsAcceptable(m_remote->text(), m_app.m_password);
-    const bool roomOk = IsAcceptable(m_room->text(), m_app.m_roomPassword);
+    const bool remoteOk = useRoom || IsAcceptable(m_remote->text(), m_app.Job().target.password);
+    const bool roomOk = IsAcceptable(m_room->text(), m_app.Job().security.roomPassword);
     if (!remoteOk || !roomOk) {
         m_message->SetText(UiString(214,
                                     "If you choose to retain your default password, or have no "
@@ -135,9 +135,10 @@ int SecurityModePage::ValidateNext() {
         return kStay;
     }
     m_message->hide();
-    m_app.m_useRoomForRemote = useRoom;
-    m_app.m_newRoomPassword = m_room->text().toStdString();
-    m_app.m_newRemotePassword = useRoom ? m_app.m_newRoomPassword : m_remote->text().toStdString();
+    m_app.Job().security.useRoomForRemote = useRoom;
+    m_app.Job().security.newRoomPassword = m_room->text().toStdString();
+    m_app.Job().security.newRemotePassword =
+        useRoom ? m_app.Job().security.newRoomPassword : m_remote->text().toStdString();
     AddNextPage(WalkRules::kSecureMode);
     return kAdvance;
 }

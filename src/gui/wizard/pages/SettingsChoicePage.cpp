@@ -49,14 +49,15 @@ void SettingsChoicePage::PageCreated() {
 void SettingsChoicePage::PageShown() {
     RememberSheet();
     TruncateAfterThis();
-    m_lan->setChecked(m_app.m_changeLan);
+    m_lan->setChecked(m_app.Job().lan.changeLan);
     // The security mode can be changed only when the system said which mode it is in; a
     // hidden box leaves its place in the column to the display box.
     const bool reported = Sheet() && Sheet()->SecureModeReported();
-    m_secureMode->setChecked(reported ? m_app.m_secureModeWanted : m_app.m_secureModeCurrent);
+    m_secureMode->setChecked(reported ? m_app.Job().security.secureModeWanted
+                                      : m_app.Job().security.secureModeCurrent);
     m_secureMode->setVisible(reported);
-    m_display->setChecked(m_app.m_changeDisplay);
-    const bool displayModel = ModelCatalogue::IsDisplaySettingsModel(m_app.m_systemType);
+    m_display->setChecked(m_app.Job().display.changeDisplay);
+    const bool displayModel = ModelCatalogue::IsDisplaySettingsModel(m_app.Job().target.systemType);
     if (!displayModel) m_display->setChecked(false);
     m_display->setVisible(displayModel);
     UpdateNextButton();
@@ -66,12 +67,12 @@ void SettingsChoicePage::PageShown() {
 
 void SettingsChoicePage::UpdateNextButton() {
     EnableNext(m_display->isChecked() || m_lan->isChecked() ||
-               m_secureMode->isChecked() != m_app.m_secureModeCurrent);
+               m_secureMode->isChecked() != m_app.Job().security.secureModeCurrent);
 }
 
 void SettingsChoicePage::UpdateSecurityNote() {
     const bool wanted = m_secureMode->isChecked();
-    if (wanted == m_app.m_secureModeCurrent) {
+    if (wanted == m_app.Job().security.secureModeCurrent) {
         m_securityNote->hide();
         return;
     }
@@ -86,9 +87,9 @@ void SettingsChoicePage::UpdateSecurityNote() {
 }
 
 int SettingsChoicePage::ValidateNext() {
-    m_app.m_changeLan = m_lan->isChecked();
-    m_app.m_secureModeWanted = m_secureMode->isChecked();
-    m_app.m_changeDisplay = m_display->isChecked();
+    m_app.Job().lan.changeLan = m_lan->isChecked();
+    m_app.Job().security.secureModeWanted = m_secureMode->isChecked();
+    m_app.Job().display.changeDisplay = m_display->isChecked();
     AddNextPage(WalkRules::kChangeSettings);
     return kAdvance;
 }

@@ -85,9 +85,9 @@ void SummaryPage::PageCreated() {
 
 void SummaryPage::ShowTasks() {
     // The lines say what the run will do, read the way the run reads the job.
-    const WalkChoices::STasks tasks = WalkChoices::Effective(m_app);
-    const bool custom = m_app.m_customUpdate;
-    const bool display = ModelCatalogue::IsDisplaySettingsModel(m_app.m_systemType);
+    const WalkChoices::STasks tasks = WalkChoices::Effective(m_app.Job());
+    const bool custom = m_app.Job().tasks.customUpdate;
+    const bool display = ModelCatalogue::IsDisplaySettingsModel(m_app.Job().target.systemType);
     SetLine(kUpdate, UiString(127, "Update Software"), tasks.bUpdateSoftware, true);
     SetLine(kChange, UiString(251, "Change System Settings"), tasks.bChangeSettings, custom);
     SetLine(kLan, UiString(254, "LAN Properties"), tasks.bChangeLan, custom);
@@ -99,7 +99,7 @@ void SummaryPage::ShowTasks() {
             custom && display);
     SetLine(kErase, UiString(252, "Erase System Flash Memory"), tasks.bEraseFlash, custom);
     // Only a run that sends an image has a new version to check.
-    m_verifyBox->setVisible(tasks.bUpdateSoftware && m_app.m_uploadImage);
+    m_verifyBox->setVisible(tasks.bUpdateSoftware && m_app.Job().tasks.uploadImage);
 }
 
 void SummaryPage::PageShown() {
@@ -116,7 +116,7 @@ int SummaryPage::ValidateBack() {
 
 bool SummaryPage::ValidateFinish() {
     if (!Sheet()) return false;
-    if (WalkChoices::Effective(m_app).bEraseFlash && !ConfirmErase()) return false;
+    if (WalkChoices::Effective(m_app.Job()).bEraseFlash && !ConfirmErase()) return false;
     auto inCall = std::make_shared<bool>(false);
     RunContext& app = m_app;
     Sheet()->RunOnDevice(
@@ -142,9 +142,9 @@ bool SummaryPage::ConfirmErase() {
 }
 
 void SummaryPage::OnCallChecked(bool inCall) {
-    if (inCall && !AskToBreakCall()) return;  // stays on the summary; Finish asks again
-    WalkChoices::DropHiddenChoices(m_app);    // the run does what the summary listed
-    m_app.m_verify = !m_verifyBox->isHidden() && m_verifyBox->isChecked();
+    if (inCall && !AskToBreakCall()) return;      // stays on the summary; Finish asks again
+    WalkChoices::DropHiddenChoices(m_app.Job());  // the run does what the summary listed
+    m_app.Job().options.verify = !m_verifyBox->isHidden() && m_verifyBox->isChecked();
     Sheet()->EndWizard(WizardSheet::ID_WIZFINISH);
 }
 

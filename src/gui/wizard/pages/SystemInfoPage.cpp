@@ -128,17 +128,17 @@ void SystemInfoPage::ApplySettings(RunContext& app,
     const auto is = [&texts](int index, const char* word) {
         return text::EqualsNoCase(texts[static_cast<size_t>(index)], word);
     };
-    app.m_defaultGateway = texts[0];
-    app.m_subnetMask = texts[1];
-    app.m_ipAddress = texts[2];
-    app.m_dhcpWanted = app.m_dhcpCurrent = !is(3, "Off");
-    app.m_aspect16x9 = is(4, "16:9");
-    app.m_palWanted = app.m_palCurrent = !is(5, "NTSC");
-    app.m_resolution1024 = is(6, "75HZ1024x768") || is(6, "60HZ1024x768");
-    app.m_videoOutput = is(7, "VGA") ? 2 : is(7, "Composite") ? 0 : 1;
-    app.m_secureModeWanted = app.m_secureModeCurrent = is(8, "True");
-    app.m_useRoomForRemote = !is(9, "False");
-    app.m_roomPassword = texts[10];
+    app.Job().lan.defaultGateway = texts[0];
+    app.Job().lan.subnetMask = texts[1];
+    app.Job().lan.ipAddress = texts[2];
+    app.Job().lan.dhcpWanted = app.Job().lan.dhcpCurrent = !is(3, "Off");
+    app.Job().display.aspect16x9 = is(4, "16:9");
+    app.Job().display.palWanted = app.Job().display.palCurrent = !is(5, "NTSC");
+    app.Job().display.resolution1024 = is(6, "75HZ1024x768") || is(6, "60HZ1024x768");
+    app.Job().display.videoOutput = is(7, "VGA") ? 2 : is(7, "Composite") ? 0 : 1;
+    app.Job().security.secureModeWanted = app.Job().security.secureModeCurrent = is(8, "True");
+    app.Job().security.useRoomForRemote = !is(9, "False");
+    app.Job().security.roomPassword = texts[10];
 }
 
 void SystemInfoPage::FillList() {
@@ -188,13 +188,13 @@ void SystemInfoPage::ShowFacts(const std::vector<std::string>& facts) {
         auto* row = new QTreeWidgetItem({QString::fromLatin1(kFactRows[i].label)});
         m_list->insertTopLevelItem(std::min(static_cast<int>(i), m_list->topLevelItemCount()), row);
         row->setText(1, QString::fromStdString(facts[i]));
-        if (static_cast<int>(i) == kSystemNameRow) m_app.m_systemName = facts[i];
+        if (static_cast<int>(i) == kSystemNameRow) m_app.Job().target.systemName = facts[i];
         if (static_cast<int>(i) == kSoftwareVersionRow && !update.empty())
             row->setText(2, QString::fromStdString(update));
     }
-    const int type = m_app.m_systemType;
-    const QString model = type >= 0 && type < m_app.m_catalogue.GetSize()
-                              ? QString::fromStdString(m_app.m_catalogue.GetAt(type).DisplayName())
+    const int type = m_app.Job().target.systemType;
+    const QString model = type >= 0 && type < m_app.Catalogue().GetSize()
+                              ? QString::fromStdString(m_app.Catalogue().GetAt(type).DisplayName())
                               : QString();
     m_list->insertTopLevelItem(std::min(1, m_list->topLevelItemCount()),
                                new QTreeWidgetItem({QStringLiteral("Model"), model}));

@@ -38,7 +38,7 @@ TaskChoicePage::TaskChoicePage(RunContext& app, ISettingsBackend& settings, QWid
 
 void TaskChoicePage::PageCreated() {
     LoadSideBitmap();
-    m_heading->SetText(m_app.m_customUpdate
+    m_heading->SetText(m_app.Job().tasks.customUpdate
                            ? UiString(128, "Please select your preferred update method.")
                            : UiString(212, "Please select the tasks to be performed."));
     m_updateSoftwareBox->setText(UiString(127, "Update Software"));
@@ -49,12 +49,12 @@ void TaskChoicePage::PageCreated() {
 void TaskChoicePage::PageShown() {
     RememberSheet();
     TruncateAfterThis();
-    m_updateSoftware = m_app.m_updateSoftware;
-    m_changeSettings = m_app.m_changeSettings;
-    m_eraseFlash = m_app.m_eraseFlash;
+    m_updateSoftware = m_app.Job().tasks.updateSoftware;
+    m_changeSettings = m_app.Job().tasks.changeSettings;
+    m_eraseFlash = m_app.Job().tasks.eraseFlash;
     // Typical offers the software update only; the hidden choices keep their job values.
-    m_changeSettingsBox->setVisible(m_app.m_customUpdate);
-    m_eraseFlashBox->setVisible(m_app.m_customUpdate);
+    m_changeSettingsBox->setVisible(m_app.Job().tasks.customUpdate);
+    m_eraseFlashBox->setVisible(m_app.Job().tasks.customUpdate);
     m_updateSoftwareBox->setChecked(m_updateSoftware);
     m_changeSettingsBox->setChecked(m_changeSettings);
     m_eraseFlashBox->setChecked(m_eraseFlash);
@@ -69,18 +69,18 @@ void TaskChoicePage::ControlsToValues() {
 
 void TaskChoicePage::UpdateNextButton() {
     // Typical shows the software update only; a hidden task is no reason to go on.
-    const bool custom = m_app.m_customUpdate;
+    const bool custom = m_app.Job().tasks.customUpdate;
     EnableNext(m_updateSoftware || (custom && (m_changeSettings || m_eraseFlash)));
 }
 
 int TaskChoicePage::ValidateNext() {
     ControlsToValues();
-    m_app.m_updateSoftware = m_updateSoftware;
-    m_app.m_changeSettings = m_changeSettings;
-    m_app.m_eraseFlash = m_eraseFlash;
+    m_app.Job().tasks.updateSoftware = m_updateSoftware;
+    m_app.Job().tasks.changeSettings = m_changeSettings;
+    m_app.Job().tasks.eraseFlash = m_eraseFlash;
     // Tasks Typical does not show, or settings under an unticked task, must not run.
-    WalkChoices::DropHiddenChoices(m_app);
-    std::string stored = m_app.m_updateSoftware ? "yes" : "no";
+    WalkChoices::DropHiddenChoices(m_app.Job());
+    std::string stored = m_app.Job().tasks.updateSoftware ? "yes" : "no";
     SettingsStore(m_settings).AccessSetting(true, "UploadSoftware", stored);
     AddNextPage(WalkRules::kUpgradeChoice);
     return kAdvance;

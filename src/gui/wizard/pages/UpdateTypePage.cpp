@@ -29,7 +29,7 @@ UpdateTypePage::UpdateTypePage(RunContext& app, QWidget* parent)
 
 void UpdateTypePage::PageCreated() {
     LoadSideBitmap();
-    (m_app.m_customUpdate ? m_custom : m_typical)->setChecked(true);
+    (m_app.Job().tasks.customUpdate ? m_custom : m_typical)->setChecked(true);
     m_heading->SetText(UiString(250, "Please choose the update type."));
     m_custom->setText(UiString(249, "Custom"));
     m_typical->setText(UiString(248, "Typical"));
@@ -42,7 +42,7 @@ void UpdateTypePage::PageShown() {
 }
 
 int UpdateTypePage::ValidateNext() {
-    m_app.m_customUpdate = m_custom->isChecked();
+    m_app.Job().tasks.customUpdate = m_custom->isChecked();
     AddNextPage(WalkRules::kUpgradeType);
     return kAdvance;
 }
