@@ -162,17 +162,18 @@ TEST(FleetCommandLine, ASystemsRunArgumentsGiveTheJobOfItsRow) {
     RunContext app(clock, messageBox);
     ASSERT_TRUE(CommandLine::Parse(app, FleetSystemArguments::RunArguments(options, system), error))
         << error;
-    EXPECT_EQ(app.m_address, "[::1]:2121");
-    EXPECT_EQ(app.m_password, "a \"secret\" -q");
+    EXPECT_EQ(app.Job().target.address, "[::1]:2121");
+    EXPECT_EQ(app.Job().target.password, "a \"secret\" -q");
     EXPECT_EQ(app.m_logPath, "out/___1__2121.log");
-    EXPECT_TRUE(app.m_quiet);
-    EXPECT_TRUE(app.m_verify);
-    EXPECT_EQ(app.m_verifyTimeoutSeconds, 60);
-    EXPECT_FALSE(app.m_checkOnly);
-    EXPECT_TRUE(app.m_passiveMode);
-    EXPECT_EQ(app.m_transferOption, 30);
-    EXPECT_FALSE(app.m_retainDirectory);
-    EXPECT_EQ(app.m_commandLine.find("secret"), std::string::npos) << app.m_commandLine;
+    EXPECT_TRUE(app.Job().options.quiet);
+    EXPECT_TRUE(app.Job().options.verify);
+    EXPECT_EQ(app.Job().options.verifyTimeoutSeconds, 60);
+    EXPECT_FALSE(app.Job().options.checkOnly);
+    EXPECT_TRUE(app.Job().target.passiveMode);
+    EXPECT_EQ(app.Job().options.uploadTimeoutSeconds, 30);
+    EXPECT_FALSE(app.Job().retain.directory);
+    EXPECT_EQ(app.Job().options.commandLine.find("secret"), std::string::npos)
+        << app.Job().options.commandLine;
 }
 
 }  // namespace
