@@ -39,6 +39,11 @@ ProgressState ProgressExitHandle::Forward(
     return answer;
 }
 
+void ProgressExitHandle::ForwardPost(const std::function<void(IProgressWindow&)>& call) {
+    call(*m_window);
+    if (OnGuiThread()) DeliverQueued();
+}
+
 ProgressState ProgressExitHandle::Caption(const std::string& caption) {
     return Forward([&](IProgressWindow& window) { return window.Caption(caption); });
 }
@@ -75,17 +80,11 @@ ProgressState ProgressExitHandle::Ping() {
 }
 
 void ProgressExitHandle::Bytes(std::int64_t bytesSoFar) {
-    Forward([bytesSoFar](IProgressWindow& window) {
-        window.Bytes(bytesSoFar);
-        return ProgressState::Running;  // a post has no answer
-    });
+    ForwardPost([bytesSoFar](IProgressWindow& window) { window.Bytes(bytesSoFar); });
 }
 
 void ProgressExitHandle::PostClose() {
-    Forward([](IProgressWindow& window) {
-        window.PostClose();
-        return ProgressState::Running;  // a post has no answer
-    });
+    ForwardPost([](IProgressWindow& window) { window.PostClose(); });
 }
 
 void ProgressExitHandle::DeliverQueued() {

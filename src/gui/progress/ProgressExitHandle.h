@@ -48,8 +48,9 @@ public:
 private:
     // Runs what is queued for the windows (handlers, deletions) without an event loop.
     static void DeliverQueued();
-    // Hands the call to the window, then delivers what it queued when on the GUI thread.
+    // Hand the call to the window, then deliver what it queued when on the GUI thread.
     ProgressState Forward(const std::function<ProgressState(IProgressWindow&)>& call);
+    void ForwardPost(const std::function<void(IProgressWindow&)>& call);
 
     std::shared_ptr<IProgressWindow> m_window;
     std::unique_ptr<QApplication> m_application;
