@@ -191,9 +191,7 @@ bool CommandLineRun::RunFromCommandLine(RunContext& app, MessageBoxRouter& route
 void CommandLineRun::EndProgram(RunContext& app) {
     if (app.m_link) app.m_link->Disconnect();
     if (app.m_progressWnd) {
-        SProgressMessage close;
-        close.id = UM_PROGRESS_CLOSE;
-        app.m_progressWnd->Post(close);
+        app.m_progressWnd->PostClose();
         app.Clock().Wait(std::chrono::milliseconds(500));
     }
     app.CloseLog();

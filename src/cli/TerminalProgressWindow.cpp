@@ -39,71 +39,71 @@ TerminalProgressWindow::TerminalProgressWindow(std::FILE* stream, IClock& clock,
       m_taskStart(clock.Now()),
       m_runStart(clock.Now()) {}
 
-int TerminalProgressWindow::Send(const SProgressMessage& message) {
+template <typename Show>
+ProgressState TerminalProgressWindow::Handle(Show show) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return Handle(message);
-}
-
-void TerminalProgressWindow::Post(const SProgressMessage& message) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Handle(message);
-}
-
-int TerminalProgressWindow::Handle(const SProgressMessage& message) {
-    if (m_state != PROGRESS_STATE_RUNNING) return m_state;
-    switch (message.id) {
-        case UM_PROGRESS_CAPTION:
-            OnCaption(message);
-            break;
-        case UM_PROGRESS_RUN:
-            if (message.wParam > 0) {
-                OnRunStart(message.wParam);
-            } else {
-                OnRunEnd();
-            }
-            break;
-        case UM_PROGRESS_TASK_START:
-            OnTaskStart(message);
-            break;
-        case UM_PROGRESS_TASK_PERCENT:
-            OnTaskPercent(message);
-            break;
-        case UM_PROGRESS_BYTES:
-            OnBytes(message.wParam);
-            break;
-        case UM_PROGRESS_TASK_DONE:
-            OnTaskDone();
-            break;
-        case UM_PROGRESS_CLOSE:
-            OnClose();
-            break;
-        default:
-            break;  // the ping, and anything unknown, only asks for the state
-    }
+    if (m_state == ProgressState::Running) show();
     return m_state;
 }
 
-void TerminalProgressWindow::OnCaption(const SProgressMessage& message) {
-    if (message.hasText && !message.text.empty()) PrintLine("Update Progress : " + message.text);
+ProgressState TerminalProgressWindow::Caption(const std::string& caption) {
+    return Handle([&] {
+        if (!caption.empty()) PrintLine("Update Progress : " + caption);
+    });
 }
 
-void TerminalProgressWindow::OnRunStart(std::int64_t taskCount) {
-    m_taskCount = taskCount;
-    m_tasksDone = 0;
-    m_runStart = m_clock.Now();
-    PrintLine("Tasks 0/" + std::to_string(m_taskCount));
+ProgressState TerminalProgressWindow::RunStarted(std::int64_t taskCount, std::int64_t) {
+    return Handle([&] {
+        m_taskCount = taskCount;
+        m_tasksDone = 0;
+        m_runStart = m_clock.Now();
+        PrintLine("Tasks 0/" + std::to_string(m_taskCount));
+    });
 }
 
-void TerminalProgressWindow::OnRunEnd() {
-    PrintLine("Done: Tasks " + std::to_string(m_tasksDone) + "/" + std::to_string(m_taskCount) +
-              ", " + Elapsed(m_runStart));
+ProgressState TerminalProgressWindow::RunEnded() {
+    return Handle([&] {
+        PrintLine("Done: Tasks " + std::to_string(m_tasksDone) + "/" + std::to_string(m_taskCount) +
+                  ", " + Elapsed(m_runStart));
+    });
 }
 
-void TerminalProgressWindow::OnTaskStart(const SProgressMessage& message) {
+ProgressState TerminalProgressWindow::TaskStarted(const std::optional<std::string>& name,
+                                                  std::int64_t totalBytes) {
+    return Handle([&] { ShowTaskStart(name, totalBytes); });
+}
+
+ProgressState TerminalProgressWindow::Percent(std::int64_t percent,
+                                              const std::optional<std::string>& taskName) {
+    return Handle([&] { ShowPercent(percent, taskName); });
+}
+
+ProgressState TerminalProgressWindow::TaskDone() {
+    return Handle([&] { ShowTaskDone(); });
+}
+
+ProgressState TerminalProgressWindow::Close() {
+    return Handle([&] { ShowClose(); });
+}
+
+ProgressState TerminalProgressWindow::Ping() {
+    return Handle([] {});
+}
+
+void TerminalProgressWindow::Bytes(std::int64_t bytesSoFar) {
+    Handle([&] { ShowBytes(bytesSoFar); });
+}
+
+void TerminalProgressWindow::PostClose() {
+    Handle([&] { ShowClose(); });
+}
+
+void TerminalProgressWindow::ShowTaskStart(const std::optional<std::string>& name,
+                                           std::int64_t totalBytes) {
     EndLiveLine();  // an unfinished task stays on screen
-    m_task = message.hasText && !message.text.empty() ? message.text : "Unknown Task";
+    m_task = name && !name->empty() ? *name : "Unknown Task";
     m_taskActive = true;
-    m_taskTotal = message.lParam;
+    m_taskTotal = totalBytes;
     m_bytesDone = 0;
     m_percent = 0;
     m_taskStart = m_clock.Now();
@@ -114,22 +114,23 @@ void TerminalProgressWindow::OnTaskStart(const SProgressMessage& message) {
     }
 }
 
-void TerminalProgressWindow::OnTaskPercent(const SProgressMessage& message) {
-    m_percent = message.wParam < 0 ? 90 : message.wParam;
-    if (message.hasText && !message.text.empty()) m_task = message.text;
+void TerminalProgressWindow::ShowPercent(std::int64_t percent,
+                                         const std::optional<std::string>& taskName) {
+    m_percent = percent < 0 ? 90 : percent;
+    if (taskName && !taskName->empty()) m_task = *taskName;
     if (m_live && m_taskActive) DrawLive(LiveLine(), false);
 }
 
 // Bytes so far of the current transfer. Once the count reaches the task's total the total is
 // raised to the count and the task shows 100 %; a total of 0 (a timed wait) shows 100 at once.
-void TerminalProgressWindow::OnBytes(std::int64_t bytes) {
+void TerminalProgressWindow::ShowBytes(std::int64_t bytes) {
     if (!m_taskActive) return;
     bytes = std::max<std::int64_t>(bytes, 0);
     m_percent = progress::BytePercent(bytes, m_bytesDone, m_taskTotal);
     if (m_live) DrawLive(LiveLine(), false);
 }
 
-void TerminalProgressWindow::OnTaskDone() {
+void TerminalProgressWindow::ShowTaskDone() {
     ++m_tasksDone;
     m_taskCount = std::max(m_taskCount, m_tasksDone);
     if (m_live) {
@@ -145,9 +146,9 @@ void TerminalProgressWindow::OnTaskDone() {
     m_taskStart = m_clock.Now();
 }
 
-void TerminalProgressWindow::OnClose() {
+void TerminalProgressWindow::ShowClose() {
     EndLiveLine();
-    m_state = PROGRESS_STATE_CLOSED;
+    m_state = ProgressState::Closed;
 }
 
 std::string TerminalProgressWindow::Counter(std::int64_t task) const {

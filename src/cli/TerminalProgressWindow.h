@@ -21,9 +21,20 @@ public:
     // Auto picks Live when the stream is a terminal. Times come from the clock.
     TerminalProgressWindow(std::FILE* stream, IClock& clock, Rendering rendering = Rendering::Auto);
 
-    // 1 while running; 2 once closed (UM_PROGRESS_CLOSE closes it and answers 2).
-    int Send(const SProgressMessage& message) override;
-    void Post(const SProgressMessage& message) override;
+    // Each call answers Running until the display is closed, Closed from then on; a closed
+    // display shows nothing more.
+    ProgressState Caption(const std::string& caption) override;
+    ProgressState RunStarted(std::int64_t taskCount, std::int64_t parentWindow) override;
+    ProgressState TaskStarted(const std::optional<std::string>& name,
+                              std::int64_t totalBytes) override;
+    ProgressState Percent(std::int64_t percent,
+                          const std::optional<std::string>& taskName) override;
+    ProgressState TaskDone() override;
+    ProgressState RunEnded() override;
+    ProgressState Close() override;
+    ProgressState Ping() override;
+    void Bytes(std::int64_t bytesSoFar) override;
+    void PostClose() override;
 
     bool IsLive() const { return m_live; }
 
@@ -33,15 +44,14 @@ public:
     static std::string FormatElapsed(std::chrono::milliseconds elapsed);
 
 private:
-    int Handle(const SProgressMessage& message);
-    void OnCaption(const SProgressMessage& message);
-    void OnRunStart(std::int64_t taskCount);
-    void OnRunEnd();
-    void OnTaskStart(const SProgressMessage& message);
-    void OnTaskPercent(const SProgressMessage& message);
-    void OnBytes(std::int64_t bytes);
-    void OnTaskDone();
-    void OnClose();
+    // Runs show under the lock while the display is open; answers the state after it.
+    template <typename Show>
+    ProgressState Handle(Show show);
+    void ShowTaskStart(const std::optional<std::string>& name, std::int64_t totalBytes);
+    void ShowPercent(std::int64_t percent, const std::optional<std::string>& taskName);
+    void ShowBytes(std::int64_t bytes);
+    void ShowTaskDone();
+    void ShowClose();
 
     std::string Counter(std::int64_t task) const;
     std::string LiveLine() const;
@@ -52,11 +62,11 @@ private:
     void PrintLine(const std::string& line);
     void Write(const std::string& text);
 
-    std::mutex m_mutex;  // Send and Post may come from different threads
+    std::mutex m_mutex;  // calls may come from different threads
     std::FILE* m_stream;
     IClock& m_clock;
     bool m_live;
-    int m_state = PROGRESS_STATE_RUNNING;
+    ProgressState m_state = ProgressState::Running;
     std::int64_t m_taskCount = 0;  // announced; raised when more tasks finish
     std::int64_t m_tasksDone = 0;
     bool m_taskActive = false;

@@ -1,4 +1,4 @@
-// The progress window's handlers, driven with progress messages on the GUI thread.
+// The progress window's handlers, driven with progress calls on the GUI thread.
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
@@ -10,6 +10,8 @@
 #include <QTreeWidget>
 #include <QtTest>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "gui/progress/ProgressDialog.h"
 #include "gui/support/ProgressTestApp.h"
@@ -19,18 +21,10 @@ using quillmarch::test::CProgressTestApp;
 
 namespace {
 
-SProgressMessage Message(unsigned id, std::int64_t wParam = 0, std::int64_t lParam = 0) {
-    SProgressMessage message;
-    message.id = id;
-    message.wParam = wParam;
-    message.lParam = lParam;
-    return message;
-}
-
-SProgressMessage WithText(SProgressMessage message, const QString& text) {
-    message.text = text.toStdString();
-    message.hasText = true;
-    return message;
+// A name as the tests give it: a null text is no name at all.
+std::optional<std::string> Name(const QString& text) {
+    if (text.isNull()) return std::nullopt;
+    return text.toStdString();
 }
 
 }  // namespace
@@ -66,7 +60,6 @@ private slots:
     void labelsAndNothingCountedBeforeTheFirstTask();
 
 private:
-    int Send(const SProgressMessage& message) { return m_dialog->HandleMessage(message); }
     QString Text(const char* name) const;
     QProgressBar* Bar() const { return m_dialog->findChild<QProgressBar*>("progressBar"); }
     QTreeWidget* List() const { return m_dialog->findChild<QTreeWidget*>("taskList"); }
@@ -112,9 +105,8 @@ void TestProgressDialog::percentageShowsTextAndBar_data() {
 void TestProgressDialog::percentageShowsTextAndBar() {
     QFETCH(qint64, percent);
     QFETCH(QString, name);
-    Send(WithText(Message(UM_PROGRESS_TASK_START, 0, 1), "Main Image"));
-    SProgressMessage message = Message(UM_PROGRESS_TASK_PERCENT, percent);
-    QCOMPARE(Send(name.isNull() ? message : WithText(message, name)), PROGRESS_STATE_RUNNING);
+    m_dialog->TaskStarted("Main Image", kStepTaskBytes);
+    QCOMPARE(m_dialog->Percent(percent, Name(name)), ProgressState::Running);
     QTEST(Text("currentPercent"), "shown");
     QTEST(Bar()->value(), "bar");
     QTEST(Text("currentTask"), "task");
@@ -146,16 +138,16 @@ void TestProgressDialog::byteCountsAgainstTheTaskTotal_data() {
 void TestProgressDialog::byteCountsAgainstTheTaskTotal() {
     QFETCH(qint64, total);
     QFETCH(QList<qint64>, posts);
-    Send(WithText(Message(UM_PROGRESS_TASK_START, 0, total), "Main Image"));
-    for (qint64 bytes : posts) Send(Message(UM_PROGRESS_BYTES, bytes));
+    m_dialog->TaskStarted("Main Image", total);
+    for (qint64 bytes : posts) m_dialog->Bytes(bytes);
     QTEST(Text("currentPercent"), "shown");
     QTEST(Bar()->value(), "bar");
-    Send(Message(UM_PROGRESS_TASK_DONE, 100));
+    m_dialog->TaskDone();
     QCOMPARE(List()->topLevelItemCount(), 1);
     QTEST(List()->topLevelItem(0)->text(1), "rowBytes");
     // The next task starts from nothing.
-    Send(WithText(Message(UM_PROGRESS_TASK_START, 0, 5000), "Next"));
-    Send(Message(UM_PROGRESS_BYTES, 2500));
+    m_dialog->TaskStarted("Next", 5000);
+    m_dialog->Bytes(2500);
     QCOMPARE(Text("currentPercent"), QStringLiteral(" 50%\t2 / 5 KB"));
 }
 
@@ -205,15 +197,15 @@ void TestProgressDialog::formatSpan() {
 }
 
 void TestProgressDialog::moreTasksFinishedThanAnnounced() {
-    Send(Message(UM_PROGRESS_RUN, 2, 0));
+    m_dialog->RunStarted(2, 0);
     QCOMPARE(GroupTitle(), QStringLiteral("Tasks 0/2"));
     const QStringList expected = {"Tasks 1/2", "Tasks 2/2", "Tasks 3/3"};
     for (const QString& title : expected) {
-        Send(WithText(Message(UM_PROGRESS_TASK_START, 0, 1), "Task"));
-        QCOMPARE(Send(Message(UM_PROGRESS_TASK_DONE)), PROGRESS_STATE_RUNNING);
+        m_dialog->TaskStarted("Task", kStepTaskBytes);
+        QCOMPARE(m_dialog->TaskDone(), ProgressState::Running);
         QCOMPARE(GroupTitle(), title);
     }
-    Send(Message(UM_PROGRESS_RUN, 0, 0));
+    m_dialog->RunEnded();
     QCOMPARE(GroupTitle(), QStringLiteral("Tasks 3/3"));
     QCOMPARE(Text("currentPercent"), QStringLiteral("3 / 3"));
     QCOMPARE(List()->topLevelItemCount(), 3);
@@ -240,13 +232,12 @@ void TestProgressDialog::unnamedTasks_data() {
 void TestProgressDialog::unnamedTasks() {
     QFETCH(bool, started);
     QFETCH(QString, name);
-    Send(Message(UM_PROGRESS_RUN, 1, 0));
+    m_dialog->RunStarted(1, 0);
     if (started) {
-        const SProgressMessage start = Message(UM_PROGRESS_TASK_START, 0, 1);
-        Send(name.isNull() ? start : WithText(start, name));
+        m_dialog->TaskStarted(Name(name), kStepTaskBytes);
     }
     QTEST(Text("currentTask"), "shown");
-    Send(Message(UM_PROGRESS_TASK_DONE));
+    m_dialog->TaskDone();
     QCOMPARE(List()->topLevelItemCount(), 1);
     QTEST(List()->topLevelItem(0)->text(0), "listed");
     QCOMPARE(Text("currentTask"), QString());
@@ -280,26 +271,26 @@ void TestProgressDialog::titleFollowsTheCaptionAndTheMinimisedState() {
     QFETCH(qint64, percent);
     QFETCH(QString, caption);
     QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Progress Dialog"));
-    if (!caption.isNull()) Send(WithText(Message(UM_PROGRESS_CAPTION), caption));
-    Send(WithText(Message(UM_PROGRESS_TASK_START, 0, 1), "Main Image"));
-    Send(Message(UM_PROGRESS_TASK_PERCENT, percent));
+    if (!caption.isNull()) m_dialog->Caption(caption.toStdString());
+    m_dialog->TaskStarted("Main Image", kStepTaskBytes);
+    m_dialog->Percent(percent, std::nullopt);
     if (minimised) m_dialog->setWindowState(Qt::WindowMinimized);
     m_dialog->OnProgressTimer();
     QTEST(m_dialog->windowTitle(), "title");
 }
 
 void TestProgressDialog::timerShowsRunTimeAndCurrentTaskTime() {
-    Send(Message(UM_PROGRESS_RUN, 2, 0));
+    m_dialog->RunStarted(2, 0);
     m_testApp->m_clock.Advance(std::chrono::seconds(312));
-    Send(WithText(Message(UM_PROGRESS_TASK_START, 0, 1), "Backup files"));
+    m_dialog->TaskStarted("Backup files", kStepTaskBytes);
     m_testApp->m_clock.Advance(std::chrono::seconds(65));
     m_dialog->OnProgressTimer();
     QCOMPARE(Text("runTime"), QStringLiteral("00:06.17"));
     QCOMPARE(Text("taskTime"), QStringLiteral("00:00.00"));  // the bar is still at 0
-    Send(Message(UM_PROGRESS_TASK_PERCENT, 10));
+    m_dialog->Percent(10, std::nullopt);
     m_dialog->OnProgressTimer();
     QCOMPARE(Text("taskTime"), QStringLiteral("00:01.05"));
-    Send(Message(UM_PROGRESS_TASK_DONE));
+    m_dialog->TaskDone();
     QCOMPARE(List()->topLevelItem(0)->text(2), QStringLiteral("00:01.05"));
     QCOMPARE(Text("taskTime"), QStringLiteral("00:00.00"));
 }
@@ -311,10 +302,10 @@ void TestProgressDialog::runEndOffersOkAndQuit() {
     QVERIFY(!Button("okButton")->isEnabled());
     QVERIFY(Button("cancelButton")->isEnabled());
     QCOMPARE(Button("cancelButton")->text(), QStringLiteral("&Cancel"));  // Alt+C
-    Send(Message(UM_PROGRESS_RUN, 2, 0));
-    Send(WithText(Message(UM_PROGRESS_TASK_START, 0, 1), "Update Mode"));
-    Send(Message(UM_PROGRESS_TASK_PERCENT, 40));
-    QCOMPARE(Send(Message(UM_PROGRESS_RUN, 0, 0)), PROGRESS_STATE_RUNNING);
+    m_dialog->RunStarted(2, 0);
+    m_dialog->TaskStarted("Update Mode", kStepTaskBytes);
+    m_dialog->Percent(40, std::nullopt);
+    QCOMPARE(m_dialog->RunEnded(), ProgressState::Running);
     QCOMPARE(Text("currentTask"), QStringLiteral("Done"));
     QCOMPARE(Text("currentPercent"), QStringLiteral("2 / 2"));
     QCOMPARE(Text("taskTime"), QString());
@@ -353,8 +344,8 @@ void TestProgressDialog::closing() {
     QSignalSpy notices(m_dialog.data(), &ProgressDialog::endedPosted);
     m_dialog->Open();
     QVERIFY(QTest::qWaitForWindowExposed(m_dialog.data()));
-    Send(Message(UM_PROGRESS_RUN, 3, parent));
-    if (runEnded) Send(Message(UM_PROGRESS_RUN, 0, 0));
+    m_dialog->RunStarted(3, parent);
+    if (runEnded) m_dialog->RunEnded();
     switch (action) {
         case EAction::Enter:  // from the list, which leaves Enter to the dialog
             QTest::keyClick(List(), Qt::Key_Return);
@@ -369,12 +360,12 @@ void TestProgressDialog::closing() {
             QTest::mouseClick(Button("cancelButton"), Qt::LeftButton);
             break;
         case EAction::CloseMessage:
-            QCOMPARE(Send(Message(UM_PROGRESS_CLOSE)), PROGRESS_STATE_CLOSED);
+            QCOMPARE(m_dialog->Close(), ProgressState::Closed);
             break;
     }
     QVERIFY(closes);
     QVERIFY(!m_dialog->isVisible());
-    QCOMPARE(m_dialog->State(), PROGRESS_STATE_CLOSED);
+    QCOMPARE(m_dialog->State(), ProgressState::Closed);
     QTRY_VERIFY(m_dialog.isNull());  // it deletes itself
     QCOMPARE(notices.count(), ended < 0 ? 0 : 1);
     if (ended >= 0) {
@@ -404,9 +395,9 @@ void TestProgressDialog::columnsFitTheirContentsAndTheWindowResizes() {
     QCOMPARE(list->headerItem()->text(1), QStringLiteral("Bytes"));
     QCOMPARE(list->headerItem()->text(2), QStringLiteral("Time"));
     const QString name = "Retaining : Address Book, System Settings, Sample Sites, Call Detail";
-    Send(WithText(Message(UM_PROGRESS_TASK_START, 0, 123456789), name));
-    Send(Message(UM_PROGRESS_BYTES, 123456789));
-    Send(Message(UM_PROGRESS_TASK_DONE));
+    m_dialog->TaskStarted(name.toStdString(), 123456789);
+    m_dialog->Bytes(123456789);
+    m_dialog->TaskDone();
     m_dialog->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_dialog.data()));
     const QFontMetrics metrics = list->fontMetrics();
@@ -449,7 +440,7 @@ void TestProgressDialog::stopDuringTheRun() {
     QSignalSpy notices(m_dialog.data(), &ProgressDialog::endedPosted);
     m_dialog->Open();
     QVERIFY(QTest::qWaitForWindowExposed(m_dialog.data()));
-    Send(Message(UM_PROGRESS_RUN, 3, 77));
+    m_dialog->RunStarted(3, 77);
     QStringList questions;
     bool noIsDefault = false;
     QTimer answerer;
@@ -469,12 +460,12 @@ void TestProgressDialog::stopDuringTheRun() {
     QVERIFY(m_dialog && m_dialog->isVisible() && m_dialog->isEnabled());
     QCOMPARE(questions, action == EAction::Enter ? QStringList() : QStringList{"Stop the update?"});
     if (action != EAction::Enter) QVERIFY(noIsDefault);
-    QCOMPARE(m_dialog->State(), stops ? PROGRESS_STATE_CLOSED : PROGRESS_STATE_RUNNING);
+    QCOMPARE(m_dialog->State(), stops ? ProgressState::Closed : ProgressState::Running);
     QCOMPARE(m_dialog->IsStopping(), stops);
     QCOMPARE(notices.count(), 0);
     if (!stops) return;
     QCOMPARE(Text("outcome"), QStringLiteral("Stopping the update..."));
-    QCOMPARE(Send(Message(UM_PROGRESS_CLOSE)), PROGRESS_STATE_CLOSED);  // the engine's answer
+    QCOMPARE(m_dialog->Close(), ProgressState::Closed);  // the engine's answer
     QVERIFY(m_dialog->isVisible());
     QVERIFY(!Button("okButton")->isEnabled());
     m_dialog->ShowStopped(ProgressDialog::SystemState::kUpdateMode);

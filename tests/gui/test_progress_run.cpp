@@ -81,13 +81,6 @@ private:
     QTimer m_timer;
 };
 
-SProgressMessage Message(unsigned id, std::int64_t wParam = 0) {
-    SProgressMessage message;
-    message.id = id;
-    message.wParam = wParam;
-    return message;
-}
-
 }  // namespace
 
 class TestProgressRun : public QObject {
@@ -147,7 +140,7 @@ void TestProgressRun::fullRunShowsEveryTaskAndReportsOkAfterwards() {
     window->findChild<QPushButton*>("okButton")->click();
     QTRY_COMPARE(notices, QList<int>{0});
     QVERIFY(app.m_progressWnd);  // the run keeps its handle; the window goes
-    QTRY_COMPARE(app.m_progressWnd->Send(Message(UM_PROGRESS_PING)), PROGRESS_STATE_GONE);
+    QTRY_COMPARE(app.m_progressWnd->Ping(), ProgressState::Gone);
 }
 
 void TestProgressRun::cancelDuringRunIsSeenAtTheNextSend() {
@@ -201,9 +194,9 @@ void TestProgressRun::windowDestroyedWhileTheEngineSends() {
         ProgressProtocol progress(app);
         progress.StartProgressWindow();
         handle = app.m_progressWnd;
-        progress.SendProgress(UM_PROGRESS_RUN, 3, 0);
-        while (!stop && progress.SendProgress(UM_PROGRESS_TASK_PERCENT, answered % 100)) ++answered;
-        progress.SendProgress(UM_PROGRESS_TASK_DONE);  // nothing is sent any more
+        progress.RunStarted(3, 0);
+        while (!stop && progress.Percent(answered % 100)) ++answered;
+        progress.TaskDone();  // nothing is sent any more
     });
     auto stopEngine = qScopeGuard([&] { stop = true; });  // runs before the worker's end
     QTRY_VERIFY(answered > 20);
@@ -213,18 +206,18 @@ void TestProgressRun::windowDestroyedWhileTheEngineSends() {
     QCOMPARE(m_testApp->CountLogged(kCancelRecord), 1);
     QVERIFY(!app.m_updateRunning);
     QVERIFY(!app.m_progressWnd);
-    // Once the window is gone a send answers 0 at once, though the GUI thread serves nothing.
+    // Once the window is gone a call answers Gone at once, though the GUI thread serves nothing.
     QVERIFY(handle);
     auto send = std::async(std::launch::async, [&] {
-        handle->Post(Message(UM_PROGRESS_BYTES, 10));
-        return handle->Send(Message(UM_PROGRESS_PING));
+        handle->Bytes(10);
+        return handle->Ping();
     });
     const bool answeredAtOnce =
         send.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
     if (!answeredAtOnce)
         QTRY_VERIFY(send.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
     QVERIFY2(answeredAtOnce, "a send to a window that is gone waited for the GUI thread");
-    QCOMPARE(send.get(), PROGRESS_STATE_GONE);
+    QCOMPARE(send.get(), ProgressState::Gone);
 }
 
 void TestProgressRun::sendWaitingWhenTheWindowGoesAnswersGone() {
@@ -232,17 +225,17 @@ void TestProgressRun::sendWaitingWhenTheWindowGoesAnswersGone() {
     const std::shared_ptr<IProgressWindow> handle = factory.Start();
     QCOMPARE(ProgressWindows().size(), 1);
     std::atomic<bool> sending{false};
-    std::atomic<int> answer{-1};
+    std::atomic<ProgressState> answer{ProgressState::Running};
     CProgressTestWorker engine([&] {
         sending = true;
-        answer = handle->Send(Message(UM_PROGRESS_PING));
+        answer = handle->Ping();
     });
     // The GUI thread serves nothing meanwhile, so the send is most likely queued by now.
     while (!sending) std::this_thread::yield();
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     delete ProgressWindows().first();
     QTRY_VERIFY(engine.Finished());
-    QCOMPARE(answer.load(), PROGRESS_STATE_GONE);
+    QCOMPARE(answer.load(), ProgressState::Gone);
 }
 
 void TestProgressRun::enterDuringRunOnTheGuiThreadItself() {
@@ -252,17 +245,17 @@ void TestProgressRun::enterDuringRunOnTheGuiThreadItself() {
     app.m_updateRunning = true;
     ProgressProtocol progress(app);
     progress.StartProgressWindow();  // sends go straight to the window: no deadlock
-    QVERIFY(progress.SendProgress(UM_PROGRESS_RUN, 2, 0));
+    QVERIFY(progress.RunStarted(2, 0));
     QCOMPARE(ProgressWindows().size(), 1);
     QPointer<ProgressDialog> window = ProgressWindows().first();
     QVERIFY(QTest::qWaitForWindowExposed(window.data()));
     // Enter never stops a run: the run goes on.
     QTest::keyClick(window->findChild<QTreeWidget*>("taskList"), Qt::Key_Enter, Qt::KeypadModifier);
     QVERIFY(window && window->isVisible() && window->isEnabled());
-    QVERIFY(progress.SendProgress(UM_PROGRESS_TASK_START, 0, 1, "Update Mode"));
-    QVERIFY(progress.SendProgress(UM_PROGRESS_TASK_DONE));
+    QVERIFY(progress.TaskStarted("Update Mode", kStepTaskBytes));
+    QVERIFY(progress.TaskDone());
     QCOMPARE(m_testApp->CountLogged(kCancelRecord), 0);
-    progress.SendProgress(UM_PROGRESS_CLOSE);  // as the engine closes a window
+    progress.Close();  // as the engine closes a window
     QTRY_VERIFY(window.isNull());
 }
 
@@ -361,7 +354,7 @@ void TestProgressRun::commandLineRunShowsBoxesAndClosesAtExit() {
     if (!windowKnown) return;
     // The operator closed it with OK; the close the program's end posts finds no window.
     QTRY_VERIFY(ProgressWindows().isEmpty());
-    app.m_progressWnd->Post(Message(UM_PROGRESS_CLOSE));
+    app.m_progressWnd->PostClose();
     app.m_progressWnd.reset();
 }
 

@@ -2,62 +2,106 @@
 
 #include <cstdint>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "core/progress/IProgressWindow.h"
 
 namespace quillmarch::test {
 
-// A progress window that records every message and answers like the real one: 1 while it
-// runs, 2 once it was told to close. The operator's Cancel is scripted by the number of the
-// send from which on the window answers 2.
+// One call the engine made on the progress window.
+struct ProgressEvent {
+    enum class Call {
+        Caption,
+        RunStarted,
+        TaskStarted,
+        Percent,
+        TaskDone,
+        RunEnded,
+        Close,
+        Ping,
+        Bytes,
+        PostClose
+    };
+    Call call = Call::Ping;
+    std::int64_t value = 0;           // task count, percentage or bytes so far
+    std::int64_t totalBytes = 0;      // of a task start; the parent window of a run start
+    std::optional<std::string> text;  // caption, task name or replacement task name
+};
+using ProgressCall = ProgressEvent::Call;
+
+// A progress window that records every call and answers like the real one: Running while it
+// runs, Closed once it was told to close. The operator's Cancel is scripted by the number of
+// the blocking call from which on the window answers Closed.
 class ScriptedProgressWindow : public IProgressWindow {
 public:
-    int Send(const SProgressMessage& message) override {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        sent.push_back(message);
-        if (cancelFromSend > 0 && static_cast<int>(sent.size()) >= cancelFromSend) closed = true;
-        const int answer = closed ? PROGRESS_STATE_CLOSED : PROGRESS_STATE_RUNNING;
-        if (message.id == UM_PROGRESS_CLOSE) {
-            closed = true;
-            return PROGRESS_STATE_CLOSED;
-        }
-        return answer;
+    using Call = ProgressEvent::Call;
+
+    ProgressState Caption(const std::string& caption) override {
+        return Answer({Call::Caption, 0, 0, caption});
     }
-    void Post(const SProgressMessage& message) override {
+    ProgressState RunStarted(std::int64_t taskCount, std::int64_t parentWindow) override {
+        return Answer({Call::RunStarted, taskCount, parentWindow, std::nullopt});
+    }
+    ProgressState TaskStarted(const std::optional<std::string>& name,
+                              std::int64_t totalBytes) override {
+        return Answer({Call::TaskStarted, 0, totalBytes, name});
+    }
+    ProgressState Percent(std::int64_t percent,
+                          const std::optional<std::string>& taskName) override {
+        return Answer({Call::Percent, percent, 0, taskName});
+    }
+    ProgressState TaskDone() override { return Answer({Call::TaskDone, 0, 0, std::nullopt}); }
+    ProgressState RunEnded() override { return Answer({Call::RunEnded, 0, 0, std::nullopt}); }
+    ProgressState Close() override { return Answer({Call::Close, 0, 0, std::nullopt}); }
+    ProgressState Ping() override { return Answer({Call::Ping, 0, 0, std::nullopt}); }
+    void Bytes(std::int64_t bytesSoFar) override {
         std::lock_guard<std::mutex> lock(m_mutex);
-        posted.push_back(message);
+        posted.push_back({Call::Bytes, bytesSoFar, 0, std::nullopt});
+    }
+    void PostClose() override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        posted.push_back({Call::PostClose, 0, 0, std::nullopt});
     }
 
-    // The sent messages with one id, in order.
-    std::vector<SProgressMessage> Sent(unsigned id) const {
+    // The blocking calls of one kind, in order.
+    std::vector<ProgressEvent> Sent(Call call) const {
         std::lock_guard<std::mutex> lock(m_mutex);
-        std::vector<SProgressMessage> result;
-        for (const auto& message : sent) {
-            if (message.id == id) result.push_back(message);
+        std::vector<ProgressEvent> result;
+        for (const auto& event : sent) {
+            if (event.call == call) result.push_back(event);
         }
         return result;
     }
-    // wParam of every UM_PROGRESS_TASK_PERCENT sent, in order.
+    // The percentage of every Percent call, in order.
     std::vector<std::int64_t> Percentages() const {
         std::vector<std::int64_t> result;
-        for (const auto& message : Sent(UM_PROGRESS_TASK_PERCENT)) result.push_back(message.wParam);
+        for (const auto& event : Sent(Call::Percent)) result.push_back(event.value);
         return result;
     }
-    std::vector<unsigned> SentIds() const {
+    std::vector<Call> SentCalls() const {
         std::lock_guard<std::mutex> lock(m_mutex);
-        std::vector<unsigned> result;
-        for (const auto& message : sent) result.push_back(message.id);
+        std::vector<Call> result;
+        for (const auto& event : sent) result.push_back(event.call);
         return result;
     }
 
-    // 1-based number of the send from which on the window answers 2; 0 = never.
+    // 1-based number of the blocking call from which on the window answers Closed; 0 = never.
     int cancelFromSend = 0;
     bool closed = false;
-    std::vector<SProgressMessage> sent;
-    std::vector<SProgressMessage> posted;
+    std::vector<ProgressEvent> sent;
+    std::vector<ProgressEvent> posted;
 
 private:
+    ProgressState Answer(const ProgressEvent& event) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        sent.push_back(event);
+        if (cancelFromSend > 0 && static_cast<int>(sent.size()) >= cancelFromSend) closed = true;
+        if (event.call == Call::Close) closed = true;
+        return closed ? ProgressState::Closed : ProgressState::Running;
+    }
+
     mutable std::mutex m_mutex;
 };
 

@@ -62,13 +62,13 @@ TEST_F(BootUiSwitchTest, NormalSystemIsRestartedIntoUpdateMode) {
 
     EXPECT_EQ(bench.clock.waits, Waits(20, 1s));
     EXPECT_EQ(window->Percentages(), Join({{25}, PausePercents(), {99}}));
-    const auto start = window->Sent(UM_PROGRESS_TASK_START);
+    const auto start = window->Sent(ProgressCall::TaskStarted);
     ASSERT_EQ(start.size(), 1u);
     EXPECT_EQ(start[0].text, "Update Mode");
-    EXPECT_EQ(start[0].lParam, 1);
-    const auto done = window->Sent(UM_PROGRESS_TASK_DONE);
+    EXPECT_EQ(start[0].totalBytes, 1);
+    const auto done = window->Sent(ProgressCall::TaskDone);
     ASSERT_EQ(done.size(), 1u);
-    EXPECT_EQ(done[0].wParam, 100);
+    EXPECT_EQ(window->SentCalls().back(), ProgressCall::TaskDone);  // after the last percentage
 
     EXPECT_EQ(bench.StepLines(),
               (std::vector<std::string>{"PutSystemIntoBootUI()", "Trying to connect to system",
@@ -109,8 +109,8 @@ TEST_P(NothingToSwitchTest, TrueWithoutAnyCommand) {
     EXPECT_TRUE(bench.system.commands.empty());
     EXPECT_TRUE(bench.system.downloads.empty());
     EXPECT_TRUE(bench.Logged(c.logLine));
-    EXPECT_EQ(window->SentIds(),
-              (std::vector<unsigned>{UM_PROGRESS_TASK_START, UM_PROGRESS_TASK_DONE}));
+    EXPECT_EQ(window->SentCalls(),
+              (std::vector<ProgressCall>{ProgressCall::TaskStarted, ProgressCall::TaskDone}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -133,17 +133,17 @@ TEST_F(BootUiSwitchTest, ThreeFailedReconnectionsCloseTheWindowAndGiveUp) {
     EXPECT_FALSE(Switch());
     EXPECT_EQ(window->Percentages(),
               Join({{25}, PausePercents(), {98}, PausePercents(), {98}, PausePercents()}));
-    for (const auto& message : window->Sent(UM_PROGRESS_TASK_PERCENT)) {
-        EXPECT_EQ(message.hasText, message.wParam == 98) << message.wParam;
-        if (message.hasText) {
+    for (const auto& message : window->Sent(ProgressCall::Percent)) {
+        EXPECT_EQ(message.text.has_value(), message.value == 98) << message.value;
+        if (message.text.has_value()) {
             EXPECT_EQ(message.text, "Update Mode - Retrying");
         }
     }
-    const auto ids = window->SentIds();
+    const auto ids = window->SentCalls();
     ASSERT_GE(ids.size(), 2u);
-    EXPECT_EQ(ids[ids.size() - 2], UM_PROGRESS_CLOSE);  // the close, answered 2
-    EXPECT_EQ(ids.back(), UM_PROGRESS_CLOSE);           // the protocol's own second close
-    EXPECT_TRUE(window->Sent(UM_PROGRESS_TASK_DONE).empty());
+    EXPECT_EQ(ids[ids.size() - 2], ProgressCall::Close);  // the close, answered 2
+    EXPECT_EQ(ids.back(), ProgressCall::Close);           // the protocol's own second close
+    EXPECT_TRUE(window->Sent(ProgressCall::TaskDone).empty());
 
     ASSERT_EQ(bench.box.shown.size(), 1u);
     EXPECT_EQ(bench.box.shown[0].text,

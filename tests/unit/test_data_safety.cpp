@@ -243,8 +243,8 @@ TEST_F(FlashEraseSafetyTest, ACancelDuringTheEraseStillRestoresEveryFile) {
     UseWindow();
     EXPECT_TRUE(Run());
     const auto& sent = m_window->sent;
-    const auto erase = std::find_if(sent.begin(), sent.end(), [](const SProgressMessage& m) {
-        return m.id == UM_PROGRESS_TASK_START && m.text == "Erase System Flash Memory";
+    const auto erase = std::find_if(sent.begin(), sent.end(), [](const ProgressEvent& m) {
+        return m.call == ProgressCall::TaskStarted && m.text == "Erase System Flash Memory";
     });
     ASSERT_NE(erase, sent.end());
     const int eraseDone = static_cast<int>(erase - sent.begin()) + 2;  // counted from 1

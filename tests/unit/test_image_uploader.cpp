@@ -99,8 +99,8 @@ INSTANTIATE_TEST_SUITE_P(Types, AnnounceTest,
 TEST_F(ImageUploaderTest, ByteCountsArePostedToTheProgressWindow) {
     ASSERT_TRUE(Uploader().PutImageToSystem(Bytes(image), image.size(), "BRAMBLE"));
     ASSERT_FALSE(window->posted.empty());
-    for (const auto& notice : window->posted) EXPECT_EQ(notice.id, UM_PROGRESS_BYTES);
-    EXPECT_EQ(window->posted.back().wParam, static_cast<std::int64_t>(image.size()));
+    for (const auto& notice : window->posted) EXPECT_EQ(notice.call, ProgressCall::Bytes);
+    EXPECT_EQ(window->posted.back().value, static_cast<std::int64_t>(image.size()));
 }
 
 struct STimeoutCase {
@@ -147,13 +147,13 @@ TEST_F(ImageUploaderTest, MainImageUploadsAndWaitsForTheRestart) {
     ASSERT_EQ(bench.system.uploads.size(), 1u);
     EXPECT_TRUE(bench.system.uploads[0].second == image);
 
-    const auto starts = window->Sent(UM_PROGRESS_TASK_START);
+    const auto starts = window->Sent(ProgressCall::TaskStarted);
     ASSERT_EQ(starts.size(), 2u);
     EXPECT_EQ(starts[0].text, "Main Image");
-    EXPECT_EQ(starts[0].lParam, static_cast<std::int64_t>(image.size()));
+    EXPECT_EQ(starts[0].totalBytes, static_cast<std::int64_t>(image.size()));
     EXPECT_EQ(starts[1].text, "Waiting for reboot");
-    EXPECT_EQ(starts[1].lParam, 0);
-    EXPECT_EQ(window->Sent(UM_PROGRESS_TASK_DONE).size(), 2u);
+    EXPECT_EQ(starts[1].totalBytes, 0);
+    EXPECT_EQ(window->Sent(ProgressCall::TaskDone).size(), 2u);
 
     Waits expected{5s};
     expected.insert(expected.end(), 282, 1s);
@@ -165,7 +165,7 @@ TEST_F(ImageUploaderTest, MainImageUploadsAndWaitsForTheRestart) {
 TEST_F(ImageUploaderTest, MainImageWithoutWaitEndsAfterTheUpload) {
     EXPECT_TRUE(Uploader().PutMainImage("File6", "BRAMBLE", false));
     EXPECT_EQ(bench.clock.waits, Waits{5s});
-    EXPECT_EQ(window->Sent(UM_PROGRESS_TASK_START).size(), 1u);
+    EXPECT_EQ(window->Sent(ProgressCall::TaskStarted).size(), 1u);
 }
 
 struct SRefusedCase {
@@ -191,7 +191,7 @@ TEST_P(MainImageRefusedTest, FalseWithoutTouchingTheSystem) {
     EXPECT_TRUE(bench.system.commands.empty());
     EXPECT_TRUE(bench.system.uploads.empty());
     EXPECT_TRUE(bench.clock.waits.empty());
-    EXPECT_EQ(!window->Sent(UM_PROGRESS_TASK_START).empty(), c.taskStarted);
+    EXPECT_EQ(!window->Sent(ProgressCall::TaskStarted).empty(), c.taskStarted);
     EXPECT_EQ(bench.StepLines(), c.lines);
 }
 
@@ -268,13 +268,13 @@ TEST_F(RebootWaitTest, ShortOrUntitledWaitShowsNothing) {
 TEST_F(RebootWaitTest, PartialSecondsAreDropped) {
     EXPECT_TRUE(Wait("Waiting", 2500, true));
     EXPECT_EQ(bench.clock.waits, Waits(2, 1s));
-    EXPECT_EQ(window->SentIds(),
-              (std::vector<unsigned>{UM_PROGRESS_TASK_START, UM_PROGRESS_TASK_PERCENT,
-                                     UM_PROGRESS_TASK_PERCENT, UM_PROGRESS_TASK_PERCENT,
-                                     UM_PROGRESS_TASK_DONE}));
+    EXPECT_EQ(window->SentCalls(),
+              (std::vector<ProgressCall>{ProgressCall::TaskStarted, ProgressCall::Percent,
+                                         ProgressCall::Percent, ProgressCall::Percent,
+                                         ProgressCall::TaskDone}));
     EXPECT_EQ(window->Percentages(), (Percents{50, 100, 100}));
     EXPECT_EQ(window->sent[0].text, "Waiting");
-    EXPECT_EQ(window->sent[0].lParam, 0);
+    EXPECT_EQ(window->sent[0].totalBytes, 0);
 }
 
 TEST_F(RebootWaitTest, SkipShortensTheWaitButTheDisplayCountsThroughAll) {
@@ -299,7 +299,7 @@ TEST_F(RebootWaitTest, CancelEndsTheWaitAtTheNextStep) {
     EXPECT_FALSE(Wait("Waiting", 100000, false));
     EXPECT_EQ(bench.clock.waits, Waits(3, 1s));
     EXPECT_EQ(window->Percentages(), (Percents{1, 2, 3}));
-    EXPECT_TRUE(window->Sent(UM_PROGRESS_TASK_DONE).empty());
+    EXPECT_TRUE(window->Sent(ProgressCall::TaskDone).empty());
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ protected:
     std::vector<std::int64_t> PostedBytes() const {
         std::vector<std::int64_t> counts;
         for (const auto& message : m_window->posted) {
-            if (message.id == UM_PROGRESS_BYTES) counts.push_back(message.wParam);
+            if (message.call == test::ProgressCall::Bytes) counts.push_back(message.value);
         }
         return counts;
     }
@@ -132,7 +132,7 @@ TEST_P(LinkTest, InMemoryDownloadCollectsTheTextAndPostsByteCounts) {
     SimulatorProcess sim(SimOptions(GetParam()));
     ASSERT_TRUE(sim.Started()) << sim.StartError();
     ASSERT_TRUE(Logon(sim));
-    m_link->SetNotifyWindow(m_window, UM_PROGRESS_BYTES);
+    m_link->SetNotifyWindow(m_window);
     std::string text;
     ASSERT_TRUE(m_link->DownloadToString("gateway.dat", text));
     EXPECT_EQ(text, "  10.0.0.1  \n");
@@ -152,7 +152,7 @@ TEST_P(LinkTest, UploadBufferSendsTheBytesAndReportsTheSendBufferItSet) {
     SimulatorProcess sim(SimOptions(GetParam()));
     ASSERT_TRUE(sim.Started()) << sim.StartError();
     ASSERT_TRUE(Logon(sim));
-    m_link->SetNotifyWindow(m_window, UM_PROGRESS_BYTES);
+    m_link->SetNotifyWindow(m_window);
     const std::string image = PatternBytes(3000000, 7);
     ASSERT_TRUE(m_link->UploadBuffer(
         "upload-test.bin", reinterpret_cast<const std::uint8_t*>(image.data()), image.size(), 60));

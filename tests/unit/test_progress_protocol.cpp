@@ -13,27 +13,30 @@ protected:
         StartLog();
         m_app->m_updateRunning = true;
     }
-    bool Send(unsigned id, std::int64_t w = 0) {
-        return ProgressProtocol(*m_app).SendProgress(id, w, 0);
-    }
+    ProgressProtocol Progress() { return ProgressProtocol(*m_app); }
 };
 
-TEST_F(ProgressProtocolTest, WithoutWindowEveryMessageGoesOnAndNothingIsLogged) {
-    for (unsigned id : {UM_PROGRESS_RUN, UM_PROGRESS_TASK_START, UM_PROGRESS_CLOSE})
-        EXPECT_TRUE(Send(id));
+TEST_F(ProgressProtocolTest, WithoutWindowEveryCallGoesOnAndNothingIsLogged) {
+    EXPECT_TRUE(Progress().RunStarted(3, 0));
+    EXPECT_TRUE(Progress().TaskStarted("Main Image", kStepTaskBytes));
+    EXPECT_TRUE(Progress().Percent(10));
+    EXPECT_TRUE(Progress().Percent(20, "Update Mode - Retrying"));
+    EXPECT_TRUE(Progress().TaskDone());
+    EXPECT_TRUE(Progress().RunEnded());
+    EXPECT_TRUE(Progress().Close());
     EXPECT_FALSE(Logged("Got IDCANCEL from Progress Dlg"));
 }
 
 TEST_F(ProgressProtocolTest, CancelIsSeenOnceAndStopsAllFurtherSends) {
     m_app->m_progressWnd = m_window;
-    EXPECT_TRUE(Send(UM_PROGRESS_TASK_START));
+    EXPECT_TRUE(Progress().TaskStarted("Main Image", kStepTaskBytes));
     m_window->closed = true;  // the operator pressed Cancel
-    EXPECT_FALSE(Send(UM_PROGRESS_TASK_PERCENT, 10));
+    EXPECT_FALSE(Progress().Percent(10));
     const size_t sentAfterCancel = m_window->sent.size();
-    EXPECT_FALSE(Send(UM_PROGRESS_TASK_PERCENT, 20));
-    EXPECT_FALSE(Send(UM_PROGRESS_TASK_DONE));
+    EXPECT_FALSE(Progress().Percent(20));
+    EXPECT_FALSE(Progress().TaskDone());
     EXPECT_EQ(m_window->sent.size(), sentAfterCancel);
-    EXPECT_EQ(m_window->sent.back().id, UM_PROGRESS_CLOSE);  // told once more to close
+    EXPECT_EQ(m_window->sent.back().call, ProgressCall::Close);  // told once more to close
     EXPECT_FALSE(m_app->m_updateRunning);
     EXPECT_EQ(m_app->m_progressWnd, nullptr);
     EXPECT_EQ(CountLogged("Got IDCANCEL from Progress Dlg"), 1);
@@ -41,30 +44,35 @@ TEST_F(ProgressProtocolTest, CancelIsSeenOnceAndStopsAllFurtherSends) {
 
 TEST_F(ProgressProtocolTest, ClosingThroughTheProtocolCountsAsCancel) {
     m_app->m_progressWnd = m_window;
-    EXPECT_FALSE(Send(UM_PROGRESS_CLOSE));
+    EXPECT_FALSE(Progress().Close());
     EXPECT_TRUE(m_window->closed);
-    EXPECT_FALSE(Send(UM_PROGRESS_TASK_DONE));
+    EXPECT_FALSE(Progress().TaskDone());
     EXPECT_EQ(CountLogged("Got IDCANCEL from Progress Dlg"), 1);
 }
 
 TEST_F(ProgressProtocolTest, NotRunningSendsNothing) {
     m_app->m_progressWnd = m_window;
     m_app->m_updateRunning = false;
-    EXPECT_FALSE(Send(UM_PROGRESS_RUN, 3));
+    EXPECT_FALSE(Progress().RunStarted(3, 0));
     EXPECT_TRUE(m_window->sent.empty());
 }
 
-TEST_F(ProgressProtocolTest, StartSendsTheCaptionAndTextsTravelWithTheirMessage) {
+TEST_F(ProgressProtocolTest, StartSendsTheCaptionAndTextsTravelWithTheirCall) {
     UseWindow();
     m_app->Job().target.address = "10.1.2.3";
     ProgressProtocol protocol(*m_app);
     protocol.StartProgressWindow();
     ASSERT_EQ(m_window->sent.size(), 1u);
-    EXPECT_EQ(m_window->sent[0].id, UM_PROGRESS_CAPTION);
+    EXPECT_EQ(m_window->sent[0].call, ProgressCall::Caption);
     EXPECT_EQ(m_window->sent[0].text, "-10.1.2.3");
-    EXPECT_TRUE(protocol.SendProgress(UM_PROGRESS_TASK_START, 0, 1234, "Main Image"));
+    EXPECT_TRUE(protocol.TaskStarted("Main Image", 1234));
     EXPECT_EQ(m_window->sent[1].text, "Main Image");
-    EXPECT_EQ(m_window->sent[1].lParam, 1234);
+    EXPECT_EQ(m_window->sent[1].totalBytes, 1234);
+    EXPECT_TRUE(protocol.Percent(98, "Update Mode - Retrying"));
+    EXPECT_EQ(m_window->sent[2].value, 98);
+    EXPECT_EQ(m_window->sent[2].text, "Update Mode - Retrying");
+    EXPECT_TRUE(protocol.Percent(99));
+    EXPECT_FALSE(m_window->sent[3].text.has_value());  // no replacement: the name stays
 }
 
 }  // namespace

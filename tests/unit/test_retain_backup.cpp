@@ -57,7 +57,7 @@ TEST_F(RetainBackupTest, TaskTextListsKindsAndUserConfiguration) {
     Retain(true, true, false, false);
     ProvisioningWriter(m_app->Job()).AddSetting("dhcp_flg", "Client");
     EXPECT_TRUE(RetainBackup(*m_app).WriteRetainRecord());
-    const auto starts = m_window->Sent(UM_PROGRESS_TASK_START);
+    const auto starts = m_window->Sent(ProgressCall::TaskStarted);
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0].text, "Retaining : Address Book files,System files,User configuration");
     EXPECT_EQ(m_system.files["BackupFiles.swt"], "012");
@@ -68,7 +68,7 @@ TEST_F(RetainBackupTest, IsdnVariantShowsTheTaskButWritesNoRecord) {
     m_app->m_progressWnd = m_window;
     m_app->Job().tasks.isdnUpdate = true;
     EXPECT_TRUE(RetainBackup(*m_app).WriteRetainRecord());
-    EXPECT_EQ(m_window->Sent(UM_PROGRESS_TASK_START).size(), 1u);
+    EXPECT_EQ(m_window->Sent(ProgressCall::TaskStarted).size(), 1u);
     EXPECT_EQ(m_system.files.count("BackupFiles.swt"), 0u);
 }
 

@@ -38,14 +38,27 @@ TEST(RunInterruptTest, CriticalSectionHoldsOffTheStopAndTheFirstSignalCounts) {
 }
 
 // Asks the run to stop when the run announces its tasks, as Ctrl+C in the middle would.
+// Otherwise it answers Running to everything.
 class StoppingWindow : public IProgressWindow, public IProgressWindowFactory {
 public:
     explicit StoppingWindow(RunInterrupt& interrupt) : m_interrupt(interrupt) {}
-    int Send(const SProgressMessage& message) override {
-        if (message.id == UM_PROGRESS_RUN && message.wParam > 0) m_interrupt.Request(2);
-        return PROGRESS_STATE_RUNNING;
+    ProgressState RunStarted(std::int64_t, std::int64_t) override {
+        m_interrupt.Request(2);
+        return ProgressState::Running;
     }
-    void Post(const SProgressMessage&) override {}
+    ProgressState Caption(const std::string&) override { return ProgressState::Running; }
+    ProgressState TaskStarted(const std::optional<std::string>&, std::int64_t) override {
+        return ProgressState::Running;
+    }
+    ProgressState Percent(std::int64_t, const std::optional<std::string>&) override {
+        return ProgressState::Running;
+    }
+    ProgressState TaskDone() override { return ProgressState::Running; }
+    ProgressState RunEnded() override { return ProgressState::Running; }
+    ProgressState Close() override { return ProgressState::Running; }
+    ProgressState Ping() override { return ProgressState::Running; }
+    void Bytes(std::int64_t) override {}
+    void PostClose() override {}
     std::shared_ptr<IProgressWindow> Start() override {
         return std::shared_ptr<IProgressWindow>(this, [](IProgressWindow*) {});
     }

@@ -2,9 +2,11 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "cli/TerminalProgressFactory.h"
@@ -22,22 +24,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using Rendering = TerminalProgressWindow::Rendering;
-
-SProgressMessage Message(unsigned id, std::int64_t wParam = 0, std::int64_t lParam = 0) {
-    SProgressMessage message;
-    message.id = id;
-    message.wParam = wParam;
-    message.lParam = lParam;
-    return message;
-}
-
-SProgressMessage WithText(unsigned id, const std::string& text, std::int64_t wParam = 0,
-                          std::int64_t lParam = 0) {
-    SProgressMessage message = Message(id, wParam, lParam);
-    message.text = text;
-    message.hasText = true;
-    return message;
-}
 
 // A window writing into a temporary file, read back as text.
 class TerminalProgressTest : public ::testing::Test {
@@ -87,20 +73,20 @@ protected:
 TEST_F(TerminalProgressTest, PlainShowsOneLinePerTaskStartAndEndOnly) {
     auto& window = Open(Rendering::Plain);
     EXPECT_FALSE(window.IsLive());
-    EXPECT_EQ(window.Send(WithText(UM_PROGRESS_CAPTION, "-10.1.2.3")), 1);
-    EXPECT_EQ(window.Send(Message(UM_PROGRESS_RUN, 2)), 1);
-    EXPECT_EQ(window.Send(WithText(UM_PROGRESS_TASK_START, "Update Mode", 0, 1)), 1);
+    EXPECT_EQ(window.Caption("-10.1.2.3"), ProgressState::Running);
+    EXPECT_EQ(window.RunStarted(2, 0), ProgressState::Running);
+    EXPECT_EQ(window.TaskStarted("Update Mode", kStepTaskBytes), ProgressState::Running);
     for (int percent : {10, 50, -5, 150})
-        EXPECT_EQ(window.Send(Message(UM_PROGRESS_TASK_PERCENT, percent)), 1);
+        EXPECT_EQ(window.Percent(percent, std::nullopt), ProgressState::Running);
     m_clock.Wait(3s);
-    EXPECT_EQ(window.Send(Message(UM_PROGRESS_TASK_DONE, 100)), 1);
-    EXPECT_EQ(window.Send(WithText(UM_PROGRESS_TASK_START, "Main Image", 0, 5000)), 1);
-    window.Post(Message(UM_PROGRESS_BYTES, 1500));
-    window.Post(Message(UM_PROGRESS_BYTES, 2500));
+    EXPECT_EQ(window.TaskDone(), ProgressState::Running);
+    EXPECT_EQ(window.TaskStarted("Main Image", 5000), ProgressState::Running);
+    window.Bytes(1500);
+    window.Bytes(2500);
     m_clock.Wait(65s);
-    EXPECT_EQ(window.Send(Message(UM_PROGRESS_TASK_DONE)), 1);
-    EXPECT_EQ(window.Send(Message(UM_PROGRESS_RUN, 0)), 1);
-    EXPECT_EQ(window.Send(Message(UM_PROGRESS_PING)), 1);
+    EXPECT_EQ(window.TaskDone(), ProgressState::Running);
+    EXPECT_EQ(window.RunEnded(), ProgressState::Running);
+    EXPECT_EQ(window.Ping(), ProgressState::Running);
     EXPECT_EQ(Output(),
               "Update Progress : -10.1.2.3\n"
               "Tasks 0/2\n"
@@ -113,14 +99,14 @@ TEST_F(TerminalProgressTest, PlainShowsOneLinePerTaskStartAndEndOnly) {
 
 TEST_F(TerminalProgressTest, LiveRewritesOneLineAndEndsItWhenTheTaskIsDone) {
     auto& window = Open(Rendering::Live);
-    window.Send(Message(UM_PROGRESS_RUN, 3));
-    window.Send(WithText(UM_PROGRESS_TASK_START, "Update Mode", 0, 1));
-    window.Send(Message(UM_PROGRESS_TASK_PERCENT, -5));
+    window.RunStarted(3, 0);
+    window.TaskStarted("Update Mode", kStepTaskBytes);
+    window.Percent(-5, std::nullopt);
     m_clock.Wait(2s);
-    window.Send(WithText(UM_PROGRESS_TASK_PERCENT, "Update Mode - Retrying", 150));
-    window.Send(WithText(UM_PROGRESS_TASK_PERCENT, "Short", 95));
-    window.Send(Message(UM_PROGRESS_TASK_DONE));
-    window.Send(Message(UM_PROGRESS_RUN, 0));
+    window.Percent(150, "Update Mode - Retrying");
+    window.Percent(95, "Short");
+    window.TaskDone();
+    window.RunEnded();
     const std::string retrying = "[1/3] Update Mode - Retrying 150% 00:02";
     const std::string shorter = "[1/3] Short 95% 00:02";
     EXPECT_EQ(Output(),
@@ -146,9 +132,9 @@ class TerminalBytes : public TerminalProgressTest,
 TEST_P(TerminalBytes, PercentFollowsBytesAgainstTheTotal) {
     const SBytesCase& c = GetParam();
     auto& window = Open(Rendering::Live);
-    window.Send(WithText(UM_PROGRESS_TASK_START, "Main Image", 0, c.total));
-    for (std::int64_t bytes : c.posts) window.Post(Message(UM_PROGRESS_BYTES, bytes));
-    window.Send(Message(UM_PROGRESS_TASK_DONE));
+    window.TaskStarted("Main Image", c.total);
+    for (std::int64_t bytes : c.posts) window.Bytes(bytes);
+    window.TaskDone();
     EXPECT_EQ(Frames(), c.frames);
 }
 
@@ -178,11 +164,11 @@ INSTANTIATE_TEST_SUITE_P(Totals, TerminalBytes, ::testing::ValuesIn(kBytes),
 
 TEST_F(TerminalProgressTest, NamelessTasksInBothRenderings) {
     auto& plain = Open(Rendering::Plain);
-    plain.Send(Message(UM_PROGRESS_TASK_START, 0, 1));
-    plain.Send(Message(UM_PROGRESS_TASK_DONE));
-    plain.Send(WithText(UM_PROGRESS_TASK_START, "", 0, 1));
-    plain.Send(Message(UM_PROGRESS_TASK_DONE));
-    plain.Send(Message(UM_PROGRESS_TASK_DONE));  // done with no task started
+    plain.TaskStarted(std::nullopt, kStepTaskBytes);
+    plain.TaskDone();
+    plain.TaskStarted("", kStepTaskBytes);
+    plain.TaskDone();
+    plain.TaskDone();  // done with no task started
     EXPECT_EQ(Output(),
               "[1/1] Unknown Task\n[1/1] Unknown Task done (00:00)\n"
               "[2/2] Unknown Task\n[2/2] Unknown Task done (00:00)\n"
@@ -192,7 +178,7 @@ TEST_F(TerminalProgressTest, NamelessTasksInBothRenderings) {
     ASSERT_NE(other, nullptr);
     {
         TerminalProgressWindow live(other, m_clock, Rendering::Live);
-        live.Send(Message(UM_PROGRESS_TASK_START, 0, 1));
+        live.TaskStarted(std::nullopt, kStepTaskBytes);
     }
     std::rewind(other);
     char buffer[128] = {};
@@ -202,12 +188,12 @@ TEST_F(TerminalProgressTest, NamelessTasksInBothRenderings) {
 
 TEST_F(TerminalProgressTest, CounterGrowsWhenMoreTasksFinishThanAnnounced) {
     auto& window = Open(Rendering::Plain);
-    window.Send(Message(UM_PROGRESS_RUN, 2));
+    window.RunStarted(2, 0);
     for (const char* name : {"A", "B", "C"}) {
-        window.Send(WithText(UM_PROGRESS_TASK_START, name, 0, 1));
-        window.Send(Message(UM_PROGRESS_TASK_DONE));
+        window.TaskStarted(name, kStepTaskBytes);
+        window.TaskDone();
     }
-    window.Send(Message(UM_PROGRESS_RUN, 0));
+    window.RunEnded();
     EXPECT_EQ(Output(),
               "Tasks 0/2\n"
               "[1/2] A\n[1/2] A done (00:00)\n"
@@ -216,38 +202,43 @@ TEST_F(TerminalProgressTest, CounterGrowsWhenMoreTasksFinishThanAnnounced) {
               "Done: Tasks 3/3, 00:00\n");
 }
 
-TEST_F(TerminalProgressTest, ClosedWindowAnswersTwoAndShowsNothingMore) {
+TEST_F(TerminalProgressTest, ClosedWindowAnswersClosedAndShowsNothingMore) {
     auto& window = Open(Rendering::Live);
-    window.Send(WithText(UM_PROGRESS_TASK_START, "Backup files", 0, 1));
-    EXPECT_EQ(window.Send(Message(UM_PROGRESS_CLOSE)), 2);
+    window.TaskStarted("Backup files", kStepTaskBytes);
+    EXPECT_EQ(window.Close(), ProgressState::Closed);
     const std::string closed = Output();
     EXPECT_EQ(closed, "\r[1/1] Backup files 0% 00:00\n");  // the live line is ended
-    for (unsigned id : {UM_PROGRESS_PING, UM_PROGRESS_TASK_PERCENT, UM_PROGRESS_TASK_DONE,
-                        UM_PROGRESS_RUN, UM_PROGRESS_CLOSE})
-        EXPECT_EQ(window.Send(Message(id, 1)), 2) << id;
-    EXPECT_EQ(window.Send(WithText(UM_PROGRESS_TASK_START, "Restore files", 0, 1)), 2);
-    window.Post(Message(UM_PROGRESS_BYTES, 10));
+    const std::vector<std::pair<const char*, std::function<ProgressState()>>> calls = {
+        {"ping", [&] { return window.Ping(); }},
+        {"percent", [&] { return window.Percent(1, std::nullopt); }},
+        {"task done", [&] { return window.TaskDone(); }},
+        {"run start", [&] { return window.RunStarted(1, 0); }},
+        {"run end", [&] { return window.RunEnded(); }},
+        {"close", [&] { return window.Close(); }},
+    };
+    for (const auto& [name, call] : calls) EXPECT_EQ(call(), ProgressState::Closed) << name;
+    EXPECT_EQ(window.TaskStarted("Restore files", kStepTaskBytes), ProgressState::Closed);
+    window.Bytes(10);
     EXPECT_EQ(Output(), closed);
 }
 
 TEST_F(TerminalProgressTest, PostedCloseClosesToo) {
     auto& window = Open(Rendering::Plain);
-    window.Post(Message(UM_PROGRESS_CLOSE));
-    EXPECT_EQ(window.Send(Message(UM_PROGRESS_PING)), 2);
+    window.PostClose();
+    EXPECT_EQ(window.Ping(), ProgressState::Closed);
     EXPECT_EQ(Output(), "");
 }
 
 TEST_F(TerminalProgressTest, BytesPostedFromAnotherThreadWhileSending) {
     auto& window = Open(Rendering::Plain);
-    window.Send(WithText(UM_PROGRESS_TASK_START, "Main Image", 0, 1000000000));
+    window.TaskStarted("Main Image", 1000000000);
     std::thread poster([&window] {
-        for (std::int64_t bytes = 1; bytes <= 2000; ++bytes)
-            window.Post(Message(UM_PROGRESS_BYTES, bytes));
+        for (std::int64_t bytes = 1; bytes <= 2000; ++bytes) window.Bytes(bytes);
     });
     for (int i = 0; i < 2000; ++i)
-        EXPECT_EQ(window.Send(Message(UM_PROGRESS_TASK_PERCENT, i % 100)), 1);
+        EXPECT_EQ(window.Percent(i % 100, std::nullopt), ProgressState::Running);
     poster.join();
-    window.Send(Message(UM_PROGRESS_TASK_DONE));
+    window.TaskDone();
     EXPECT_EQ(Output(), "[1/1] Main Image\n[1/1] Main Image done (2 KB, 00:00)\n");
 }
 
@@ -293,8 +284,9 @@ TEST(TerminalProgressFactory, EachRunGetsItsOwnWindowOnTheStream) {
     const auto second = factory.Start();
     ASSERT_NE(first, nullptr);
     EXPECT_NE(first, second);
-    EXPECT_EQ(first->Send(Message(UM_PROGRESS_CLOSE)), 2);
-    EXPECT_EQ(second->Send(Message(UM_PROGRESS_RUN, 4)), 1);  // the first one's close is its own
+    EXPECT_EQ(first->Close(), ProgressState::Closed);
+    EXPECT_EQ(second->RunStarted(4, 0),
+              ProgressState::Running);  // the first one's close is its own
     std::rewind(file);
     char buffer[64] = {};
     EXPECT_STREQ(std::fgets(buffer, sizeof(buffer), file), "Tasks 0/4\n");  // not a terminal

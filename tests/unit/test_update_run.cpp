@@ -76,11 +76,16 @@ protected:
 TEST_F(UpdateRunTest, NoTaskStillRestartsAndSucceeds) {
     UseWindow();
     EXPECT_TRUE(Run());
-    const auto runs = m_window->Sent(UM_PROGRESS_RUN);
+    std::vector<ProgressEvent> runs;
+    for (const auto& event : m_window->sent) {
+        if (event.call == ProgressCall::RunStarted || event.call == ProgressCall::RunEnded)
+            runs.push_back(event);
+    }
     ASSERT_EQ(runs.size(), 2u);
-    EXPECT_EQ(runs[0].wParam, 1);  // at least one task is announced
-    EXPECT_EQ(runs[1].wParam, 0);
-    EXPECT_TRUE(m_window->Sent(UM_PROGRESS_TASK_START).empty());
+    EXPECT_EQ(runs[0].call, ProgressCall::RunStarted);
+    EXPECT_EQ(runs[0].value, 1);  // at least one task is announced
+    EXPECT_EQ(runs[1].call, ProgressCall::RunEnded);
+    EXPECT_TRUE(m_window->Sent(ProgressCall::TaskStarted).empty());
     EXPECT_EQ(m_system.UploadNames(), std::vector<std::string>{});
     EXPECT_EQ(m_system.CountCommand("BOOT"), 1);
     EXPECT_TRUE(Logged("#### DONE : success"));
@@ -95,7 +100,7 @@ TEST_F(UpdateRunTest, SettingsOnlySendsTheProvisioningFilesThenBoot) {
     m_app->Job().lan.dhcpWanted = true;
     m_app->Job().lan.dhcpCurrent = false;
     EXPECT_TRUE(Run());
-    const auto starts = m_window->Sent(UM_PROGRESS_TASK_START);
+    const auto starts = m_window->Sent(ProgressCall::TaskStarted);
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0].text, "Change System Settings");
     EXPECT_EQ(m_system.UploadNames(),
@@ -111,7 +116,8 @@ TEST_F(UpdateRunTest, ConnectionFailureEndsAtOnceWithoutRunMessage) {
     UseWindow();
     m_system.logonCodes = {301};
     EXPECT_FALSE(Run());
-    EXPECT_TRUE(m_window->Sent(UM_PROGRESS_RUN).empty());
+    EXPECT_TRUE(m_window->Sent(ProgressCall::RunStarted).empty());
+    EXPECT_TRUE(m_window->Sent(ProgressCall::RunEnded).empty());
     EXPECT_TRUE(Logged("Cannot connect to system"));
     EXPECT_TRUE(Logged("#### DONE : failure"));
     EXPECT_FALSE(m_app->m_log.IsOpen());
@@ -210,7 +216,8 @@ TEST_F(FlashEraseTest, BacksUpErasesAndRestoresWithoutSampleSites) {
     m_app->Job().retain.sampleSites = false;
     EXPECT_TRUE(Run());
     std::vector<std::string> tasks;
-    for (const auto& start : m_window->Sent(UM_PROGRESS_TASK_START)) tasks.push_back(start.text);
+    for (const auto& start : m_window->Sent(ProgressCall::TaskStarted))
+        tasks.push_back(start.text.value_or(""));
     EXPECT_EQ(tasks, (std::vector<std::string>{"Update Mode", "Backup files",
                                                "Erase System Flash Memory", "Restore files"}));
     EXPECT_EQ(m_system.CountCommand("ERFL"), 1);

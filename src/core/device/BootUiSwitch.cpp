@@ -23,8 +23,7 @@ constexpr int kPauseSteps = 20;
 bool BootUiSwitch::PutSystemIntoBootUI() {
     m_app.WriteLog("PutSystemIntoBootUI()", 0);
     ProgressProtocol progress(m_app);
-    m_run =
-        progress.SendProgress(UM_PROGRESS_TASK_START, 0, 1, m_app.LoadUiString(181, "Update Mode"));
+    m_run = progress.TaskStarted(m_app.LoadUiString(181, "Update Mode"), kStepTaskBytes);
     if (!m_run) return false;
 
     bool result = true;
@@ -34,7 +33,7 @@ bool BootUiSwitch::PutSystemIntoBootUI() {
         result = SwitchWithImage();
         if (!result) RevertToNormalMode();
     }
-    const bool done = progress.SendProgress(UM_PROGRESS_TASK_DONE, 100, 0);
+    const bool done = progress.TaskDone();
     result = result && done;
     m_app.WriteLog("PutSystemIntoBootUI()\tend", 0);
     return result;
@@ -89,8 +88,8 @@ bool BootUiSwitch::RestartAndReconnect() {
         if (SystemConnector(m_app).ConnectToSystem(address, password))
             return CheckModeAfterRestart();
         if (attempt == kAttempts) return GiveUp();
-        const bool going = ProgressProtocol(m_app).SendProgress(
-            UM_PROGRESS_TASK_PERCENT, nextPercent, 0, m_app.LoadUiString(286, "Update Mode-Retry"));
+        const bool going = ProgressProtocol(m_app).Percent(
+            nextPercent, m_app.LoadUiString(286, "Update Mode-Retry"));
         m_run = m_run && going;
     }
 }
@@ -138,7 +137,7 @@ bool BootUiSwitch::GiveUp() {
                                          "Could not re-connect to system.\nPlease make sure "
                                          "system is operational."),
                       m_app.LoadUiString(76, "Quillmarch"), MB_OK);
-    ProgressProtocol(m_app).SendProgress(UM_PROGRESS_CLOSE, 0, 0);
+    ProgressProtocol(m_app).Close();
     m_app.Clock().Wait(std::chrono::milliseconds(500));
     Log(230, "Could not connect to Orbiscope");
     return false;
@@ -155,7 +154,7 @@ void BootUiSwitch::RevertToNormalMode() {
 }
 
 bool BootUiSwitch::Report(int percent) {
-    return ProgressProtocol(m_app).SendProgress(UM_PROGRESS_TASK_PERCENT, percent, 0);
+    return ProgressProtocol(m_app).Percent(percent);
 }
 
 void BootUiSwitch::Log(int id, const char* fallback) {

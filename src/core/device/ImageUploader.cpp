@@ -44,9 +44,8 @@ bool ImageUploader::LoadAndSend(const std::string& imageKey, const std::string& 
     const std::uint8_t* data = nullptr;
     std::size_t size = 0;
     const bool loaded = m_app.m_imageCatalogue.LoadImage("MainSoftware", imageKey, &data, &size);
-    const bool started =
-        progress.SendProgress(UM_PROGRESS_TASK_START, 0, static_cast<std::int64_t>(size),
-                              m_app.LoadUiString(180, "Main Image"));
+    const bool started = progress.TaskStarted(m_app.LoadUiString(180, "Main Image"),
+                                              static_cast<std::int64_t>(size));
     bool result = loaded && started;
     if (result) {
         result = PutImageToSystem(data, size, remoteName);
@@ -55,7 +54,7 @@ bool ImageUploader::LoadAndSend(const std::string& imageKey, const std::string& 
         Log(219, "Could not get ", imageKey);
     }
     m_app.m_payloads.Release();  // the image is not needed in memory any more
-    const bool done = progress.SendProgress(UM_PROGRESS_TASK_DONE, 0, 0);
+    const bool done = progress.TaskDone();
     result = result && done;
     // With --verify the run's verification waits for the restart instead.
     if (result && wait && !m_app.Job().options.verify) {
@@ -78,7 +77,7 @@ bool ImageUploader::PutImageToSystem(const std::uint8_t* data, std::size_t size,
         return false;
     }
     DeviceLink& link = *m_app.m_link;
-    if (m_app.m_progressWnd) link.SetNotifyWindow(m_app.m_progressWnd, UM_PROGRESS_BYTES);
+    if (m_app.m_progressWnd) link.SetNotifyWindow(m_app.m_progressWnd);
     AnnounceImage(link, remoteName, size);
     m_app.Clock().Wait(std::chrono::seconds(5));
     const bool uploaded =
@@ -103,18 +102,18 @@ bool ImageUploader::WaitForReboot(const std::string& title, unsigned durationMs,
     if (title.empty() || durationMs <= 1000) return true;
     const unsigned steps = durationMs / 1000;
     ProgressProtocol progress(m_app);
-    bool run = progress.SendProgress(UM_PROGRESS_TASK_START, 0, 0, title);
+    bool run = progress.TaskStarted(title, kWaitTaskBytes);
     for (unsigned i = 1; i <= steps && run; ++i) {
         const double percent = static_cast<double>(i) / steps * 100.0;
         const int whole = static_cast<int>(percent);
         // The display still counts through these steps; the system is up sooner than 300 s.
         const bool skipped = skip && whole >= 70 && whole <= 99 && whole % 5 == 0;
         if (!skipped) m_app.Clock().Wait(std::chrono::seconds(1));
-        const bool going = progress.SendProgress(UM_PROGRESS_TASK_PERCENT, whole, 0);
+        const bool going = progress.Percent(whole);
         run = run && going;
     }
-    const bool full = progress.SendProgress(UM_PROGRESS_TASK_PERCENT, 100, 0);
-    const bool done = progress.SendProgress(UM_PROGRESS_TASK_DONE, 0, 0);
+    const bool full = progress.Percent(100);
+    const bool done = progress.TaskDone();
     return run && full && done;
 }
 

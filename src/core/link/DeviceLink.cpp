@@ -35,9 +35,8 @@ void DeviceLink::Disconnect() {
     m_loggedOn = false;
 }
 
-void DeviceLink::SetNotifyWindow(std::shared_ptr<IProgressWindow> window, unsigned message) {
+void DeviceLink::SetNotifyWindow(std::shared_ptr<IProgressWindow> window) {
     if (window) m_notifyWnd = std::move(window);
-    m_notifyMsg = message;
 }
 
 bool DeviceLink::LogonToSystem(const std::string& address, const std::string& user,
@@ -306,12 +305,7 @@ void DeviceLink::OnProtocolTrail(int direction, const std::string& message) {
 }
 
 void DeviceLink::OnTransferData(std::int64_t bytesSoFar, const char* chunk, std::size_t length) {
-    if (m_notifyMsg != 0 && m_notifyWnd) {
-        SProgressMessage notice;
-        notice.id = m_notifyMsg;
-        notice.wParam = bytesSoFar;
-        m_notifyWnd->Post(notice);
-    }
+    if (m_notifyWnd) m_notifyWnd->Bytes(bytesSoFar);
     // Only in-memory downloads and local copies take the bytes; images pass through untouched.
     if (!chunk || m_sinkState != SinkState::kFine) return;
     if (m_sink) {

@@ -55,8 +55,8 @@ public:
     bool IsNormalMode() const { return m_normalMode; }
     void Disconnect();
     std::string GetLastErrorText() const { return m_lastError; }
-    // A null window keeps the earlier one; the message is always stored (0 = no notices).
-    void SetNotifyWindow(std::shared_ptr<IProgressWindow> window, unsigned message);
+    // The window transfers report their byte counts to; a null window keeps the earlier one.
+    void SetNotifyWindow(std::shared_ptr<IProgressWindow> window);
 
     // --- operations ---------------------------------------------------------------------------
     bool LogonToSystem(const std::string& address, const std::string& user,
@@ -121,7 +121,6 @@ protected:
     std::vector<std::string> m_filter;
     std::vector<std::string> m_listingNames;
     std::string m_workDir;
-    unsigned m_notifyMsg = 0;
     std::shared_ptr<IProgressWindow> m_notifyWnd;
     bool m_loggedOn = false;
     // True while an in-memory download collects its text.

@@ -1,43 +1,49 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace quillmarch {
 
-// Progress messages between the engine and the progress window.
-constexpr unsigned UM_PROGRESS_CAPTION = 1025;
-constexpr unsigned UM_PROGRESS_RUN = 1026;
-constexpr unsigned UM_PROGRESS_TASK_START = 1027;
-constexpr unsigned UM_PROGRESS_TASK_PERCENT = 1028;
-constexpr unsigned UM_PROGRESS_TASK_DONE = 1029;
-constexpr unsigned UM_PROGRESS_CLOSE = 1030;
-constexpr unsigned UM_PROGRESS_PING = 1031;
-constexpr unsigned UM_PROGRESS_BYTES = 1032;
-constexpr unsigned UM_PROGRESS_ENDED = 1034;
-
-// Window states a send answers with.
-constexpr int PROGRESS_STATE_GONE = 0;
-constexpr int PROGRESS_STATE_RUNNING = 1;
-constexpr int PROGRESS_STATE_CLOSED = 2;
-
-// One message. Texts travel by value (the caption, a task name, a replacement task name); the
-// numeric parameters keep their window-message meaning.
-struct SProgressMessage {
-    unsigned id = 0;
-    std::int64_t wParam = 0;
-    std::int64_t lParam = 0;
-    std::string text;
-    bool hasText = false;
+// What a progress window answers a blocking call with.
+enum class ProgressState {
+    Gone,     // the window no longer exists (or the call never reached it)
+    Running,  // the run may go on
+    Closed,   // the operator stopped the run, or the window was told to close
 };
 
-// The progress window as the engine sees it. Send blocks until the window has handled the
-// message and answers its state; Post returns at once (byte counts, close at exit).
+// Totals of a task start for tasks that move no bytes: a step of the run, and a timed wait
+// (which shows 100 % at once should bytes arrive).
+inline constexpr std::int64_t kStepTaskBytes = 1;
+inline constexpr std::int64_t kWaitTaskBytes = 0;
+
+// The progress window as the engine sees it (the GUI window or the terminal display). The
+// calls that answer a state block until the window has handled them; Bytes and PostClose
+// return at once (byte counts come from the transfer, the close at the program's exit).
 class IProgressWindow {
 public:
     virtual ~IProgressWindow() = default;
-    virtual int Send(const SProgressMessage& message) = 0;
-    virtual void Post(const SProgressMessage& message) = 0;
+
+    // "name-address" for the title.
+    virtual ProgressState Caption(const std::string& caption) = 0;
+    // parentWindow: who gets the window's end notice (0: nobody).
+    virtual ProgressState RunStarted(std::int64_t taskCount, std::int64_t parentWindow) = 0;
+    // No name at all shows as an unknown task; an empty name stays empty.
+    virtual ProgressState TaskStarted(const std::optional<std::string>& name,
+                                      std::int64_t totalBytes) = 0;
+    // A negative percentage shows as 90; taskName, when given, replaces the current task's name.
+    virtual ProgressState Percent(std::int64_t percent,
+                                  const std::optional<std::string>& taskName) = 0;
+    virtual ProgressState TaskDone() = 0;
+    virtual ProgressState RunEnded() = 0;
+    virtual ProgressState Close() = 0;
+    // Asks only whether the window is still there.
+    virtual ProgressState Ping() = 0;
+
+    // Bytes so far of the current task's transfer.
+    virtual void Bytes(std::int64_t bytesSoFar) = 0;
+    virtual void PostClose() = 0;
 };
 
 }  // namespace quillmarch

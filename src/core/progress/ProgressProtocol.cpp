@@ -1,7 +1,6 @@
 #include "core/progress/ProgressProtocol.h"
 
 #include "core/job/RunContext.h"
-#include "core/progress/IProgressWindow.h"
 
 namespace quillmarch {
 
@@ -11,48 +10,51 @@ void ProgressProtocol::StartProgressWindow() {
     m_app.Job().options.progressCaption =
         m_app.Job().target.systemName + "-" + m_app.Job().target.address;
     if (!m_app.m_progressWnd) return;
-    SProgressMessage caption;
-    caption.id = UM_PROGRESS_CAPTION;
-    caption.text = m_app.Job().options.progressCaption;
-    caption.hasText = true;
-    m_app.m_progressWnd->Send(caption);  // the answer is not used
+    m_app.m_progressWnd->Caption(m_app.Job().options.progressCaption);  // the answer is not used
 }
 
-bool ProgressProtocol::SendProgress(unsigned message, std::int64_t wParam, std::int64_t lParam) {
-    return Send(message, wParam, lParam, nullptr);
+bool ProgressProtocol::RunStarted(std::int64_t taskCount, std::int64_t parentWindow) {
+    return Deliver(
+        [&](IProgressWindow& window) { return window.RunStarted(taskCount, parentWindow); });
 }
 
-bool ProgressProtocol::SendProgress(unsigned message, std::int64_t wParam, std::int64_t lParam,
-                                    const std::string& text) {
-    return Send(message, wParam, lParam, &text);
+bool ProgressProtocol::TaskStarted(const std::string& name, std::int64_t totalBytes) {
+    if (IRunObserver* observer = m_app.RunObserver()) observer->OnTaskStart(name);
+    return Deliver([&](IProgressWindow& window) { return window.TaskStarted(name, totalBytes); });
 }
 
-bool ProgressProtocol::Send(unsigned message, std::int64_t wParam, std::int64_t lParam,
-                            const std::string* text) {
-    if (IRunObserver* observer = m_app.RunObserver()) {
-        if (message == UM_PROGRESS_TASK_START) observer->OnTaskStart(text ? *text : std::string());
-        if (message == UM_PROGRESS_TASK_DONE) observer->OnTaskDone();
-    }
+bool ProgressProtocol::Percent(std::int64_t percent) {
+    return Deliver([&](IProgressWindow& window) { return window.Percent(percent, std::nullopt); });
+}
+
+bool ProgressProtocol::Percent(std::int64_t percent, const std::string& taskName) {
+    return Deliver([&](IProgressWindow& window) { return window.Percent(percent, taskName); });
+}
+
+bool ProgressProtocol::TaskDone() {
+    if (IRunObserver* observer = m_app.RunObserver()) observer->OnTaskDone();
+    return Deliver([](IProgressWindow& window) { return window.TaskDone(); });
+}
+
+bool ProgressProtocol::RunEnded() {
+    return Deliver([](IProgressWindow& window) { return window.RunEnded(); });
+}
+
+bool ProgressProtocol::Close() {
+    return Deliver([](IProgressWindow& window) { return window.Close(); }, true);
+}
+
+bool ProgressProtocol::Deliver(const WindowCall& call, bool closes) {
     if (!m_app.m_updateRunning) return false;
     std::shared_ptr<IProgressWindow> window = m_app.m_progressWnd;
     if (!window) return m_app.m_updateRunning;
 
-    SProgressMessage sent;
-    sent.id = message;
-    sent.wParam = wParam;
-    sent.lParam = lParam;
-    if (text) {
-        sent.text = *text;
-        sent.hasText = true;
-    }
-    if (window->Send(sent) == PROGRESS_STATE_RUNNING) {
-        if (message == UM_PROGRESS_CLOSE) m_app.m_progressWnd.reset();
+    if (call(*window) == ProgressState::Running) {
+        if (closes) m_app.m_progressWnd.reset();
         return m_app.m_updateRunning;
     }
-    // Closed or gone: the operator cancelled. Tell it once more to close and stop sending.
-    SProgressMessage close;
-    close.id = UM_PROGRESS_CLOSE;
-    window->Send(close);
+    // Closed or gone: the operator cancelled. Tell it once more to close and stop reporting.
+    window->Close();
     m_app.m_progressWnd.reset();
     m_app.WriteLog(m_app.LoadUiString(238, "Got IDCANCEL from Progress Dlg"), 0);
     m_app.m_updateRunning = false;

@@ -129,12 +129,12 @@ bool RetainBackup::WriteRetainRecord() {
     std::snprintf(digits, sizeof(digits), "%03d", mask);
     ProgressProtocol progress(m_app);
     bool result = true;
-    if (mask < kKeepNothing) result = progress.SendProgress(UM_PROGRESS_TASK_START, 0, 1, task);
+    if (mask < kKeepNothing) result = progress.TaskStarted(task, kStepTaskBytes);
     if (!m_app.Job().tasks.isdnUpdate) {
         m_app.m_link->UploadBuffer("BackupFiles.swt", reinterpret_cast<const std::uint8_t*>(digits),
                                    3, 0);
     }
-    if (mask < kKeepNothing) result = progress.SendProgress(UM_PROGRESS_TASK_DONE) && result;
+    if (mask < kKeepNothing) result = progress.TaskDone() && result;
     m_app.Clock().Wait(std::chrono::milliseconds(500));
     return result;
 }

@@ -69,7 +69,7 @@ bool UpdateRun::RunUpdate(std::int64_t parentWindow) {
     if (IRunObserver* observer = m_app.RunObserver())
         observer->OnSystemFacts(false, SystemFactsReader::Read(m_app));
     const int tasks = CountTasks();
-    bool result = progress.SendProgress(UM_PROGRESS_RUN, tasks > 1 ? tasks : 1, parentWindow);
+    bool result = progress.RunStarted(tasks > 1 ? tasks : 1, parentWindow);
     if (interrupt.ShouldStop()) return Finish(false, true);
     m_app.WriteLog(m_app.LoadUiString(189, "Starting update"), 0);
     ChangeSettings(result);
@@ -91,11 +91,11 @@ bool UpdateRun::RunUpdate(std::int64_t parentWindow) {
 void UpdateRun::ChangeSettings(bool& result) {
     if (!m_app.Job().tasks.changeSettings) return;
     ProgressProtocol progress(m_app);
-    result = progress.SendProgress(UM_PROGRESS_TASK_START, 0, 1,
-                                   m_app.LoadUiString(251, "Change System Settings")) &&
-             result;
+    result =
+        progress.TaskStarted(m_app.LoadUiString(251, "Change System Settings"), kStepTaskBytes) &&
+        result;
     ProvisioningWriter(m_app.Job()).CollectSettingsLines();
-    result = progress.SendProgress(UM_PROGRESS_TASK_DONE, 0, 0) && result;
+    result = progress.TaskDone() && result;
 }
 
 void UpdateRun::NotifyUpdate() {
@@ -181,10 +181,9 @@ void UpdateRun::SendOlderGroupImage(bool& result) {
 
 bool UpdateRun::RunTask(int nameId, const char* fallback, const std::function<void()>& work) {
     ProgressProtocol progress(m_app);
-    bool answers =
-        progress.SendProgress(UM_PROGRESS_TASK_START, 0, 1, m_app.LoadUiString(nameId, fallback));
+    bool answers = progress.TaskStarted(m_app.LoadUiString(nameId, fallback), kStepTaskBytes);
     work();
-    answers = progress.SendProgress(UM_PROGRESS_TASK_DONE) && answers;
+    answers = progress.TaskDone() && answers;
     return answers;
 }
 
@@ -306,7 +305,7 @@ bool UpdateRun::Finish(bool result, bool announceEnd) {
     m_app.WriteLog(std::string("#### DONE : ") + (result ? "success" : "failure"), 0);
     // The run's outcome is what the log says; the operator closing the finished window later
     // does not turn it into a failure.
-    if (announceEnd) ProgressProtocol(m_app).SendProgress(UM_PROGRESS_RUN, 0, 0);
+    if (announceEnd) ProgressProtocol(m_app).RunEnded();
     m_app.CloseLog();
     if (m_app.m_link) m_app.m_link->Disconnect();
     return result;

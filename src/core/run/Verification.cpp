@@ -30,11 +30,11 @@ Verification::Verification(RunContext& app)
 
 bool Verification::VerifyUpdate(milliseconds fixedWait) {
     ProgressProtocol progress(m_app);
-    bool going = progress.SendProgress(UM_PROGRESS_TASK_START, 0, 0,
-                                       m_app.LoadUiString(179, "Waiting for Reboot"));
+    bool going =
+        progress.TaskStarted(m_app.LoadUiString(179, "Waiting for Reboot"), kWaitTaskBytes);
     const State state = AwaitSystem(fixedWait);
-    going = progress.SendProgress(UM_PROGRESS_TASK_DONE, 0, 0) && going;
-    going = progress.SendProgress(UM_PROGRESS_TASK_START, 0, 0, "Verifying the update") && going;
+    going = progress.TaskDone() && going;
+    going = progress.TaskStarted("Verifying the update", kWaitTaskBytes) && going;
     std::string verified;
     const std::string reason = Judge(state, verified);
     m_app.WriteLog(reason.empty() ? "Verified: " + verified : "Verification failed: " + reason, 0);
@@ -43,7 +43,7 @@ bool Verification::VerifyUpdate(milliseconds fixedWait) {
         observer->OnVerification(reason.empty() ? "verified" : "failed",
                                  reason.empty() ? "Verified: " + verified : reason);
     }
-    going = progress.SendProgress(UM_PROGRESS_TASK_DONE, 0, 0) && going;
+    going = progress.TaskDone() && going;
     // The run goes on with the model it identified before (its report names that image).
     m_app.Job().target.systemType = m_modelRowBefore;
     return reason.empty() && going;
@@ -141,8 +141,7 @@ void Verification::ReadFactsAfter() {
 
 bool Verification::Percent(milliseconds elapsed, milliseconds whole) {
     const long long part = whole.count() > 0 ? elapsed.count() * 100 / whole.count() : 99;
-    return ProgressProtocol(m_app).SendProgress(UM_PROGRESS_TASK_PERCENT,
-                                                std::min<long long>(part, 99), 0);
+    return ProgressProtocol(m_app).Percent(std::min<long long>(part, 99));
 }
 
 }  // namespace quillmarch

@@ -198,49 +198,15 @@ void ProgressDialog::Open() {
     activateWindow();
 }
 
-int ProgressDialog::HandleMessage(const SProgressMessage& message) {
-    switch (message.id) {
-        case UM_PROGRESS_CAPTION:
-            OnCaption(message);
-            break;
-        case UM_PROGRESS_RUN:
-            if (message.wParam > 0) {
-                OnRunStart(message.wParam, message.lParam);
-            } else {
-                OnRunEnd();
-            }
-            break;
-        case UM_PROGRESS_TASK_START:
-            OnTaskStart(message);
-            break;
-        case UM_PROGRESS_TASK_PERCENT:
-            OnTaskPercent(message);
-            break;
-        case UM_PROGRESS_TASK_DONE:
-            OnTaskDone();
-            break;
-        case UM_PROGRESS_BYTES:
-            OnBytes(message.wParam);
-            break;
-        case UM_PROGRESS_CLOSE:
-            OnCloseMessage();
-            return PROGRESS_STATE_CLOSED;
-        case UM_PROGRESS_PING:
-            return PROGRESS_STATE_RUNNING;
-        default:
-            break;
-    }
-    return m_state;
-}
-
-void ProgressDialog::OnCaption(const SProgressMessage& message) {
-    m_caption = message.hasText ? QString::fromStdString(message.text) : QString();
+ProgressState ProgressDialog::Caption(const std::string& caption) {
+    m_caption = QString::fromStdString(caption);
     // "name-address"; a system without a name gives no stray "-".
     if (m_caption.startsWith(QLatin1Char('-'))) m_caption.remove(0, 1);
     UpdateCaption();
+    return m_state;
 }
 
-void ProgressDialog::OnRunStart(std::int64_t taskCount, std::int64_t parentWindow) {
+ProgressState ProgressDialog::RunStarted(std::int64_t taskCount, std::int64_t parentWindow) {
     m_parentWindow = parentWindow;
     m_taskCount = taskCount;
     m_taskGroup->setTitle(
@@ -249,9 +215,10 @@ void ProgressDialog::OnRunStart(std::int64_t taskCount, std::int64_t parentWindo
     m_currentTask->clear();
     m_currentPercent->clear();
     m_taskTime->clear();
+    return m_state;
 }
 
-void ProgressDialog::OnRunEnd() {
+ProgressState ProgressDialog::RunEnded() {
     const QString count = QString::number(m_taskCount);
     m_currentPercent->setText(QStringLiteral("%1 / %2").arg(count, count));
     m_currentTask->setText(UiString(171, "Done"));
@@ -264,31 +231,35 @@ void ProgressDialog::OnRunEnd() {
     m_taskTime->clear();
     QApplication::beep();
     SaveScreenshot(QStringLiteral("progress-finished.png"));
+    return m_state;
 }
 
-void ProgressDialog::OnTaskStart(const SProgressMessage& message) {
+ProgressState ProgressDialog::TaskStarted(const std::optional<std::string>& name,
+                                          std::int64_t totalBytes) {
     // No name at all is an unknown task; an empty name stays empty (and lists as unknown).
-    m_currentTask->setText(message.hasText ? QString::fromStdString(message.text)
-                                           : QStringLiteral("Unknown Task"));
+    m_currentTask->setText(name ? QString::fromStdString(*name) : QStringLiteral("Unknown Task"));
     m_currentPercent->clear();
     m_taskTime->setText(QString::fromLatin1(kZeroSpan));
     SetBar(0);
     m_bytesDone = 0;
-    m_taskTotal = message.lParam;
+    m_taskTotal = totalBytes;
     m_taskStart = NowSeconds();
+    return m_state;
 }
 
-void ProgressDialog::OnTaskPercent(const SProgressMessage& message) {
-    const std::int64_t percent = message.wParam < 0 ? 90 : message.wParam;
+ProgressState ProgressDialog::Percent(std::int64_t percent,
+                                      const std::optional<std::string>& taskName) {
+    if (percent < 0) percent = 90;
     SetBar(percent);
     m_currentPercent->setText(QString::number(percent) + QStringLiteral(" %"));
-    if (message.hasText) m_currentTask->setText(QString::fromStdString(message.text));
+    if (taskName) m_currentTask->setText(QString::fromStdString(*taskName));
+    return m_state;
 }
 
 // Bytes so far of the current transfer. Once they reach the task's total the total is raised
 // to them and the task shows 100 %; a total of 0 (a timed wait) shows 100 at once.
-void ProgressDialog::OnBytes(std::int64_t bytes) {
-    const int percent = progress::BytePercent(bytes, m_bytesDone, m_taskTotal);
+void ProgressDialog::Bytes(std::int64_t bytesSoFar) {
+    const int percent = progress::BytePercent(bytesSoFar, m_bytesDone, m_taskTotal);
     SetBar(percent);
     m_currentPercent->setText(QString::asprintf("%3d%%\t", percent) +
                               FormatByteCount(m_bytesDone, false) + QStringLiteral(" / ") +
@@ -299,7 +270,7 @@ void ProgressDialog::OnBytes(std::int64_t bytes) {
     }
 }
 
-void ProgressDialog::OnTaskDone() {
+ProgressState ProgressDialog::TaskDone() {
     const QString name = m_currentTask->text();
     auto* row = new QTreeWidgetItem(m_taskList);
     row->setText(0, name.isEmpty() ? QStringLiteral("Unknow task") : name);
@@ -314,6 +285,7 @@ void ProgressDialog::OnTaskDone() {
     SetTaskCounts(m_taskList->topLevelItemCount());
     UpdateCaption();
     FitListWidth();
+    return m_state;
 }
 
 void ProgressDialog::FitListWidth() {
@@ -343,11 +315,20 @@ void ProgressDialog::SetTaskCounts(std::int64_t done) {
     m_taskGroup->setTitle(QStringLiteral("Tasks %1/%2").arg(done).arg(m_taskCount));
 }
 
-void ProgressDialog::OnCloseMessage() {
-    m_state = PROGRESS_STATE_CLOSED;
+ProgressState ProgressDialog::Close() {
+    m_state = ProgressState::Closed;
     // After the operator's stop the window stays to tell how the run ended.
-    if (m_stopping) return;
-    QDialog::accept();  // closed by the engine: no end notice for the parent
+    if (!m_stopping) QDialog::accept();  // closed by the engine: no end notice for the parent
+    return ProgressState::Closed;
+}
+
+void ProgressDialog::PostClose() {
+    Close();
+}
+
+// Asks only whether the window is still there; a stopped window answers Running too.
+ProgressState ProgressDialog::Ping() {
+    return ProgressState::Running;
 }
 
 void ProgressDialog::OnProgressTimer() {
@@ -371,7 +352,7 @@ void ProgressDialog::UpdateCaption() {
 
 void ProgressDialog::accept() {
     if (!m_okButton->isEnabled()) return;  // during the run Enter means nothing
-    m_state = PROGRESS_STATE_CLOSED;
+    m_state = ProgressState::Closed;
     PostEnded(m_stopping ? 1 : 0);
     QDialog::accept();
 }
@@ -382,7 +363,7 @@ void ProgressDialog::reject() {
         if (ConfirmStop()) StopRun();
         return;
     }
-    m_state = PROGRESS_STATE_CLOSED;
+    m_state = ProgressState::Closed;
     PostEnded(1);
     QDialog::reject();
 }
@@ -400,7 +381,7 @@ bool ProgressDialog::ConfirmStop() {
 
 void ProgressDialog::StopRun() {
     m_stopping = true;
-    m_state = PROGRESS_STATE_CLOSED;  // the engine's next message sees the stop
+    m_state = ProgressState::Closed;  // the engine's next call sees the stop
     m_cancelButton->setEnabled(false);
     m_outcome->setText(tr("Stopping the update..."));
     m_outcome->show();

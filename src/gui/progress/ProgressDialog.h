@@ -21,9 +21,9 @@ class RunContext;
 
 // The progress window of an update run: finished tasks with their byte counts and times, the
 // current task with its percentage, the run time, and at the end "Done" with OK and "Quit".
-// It lives on the GUI thread and is driven only by the progress messages (HandleMessage); the
-// engine on its worker thread reaches it through ProgressWindowBridge.
-class ProgressDialog : public QDialog {
+// It lives on the GUI thread and is driven only by the progress calls; the engine on its worker
+// thread reaches it through ProgressWindowBridge.
+class ProgressDialog : public QDialog, public IProgressWindow {
     Q_OBJECT
 
 public:
@@ -31,10 +31,21 @@ public:
     // one the dialog's corner goes to the middle of the desktop.
     explicit ProgressDialog(RunContext& app, QWidget* mainWindow = nullptr);
 
-    // Handles one progress message and answers as the window does: its state (1 running,
-    // 2 closed or told to close); the close message answers 2, the ping 1.
-    int HandleMessage(const SProgressMessage& message);
-    int State() const { return m_state; }
+    // Each call answers the window's state: Running, or Closed once the operator stopped the
+    // run or the window was told to close. Close answers Closed, Ping Running. GUI thread only.
+    ProgressState Caption(const std::string& caption) override;
+    ProgressState RunStarted(std::int64_t taskCount, std::int64_t parentWindow) override;
+    ProgressState TaskStarted(const std::optional<std::string>& name,
+                              std::int64_t totalBytes) override;
+    ProgressState Percent(std::int64_t percent,
+                          const std::optional<std::string>& taskName) override;
+    ProgressState TaskDone() override;
+    ProgressState RunEnded() override;
+    ProgressState Close() override;
+    ProgressState Ping() override;
+    void Bytes(std::int64_t bytesSoFar) override;
+    void PostClose() override;
+    ProgressState State() const { return m_state; }
 
     // Shows the window, modeless for the caller but above the application's other windows.
     void Open();
@@ -85,14 +96,6 @@ private:
     void SetColumns();
     void Place(QWidget* mainWindow);
 
-    void OnCaption(const SProgressMessage& message);
-    void OnRunStart(std::int64_t taskCount, std::int64_t parentWindow);
-    void OnRunEnd();
-    void OnTaskStart(const SProgressMessage& message);
-    void OnTaskPercent(const SProgressMessage& message);
-    void OnBytes(std::int64_t bytes);
-    void OnTaskDone();
-    void OnCloseMessage();
     bool ConfirmStop();
     void StopRun();
     void ShowEnd(const QString& text);
@@ -114,7 +117,7 @@ private:
     QString m_caption;
     std::int64_t m_taskStart = 0;
     std::int64_t m_runStart = 0;
-    int m_state = PROGRESS_STATE_RUNNING;
+    ProgressState m_state = ProgressState::Running;
     QTimer m_timer;
     QString m_screenshotDir;
     bool m_uploadShot = false;

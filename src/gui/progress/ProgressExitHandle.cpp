@@ -32,15 +32,59 @@ ProgressExitHandle::~ProgressExitHandle() {
     m_application.reset();
 }
 
-int ProgressExitHandle::Send(const SProgressMessage& message) {
-    const int answer = m_window->Send(message);
+ProgressState ProgressExitHandle::Forward(
+    const std::function<ProgressState(IProgressWindow&)>& call) {
+    const ProgressState answer = call(*m_window);
     if (OnGuiThread()) DeliverQueued();
     return answer;
 }
 
-void ProgressExitHandle::Post(const SProgressMessage& message) {
-    m_window->Post(message);
+void ProgressExitHandle::ForwardPost(const std::function<void(IProgressWindow&)>& call) {
+    call(*m_window);
     if (OnGuiThread()) DeliverQueued();
+}
+
+ProgressState ProgressExitHandle::Caption(const std::string& caption) {
+    return Forward([&](IProgressWindow& window) { return window.Caption(caption); });
+}
+
+ProgressState ProgressExitHandle::RunStarted(std::int64_t taskCount, std::int64_t parentWindow) {
+    return Forward(
+        [&](IProgressWindow& window) { return window.RunStarted(taskCount, parentWindow); });
+}
+
+ProgressState ProgressExitHandle::TaskStarted(const std::optional<std::string>& name,
+                                              std::int64_t totalBytes) {
+    return Forward([&](IProgressWindow& window) { return window.TaskStarted(name, totalBytes); });
+}
+
+ProgressState ProgressExitHandle::Percent(std::int64_t percent,
+                                          const std::optional<std::string>& taskName) {
+    return Forward([&](IProgressWindow& window) { return window.Percent(percent, taskName); });
+}
+
+ProgressState ProgressExitHandle::TaskDone() {
+    return Forward([](IProgressWindow& window) { return window.TaskDone(); });
+}
+
+ProgressState ProgressExitHandle::RunEnded() {
+    return Forward([](IProgressWindow& window) { return window.RunEnded(); });
+}
+
+ProgressState ProgressExitHandle::Close() {
+    return Forward([](IProgressWindow& window) { return window.Close(); });
+}
+
+ProgressState ProgressExitHandle::Ping() {
+    return Forward([](IProgressWindow& window) { return window.Ping(); });
+}
+
+void ProgressExitHandle::Bytes(std::int64_t bytesSoFar) {
+    ForwardPost([bytesSoFar](IProgressWindow& window) { window.Bytes(bytesSoFar); });
+}
+
+void ProgressExitHandle::PostClose() {
+    ForwardPost([](IProgressWindow& window) { window.PostClose(); });
 }
 
 void ProgressExitHandle::DeliverQueued() {

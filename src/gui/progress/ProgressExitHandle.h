@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <functional>
 #include <memory>
 
 #include "core/progress/IProgressWindow.h"
@@ -10,7 +11,7 @@ namespace quillmarch {
 class RunContext;
 
 // What the job record keeps as its progress window once a command-line run is over. The
-// program's end (Disconnect, then UM_PROGRESS_CLOSE posted to a window still known, then a
+// program's end (Disconnect, then a close posted to a window still known, then a
 // 500 ms wait) happens after the GUI code has returned and no event loop runs any more. This
 // handle keeps the Qt application alive until the job record lets go of the window, and
 // delivers a close posted or sent from the GUI thread at once, so that the window does close.
@@ -28,8 +29,18 @@ public:
     ProgressExitHandle(const ProgressExitHandle&) = delete;
     ProgressExitHandle& operator=(const ProgressExitHandle&) = delete;
 
-    int Send(const SProgressMessage& message) override;
-    void Post(const SProgressMessage& message) override;
+    ProgressState Caption(const std::string& caption) override;
+    ProgressState RunStarted(std::int64_t taskCount, std::int64_t parentWindow) override;
+    ProgressState TaskStarted(const std::optional<std::string>& name,
+                              std::int64_t totalBytes) override;
+    ProgressState Percent(std::int64_t percent,
+                          const std::optional<std::string>& taskName) override;
+    ProgressState TaskDone() override;
+    ProgressState RunEnded() override;
+    ProgressState Close() override;
+    ProgressState Ping() override;
+    void Bytes(std::int64_t bytesSoFar) override;
+    void PostClose() override;
 
     // Deletes every progress window still there (before the application goes).
     static void DeleteProgressWindows();
@@ -37,6 +48,9 @@ public:
 private:
     // Runs what is queued for the windows (handlers, deletions) without an event loop.
     static void DeliverQueued();
+    // Hand the call to the window, then deliver what it queued when on the GUI thread.
+    ProgressState Forward(const std::function<ProgressState(IProgressWindow&)>& call);
+    void ForwardPost(const std::function<void(IProgressWindow&)>& call);
 
     std::shared_ptr<IProgressWindow> m_window;
     std::unique_ptr<QApplication> m_application;
