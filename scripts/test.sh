@@ -7,6 +7,8 @@ bash scripts/setup.sh
 jobs=$(nproc)
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLMARCH_WERROR=ON
+# Fast checks first: formatting.
+cmake --build build --target format-check
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
