@@ -1,7 +1,6 @@
 #include "gui/progress/ProgressDialog.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -73,7 +72,6 @@ ProgressDialog::ProgressDialog(RunContext& app, QWidget* mainWindow) : m_app(app
     m_timer.start();
     m_okButton->setEnabled(false);
     Place(mainWindow);
-    m_screenshotDir = qEnvironmentVariable(kScreenshotDirVariable);
 }
 
 void ProgressDialog::BuildControls() {
@@ -263,7 +261,6 @@ void ProgressDialog::OnRunEnd() {
     m_timer.stop();
     m_taskTime->clear();
     QApplication::beep();
-    SaveScreenshot(QStringLiteral("progress-finished.png"));
 }
 
 void ProgressDialog::OnTaskStart(const SProgressMessage& message) {
@@ -293,10 +290,6 @@ void ProgressDialog::OnBytes(std::int64_t bytes) {
     m_currentPercent->setText(QString::asprintf("%3d%%\t", percent) +
                               FormatByteCount(m_bytesDone, false) + QStringLiteral(" / ") +
                               FormatByteCount(m_taskTotal, true));
-    if (!m_uploadShot && m_taskTotal > 1 && percent >= 40 && percent < 100) {
-        m_uploadShot = true;
-        SaveScreenshot(QStringLiteral("progress-upload.png"));
-    }
 }
 
 void ProgressDialog::OnTaskDone() {
@@ -445,7 +438,6 @@ void ProgressDialog::ShowEnd(const QString& text) {
     m_okButton->setFocus();
     m_cancelButton->setEnabled(false);
     m_cancelButton->hide();
-    SaveScreenshot(QStringLiteral("progress-finished.png"));
 }
 
 void ProgressDialog::keyPressEvent(QKeyEvent* event) {
@@ -473,14 +465,6 @@ QString ProgressDialog::UiString(int id, const char* fallback) const {
 
 std::int64_t ProgressDialog::NowSeconds() const {
     return m_app.Clock().Now().count() / 1000;
-}
-
-void ProgressDialog::SaveScreenshot(const QString& name) {
-    if (m_screenshotDir.isEmpty() || !isVisible()) return;
-    // Layouts of widgets just shown or hidden settle first.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    layout()->activate();
-    grab().save(QDir(m_screenshotDir).filePath(name), "PNG");
 }
 
 QString ProgressDialog::FormatByteCount(std::int64_t count, bool withUnit) {
