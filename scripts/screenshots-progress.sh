@@ -4,9 +4,10 @@
 # docs/screenshots/progress-upload.png (during the image upload) and
 # docs/screenshots/progress-finished.png (the finished run).
 #
-# The window takes the pictures itself: QUILLMARCH_SCREENSHOT_DIR names a folder, and the window
-# saves what it shows there when a transfer passes 40 % and when the run is finished. That
-# variable is a documentation and test aid, unset in normal use.
+# The pictures are taken from outside the window: quillmarch_progress_screenshots
+# (tests/gui/screenshots) is the program plus a photographer that saves what the window shows
+# into QUILLMARCH_SCREENSHOT_DIR when a transfer passes 40 % and when the run is finished, and
+# then presses OK.
 #
 # Usage: scripts/screenshots-progress.sh [BUILD_DIR [SCALE]]   (default: build, configured and
 # built here when needed; SCALE 2 takes the high-DPI pictures, QT_SCALE_FACTOR=2, into
@@ -20,9 +21,9 @@ out="$PWD/docs/screenshots"
 
 command -v xvfb-run >/dev/null || { echo "xvfb-run is missing (Debian package xvfb)"; exit 1; }
 if [ ! -f "$build/build.ninja" ]; then
-    cmake -S . -B "$build" -G Ninja -DQUILLMARCH_TESTS=OFF >/dev/null
+    cmake -S . -B "$build" -G Ninja >/dev/null
 fi
-cmake --build "$build" --target quillmarch >/dev/null
+cmake --build "$build" --target quillmarch_progress_screenshots >/dev/null
 
 state=$(mktemp -d)
 sim=""
@@ -46,7 +47,7 @@ rm -f "$out/progress-upload.png" "$out/progress-finished.png"
 status=0
 QT_SCALE_FACTOR="$scale" QUILLMARCH_SCREENSHOT_DIR="$out" QUILLMARCH_TIME_SCALE=0.05 QUILLMARCH_PAYLOADS="$state/payloads" \
     xvfb-run -a -s "-screen 0 1600x1200x24" \
-    "$build/quillmarch" -p:admin -f:"$state/run.log" "127.0.0.1:$port" || status=$?
+    "$build/tests/quillmarch_progress_screenshots" -p:admin -f:"$state/run.log" "127.0.0.1:$port" || status=$?
 grep -E "#### DONE" "$state/run.log" || true
 
 missing=0

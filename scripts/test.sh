@@ -7,6 +7,9 @@ bash scripts/setup.sh
 jobs=$(nproc)
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLMARCH_WERROR=ON
+# Fast checks first: formatting, then clang-tidy on the engine and the command line.
+cmake --build build --target format-check
+bash scripts/tidy.sh build
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 

@@ -9,6 +9,7 @@ import subprocess
 import sys
 import tempfile
 import unittest
+from unittest import mock
 
 SOURCE_DIR = os.environ.get(
     "QUILLMARCH_SOURCE_DIR",
@@ -66,6 +67,14 @@ class SimulatorCase(unittest.TestCase):
     def setUp(self):
         self.dir = tempfile.mkdtemp(prefix="qm-e2e-")
         self.addCleanup(shutil.rmtree, self.dir, True)
+        # The program's cache (a lock file per address, fallback work folders) goes into a
+        # folder of the test's, not into the user's ~/.cache where it would pile up run after
+        # run; apart from self.dir, whose listing tests check.
+        cache = tempfile.mkdtemp(prefix="qm-e2e-cache-")
+        self.addCleanup(shutil.rmtree, cache, True)
+        patcher = mock.patch.dict(os.environ, {"XDG_CACHE_HOME": cache})
+        patcher.start()
+        self.addCleanup(patcher.stop)
         self.sim = None
 
     def start_sim(self, **options):

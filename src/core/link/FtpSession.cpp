@@ -30,8 +30,8 @@ using ftp::ValidHost;
 namespace {
 
 constexpr long kNeverExpireSeconds = 10L * 365 * 24 * 3600;  // keep an idle session for good
-constexpr long kMinUploadBuffer = 16 * 1024;                 // libcurl's accepted range
-constexpr long kMaxUploadBuffer = 2 * 1024 * 1024;
+constexpr long kMinUploadBuffer = 16L * 1024;                // libcurl's accepted range
+constexpr long kMaxUploadBuffer = 2L * 1024 * 1024;
 constexpr int kPollMilliseconds = 10;
 
 void InitCurlOnce() {

@@ -23,7 +23,7 @@ using ftp::EqualsNoCase;
 
 namespace {
 
-constexpr std::size_t kMaxListingLine = 64 * 1024;
+constexpr std::size_t kMaxListingLine = std::size_t{64} * 1024;
 
 int PortOf(const curl_sockaddr* address) {
     if (address->family == AF_INET) {

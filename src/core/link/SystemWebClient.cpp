@@ -24,7 +24,7 @@ constexpr int kMaxPort = 65535;
 constexpr long kConnectTimeoutSeconds = 10;
 constexpr long kTotalTimeoutSeconds = 30;
 // The status page is a few hundred bytes; anything far larger is not the system.
-constexpr std::size_t kMaxResponseBytes = 1024 * 1024;
+constexpr std::size_t kMaxResponseBytes = std::size_t{1024} * 1024;
 constexpr std::string_view kOpenTag = "<LINESPEED>";
 constexpr std::string_view kCloseTag = "</LINESPEED>";
 constexpr const char* kHttpUser = "Admin";

@@ -26,9 +26,9 @@ inline constexpr int kMemoryFileSeconds = 60;
 namespace filelimit {
 // One-value files read into memory (model.dat, gateway.dat, the .dat settings, the web
 // server's files): one short line each.
-inline constexpr std::size_t kValueFileBytes = 4 * 1024;
+inline constexpr std::size_t kValueFileBytes = std::size_t{4} * 1024;
 // Any other text read into memory (the system-information files the wizard shows).
-inline constexpr std::size_t kTextFileBytes = 64 * 1024;
+inline constexpr std::size_t kTextFileBytes = std::size_t{64} * 1024;
 // The backup before a flash erase. A real system holds about a hundred such files (choice
 // files, address books, logos, call records) of a few MB in all; these leave ample room and
 // still stop a system that lists without end before the local disk fills.

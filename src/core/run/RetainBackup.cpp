@@ -224,7 +224,7 @@ bool RetainBackup::FetchOne(DeviceLink& link, const std::string& name, bool mayB
             return Fail("the listed file " + shown + " could not be fetched");
         case DeviceLink::FetchKind::kTooLarge:
             return Fail("the files pass the limit of " +
-                        std::to_string(filelimit::kBackupBytes / (1024 * 1024)) + " MB at " +
+                        std::to_string(filelimit::kBackupBytes / (1024LL * 1024)) + " MB at " +
                         shown);
         case DeviceLink::FetchKind::kLocalError:
             return Fail("the copy of " + shown + " could not be written: " + fetch.error);

@@ -61,8 +61,6 @@ void ShowOutcomeUntilOk(RunContext& app, QPointer<ProgressDialog> window, bool o
     std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
     if (!window || !window->isVisible()) return;
     if (!window->IsStopping()) window->ShowOutcome(outcome, reason);
-    // Pictures for the documentation are taken without an operator to press OK.
-    if (!qEnvironmentVariableIsEmpty(ProgressDialog::kScreenshotDirVariable)) return;
     while (window && window->isVisible())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }

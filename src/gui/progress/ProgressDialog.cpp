@@ -1,7 +1,6 @@
 #include "gui/progress/ProgressDialog.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -73,7 +72,6 @@ ProgressDialog::ProgressDialog(RunContext& app, QWidget* mainWindow) : m_app(app
     m_timer.start();
     m_okButton->setEnabled(false);
     Place(mainWindow);
-    m_screenshotDir = qEnvironmentVariable(kScreenshotDirVariable);
 }
 
 void ProgressDialog::BuildControls() {
@@ -230,7 +228,6 @@ ProgressState ProgressDialog::RunEnded() {
     m_timer.stop();
     m_taskTime->clear();
     QApplication::beep();
-    SaveScreenshot(QStringLiteral("progress-finished.png"));
     return m_state;
 }
 
@@ -264,10 +261,6 @@ void ProgressDialog::Bytes(std::int64_t bytesSoFar) {
     m_currentPercent->setText(QString::asprintf("%3d%%\t", percent) +
                               FormatByteCount(m_bytesDone, false) + QStringLiteral(" / ") +
                               FormatByteCount(m_taskTotal, true));
-    if (!m_uploadShot && m_taskTotal > 1 && percent >= 40 && percent < 100) {
-        m_uploadShot = true;
-        SaveScreenshot(QStringLiteral("progress-upload.png"));
-    }
 }
 
 ProgressState ProgressDialog::TaskDone() {
@@ -426,7 +419,6 @@ void ProgressDialog::ShowEnd(const QString& text) {
     m_okButton->setFocus();
     m_cancelButton->setEnabled(false);
     m_cancelButton->hide();
-    SaveScreenshot(QStringLiteral("progress-finished.png"));
 }
 
 void ProgressDialog::keyPressEvent(QKeyEvent* event) {
@@ -454,14 +446,6 @@ QString ProgressDialog::UiString(int id, const char* fallback) const {
 
 std::int64_t ProgressDialog::NowSeconds() const {
     return m_app.Clock().Now().count() / 1000;
-}
-
-void ProgressDialog::SaveScreenshot(const QString& name) {
-    if (m_screenshotDir.isEmpty() || !isVisible()) return;
-    // Layouts of widgets just shown or hidden settle first.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    layout()->activate();
-    grab().save(QDir(m_screenshotDir).filePath(name), "PNG");
 }
 
 QString ProgressDialog::FormatByteCount(std::int64_t count, bool withUnit) {

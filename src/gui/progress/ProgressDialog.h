@@ -66,10 +66,6 @@ public:
     // A time span as hours of the day, minutes and seconds: 312 s -> "00:05.12".
     static QString FormatSpan(std::int64_t seconds);
 
-    // The environment variable naming a folder the window saves pictures of itself into (during
-    // a transfer and when finished); a documentation and test aid, unset in normal use.
-    static constexpr const char* kScreenshotDirVariable = "QUILLMARCH_SCREENSHOT_DIR";
-
 signals:
     // The window's end notice for the parent window named by the run start: 0 after OK,
     // 1 after Cancel or Quit. Not sent without a parent, nor when the engine closes the window.
@@ -107,7 +103,6 @@ private:
     void FitListWidth();
     QString UiString(int id, const char* fallback) const;
     std::int64_t NowSeconds() const;
-    void SaveScreenshot(const QString& name);
 
     RunContext& m_app;
     qint64 m_parentWindow = 0;
@@ -119,8 +114,6 @@ private:
     std::int64_t m_runStart = 0;
     ProgressState m_state = ProgressState::Running;
     QTimer m_timer;
-    QString m_screenshotDir;
-    bool m_uploadShot = false;
     bool m_stopping = false;
 
     QGroupBox* m_taskGroup = nullptr;
