@@ -149,6 +149,31 @@ def start(*args, timeout=10.0, env=None, **options):
 
     Without state_dir a fresh folder is used and removed by close(); env,
     if given, replaces the child's environment."""
+    return _announced(*_launch(args, env, options), timeout)
+
+
+def start_many(option_list, timeout=30.0, env=None):
+    """One simulator per options dict, launched side by side (a process each:
+    a fleet's simulators then share both cores, not one interpreter's lock).
+    Returns them in order once all have printed their ports; none is left
+    running when one fails to start."""
+    launched = [_launch((), env, dict(options)) for options in option_list]
+    sims = []
+    try:
+        for proc, workdir in launched:
+            sims.append(_announced(proc, workdir, timeout))
+    except BaseException:
+        for sim in sims:
+            sim.close()
+        for proc, workdir in launched[len(sims) + 1:]:
+            proc.kill()
+            proc.wait()
+            shutil.rmtree(workdir, ignore_errors=True)
+        raise
+    return sims
+
+
+def _launch(args, env, options):
     workdir = tempfile.mkdtemp(prefix="simctl-")
     if options.get("state_dir") is None:
         options["state_dir"] = os.path.join(workdir, "state")
@@ -157,6 +182,10 @@ def start(*args, timeout=10.0, env=None, **options):
         proc = subprocess.Popen(argv, stdout=subprocess.PIPE, stderr=err,
                                 stdin=subprocess.DEVNULL, text=True,
                                 env=env)
+    return proc, workdir
+
+
+def _announced(proc, workdir, timeout):
     line = _first_line(proc, timeout)
     if not line:
         proc.kill()

@@ -133,8 +133,10 @@ SystemOutcome FleetSystemRun::Updated(int checkCode) {
         return Ended(outcome, stopped ? "interrupted" : "failure",
                      stopped ? m_app->Interrupt().ExitCode() : 1);
     }
-    // The check logged on; the update makes its own connection from the start.
+    // The check logged on and closed the log; the update makes its own connection from the
+    // start, and its records follow the check's in the same log.
     if (m_app->m_link) m_app->m_link->Disconnect();
+    m_app->m_log.Append(m_app->m_log.LastPath());
     const bool success = UpdateRun(*m_app).RunUpdate(0);
     if (success) {
         outcome.result = SystemResult::kSucceeded;
