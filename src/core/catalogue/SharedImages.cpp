@@ -29,16 +29,13 @@ SharedImages::Bytes SharedImages::Load(const std::string& path) {
     // Held while reading: a second run asking for the same image waits for the first read
     // instead of reading its own copy.
     std::lock_guard<std::mutex> lock(m_mutex);
-    Bytes& held = m_files[path];
-    if (!held) held = ReadWhole(path);
+    auto& entry = m_files[path];
+    Bytes held = entry.lock();
+    if (!held) {
+        held = ReadWhole(path);
+        entry = held;
+    }
     return held;
-}
-
-std::size_t SharedImages::HeldBytes() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    std::size_t total = 0;
-    for (const auto& [path, bytes] : m_files) total += bytes ? bytes->size() : 0;
-    return total;
 }
 
 }  // namespace quillmarch

@@ -9,21 +9,20 @@
 
 namespace quillmarch {
 
-// Payload files read once and handed out read-only to every run that asks for the same file,
-// so runs in threads side by side hold one copy of each image between them. Thread-safe.
+// Payload files handed out read-only to every run that asks for the same file, so runs in
+// threads side by side hold one copy of each image between them. An image no run holds any
+// more is let go, as a single run lets go of it. Thread-safe.
 class SharedImages {
 public:
     using Bytes = std::shared_ptr<const std::vector<std::uint8_t>>;
 
-    // The file's bytes; null when it is missing, empty or could not be read whole. A file is
-    // read at most once; a failed read is tried again by the next caller.
+    // The file's bytes; null when it is missing, empty or could not be read whole. A file some
+    // run still holds is not read again.
     Bytes Load(const std::string& path);
-    // Bytes held now, over every file (for the benchmark's memory figures).
-    std::size_t HeldBytes() const;
 
 private:
-    mutable std::mutex m_mutex;
-    std::map<std::string, Bytes> m_files;
+    std::mutex m_mutex;
+    std::map<std::string, std::weak_ptr<const std::vector<std::uint8_t>>> m_files;
 };
 
 }  // namespace quillmarch
