@@ -165,25 +165,42 @@ class FleetCheck(Fleet):
 
 class FleetInterrupt(Fleet):
     @unittest.skipIf(WINDOWS_PROGRAM, "signals are POSIX here")
-    def test_first_stop_starts_no_new_system_and_lets_the_running_one_end(self):
-        # A slow restart keeps the first update going while the stop comes.
-        self.start_fleet(dict(apply_time="3"), {}, {})
+    def test_stops(self):
+        cases = [
+            # name, signals sent once the first system's image is up, the first one's result
+            ("first stop: the running update goes on to its end", 1, "succeeded"),
+            ("second stop: the running update stops at its next safe point", 2, "interrupted"),
+        ]
+        for name, signals, first in cases:
+            with self.subTest(name):
+                # A slow restart keeps the first update going while the stops come.
+                self.start_fleet(dict(apply_time="3"), {}, {})
+                stdout, stderr, code = self.stopped_fleet(signals)
+                self.assertEqual(code, 130, stdout + stderr)
+                self.assertEqual(self.summary(stdout), {
+                    "room-0": first, "room-1": "not started", "room-2": "not started"})
+                for sim in self.sims[1:]:
+                    self.assertEqual(self.touched(sim), [])
+                report = self.report()
+                self.assertEqual(report["exit_code"], 130)
+                self.assertEqual(report["counts"]["not_started"], 2)
+                for sim in self.sims:
+                    sim.close()
+
+    def stopped_fleet(self, signals):
+        self.report_path = os.path.join(self.dir, "fleet.json")
         argv = [*RUNNER, BINARY, "--fleet", self.inventory(), "-j", "1", "--log-dir",
-                os.path.join(self.dir, "logs"), "--report", os.path.join(self.dir, "f.json")]
+                os.path.join(self.dir, "logs"), "--report", self.report_path]
         env = dict(os.environ, QUILLMARCH_TIME_SCALE=TIME_SCALE,
                    QUILLMARCH_PAYLOADS=program_path(PAYLOADS))
         proc = subprocess.Popen(argv, cwd=self.dir, env=env, stdout=subprocess.PIPE,
                                 stderr=subprocess.PIPE, text=True)
         self.sims[0].wait_for("upload", timeout=30)
-        proc.send_signal(signal.SIGINT)
+        for _ in range(signals):
+            proc.send_signal(signal.SIGINT)
+            time.sleep(0.2)  # the fleet takes each stop in turn
         stdout, stderr = proc.communicate(timeout=120)
-        self.assertEqual(proc.returncode, 130, stdout + stderr)
-        self.assertEqual(self.summary(stdout), {"room-0": "succeeded", "room-1": "not started",
-                                                "room-2": "not started"})
-        for sim in self.sims[1:]:
-            self.assertEqual(self.touched(sim), [])
-        self.report_path = os.path.join(self.dir, "f.json")
-        self.assertEqual(self.report()["exit_code"], 130)
+        return stdout, stderr, proc.returncode
 
 
 @unittest.skipUnless(FLEET_LOADER, "needs the fleet inventory reader (FleetLoad.cpp)")
