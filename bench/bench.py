@@ -178,7 +178,7 @@ def fleet_comparison(build, work):
 
 
 def main():
-    global VERIFY_SCALE, VERIFY_ROUNDS, VERIFY_RESTARTS
+    global VERIFY_SCALE, VERIFY_ROUNDS, VERIFY_RESTARTS, FLEET_SCALE, FLEET_IMAGE_BYTES
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default=os.path.join(ROOT, "build-release"))
     parser.add_argument("--no-build", action="store_true", help="use the build folder as it is")
@@ -187,7 +187,12 @@ def main():
     parser.add_argument("--verify-rounds", type=int, default=VERIFY_ROUNDS)
     parser.add_argument("--restarts", type=int, nargs="+", default=list(VERIFY_RESTARTS),
                         help="simulated restart times R in seconds for (d)")
+    parser.add_argument("--fleet-scale", type=float, default=FLEET_SCALE,
+                        help="time scale of the fleet runs and their simulators (e)")
+    parser.add_argument("--fleet-image-bytes", type=int, default=FLEET_IMAGE_BYTES,
+                        help="uncompressed bytes of each sample image for (e)")
     args = parser.parse_args()
+    FLEET_SCALE, FLEET_IMAGE_BYTES = args.fleet_scale, args.fleet_image_bytes
     VERIFY_SCALE, VERIFY_ROUNDS = args.verify_scale, args.verify_rounds
     VERIFY_RESTARTS = tuple(args.restarts)
     args.build = os.path.abspath(args.build)  # the runs start in a work folder
