@@ -134,6 +134,8 @@ class FleetUpdate(Fleet):
                 report = self.report()
                 self.assertEqual([s["result"] for s in report["systems"]], results)
                 for system, sim in zip(report["systems"], self.sims):
+                    line = f"{system['name']} (127.0.0.1:{sim.ftp_port}): {system['result']}"
+                    self.assertIn(line, done.stdout)
                     if system["result"] == "skipped":
                         self.assertIsNone(system["report"])
                         self.assertEqual(self.touched(sim), [], name)

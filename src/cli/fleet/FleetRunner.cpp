@@ -143,6 +143,7 @@ void FleetRunner::MarkUnstarted() {
             outcome.result = SystemResult::kSkipped;
             outcome.reason = m_heldBack;
         }
+        m_view.Finished(i, outcome);
     }
 }
 

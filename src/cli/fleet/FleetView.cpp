@@ -77,8 +77,9 @@ void FleetView::Finished(std::size_t system, const SystemOutcome& outcome) {
     line.running = false;
     line.finished = true;
     const SystemResult result = outcome.result;
-    line.failed = result == SystemResult::kFailed || result == SystemResult::kInterrupted ||
-                  result == SystemResult::kCannot || result == SystemResult::kUnreachable;
+    // As the exit code counts: anything but these leaves the fleet not done.
+    line.failed = result != SystemResult::kSucceeded && result != SystemResult::kUpToDate &&
+                  result != SystemResult::kReady;
     std::string text = m_labels[system] + ": " + ResultWords(result);
     if (result == SystemResult::kSucceeded) text += " in " + Seconds(outcome.seconds);
     if (!outcome.reason.empty()) text += ": " + text::ForLog(outcome.reason, 300);
