@@ -3,10 +3,13 @@
 (a) the image upload through Quillmarch's link against `curl -T` of the same bytes;
 (b) peak memory of a whole quiet run; (c) wall time of a whole quiet run at a tiny time scale;
 (d) a verified update (--verify) against today's run, side by side, for simulated restarts of
-R seconds (sample image), as a ratio; the target is 2R + the transfer + 10 s.
+R seconds (sample image), as a ratio; the target is 2R + the transfer + 10 s;
+(e) a fleet of N simulated systems updated with -j N against one system alone: wall-time ratio
+(goal within 1.2 x), peak memory against one copy of the image plus 5 MB per system, CPU time
+per system.
 
-Usage: bench/bench.py [--build DIR] [--no-build] [--only verify]
-(builds the bench target in DIR first unless --no-build; --only verify runs (d) alone)
+Usage: bench/bench.py [--build DIR] [--no-build] [--only verify|fleet]
+(builds the bench target in DIR first unless --no-build; --only runs (d) or (e) alone)
 """
 import argparse
 import os
@@ -116,17 +119,82 @@ def verify_comparison(build, work):
               f"{min(ratios[i] for i in both):.2f}, max {max(ratios[i] for i in both):.2f})")
 
 
+FLEET_SIZE = 50
+# At 0.05 a single run takes about a second, and the 50 uploads side by side (about one
+# second more on two cores, simulators included) would be all the ratio measures.
+FLEET_SCALE = 0.5
+FLEET_IMAGE_BYTES = 5 * 1000 * 1000
+
+
+def fleet_run(build, pack, work, sims, name):
+    """One verified fleet run over `sims`: exit code, wall s, peak RSS kB, CPU s (user + sys)."""
+    folder = os.path.join(work, name)
+    os.makedirs(folder, exist_ok=True)
+    inventory = os.path.join(folder, "systems.csv")
+    with open(inventory, "w", encoding="utf-8") as fh:
+        fh.write("name,address,password\n")
+        for i, sim in enumerate(sims):
+            fh.write(f"room-{i},127.0.0.1:{sim.ftp_port},secret\n")
+    env = dict(os.environ, QUILLMARCH_PAYLOADS=pack, QUILLMARCH_TIME_SCALE=str(FLEET_SCALE))
+    argv = [os.path.join(build, "quillmarch"), "--fleet", inventory, "-j", str(len(sims)),
+            "--log-dir", os.path.join(folder, "logs")]
+    start = time.perf_counter()
+    proc = subprocess.Popen(argv, cwd=folder, env=env, stdout=subprocess.DEVNULL)
+    _, status, usage = os.wait4(proc.pid, 0)
+    wall = time.perf_counter() - start
+    return (os.waitstatus_to_exitcode(status), wall, usage.ru_maxrss,
+            usage.ru_utime + usage.ru_stime)
+
+
+def fleet_comparison(build, work):
+    pack = os.path.join(work, "fleet-pack")
+    subprocess.run([sys.executable, os.path.join(ROOT, "payloads", "make_payloads.py"),
+                    "--out", pack, "--image-size", str(FLEET_IMAGE_BYTES)], check=True)
+    image_mb = os.path.getsize(os.path.join(pack, "156.bin")) / 2**20
+    options = dict(password="secret", model=9, time_scale=str(FLEET_SCALE))
+    print(f"(e) fleet of {FLEET_SIZE} simulated systems (one simulator process each) with "
+          f"-j {FLEET_SIZE} against one system alone; verified updates, time scale "
+          f"{FLEET_SCALE}, image {image_mb:.1f} MiB")
+    started = time.perf_counter()
+    sims = simctl.start_many([options] * FLEET_SIZE, timeout=120)
+    print(f"    {FLEET_SIZE} simulators started in {time.perf_counter() - started:.1f} s")
+    try:
+        one = fleet_run(build, pack, work, sims[:1], "one")
+        for sim in sims[:1]:
+            sim.close()
+        sims[:1] = simctl.start_many([options])
+        many = fleet_run(build, pack, work, sims, "many")
+    finally:
+        for sim in sims:
+            sim.close()
+    goal_mb = image_mb + 5 * FLEET_SIZE
+    print(f"    one system: exit {one[0]}, {one[1]:.2f} s, peak {one[2] / 1024:.1f} MiB, "
+          f"CPU {one[3]:.2f} s")
+    print(f"    {FLEET_SIZE} systems: exit {many[0]}, {many[1]:.2f} s, peak "
+          f"{many[2] / 1024:.1f} MiB, CPU {many[3]:.2f} s ({many[3] / FLEET_SIZE:.3f} s per "
+          f"system)")
+    print(f"    wall-time ratio {FLEET_SIZE} / 1: {many[1] / one[1]:.2f} (goal 1.20)")
+    print(f"    peak memory {many[2] / 1024:.1f} MiB against one image + 5 MB per system = "
+          f"{goal_mb:.1f} MiB; above one system alone: {(many[2] - one[2]) / 1024:.1f} MiB "
+          f"({(many[2] - one[2]) / 1024 / (FLEET_SIZE - 1):.2f} MiB per further system)")
+
+
 def main():
-    global VERIFY_SCALE, VERIFY_ROUNDS, VERIFY_RESTARTS
+    global VERIFY_SCALE, VERIFY_ROUNDS, VERIFY_RESTARTS, FLEET_SCALE, FLEET_IMAGE_BYTES
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default=os.path.join(ROOT, "build-release"))
     parser.add_argument("--no-build", action="store_true", help="use the build folder as it is")
-    parser.add_argument("--only", choices=("verify",), help="run one part alone")
+    parser.add_argument("--only", choices=("verify", "fleet"), help="run one part alone")
     parser.add_argument("--verify-scale", type=float, default=VERIFY_SCALE)
     parser.add_argument("--verify-rounds", type=int, default=VERIFY_ROUNDS)
     parser.add_argument("--restarts", type=int, nargs="+", default=list(VERIFY_RESTARTS),
                         help="simulated restart times R in seconds for (d)")
+    parser.add_argument("--fleet-scale", type=float, default=FLEET_SCALE,
+                        help="time scale of the fleet runs and their simulators (e)")
+    parser.add_argument("--fleet-image-bytes", type=int, default=FLEET_IMAGE_BYTES,
+                        help="uncompressed bytes of each sample image for (e)")
     args = parser.parse_args()
+    FLEET_SCALE, FLEET_IMAGE_BYTES = args.fleet_scale, args.fleet_image_bytes
     VERIFY_SCALE, VERIFY_ROUNDS = args.verify_scale, args.verify_rounds
     VERIFY_RESTARTS = tuple(args.restarts)
     args.build = os.path.abspath(args.build)  # the runs start in a work folder
@@ -137,9 +205,9 @@ def main():
         subprocess.run(["cmake", "--build", args.build, "--target", "quillmarch",
                         "quillmarch_bench_upload"], check=True, stdout=subprocess.DEVNULL)
     work = tempfile.mkdtemp(prefix="qm-bench-")
-    if args.only == "verify":
+    if args.only:
         try:
-            verify_comparison(args.build, work)
+            (verify_comparison if args.only == "verify" else fleet_comparison)(args.build, work)
         finally:
             shutil.rmtree(work, ignore_errors=True)
         return
@@ -160,6 +228,7 @@ def main():
         print(f"(b) peak memory of a quiet run: {peak_kb / 1024:.1f} MiB (exit code {code})")
         print(f"(c) wall time of a quiet run at QUILLMARCH_TIME_SCALE=0.001: {wall:.2f} s")
         verify_comparison(args.build, work)
+        fleet_comparison(args.build, work)
     finally:
         shutil.rmtree(work, ignore_errors=True)
 

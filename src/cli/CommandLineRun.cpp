@@ -8,6 +8,7 @@
 #include "cli/ReportedRun.h"
 #include "cli/SignalScope.h"
 #include "cli/TerminalProgressFactory.h"
+#include "cli/fleet/FleetCommand.h"
 #include "core/job/CommandLine.h"
 #include "core/job/RunContext.h"
 #include "core/run/PreflightCheck.h"
@@ -107,6 +108,7 @@ int CommandLineRun::Main(int argc, char** argv, const GuiHooks& hooks) {
         std::printf("quillmarch %s\n", QUILLMARCH_VERSION);
         return 0;
     }
+    if (fleet::FleetCommand::Wanted(args)) return fleet::FleetCommand::Main(args);
     curl_global_init(CURL_GLOBAL_DEFAULT);
     RealClock clock(RealClock::ScaleFromEnvironment());
     ConsoleMessageBox console;

@@ -15,6 +15,7 @@ namespace quillmarch {
 namespace {
 
 std::atomic<RunInterrupt*> g_pInterrupt{nullptr};
+std::atomic<RunInterrupt*> g_pSecond{nullptr};
 std::atomic<bool> g_bScopeEnded{false};
 
 static_assert(std::atomic<RunInterrupt*>::is_always_lock_free);
@@ -23,8 +24,10 @@ static_assert(std::atomic<RunInterrupt*>::is_always_lock_free);
 bool RequestStop(int signalNumber) {
     RunInterrupt* interrupt = g_pInterrupt.load();
     if (interrupt == nullptr) return false;
-    if (interrupt->Request(signalNumber)) std::_Exit(128 + signalNumber);  // the second request
-    return true;
+    if (!interrupt->Request(signalNumber)) return true;
+    RunInterrupt* second = g_pSecond.load();
+    if (second != nullptr && !second->Request(signalNumber)) return true;
+    std::_Exit(128 + signalNumber);  // the last request the program listens to
 }
 
 #ifdef _WIN32
@@ -53,8 +56,9 @@ struct sigaction g_previousTerm {};
 
 }  // namespace
 
-SignalScope::SignalScope(RunInterrupt& interrupt) {
+SignalScope::SignalScope(RunInterrupt& interrupt, RunInterrupt* second) {
     g_bScopeEnded = false;
+    g_pSecond = second;
     g_pInterrupt = &interrupt;
 #ifdef _WIN32
     SetConsoleCtrlHandler(&OnConsoleEvent, TRUE);
@@ -76,6 +80,7 @@ SignalScope::~SignalScope() {
     sigaction(SIGTERM, &g_previousTerm, nullptr);
 #endif
     g_pInterrupt = nullptr;
+    g_pSecond = nullptr;
     g_bScopeEnded = true;
 }
 

@@ -6,10 +6,12 @@ class RunInterrupt;
 
 // While it lives, Ctrl+C and SIGTERM (Ctrl+C, Ctrl+Break and closing the console on Windows)
 // ask the run to stop at its next safe point; a second request ends the program at once.
+// With a second interrupt (a fleet run), the second request goes there instead and only a
+// third ends the program.
 // The handler's pointer to the current interrupt is the program's only process global.
 class SignalScope {
 public:
-    explicit SignalScope(RunInterrupt& interrupt);
+    explicit SignalScope(RunInterrupt& interrupt, RunInterrupt* second = nullptr);
     ~SignalScope();
     SignalScope(const SignalScope&) = delete;
     SignalScope& operator=(const SignalScope&) = delete;

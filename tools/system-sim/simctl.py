@@ -11,9 +11,11 @@ Keyword options map to command-line flags (time_scale=0.05 ->
 
 import json
 import os
+import random
 import selectors
 import shutil
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
@@ -149,6 +151,65 @@ def start(*args, timeout=10.0, env=None, **options):
 
     Without state_dir a fresh folder is used and removed by close(); env,
     if given, replaces the child's environment."""
+    return _announced(*_launch(args, env, options), timeout)
+
+
+def start_many(option_list, timeout=30.0, env=None):
+    """One simulator per options dict, launched side by side (a process each:
+    a fleet's simulators then share both cores, not one interpreter's lock).
+    Returns them in order once all have printed their ports; none is left
+    running when one fails to start. Each FTP port is picked below the
+    kernel's ephemeral range unless given: a simulator closes its port while
+    it restarts, and with a fleet's many client connections one of them would
+    otherwise soon take that port as its own local one."""
+    option_list = [dict(options) for options in option_list]
+    wanted = sum(1 for options in option_list if not options.get("ftp_port"))
+    ports = iter(_ports_below_ephemeral(wanted))
+    for options in option_list:
+        if not options.get("ftp_port"):
+            options["ftp_port"] = next(ports)
+    launched = [_launch((), env, options) for options in option_list]
+    sims = []
+    try:
+        for proc, workdir in launched:
+            sims.append(_announced(proc, workdir, timeout))
+    except BaseException:
+        for sim in sims:
+            sim.close()
+        for proc, workdir in launched[len(sims) + 1:]:
+            proc.kill()
+            proc.wait()
+            shutil.rmtree(workdir, ignore_errors=True)
+        raise
+    return sims
+
+
+def _ports_below_ephemeral(count):
+    """`count` loopback ports that are free now and that no outgoing connection
+    is given by the kernel (below /proc/sys/net/ipv4/ip_local_port_range)."""
+    low = 32768
+    try:
+        with open("/proc/sys/net/ipv4/ip_local_port_range") as fh:
+            low = int(fh.read().split()[0])
+    except (OSError, ValueError, IndexError):
+        pass
+    start = random.randrange(max(1024, low // 2), max(1025, low - 2 * count))
+    found = []
+    for port in range(start, low):
+        if len(found) == count:
+            break
+        with socket.socket() as probe:
+            try:
+                probe.bind(("127.0.0.1", port))
+            except OSError:
+                continue
+        found.append(port)
+    if len(found) < count:
+        raise RuntimeError("not enough free ports below %d" % low)
+    return found
+
+
+def _launch(args, env, options):
     workdir = tempfile.mkdtemp(prefix="simctl-")
     if options.get("state_dir") is None:
         options["state_dir"] = os.path.join(workdir, "state")
@@ -157,6 +218,10 @@ def start(*args, timeout=10.0, env=None, **options):
         proc = subprocess.Popen(argv, stdout=subprocess.PIPE, stderr=err,
                                 stdin=subprocess.DEVNULL, text=True,
                                 env=env)
+    return proc, workdir
+
+
+def _announced(proc, workdir, timeout):
     line = _first_line(proc, timeout)
     if not line:
         proc.kill()

@@ -27,6 +27,7 @@ PayloadLoader::PayloadLoader(std::string folder) : m_folder(std::move(folder)) {
 void PayloadLoader::Release() {
     m_held.clear();
     m_held.shrink_to_fit();
+    m_shared.reset();
 }
 
 bool PayloadLoader::LoadPayload(std::uint16_t id, const std::uint8_t** data, std::size_t* size) {
@@ -35,6 +36,12 @@ bool PayloadLoader::LoadPayload(std::uint16_t id, const std::uint8_t** data, std
     if (data) *data = nullptr;
     if (size) *size = 0;
     const fs::path file = platform::PathFromUtf8(m_folder) / (std::to_string(id) + ".bin");
+    if (m_images) {
+        m_shared = m_images->Load(platform::Utf8FromPath(file));
+        if (data && m_shared) *data = m_shared->data();
+        if (size && m_shared) *size = m_shared->size();
+        return m_shared != nullptr;
+    }
     std::error_code ec;
     if (!fs::is_regular_file(file, ec)) return false;
     const auto length = fs::file_size(file, ec);

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "core/catalogue/SharedImages.h"
 
 namespace quillmarch {
 
@@ -24,10 +27,14 @@ public:
 
     const std::string& Folder() const { return m_folder; }
     void SetFolder(std::string folder) { m_folder = std::move(folder); }
+    // Loads through `images` from now on: the data is shared with the other runs using it.
+    void ShareThrough(std::shared_ptr<SharedImages> images) { m_images = std::move(images); }
 
 private:
     std::string m_folder;
     std::vector<std::uint8_t> m_held;
+    std::shared_ptr<SharedImages> m_images;
+    SharedImages::Bytes m_shared;  // the payload handed out last, when loaded through m_images
 };
 
 }  // namespace quillmarch

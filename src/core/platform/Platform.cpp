@@ -103,7 +103,13 @@ std::string CurrentUserName() {
     if (!GetUserNameA(buffer, &size)) return {};
     return std::string(buffer);
 #else
-    if (const passwd* entry = getpwuid(geteuid()); entry && entry->pw_name) return entry->pw_name;
+    // The reentrant form: runs of a fleet ask from their own threads.
+    passwd entry{};
+    passwd* found = nullptr;
+    std::vector<char> buffer(16384);
+    if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+        found->pw_name)
+        return found->pw_name;
     const char* user = std::getenv("USER");
     return user ? user : "";
 #endif

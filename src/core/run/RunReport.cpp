@@ -221,6 +221,14 @@ std::string RunReport::TasksJson() const {
     return out + (m_tasks.empty() ? "]" : "\n  ]");
 }
 
+std::string RunReport::JsonString(std::string_view text) {
+    return Quote(text);
+}
+
+std::string RunReport::JsonTime(std::chrono::system_clock::time_point when) {
+    return IsoTime(when);
+}
+
 std::string RunReport::ToJson() const {
     const double total = std::chrono::duration<double>(m_end - m_start).count();
     std::string failure = "null";

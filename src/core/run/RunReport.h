@@ -3,6 +3,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/run/IRunObserver.h"
@@ -47,12 +48,17 @@ public:
     void Finish(const std::string& result, int exitCode);
 
     const std::string& FailureCode() const { return m_failureCode; }
+    const std::string& FailureReason() const { return m_failureReason; }
     std::string ToJson() const;
 
     // Writes `text` to `path` through a temporary file in the same folder and a rename, so a
     // reader finds the old document or the whole new one. False with `error` in words.
     static bool WriteAtomically(const std::string& path, const std::string& text,
                                 std::string& error);
+    // A JSON string of `text` (valid UTF-8 whatever the input), and a time as the report
+    // writes it (UTC, ISO 8601): for documents that hold reports.
+    static std::string JsonString(std::string_view text);
+    static std::string JsonTime(std::chrono::system_clock::time_point when);
     // The stable code of a log record that tells of a failure; empty for other records.
     static std::string FailureCodeOf(const std::string& record);
 

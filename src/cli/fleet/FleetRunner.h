@@ -1,0 +1,72 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/fleet/FleetOutcome.h"
+#include "cli/fleet/FleetPlan.h"
+
+namespace quillmarch {
+class RunInterrupt;
+class SharedImages;
+}  // namespace quillmarch
+
+namespace quillmarch::fleet {
+
+class FleetSystemRun;
+class FleetView;
+
+// Runs a fleet's systems, up to `jobs` at once, each in its own thread with its own run.
+// The canaries go first and alone; after `maxFailures` failures no new system starts. The
+// operator's first stop (`stop`) starts no new system; the second (`abort`) asks every running
+// one to stop at its next safe point. One system's failure never disturbs another's run.
+class FleetRunner {
+public:
+    FleetRunner(const FleetPlan& plan, FleetView& view, const RunInterrupt& stop,
+                const RunInterrupt& abort, std::shared_ptr<SharedImages> images);
+    ~FleetRunner();
+    FleetRunner(const FleetRunner&) = delete;
+    FleetRunner& operator=(const FleetRunner&) = delete;
+
+    // One outcome per system of the plan, in its order.
+    std::vector<SystemOutcome> Run();
+
+private:
+    struct Slot {
+        std::unique_ptr<FleetSystemRun> run;  // while it runs
+        std::thread thread;
+        bool started = false;
+        bool finished = false;
+    };
+
+    bool MayStart() const;
+    void StartNext();
+    void Work(std::size_t system);
+    void PassOnAbort();
+    bool CanariesDone() const;
+    void JudgeCanaries();
+    void MarkUnstarted();
+
+    const FleetPlan& m_plan;
+    FleetView& m_view;
+    const RunInterrupt& m_stop;
+    const RunInterrupt& m_abort;
+    std::shared_ptr<SharedImages> m_images;
+    std::vector<SystemOutcome> m_outcomes;
+    std::vector<Slot> m_slots;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::size_t m_next = 0;
+    int m_running = 0;
+    int m_failures = 0;
+    bool m_canaryPhase = false;
+    bool m_abortPassedOn = false;
+    std::string m_heldBack;  // why no new system starts, once it is so
+};
+
+}  // namespace quillmarch::fleet

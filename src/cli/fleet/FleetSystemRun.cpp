@@ -1,0 +1,176 @@
+#include "cli/fleet/FleetSystemRun.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "cli/ReportedRun.h"
+#include "cli/fleet/FleetProgressSink.h"
+#include "cli/fleet/FleetView.h"
+#include "core/catalogue/SharedImages.h"
+#include "core/job/RunContext.h"
+#include "core/platform/Platform.h"
+#include "core/run/PreflightCheck.h"
+#include "core/run/RunReport.h"
+#include "core/run/SystemFactsReader.h"
+#include "core/run/UpdateRun.h"
+#include "core/ui/ConsoleMessageBox.h"
+#include "core/util/AddressNames.h"
+#include "core/util/RealClock.h"
+
+namespace quillmarch::fleet {
+
+FleetSystemRun::FleetSystemRun(const FleetPlan& plan, std::size_t system,
+                               std::shared_ptr<SharedImages> images, FleetView& view)
+    : m_plan(plan),
+      m_system(plan.systems[system]),
+      m_index(system),
+      m_view(view),
+      m_clock(std::make_unique<RealClock>(RealClock::ScaleFromEnvironment())),
+      m_messageBox(std::make_unique<ConsoleMessageBox>()),
+      m_app(std::make_unique<RunContext>(*m_clock, *m_messageBox)) {
+    m_app->m_payloads.ShareThrough(std::move(images));
+    m_app->SetTimeScale(m_clock->Scale());
+    m_clock->SetInterrupt(&m_app->Interrupt());
+    // Notes go to the fleet's display, not between its lines on stderr.
+    m_app->SetConsole([this](const std::string& text) { m_view.Note(m_index, text); });
+}
+
+FleetSystemRun::~FleetSystemRun() {
+    if (m_app) m_app->SetRunObserver(nullptr);
+}
+
+RunInterrupt& FleetSystemRun::Interrupt() {
+    return m_app->Interrupt();
+}
+
+std::string FleetSystemRun::LogPath(const FleetOptions& options, const std::string& address) {
+    const std::string name = address::LocalName(address) + ".log";
+    if (options.logDir.empty()) return name;
+    return platform::Utf8FromPath(platform::PathFromUtf8(options.logDir) /
+                                  platform::PathFromUtf8(name));
+}
+
+std::vector<std::string> FleetSystemRun::Arguments(const FleetPlan& plan,
+                                                   const FleetSystem& system) {
+    // The system's own flags come after the common ones.
+    std::vector<std::string> args = plan.options.commonOptions;
+    args.insert(args.end(), system.options.begin(), system.options.end());
+    args.push_back("-q");
+    args.push_back("-p:" + system.password);
+    args.push_back("-f:" + LogPath(plan.options, system.address));
+    if (plan.options.check) args.push_back("--check");
+    args.push_back("--verify-timeout");
+    args.push_back(std::to_string(plan.options.verifyTimeoutSeconds));
+    args.push_back(system.address);
+    return args;
+}
+
+SystemOutcome FleetSystemRun::Run() {
+    const auto start = std::chrono::steady_clock::now();
+    m_view.Started(m_index);
+    SystemOutcome outcome;
+    const StartupResult started = m_app->Startup(Arguments(m_plan, m_system));
+    if (started.state != StartupState::kReady) {
+        outcome.result = SystemResult::kFailed;
+        outcome.reason = started.message;
+        outcome.logPath = m_app->m_log.LastPath();
+    } else {
+        m_report = std::make_unique<RunReport>(m_plan.options.check ? "check" : "update",
+                                               QUILLMARCH_VERSION);
+        m_report->SetAddress(m_app->m_address);
+        m_report->SetInterrupt(&m_app->Interrupt());
+        m_report->SetOptions(true, m_app->m_verifyTimeoutSeconds, m_app->m_isdnUpdate,
+                             m_app->m_uploadImage, m_app->m_updateSoftware);
+        m_app->SetRunObserver(m_report.get());
+        m_app->m_progressWnd = std::make_shared<FleetProgressSink>(m_view, m_index);
+        // The check's table is not shown: the fleet's own table says what matters.
+        std::FILE* table = std::tmpfile();
+        const int code = table ? PreflightCheck(*m_app).Run(m_report.get(), table)
+                               : PreflightCheck::kCannotUpdate;
+        if (table) std::fclose(table);
+        outcome = m_plan.options.check ? Checked(code) : Updated(code);
+    }
+    if (m_app->m_link) m_app->m_link->Disconnect();
+    m_app->m_progressWnd.reset();
+    m_app->CloseLog();
+    outcome.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return outcome;
+}
+
+SystemOutcome FleetSystemRun::Checked(int code) {
+    SystemOutcome outcome;
+    switch (code) {
+        case PreflightCheck::kReady:
+            outcome.result = SystemResult::kReady;
+            break;
+        case PreflightCheck::kUpToDate:
+            outcome.result = SystemResult::kUpToDate;
+            break;
+        case PreflightCheck::kUnreachable:
+            outcome.result = SystemResult::kUnreachable;
+            break;
+        default:
+            outcome.result =
+                m_app->Interrupt().Requested() ? SystemResult::kInterrupted : SystemResult::kCannot;
+    }
+    outcome.reason = m_report->FailureReason();
+    return Ended(outcome, ReportedRun::ResultWord(true, code), code);
+}
+
+SystemOutcome FleetSystemRun::Updated(int checkCode) {
+    SystemOutcome outcome;
+    if (checkCode == PreflightCheck::kUpToDate && !m_plan.options.force) {
+        outcome.result = SystemResult::kUpToDate;
+        return Ended(outcome, "up_to_date", checkCode);
+    }
+    if (checkCode != PreflightCheck::kReady && checkCode != PreflightCheck::kUpToDate) {
+        const bool stopped = m_app->Interrupt().Requested();
+        outcome.result = stopped ? SystemResult::kInterrupted : SystemResult::kFailed;
+        outcome.reason = m_report->FailureReason();
+        return Ended(outcome, stopped ? "interrupted" : "failure",
+                     stopped ? m_app->Interrupt().ExitCode() : 1);
+    }
+    // The check logged on and closed the log; the update makes its own connection from the
+    // start, and its records follow the check's in the same log.
+    if (m_app->m_link) m_app->m_link->Disconnect();
+    m_app->m_log.Append(m_app->m_log.LastPath());
+    const bool success = UpdateRun(*m_app).RunUpdate(0);
+    if (success) {
+        outcome.result = SystemResult::kSucceeded;
+        return Ended(outcome, "success", 0);
+    }
+    // The run has closed its log: the failure line goes after its last record.
+    if (m_app->m_log.Append(m_app->m_log.LastPath())) {
+        m_app->WriteLog(m_app->LoadUiString(194, "Failure"), 0);
+        m_app->m_log.Close();
+    }
+    const bool stopped = m_app->Interrupt().Requested();
+    outcome.result = stopped ? SystemResult::kInterrupted : SystemResult::kFailed;
+    outcome.reason = m_report->FailureReason();
+    return Ended(outcome, stopped ? "interrupted" : "failure",
+                 stopped ? m_app->Interrupt().ExitCode() : 1);
+}
+
+SystemOutcome FleetSystemRun::Ended(SystemOutcome outcome, const char* word, int exitCode) {
+    m_report->SetInstalls(SystemFactsReader::InstalledVersion(*m_app),
+                          SystemFactsReader::ImageName(*m_app));
+    std::error_code ignored;
+    const auto log =
+        std::filesystem::absolute(platform::PathFromUtf8(m_app->m_log.LastPath()), ignored);
+    outcome.logPath = platform::Utf8FromPath(log);
+    m_report->SetLogPath(outcome.logPath);
+    m_report->Finish(word, exitCode);
+    outcome.model = m_report->Before().model;
+    outcome.versionBefore = m_report->Before().softwareVersion;
+    outcome.versionAfter = m_report->After().softwareVersion;
+    if (outcome.reason.empty() && outcome.result == SystemResult::kFailed)
+        outcome.reason = m_report->FailureCode().empty() ? "see the log" : m_report->FailureCode();
+    m_app->SetRunObserver(nullptr);
+    outcome.reportJson = m_report->ToJson();
+    return outcome;
+}
+
+}  // namespace quillmarch::fleet

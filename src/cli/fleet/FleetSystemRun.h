@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/fleet/FleetOutcome.h"
+#include "cli/fleet/FleetPlan.h"
+
+namespace quillmarch {
+class RunContext;
+class RunInterrupt;
+class RealClock;
+class ConsoleMessageBox;
+class SharedImages;
+class RunReport;
+}  // namespace quillmarch
+
+namespace quillmarch::fleet {
+
+class FleetView;
+
+// One system of a fleet: its own clock, run context, log, lock and report, built here from
+// the plan so the rest of the fleet never reaches into a run context. Made on the fleet's
+// thread; Run goes on the system's own thread; Interrupt may be asked from the fleet's thread
+// while Run goes on.
+class FleetSystemRun {
+public:
+    FleetSystemRun(const FleetPlan& plan, std::size_t system, std::shared_ptr<SharedImages> images,
+                   FleetView& view);
+    ~FleetSystemRun();
+    FleetSystemRun(const FleetSystemRun&) = delete;
+    FleetSystemRun& operator=(const FleetSystemRun&) = delete;
+
+    // The update (or, in a --check fleet, the check) from start to end.
+    SystemOutcome Run();
+    RunInterrupt& Interrupt();
+
+    // The log of a system: <log dir>/<the name an ordinary run gives the address's log>.
+    static std::string LogPath(const FleetOptions& options, const std::string& address);
+    // The arguments of the ordinary command line this system's run is made of.
+    static std::vector<std::string> Arguments(const FleetPlan& plan, const FleetSystem& system);
+
+private:
+    SystemOutcome Checked(int code);
+    SystemOutcome Updated(int checkCode);
+    SystemOutcome Ended(SystemOutcome outcome, const char* word, int exitCode);
+
+    const FleetPlan& m_plan;
+    const FleetSystem& m_system;
+    std::size_t m_index;
+    FleetView& m_view;
+    std::unique_ptr<RealClock> m_clock;
+    std::unique_ptr<ConsoleMessageBox> m_messageBox;
+    std::unique_ptr<RunContext> m_app;
+    std::unique_ptr<RunReport> m_report;
+};
+
+}  // namespace quillmarch::fleet
