@@ -10,7 +10,7 @@
 #include <system_error>
 
 #include "cli/SignalScope.h"
-#include "cli/fleet/FleetLoad.h"
+#include "cli/fleet/FleetPlanLoader.h"
 #include "cli/fleet/FleetReport.h"
 #include "cli/fleet/FleetRunner.h"
 #include "cli/fleet/FleetSummary.h"

@@ -6,25 +6,26 @@
 
 namespace quillmarch::fleet {
 
-int FleetProgressSink::Send(const SProgressMessage& message) {
-    switch (message.id) {
-        case UM_PROGRESS_TASK_START:
-            m_total = message.lParam;
-            m_view.Task(m_system, message.hasText ? message.text : std::string());
-            break;
-        case UM_PROGRESS_TASK_PERCENT:
-            if (message.hasText && !message.text.empty()) m_view.Task(m_system, message.text);
-            m_view.Percent(m_system, message.wParam < 0 ? 90 : static_cast<int>(message.wParam));
-            break;
-        case UM_PROGRESS_BYTES:
-            if (m_total > 0)
-                m_view.Percent(m_system, static_cast<int>(std::min<std::int64_t>(
-                                             100, message.wParam * 100 / m_total)));
-            break;
-        default:
-            break;
-    }
-    return PROGRESS_STATE_RUNNING;
+ProgressState FleetProgressSink::TaskStarted(const std::optional<std::string>& name,
+                                             std::int64_t totalBytes) {
+    m_total = totalBytes;
+    m_view.Task(m_system, name.value_or(std::string()));
+    return ProgressState::Running;
+}
+
+ProgressState FleetProgressSink::Percent(std::int64_t percent,
+                                         const std::optional<std::string>& taskName) {
+    if (taskName && !taskName->empty()) m_view.Task(m_system, *taskName);
+    // The engine sends a negative percentage for "nearly there"; the window shows it as 90.
+    m_view.Percent(m_system,
+                   percent < 0 ? 90 : static_cast<int>(std::min<std::int64_t>(100, percent)));
+    return ProgressState::Running;
+}
+
+void FleetProgressSink::Bytes(std::int64_t bytesSoFar) {
+    if (m_total <= 0) return;
+    m_view.Percent(m_system,
+                   static_cast<int>(std::min<std::int64_t>(100, bytesSoFar * 100 / m_total)));
 }
 
 }  // namespace quillmarch::fleet

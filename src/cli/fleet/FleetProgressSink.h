@@ -13,8 +13,19 @@ class FleetView;
 class FleetProgressSink : public IProgressWindow {
 public:
     FleetProgressSink(FleetView& view, std::size_t system) : m_view(view), m_system(system) {}
-    int Send(const SProgressMessage& message) override;
-    void Post(const SProgressMessage& message) override { Send(message); }
+
+    ProgressState Caption(const std::string&) override { return ProgressState::Running; }
+    ProgressState RunStarted(std::int64_t, std::int64_t) override { return ProgressState::Running; }
+    ProgressState TaskStarted(const std::optional<std::string>& name,
+                              std::int64_t totalBytes) override;
+    ProgressState Percent(std::int64_t percent,
+                          const std::optional<std::string>& taskName) override;
+    ProgressState TaskDone() override { return ProgressState::Running; }
+    ProgressState RunEnded() override { return ProgressState::Running; }
+    ProgressState Close() override { return ProgressState::Running; }
+    ProgressState Ping() override { return ProgressState::Running; }
+    void Bytes(std::int64_t bytesSoFar) override;
+    void PostClose() override {}
 
 private:
     FleetView& m_view;

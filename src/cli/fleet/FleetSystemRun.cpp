@@ -79,10 +79,11 @@ SystemOutcome FleetSystemRun::Run() {
     } else {
         m_report = std::make_unique<RunReport>(m_plan.options.check ? "check" : "update",
                                                QUILLMARCH_VERSION);
-        m_report->SetAddress(m_app->m_address);
+        m_report->SetAddress(m_app->Job().target.address);
         m_report->SetInterrupt(&m_app->Interrupt());
-        m_report->SetOptions(true, m_app->m_verifyTimeoutSeconds, m_app->m_isdnUpdate,
-                             m_app->m_uploadImage, m_app->m_updateSoftware);
+        m_report->SetOptions(true, m_app->Job().options.verifyTimeoutSeconds,
+                             m_app->Job().tasks.isdnUpdate, m_app->Job().tasks.uploadImage,
+                             m_app->Job().tasks.updateSoftware);
         m_app->SetRunObserver(m_report.get());
         m_app->m_progressWnd = std::make_shared<FleetProgressSink>(m_view, m_index);
         // The check's table is not shown: the fleet's own table says what matters.
@@ -155,8 +156,9 @@ SystemOutcome FleetSystemRun::Updated(int checkCode) {
 }
 
 SystemOutcome FleetSystemRun::Ended(SystemOutcome outcome, const char* word, int exitCode) {
-    m_report->SetInstalls(SystemFactsReader::InstalledVersion(*m_app),
-                          SystemFactsReader::ImageName(*m_app));
+    m_report->SetInstalls(
+        SystemFactsReader::InstalledVersion(m_app->m_imageCatalogue),
+        SystemFactsReader::ImageName(m_app->Job(), m_app->Catalogue(), m_app->m_imageCatalogue));
     std::error_code ignored;
     const auto log =
         std::filesystem::absolute(platform::PathFromUtf8(m_app->m_log.LastPath()), ignored);
