@@ -135,6 +135,7 @@ def fleet_run(build, pack, work, sims, name):
         fh.write("name,address,password\n")
         for i, sim in enumerate(sims):
             fh.write(f"room-{i},127.0.0.1:{sim.ftp_port},secret\n")
+    os.chmod(inventory, 0o600)
     env = dict(os.environ, QUILLMARCH_PAYLOADS=pack, QUILLMARCH_TIME_SCALE=str(FLEET_SCALE))
     argv = [os.path.join(build, "quillmarch"), "--fleet", inventory, "-j", str(len(sims)),
             "--log-dir", os.path.join(folder, "logs")]
