@@ -78,8 +78,10 @@ std::string CommandLineRun::Usage() {
            "twice: the running updates stop at their next safe point.\n"
            "Fleet exit status:\n"
            "  0    every system was updated, or skipped as already up to date\n"
-           "  1    any system failed\n"
+           "  1    any system failed or was held back (--canary, --max-failures);\n"
+           "       --check: any system neither ready nor up to date\n"
            "  2    bad inventory or command line; nothing was sent\n"
+           "  130  stopped by Ctrl+C (143: by SIGTERM)\n"
            "Environment: QUILLMARCH_PAYLOADS (payload folder), QUILLMARCH_TIME_SCALE (scales\n"
            "every fixed wait; a test and demo aid), QUILLMARCH_PASSWORD (fleet runs).\n";
 }

@@ -2,40 +2,17 @@
 
 #include <algorithm>
 
+#include "core/platform/Platform.h"
 #include "core/progress/ProgressFormat.h"
 
-#ifdef _WIN32
-#include <io.h>
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace quillmarch {
-
-namespace {
-
-bool IsTerminal(std::FILE* stream) {
-    if (!stream) return false;
-#ifdef _WIN32
-    // _isatty holds for every character device, NUL and serial ports too; only a console
-    // answers GetConsoleMode.
-    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
-    DWORD mode = 0;
-    return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
-#else
-    return isatty(fileno(stream)) != 0;
-#endif
-}
-
-// Digits of a non-negative number with "," between groups of three from the right.
-}  // namespace
 
 TerminalProgressWindow::TerminalProgressWindow(std::FILE* stream, IClock& clock,
                                                Rendering rendering)
     : m_stream(stream),
       m_clock(clock),
-      m_live(rendering == Rendering::Live || (rendering == Rendering::Auto && IsTerminal(stream))),
+      m_live(rendering == Rendering::Live ||
+             (rendering == Rendering::Auto && platform::IsTerminal(stream))),
       m_taskStart(clock.Now()),
       m_runStart(clock.Now()) {}
 

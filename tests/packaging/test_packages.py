@@ -69,6 +69,7 @@ class DebianPackages(unittest.TestCase):
         self.addCleanup(shutil.rmtree, work, True)
         env = {k: v for k, v in os.environ.items() if k != "QUILLMARCH_PAYLOADS"}
         env["QUILLMARCH_TIME_SCALE"] = "0.01"
+        env["XDG_CACHE_HOME"] = os.path.join(work, "cache")  # its lock goes with the folder
         done = subprocess.run([program, "-q", "-p:secret", "-f:run.log",
                                f"127.0.0.1:{sim.ftp_port}"],
                               cwd=work, env=env, capture_output=True, text=True, timeout=300)

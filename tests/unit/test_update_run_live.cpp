@@ -19,6 +19,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(m_sim.Started()) << m_sim.StartError();
         m_app.m_helpFilePath = m_dir.Path().string() + "/Quillmarch.hlp";
+        m_app.m_lockFolder = m_dir.Str("locks");  // not the user's cache
         m_app.m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
         m_app.BuildCatalogue();
         m_app.RecordImagePresence();

@@ -52,7 +52,7 @@ int FleetCommand::Main(const std::vector<std::string>& args) {
     curl_global_init(CURL_GLOBAL_DEFAULT);
     // The display and the summary keep out of a report written to stdout.
     std::FILE* out = plan.options.reportPath == "-" ? stderr : stdout;
-    FleetView view(out, FleetView::IsTerminal(out), Labels(plan));
+    FleetView view(out, platform::IsTerminal(out), Labels(plan));
     RunInterrupt stop;
     RunInterrupt abort;
     const auto start = std::chrono::system_clock::now();

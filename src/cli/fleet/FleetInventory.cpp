@@ -177,7 +177,8 @@ bool FleetInventory::Read(const std::string& path, const std::vector<std::string
     }
     contents.resize(static_cast<std::size_t>(in.gcount()));
     if (contents.size() > kMaxFileBytes) {
-        errors.push_back(shown + ": larger than " + std::to_string(kMaxFileBytes / (1024 * 1024)) +
+        errors.push_back(shown + ": larger than " +
+                         std::to_string(kMaxFileBytes / (std::size_t{1024} * 1024)) +
                          " MB; split the fleet into several files");
         return false;
     }

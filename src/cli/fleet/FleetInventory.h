@@ -21,7 +21,7 @@ struct Inventory {
 // way its run will parse it, and every fault of every row is found before anything is sent.
 class FleetInventory {
 public:
-    static constexpr std::size_t kMaxFileBytes = 4 * 1024 * 1024;
+    static constexpr std::size_t kMaxFileBytes = std::size_t{4} * 1024 * 1024;
     static constexpr std::size_t kMaxSystems = 10000;
     static constexpr std::size_t kMaxName = 200;
 

@@ -46,7 +46,7 @@ RunInterrupt& FleetSystemRun::Interrupt() {
 }
 
 std::string FleetSystemRun::LogPath(const FleetOptions& options, const std::string& address) {
-    const std::string name = address::LocalName(address) + ".log";
+    std::string name = address::LocalName(address) + ".log";
     if (options.logDir.empty()) return name;
     return platform::Utf8FromPath(platform::PathFromUtf8(options.logDir) /
                                   platform::PathFromUtf8(name));

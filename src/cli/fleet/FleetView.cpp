@@ -2,14 +2,8 @@
 
 #include <cinttypes>
 
+#include "core/platform/Platform.h"
 #include "core/util/TextUtil.h"
-
-#ifdef _WIN32
-#include <io.h>
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace quillmarch::fleet {
 
@@ -27,17 +21,6 @@ std::string Seconds(double seconds) {
 
 FleetView::FleetView(std::FILE* out, bool live, std::vector<std::string> labels)
     : m_out(out), m_live(live), m_labels(std::move(labels)), m_lines(m_labels.size()) {}
-
-bool FleetView::IsTerminal(std::FILE* stream) {
-    if (!stream) return false;
-#ifdef _WIN32
-    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
-    DWORD mode = 0;
-    return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
-#else
-    return isatty(fileno(stream)) != 0;
-#endif
-}
 
 void FleetView::Started(std::size_t system) {
     std::lock_guard<std::mutex> lock(m_mutex);

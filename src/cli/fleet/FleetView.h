@@ -34,9 +34,6 @@ public:
     // Takes the live lines off the screen, before the summary.
     void Close();
 
-    // Whether `stream` is a terminal the live lines can be drawn on.
-    static bool IsTerminal(std::FILE* stream);
-
 private:
     struct Line {
         bool running = false;

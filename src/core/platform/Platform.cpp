@@ -6,6 +6,7 @@
 #include <vector>
 
 #ifdef _WIN32
+#include <io.h>
 #include <lmcons.h>
 #include <windows.h>
 #else
@@ -190,6 +191,17 @@ std::string MakeUniqueDirectory(const std::string& parent, const std::string& pr
         if (CreateFreshDirectory(path)) return IsPrivateDirectory(path) ? path : std::string();
     }
     return {};
+}
+
+bool IsTerminal(std::FILE* stream) {
+    if (!stream) return false;
+#ifdef _WIN32
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
+#else
+    return isatty(fileno(stream)) != 0;
+#endif
 }
 
 }  // namespace quillmarch::platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -43,5 +44,8 @@ std::string UserCacheDirectory();
 // A new folder inside `parent`, named `prefix` and a random suffix, created private (0700) and
 // never one that existed before. Its path without a trailing separator; empty on failure.
 std::string MakeUniqueDirectory(const std::string& parent, const std::string& prefix);
+// Whether a stream is an interactive terminal that cursor movement may redraw. On Windows only
+// a console counts: _isatty also holds for NUL and serial ports.
+bool IsTerminal(std::FILE* stream);
 
 }  // namespace quillmarch::platform
