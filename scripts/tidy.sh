@@ -27,7 +27,17 @@ header_filter="^($(printf '%s\n' "${headers[@]}" | escape | paste -sd '|'))\$"
 file_regex="^($(printf '%s\n' "${sources[@]}" | escape | paste -sd '|'))\$"
 
 # The compile commands may come from GCC, whose warning options clang does not all know.
-run-clang-tidy -quiet -j "$jobs" -p "$build" \
+# run-clang-tidy echoes every command it starts: keep its output aside and show the findings
+# (or, when it failed without one, all of it).
+output=$(mktemp)
+trap 'rm -f "$output"' EXIT
+if run-clang-tidy -quiet -j "$jobs" -p "$build" \
     -header-filter "$header_filter" \
     -extra-arg=-Wno-unknown-warning-option \
-    "$file_regex"
+    "$file_regex" >"$output" 2>&1; then
+    echo "tidy: no findings in ${#sources[@]} sources and ${#headers[@]} headers"
+else
+    grep -E -A3 '(warning|error): ' "$output" | grep -v 'warnings generated' || cat "$output"
+    echo "tidy: findings above" >&2
+    exit 1
+fi
