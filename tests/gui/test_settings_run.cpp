@@ -159,7 +159,7 @@ private slots:
         options.model = model;
         SimulatorProcess sim(options);
         QVERIFY2(sim.Started(), sim.StartError().c_str());
-        SWizardApp f(0.005);
+        SWizardApp f(0.01);  // waits that outlast the simulator's restarts on a loaded machine too
         auto actions = SettingsOnlyWalk(sim);
         AddGroupActions(group, actions);
         auto sheet = StartSheet(f);

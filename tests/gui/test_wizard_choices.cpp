@@ -63,7 +63,7 @@ private slots:
     void typicalAfterCustomSendsNoSettings() {
         SimulatorProcess sim;  // a LAN-only model: the LAN page follows the retained data
         QVERIFY2(sim.Started(), sim.StartError().c_str());
-        SWizardApp f(0.005);
+        SWizardApp f(0.01);  // waits that outlast the simulator's restarts on a loaded machine too
         auto sheet = StartSheet(f);
         QVERIFY(ConnectThroughWizard(*sheet, sim));
         QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
@@ -104,7 +104,7 @@ private slots:
     void theSummaryOffersVerificationAndTheRunChecksTheSystem() {
         SimulatorProcess sim;
         QVERIFY2(sim.Started(), sim.StartError().c_str());
-        SWizardApp f(0.005);
+        SWizardApp f(0.01);  // waits that outlast the simulator's restarts on a loaded machine too
         auto sheet = StartSheet(f);
         QVERIFY(ConnectThroughWizard(*sheet, sim));
         for (int step = 0; step < 6 && ActivePageName(*sheet) != "pageResults"; ++step)

@@ -106,7 +106,7 @@ private slots:
     void typicalWalkFromTheWelcomeDialogToAFinishedRun() {
         SimulatorProcess sim;
         QVERIFY2(sim.Started(), sim.StartError().c_str());
-        SWizardApp f(0.005);
+        SWizardApp f(0.01);  // waits that outlast the simulator's restarts on a loaded machine too
         f.settings.values[HistoryName(f.app)] = "10.1.2.3,192.0.2.7";
         WelcomeDialog welcome(f.app);
         welcome.SetWizardRunner([&f](RunContext& app, QWidget* owner) {
