@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "cli/fleet/FleetInventory.h"
 #include "cli/fleet/FleetPlanLoader.h"
 #include "cli/fleet/PasswordSource.h"
 #include "support/ScopedTempDir.h"
 
 #ifndef _WIN32
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -98,6 +100,28 @@ TEST_F(FleetPassword, ABadPasswordFileIsRefused) {
     EXPECT_TRUE(PasswordSource::ReadFile(Write("max.txt", std::string(1024, 'x'), kPrivate),
                                          password, error))
         << error;
+}
+
+// A pipe would keep the read waiting for a writer that never comes; a folder is no file.
+TEST_F(FleetPassword, OnlyPlainFilesAreReadAsPasswordOrInventory) {
+    std::vector<std::string> paths{m_dir.Str("folder")};
+    fs::create_directory(paths[0]);
+    fs::permissions(paths[0], fs::perms::owner_all);
+#ifndef _WIN32
+    paths.push_back(m_dir.Str("pipe"));
+    ASSERT_EQ(mkfifo(paths[1].c_str(), 0600), 0);
+#endif
+    for (const std::string& path : paths) {
+        std::string password;
+        std::string error;
+        EXPECT_FALSE(PasswordSource::ReadFile(path, password, error)) << path;
+        EXPECT_NE(error.find("not a plain file"), std::string::npos) << error;
+        Inventory inventory;
+        std::vector<std::string> errors;
+        EXPECT_FALSE(FleetInventory::Read(path, {}, inventory, errors)) << path;
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_NE(errors[0].find("not a plain file"), std::string::npos) << errors[0];
+    }
 }
 
 TEST_F(FleetPassword, RowThenFileThenEnvironmentThenPrompt) {

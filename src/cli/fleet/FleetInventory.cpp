@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -9,6 +10,7 @@
 #include "cli/fleet/CsvReader.h"
 #include "cli/fleet/FleetSystemArguments.h"
 #include "core/job/CommandLine.h"
+#include "core/platform/Platform.h"
 #include "core/util/AddressNames.h"
 #include "core/util/TextUtil.h"
 
@@ -164,6 +166,13 @@ private:
 bool FleetInventory::Read(const std::string& path, const std::vector<std::string>& commonOptions,
                           Inventory& out, std::vector<std::string>& errors) {
     const std::string shown = text::ForLog(path, 200);
+    // A pipe or a device could keep the open or the read waiting for ever.
+    std::error_code ignored;
+    const auto status = std::filesystem::status(platform::PathFromUtf8(path), ignored);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        errors.push_back(shown + ": not a plain file");
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         errors.push_back(shown + ": cannot be read");

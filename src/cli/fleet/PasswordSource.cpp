@@ -4,9 +4,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "core/job/CommandLine.h"
+#include "core/platform/Platform.h"
 #include "core/util/TextUtil.h"
 
 #ifdef _WIN32
@@ -121,6 +123,13 @@ bool PasswordSource::CheckPrivate(const std::string& path, std::string& error) {
 
 bool PasswordSource::ReadFile(const std::string& path, std::string& password, std::string& error) {
     if (!CheckPrivate(path, error)) return false;
+    // A pipe or a device could keep the open or the read waiting for ever.
+    std::error_code ignored;
+    const auto status = std::filesystem::status(platform::PathFromUtf8(path), ignored);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        error = Shown(path) + ": not a plain file";
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = Shown(path) + ": cannot be read";
