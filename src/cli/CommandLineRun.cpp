@@ -57,7 +57,10 @@ std::string CommandLineRun::Usage() {
            "  4    --check: the system already runs the version this program installs\n"
            "  5    --check: cannot update (refused logon, unknown model, no image)\n"
            "  6    --check: nothing answered at the address\n"
-           "  130  stopped by Ctrl+C (143: by SIGTERM, Ctrl+Break or closing the console)\n"
+           "  7    the update failed and the system may still be in update mode: it could\n"
+           "       not be sent back to normal mode (the log says why)\n"
+           "  130  stopped by Ctrl+C (143: by SIGTERM, Ctrl+Break or closing the console;\n"
+           "       129: by SIGHUP, a closed terminal)\n"
            "\n"
            "Fleet runs: quillmarch --fleet FILE [fleet options] [per-system options]\n"
            "  --fleet FILE  update every system of a CSV inventory, several at once; a header\n"
@@ -101,6 +104,7 @@ bool CommandLineRun::WantsVersion(const std::vector<std::string>& args) {
 }
 
 int CommandLineRun::Main(int argc, char** argv, const GuiHooks& hooks) {
+    SignalScope::IgnoreBrokenPipes();
     const std::vector<std::string> args = CommandLine::Arguments(argc, argv);
     if (WantsHelp(args)) {
         std::fputs(Usage().c_str(), stdout);
@@ -142,7 +146,10 @@ int CommandLineRun::Main(int argc, char** argv, const GuiHooks& hooks) {
     } else {
         const bool success = RunFromCommandLine(app, messageBox, hooks, argc, argv);
         // A run that finished before the stop took effect says so with its own outcome.
-        code = success ? 0 : app.Interrupt().Requested() ? app.Interrupt().ExitCode() : 1;
+        code = success                           ? 0
+               : app.Interrupt().Requested()     ? app.Interrupt().ExitCode()
+               : LeftUnsafe(app.m_systemEndMode) ? kExitLeftInUpdateMode
+                                                 : 1;
     }
     EndProgram(app);
     reported.Finish(code);
@@ -167,6 +174,10 @@ int CommandLineRun::Refuse(const StartupResult& started) {
                          started.message.c_str());
             return 3;
     }
+}
+
+bool CommandLineRun::LeftUnsafe(SystemEndMode mode) {
+    return mode == SystemEndMode::kUpdateMode || mode == SystemEndMode::kUnknown;
 }
 
 bool CommandLineRun::GuiUsable(const GuiHooks& hooks) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/GuiHooks.h"
+#include "core/run/SystemEndMode.h"
 
 namespace quillmarch {
 
@@ -20,6 +21,9 @@ public:
     static bool WantsHelp(const std::vector<std::string>& args);
     static bool WantsVersion(const std::vector<std::string>& args);
 
+    // A failed run that could not send the system back from update mode.
+    static constexpr int kExitLeftInUpdateMode = 7;
+
 private:
     // A command line the program will not run: why on stderr; answers the exit code.
     static int Refuse(const StartupResult& started);
@@ -27,6 +31,7 @@ private:
     static bool RunFromCommandLine(RunContext& app, MessageBoxRouter& router, const GuiHooks& hooks,
                                    int& argc, char** argv);
     static bool GuiUsable(const GuiHooks& hooks);
+    static bool LeftUnsafe(SystemEndMode mode);
     // Disconnect, close a progress window that may still be there, give it time to go.
     static void EndProgram(RunContext& app);
 };

@@ -27,6 +27,9 @@ bool RequestStop(int signalNumber) {
     if (!interrupt->Request(signalNumber)) return true;
     RunInterrupt* second = g_pSecond.load();
     if (second != nullptr && !second->Request(signalNumber)) return true;
+    // Between an erase and its restore, or while a system is brought back from update mode,
+    // the run ends on its own once the system is safe; only SIGKILL cuts that short.
+    if (RunInterrupt::ExitHeld()) return true;
     std::_Exit(128 + signalNumber);  // the last request the program listens to
 }
 
@@ -52,9 +55,21 @@ extern "C" void OnSignal(int signalNumber) {
 
 struct sigaction g_previousInt {};
 struct sigaction g_previousTerm {};
+struct sigaction g_previousHup {};
 #endif
 
 }  // namespace
+
+void SignalScope::IgnoreBrokenPipes() {
+#ifndef _WIN32
+    // A reader that goes away (`| head`, a closed terminal) must not end a run half way: the
+    // write fails instead, and the log and the report are still written.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, nullptr);
+#endif
+}
 
 SignalScope::SignalScope(RunInterrupt& interrupt, RunInterrupt* second) {
     g_bScopeEnded = false;
@@ -69,6 +84,8 @@ SignalScope::SignalScope(RunInterrupt& interrupt, RunInterrupt* second) {
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, &g_previousInt);
     sigaction(SIGTERM, &action, &g_previousTerm);
+    // A closed terminal or a dropped SSH session is a stop like SIGTERM, not an abrupt end.
+    sigaction(SIGHUP, &action, &g_previousHup);
 #endif
 }
 
@@ -78,6 +95,7 @@ SignalScope::~SignalScope() {
 #else
     sigaction(SIGINT, &g_previousInt, nullptr);
     sigaction(SIGTERM, &g_previousTerm, nullptr);
+    sigaction(SIGHUP, &g_previousHup, nullptr);
 #endif
     g_pInterrupt = nullptr;
     g_pSecond = nullptr;

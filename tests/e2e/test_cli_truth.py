@@ -250,16 +250,22 @@ class Interrupts(TruthCase):
                     time.sleep(0.3)
                     started = time.monotonic()
                     proc.send_signal(sig)
-                    _, err = proc.communicate(timeout=30)
-                    stopped_in = time.monotonic() - started
+                    # The stopped run sends the system back to normal mode: it needs the
+                    # system to answer again.
+                    time.sleep(0.3)
                 finally:
                     os.kill(self.sim.pid, signal.SIGCONT)
+                _, err = proc.communicate(timeout=60)
+                stopped_in = time.monotonic() - started
                 self.assertEqual(proc.returncode, exit_code, err)
                 self.assertLess(stopped_in, 10)
                 lines = self.log_records(log)
                 self.assertEqual(lines[-4:], ["interrupted", "#### DONE : failure", CLOSING,
                                               "Failure"])
                 self.assertNotIn("Put Image Success", lines)
+                self.assertIn("System left in normal mode: it restarts with the software it had",
+                              lines)
+                self.assertInOrder(self.journal_commands(), ["SWUS", "RSWU", "BOOT"])
                 self.sim.close()
 
 

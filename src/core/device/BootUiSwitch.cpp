@@ -58,6 +58,7 @@ bool BootUiSwitch::SwitchWithImage() {
         return false;
     }
 
+    m_switchSent = true;
     const int swus = link->SendCommand("SWUS", nullptr, 0);
     m_run = Report(25);
     if (swus != 200) Log(226, "Could not put system into Quillmarch Mode");
@@ -87,7 +88,8 @@ bool BootUiSwitch::RestartAndReconnect() {
         Log(227, "Trying to connect to system");
         if (SystemConnector(m_app).ConnectToSystem(address, password))
             return CheckModeAfterRestart();
-        if (attempt == kAttempts) return GiveUp();
+        // A stop ends the wait without a box that someone would have to click away first.
+        if (attempt == kAttempts || m_app.Interrupt().ShouldStop()) return GiveUp();
         const bool going = ProgressProtocol(m_app).Percent(
             nextPercent, m_app.LoadUiString(286, "Update Mode-Retry"));
         m_run = m_run && going;
@@ -133,10 +135,11 @@ bool BootUiSwitch::CheckModeAfterRestart() {
 }
 
 bool BootUiSwitch::GiveUp() {
-    m_app.ShowMessage(m_app.LoadUiString(75,
-                                         "Could not re-connect to system.\nPlease make sure "
-                                         "system is operational."),
-                      m_app.LoadUiString(76, "Quillmarch"), MB_OK);
+    if (!m_app.Interrupt().Requested())
+        m_app.ShowMessage(m_app.LoadUiString(75,
+                                             "Could not re-connect to system.\nPlease make sure "
+                                             "system is operational."),
+                          m_app.LoadUiString(76, "Quillmarch"), MB_OK);
     ProgressProtocol(m_app).Close();
     m_app.Clock().Wait(std::chrono::milliseconds(500));
     Log(230, "Could not connect to Orbiscope");
@@ -148,8 +151,8 @@ void BootUiSwitch::RevertToNormalMode() {
     DeviceLink* link = m_app.m_link.get();
     if (!link || !link->IsLoggedOn() || link->IsNormalMode()) return;
     Log(234, "Trying to put make to normal mode");
-    link->SendCommand("RSWU", nullptr, 0);
-    link->SendCommand("BOOT", nullptr, 0);
+    const bool reset = link->SendCommand("RSWU", nullptr, 0) == 200;
+    m_reverted = reset && link->SendCommand("BOOT", nullptr, 0) == 200;
     link->Disconnect();
 }
 

@@ -11,6 +11,9 @@ class BootUiSwitch {
 public:
     explicit BootUiSwitch(RunContext& app) : m_app(app) {}
     bool PutSystemIntoBootUI();
+    // SWUS was sent, and the system was not sent back again here: until it takes an image it
+    // is in update mode, or on its way there.
+    bool LeftInUpdateMode() const { return m_switchSent && !m_reverted; }
 
 private:
     bool SwitchWithImage();
@@ -26,6 +29,8 @@ private:
     RunContext& m_app;
     // Running AND of the progress answers: false once the operator stopped the run.
     bool m_run = true;
+    bool m_switchSent = false;
+    bool m_reverted = false;
 };
 
 }  // namespace quillmarch

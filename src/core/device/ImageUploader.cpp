@@ -27,14 +27,17 @@ std::string ImageUploader::CrcText(int systemType) {
 bool ImageUploader::PutMainImage(const std::string& imageKey, const std::string& remoteName,
                                  bool wait) {
     bool result = false;
+    bool attempted = false;
     if (!m_app.ImagePresent(m_app.Job().target.systemType)) {
         Log(225, "Can not update system");
     } else if (!m_app.Job().tasks.uploadImage) {
         Log(215, "Not update the image");
     } else {
         result = LoadAndSend(imageKey, remoteName, wait);
+        attempted = true;
     }
-    Log(224, "Updating done");
+    // An image that could not be read or sent is no update that is done.
+    if (!attempted || m_sent) Log(224, "Updating done");
     return result;
 }
 
@@ -82,6 +85,7 @@ bool ImageUploader::PutImageToSystem(const std::uint8_t* data, std::size_t size,
     m_app.Clock().Wait(std::chrono::seconds(5));
     const bool uploaded =
         link.UploadBuffer(remoteName, data, size, m_app.Job().options.uploadTimeoutSeconds);
+    m_sent = uploaded;
     if (uploaded) {
         Log(236, "Put Image Success");
     } else {

@@ -22,12 +22,16 @@ public:
     // The fixed text of the "crc %s" command for a system type (0..14).
     static std::string CrcText(int systemType);
 
+    // The system took the whole image: from here it installs and restarts by itself.
+    bool ImageSent() const { return m_sent; }
+
 private:
     bool LoadAndSend(const std::string& imageKey, const std::string& remoteName, bool wait);
     void AnnounceImage(DeviceLink& link, const std::string& remoteName, std::size_t size);
     void Log(int id, const char* fallback, const std::string& suffix = std::string());
 
     RunContext& m_app;
+    bool m_sent = false;
 };
 
 }  // namespace quillmarch

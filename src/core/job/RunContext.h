@@ -16,6 +16,7 @@
 #include "core/progress/IProgressWindowFactory.h"
 #include "core/run/IRunObserver.h"
 #include "core/run/RunInterrupt.h"
+#include "core/run/SystemEndMode.h"
 #include "core/ui/IMessageBox.h"
 #include "core/util/IClock.h"
 
@@ -65,6 +66,8 @@ public:
     std::string m_logPath;
     // Folder of the per-system run locks; empty: <user cache>/locks (tests use their own).
     std::string m_lockFolder;
+    // Where the run left the system once it had asked for update mode.
+    SystemEndMode m_systemEndMode = SystemEndMode::kUntouched;
 
     // Folder-bearing path the work directories hang off (the help-file path of the program).
     std::string m_helpFilePath;

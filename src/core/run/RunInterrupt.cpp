@@ -4,9 +4,11 @@ namespace quillmarch {
 
 RunInterrupt::CriticalSection::CriticalSection(RunInterrupt& interrupt) : m_interrupt(interrupt) {
     m_interrupt.m_critical.fetch_add(1);
+    s_exitHolds.fetch_add(1);
 }
 
 RunInterrupt::CriticalSection::~CriticalSection() {
+    s_exitHolds.fetch_sub(1);
     m_interrupt.m_critical.fetch_sub(1);
 }
 

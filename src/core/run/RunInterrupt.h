@@ -30,10 +30,25 @@ public:
     int Signal() const noexcept { return m_signal.load(); }
     bool InCriticalSection() const noexcept { return m_critical.load() > 0; }
     bool ShouldStop() const noexcept { return Requested() && !InCriticalSection(); }
+    // True while any run of the process holds a critical section or an exit hold: a further
+    // stop request must then not end the program, or a system would be left erased or in
+    // update mode. Async-signal-safe.
+    static bool ExitHeld() noexcept { return s_exitHolds.load() > 0; }
     // Exit code of an interrupted run: 128 + the signal (130 for SIGINT, 143 for SIGTERM).
     int ExitCode() const noexcept { return 128 + Signal(); }
 
+    // Keeps a further request from ending the program at once while it lives (the run is
+    // bringing a system back to normal mode), without holding off ShouldStop. Holds nest.
+    class ExitHold {
+    public:
+        ExitHold() noexcept { s_exitHolds.fetch_add(1); }
+        ~ExitHold() { s_exitHolds.fetch_sub(1); }
+        ExitHold(const ExitHold&) = delete;
+        ExitHold& operator=(const ExitHold&) = delete;
+    };
+
 private:
+    static inline std::atomic<int> s_exitHolds{0};
     std::atomic<bool> m_requested{false};
     std::atomic<int> m_signal{0};
     std::atomic<int> m_critical{0};

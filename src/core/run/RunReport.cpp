@@ -121,6 +121,11 @@ std::string RunReport::FailureCodeOf(const std::string& record) {
 }
 
 void RunReport::OnLogRecord(const std::string& text) {
+    if (text.rfind("System left in ", 0) == 0) {
+        m_systemLeftIn = text.rfind("System left in normal mode", 0) == 0   ? "normal"
+                         : text.rfind("System left in update mode", 0) == 0 ? "update_mode"
+                                                                            : "unknown";
+    }
     if (m_awaitReason && text.rfind("Reason: ", 0) == 0) {
         m_awaitReason = false;
         const std::string reason = text.substr(8);
@@ -250,6 +255,7 @@ std::string RunReport::ToJson() const {
            ",\n  \"ended_at\": " + Quote(IsoTime(m_end)) +
            ",\n  \"duration_s\": " + Seconds(total) + ",\n  \"result\": " + Quote(m_result) +
            ",\n  \"failure\": " + failure + ",\n  \"log\": " + QuoteOrNull(m_logPath) +
+           ",\n  \"system_left_in\": " + QuoteOrNull(m_systemLeftIn) +
            ",\n  \"exit_code\": " + std::to_string(m_exitCode) + "\n}\n";
 }
 

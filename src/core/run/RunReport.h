@@ -83,6 +83,8 @@ private:
     SystemFacts m_after;
     std::string m_verification = "not_run";
     std::string m_verificationText;
+    // Set only when the run had to send the system back from update mode.
+    std::string m_systemLeftIn;
     std::string m_failureCode;
     std::string m_failureReason;
     bool m_awaitReason = false;  // the connect failure's "Reason: " record refines it

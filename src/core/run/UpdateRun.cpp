@@ -11,6 +11,7 @@
 #include "core/platform/Platform.h"
 #include "core/progress/ProgressProtocol.h"
 #include "core/provisioning/ProvisioningWriter.h"
+#include "core/run/NormalModeReturn.h"
 #include "core/run/RetainBackup.h"
 #include "core/run/SystemFactsReader.h"
 #include "core/run/Verification.h"
@@ -74,18 +75,31 @@ bool UpdateRun::RunUpdate(std::int64_t parentWindow) {
     m_app.WriteLog(m_app.LoadUiString(189, "Starting update"), 0);
     ChangeSettings(result);
     if (interrupt.ShouldStop()) return Finish(false, true);
+    RunTasks(result);
+    return Finish(result, true);
+}
+
+void UpdateRun::RunTasks(bool& result) {
+    const RunInterrupt& interrupt = m_app.Interrupt();
     if (m_app.Job().tasks.updateSoftware) {
         UpdateSoftware(result);
     } else {
         if (m_app.Job().tasks.eraseFlash) EraseFlash(result);
         // After the operator's stop the settings stay unsent, but an erase run must not leave
         // the system in update mode.
-        if (!interrupt.ShouldStop())
+        // A switch that failed half way is undone below, never with the settings.
+        if (m_returnToNormal) {
+        } else if (!interrupt.ShouldStop()) {
             Restart();
-        else if (m_app.Job().tasks.eraseFlash)
+        } else if (m_app.Job().tasks.eraseFlash) {
             ReturnToNormalMode();
+        }
     }
-    return Finish(result, true);
+    // Asked for update mode but never given an image: the system would wait there for ever.
+    if (m_returnToNormal) {
+        result = false;
+        m_app.m_systemEndMode = NormalModeReturn(m_app).Run();
+    }
 }
 
 void UpdateRun::ChangeSettings(bool& result) {
@@ -113,10 +127,20 @@ void UpdateRun::UpdateSoftware(bool& result) {
     if (!m_app.m_link->IsLoggedOn() && !SystemConnector(m_app).ConnectToSystem("", ""))
         result = false;
     if (result && !RetainBackup(m_app).WriteRetainRecord()) result = false;
-    if (!m_app.Job().tasks.isdnUpdate && (!result || !BootUiSwitch(m_app).PutSystemIntoBootUI()))
-        result = false;
+    if (!m_app.Job().tasks.isdnUpdate && (!result || !SwitchToUpdateMode())) result = false;
     if (!result) return;
     SendImage(result);
+    if (m_imageSent) m_returnToNormal = false;
+}
+
+bool UpdateRun::SwitchToUpdateMode() {
+    // From SWUS on, a second stop request no longer ends the program at once: the run first
+    // sends the system back to normal mode.
+    m_exitHold.emplace();
+    BootUiSwitch modeSwitch(m_app);
+    const bool switched = modeSwitch.PutSystemIntoBootUI();
+    m_returnToNormal = modeSwitch.LeftInUpdateMode();
+    return switched;
 }
 
 void UpdateRun::SendImage(bool& result) {
@@ -136,8 +160,11 @@ void UpdateRun::SendImage(bool& result) {
     }
     if (ModelCatalogue::IsSectionImageModel(type)) {
         const std::string& key = m_app.Catalogue().GetAt(type).MainImageEntry();
-        result = ImageUploader(m_app).PutMainImage(
-            key, m_app.Job().tasks.isdnUpdate ? "IMAGE1" : "BRAMBLE", true);
+        ImageUploader uploader(m_app);
+        result =
+            uploader.PutMainImage(key, m_app.Job().tasks.isdnUpdate ? "IMAGE1" : "BRAMBLE", true);
+        m_imageSent = uploader.ImageSent();
+        if (m_imageSent) m_exitHold.reset();  // the system installs on its own from here
         if (result && m_app.Job().options.verify)
             result = Verification(m_app).VerifyUpdate(milliseconds(kRebootWaitMs));
         return;
@@ -170,6 +197,8 @@ void UpdateRun::SendOlderGroupImage(bool& result) {
     m_app.WriteLog(result ? m_app.LoadUiString(288, "Put dummy file Success")
                           : m_app.LoadUiString(289, "Put dummy file Failure"),
                    0);
+    m_imageSent = result;  // the image is complete only with its dummy file
+    if (m_imageSent) m_exitHold.reset();
     if (result && m_app.Job().options.verify) {
         result = Verification(m_app).VerifyUpdate(milliseconds(kRebootWaitMs));
     } else if (result) {
@@ -193,10 +222,11 @@ bool UpdateRun::LoggedOn() {
 }
 
 void UpdateRun::EraseFlash(bool& result) {
-    if (!LoggedOn() || !result || !BootUiSwitch(m_app).PutSystemIntoBootUI()) {
+    if (!LoggedOn() || !result || !SwitchToUpdateMode()) {
         result = false;
         return;
     }
+    m_returnToNormal = false;  // in update mode: the erase path's own ending takes over
     const bool retained = AnyRetained();
     RetainBackup backup(m_app);
     bool backedUp = true;

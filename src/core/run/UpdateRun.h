@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/platform/FileLock.h"
+#include "core/run/RunInterrupt.h"
 
 namespace quillmarch {
 
@@ -24,9 +26,11 @@ public:
 
 private:
     bool AnyRetained() const;
+    void RunTasks(bool& result);
     void ChangeSettings(bool& result);
     void UpdateSoftware(bool& result);
     void NotifyUpdate();
+    bool SwitchToUpdateMode();
     void SendImage(bool& result);
     void SendOlderGroupImage(bool& result);
     void EraseFlash(bool& result);
@@ -44,6 +48,10 @@ private:
 
     RunContext& m_app;
     platform::FileLock m_systemLock;
+    // Update mode was asked for and the system has not taken an image (nor been sent back).
+    bool m_returnToNormal = false;
+    bool m_imageSent = false;
+    std::optional<RunInterrupt::ExitHold> m_exitHold;
 };
 
 }  // namespace quillmarch
