@@ -209,8 +209,7 @@ INSTANTIATE_TEST_SUITE_P(
             "UnknownType", true, 14, "File6", 0, false, {"Can not update system", "Updating done"}},
         SRefusedCase{
             "ImageTaskOff", false, 9, "File6", 0, false, {"Not update the image", "Updating done"}},
-        SRefusedCase{
-            "ImageNotCarried", true, 9, "File9", 0, true, {"Could not get File9"}},
+        SRefusedCase{"ImageNotCarried", true, 9, "File9", 0, true, {"Could not get File9"}},
         SRefusedCase{"StoppedAtTaskStart",
                      true,
                      9,
@@ -224,9 +223,8 @@ TEST_F(ImageUploaderTest, FailedUploadIsReportedWithTheKey) {
     bench.system.failingUploads = {"BRAMBLE"};
     EXPECT_FALSE(Uploader().PutMainImage("File6", "BRAMBLE", true));
     EXPECT_EQ(bench.clock.waits, Waits{5s});  // no reboot wait after a failure
-    EXPECT_EQ(bench.StepLines(),
-              (std::vector<std::string>{SizeLine(), "Put Image Failure",
-                                        "Could not put image to File6"}));
+    EXPECT_EQ(bench.StepLines(), (std::vector<std::string>{SizeLine(), "Put Image Failure",
+                                                           "Could not put image to File6"}));
 }
 
 TEST_F(ImageUploaderTest, FailedReconnectionIsReportedWithTheKey) {
@@ -234,8 +232,8 @@ TEST_F(ImageUploaderTest, FailedReconnectionIsReportedWithTheKey) {
     bench.system.logonCodes = {10061};
     EXPECT_FALSE(Uploader().PutMainImage("File6", "BRAMBLE", true));
     EXPECT_TRUE(bench.system.commands.empty());
-    EXPECT_EQ(bench.StepLines(), (std::vector<std::string>{
-                                     SizeLine(), "Could not put image to File6"}));
+    EXPECT_EQ(bench.StepLines(),
+              (std::vector<std::string>{SizeLine(), "Could not put image to File6"}));
 }
 
 TEST_F(ImageUploaderTest, StopDuringTheRebootWaitEndsItAtTheNextStep) {
