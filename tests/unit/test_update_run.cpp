@@ -6,6 +6,7 @@
 #include <fstream>
 #include <ostream>
 
+#include "core/provisioning/ProvisioningWriter.h"
 #include "core/run/UpdateRun.h"
 #include "support/FakeAppFixture.h"
 
@@ -110,6 +111,48 @@ TEST_F(UpdateRunTest, SettingsOnlySendsTheProvisioningFilesThenBoot) {
     EXPECT_EQ(m_system.files["provisionurl.dat"], "quillmarchprovision.dat");
     EXPECT_EQ(m_system.files["doprovision.dat"], "True");
     EXPECT_EQ(Commands().back(), "BOOT");
+}
+
+TEST_F(UpdateRunTest, ARefusedSettingsFileStopsTheChainAndFailsTheRun) {
+    // Each refused file: the files after it are never sent (an older settings file on the
+    // system must not be pointed at or applied), and the run says it failed.
+    const std::vector<std::string> chain{"quillmarchprovision.dat", "provisionurl.dat",
+                                         "doprovision.dat"};
+    for (std::size_t refused = 0; refused < chain.size(); ++refused) {
+        SCOPED_TRACE(chain[refused]);
+        m_system.uploads.clear();
+        m_system.commands.clear();
+        m_system.failingUploads = {chain[refused]};
+        m_app->Job().tasks.changeSettings = true;
+        m_app->Job().lan.changeLan = true;
+        m_app->Job().lan.dhcpWanted = true;
+        m_app->Job().lan.dhcpCurrent = false;
+        StartLog();
+        EXPECT_FALSE(Run());
+        const std::vector<std::string> sent(chain.begin(), chain.begin() + refused);
+        EXPECT_EQ(m_system.UploadNames(), sent);
+        EXPECT_TRUE(Logged("The system refused a settings file: its settings are not changed"));
+        EXPECT_TRUE(Logged("#### DONE : failure"));
+    }
+}
+
+TEST_F(UpdateRunTest, ARefusedRecordOrSettingsFileStopsTheUpdateBeforeUpdateMode) {
+    const char* const refusedFiles[] = {"BackupFiles.swt", "quillmarchprovision.dat"};
+    for (const char* refused : refusedFiles) {
+        SCOPED_TRACE(refused);
+        m_system.uploads.clear();
+        m_system.commands.clear();
+        m_system.failingUploads = {refused};
+        m_app->Job().tasks.updateSoftware = true;
+        m_app->Job().retain.directory = true;
+        ProvisioningWriter(m_app->Job()).AddSetting("securemode", "False");
+        StartLog();
+        EXPECT_FALSE(Run());
+        EXPECT_EQ(m_system.CountCommand("SWUS"), 0);
+        const auto names = m_system.UploadNames();
+        EXPECT_EQ(std::find(names.begin(), names.end(), "BRAMBLE"), names.end());
+        EXPECT_TRUE(Logged("#### DONE : failure"));
+    }
 }
 
 TEST_F(UpdateRunTest, ConnectionFailureEndsAtOnceWithoutRunMessage) {

@@ -66,10 +66,11 @@ bool ProvisioningWriter::WriteProvisioning() {
     // The text carries passwords: it is sent, never logged.
     const std::string& text = m_job.options.provision;
     DeviceLink& link = *m_link;
-    link.UploadBuffer(kProvisionFile, Bytes(text.data()), text.size(), 0);
-    link.UploadBuffer(kUrlFile, Bytes(kProvisionFile), std::strlen(kProvisionFile), 0);
-    link.UploadBuffer(kDoFile, Bytes("True"), 4, 0);
-    return true;
+    // Each file only after the one before it arrived: pointing the system at an older
+    // settings file, or telling it to apply one that did not arrive, would apply stale settings.
+    return link.UploadBuffer(kProvisionFile, Bytes(text.data()), text.size(), 0) &&
+           link.UploadBuffer(kUrlFile, Bytes(kProvisionFile), std::strlen(kProvisionFile), 0) &&
+           link.UploadBuffer(kDoFile, Bytes("True"), 4, 0);
 }
 
 }  // namespace quillmarch

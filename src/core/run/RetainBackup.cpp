@@ -23,6 +23,11 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kKeepNothing = 79;
+constexpr const char* kRetainRecordRefused =
+    "The system refused the retain record BackupFiles.swt: nothing is switched or sent";
+constexpr const char* kProvisioningRefused =
+    "The system refused a settings file: its settings are not changed, nothing is switched or "
+    "sent";
 constexpr const char* kSampleSiteMarker = "<category category=\"tessary_test\"/>";
 
 }  // namespace
@@ -116,9 +121,13 @@ bool RetainBackup::WriteRetainRecord() {
     list(m_app.Job().retain.systemSettings, 174, " System files");
     list(m_app.Job().retain.sampleSites, 243, " Tessary Sample Sites");
     list(m_app.Job().retain.callDetail, 245, " Call detail report");
-    ProvisioningWriter(m_app.Job(), m_app.m_link.get(), [this] {
-        return SystemConnector(m_app).ConnectToSystem("", "");
-    }).WriteProvisioning();
+    const bool provisioned = ProvisioningWriter(m_app.Job(), m_app.m_link.get(), [this] {
+                                 return SystemConnector(m_app).ConnectToSystem("", "");
+                             }).WriteProvisioning();
+    if (!provisioned) {
+        m_app.WriteLog(kProvisioningRefused, 0);
+        return false;
+    }
     const bool userConfiguration = !m_app.Job().options.provision.empty();
     list(userConfiguration, 173, " User Configuration");
 
@@ -130,9 +139,13 @@ bool RetainBackup::WriteRetainRecord() {
     ProgressProtocol progress(m_app);
     bool result = true;
     if (mask < kKeepNothing) result = progress.TaskStarted(task, kStepTaskBytes);
-    if (!m_app.Job().tasks.isdnUpdate) {
-        m_app.m_link->UploadBuffer("BackupFiles.swt", reinterpret_cast<const std::uint8_t*>(digits),
-                                   3, 0);
+    // Without the record the system would keep nothing of what the operator asked to keep: no
+    // update mode, no image.
+    if (!m_app.Job().tasks.isdnUpdate &&
+        !m_app.m_link->UploadBuffer("BackupFiles.swt",
+                                    reinterpret_cast<const std::uint8_t*>(digits), 3, 0)) {
+        m_app.WriteLog(kRetainRecordRefused, 0);
+        result = false;
     }
     if (mask < kKeepNothing) result = progress.TaskDone() && result;
     m_app.Clock().Wait(std::chrono::milliseconds(500));

@@ -36,6 +36,9 @@ constexpr FailureRecord kFailureRecords[] = {
     {"The system's files could not all be saved", "backup_failed"},
     {"File not restored", "restore_failed"},
     {"Verification failed", "verification_failed"},
+    {"The system refused the retain record", "retain_record_refused"},
+    {"The system refused a settings file", "settings_refused"},
+    {"The system did not accept the restart", "restart_refused"},
     {"Got IDCANCEL", "cancelled"},
     {"interrupted", "interrupted"},
 };

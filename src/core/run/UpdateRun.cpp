@@ -90,7 +90,7 @@ void UpdateRun::RunTasks(bool& result) {
         // A switch that failed half way is undone below, never with the settings.
         if (m_returnToNormal) {
         } else if (!interrupt.ShouldStop()) {
-            Restart();
+            if (!Restart()) result = false;
         } else if (m_app.Job().tasks.eraseFlash) {
             ReturnToNormalMode();
         }
@@ -319,11 +319,17 @@ void UpdateRun::ReturnToNormalMode() {
     m_app.m_link->SendCommand("BOOT", nullptr, 1);
 }
 
-void UpdateRun::Restart() {
-    ProvisioningWriter(m_app.Job(), m_app.m_link.get(), [this] {
-        return SystemConnector(m_app).ConnectToSystem("", "");
-    }).WriteProvisioning();
-    if (m_app.m_link) m_app.m_link->SendCommand("BOOT", nullptr, 1);
+bool UpdateRun::Restart() {
+    const bool provisioned = ProvisioningWriter(m_app.Job(), m_app.m_link.get(), [this] {
+                                 return SystemConnector(m_app).ConnectToSystem("", "");
+                             }).WriteProvisioning();
+    // A settings file that did not arrive is never applied: the chain of files stops at it,
+    // and the restart only brings the system back with the settings it had.
+    if (!provisioned)
+        m_app.WriteLog("The system refused a settings file: its settings are not changed", 0);
+    const bool restarted = m_app.m_link && m_app.m_link->SendCommand("BOOT", nullptr, 1) == 200;
+    if (!restarted) m_app.WriteLog("The system did not accept the restart (BOOT)", 0);
+    return provisioned && restarted;
 }
 
 bool UpdateRun::Finish(bool result, bool announceEnd) {

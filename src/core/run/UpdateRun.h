@@ -42,7 +42,7 @@ private:
     // holds the system's lock. Held until this object goes.
     bool LockSystem();
     std::string LockPath() const;
-    void Restart();
+    bool Restart();
     void ReturnToNormalMode();
     bool Finish(bool result, bool announceEnd = false);
 
