@@ -32,7 +32,7 @@ std::FILE* ReportedRun::TableStream() const {
 }
 
 const char* ReportedRun::ResultWord(bool check, int exitCode) {
-    if (exitCode == 130 || exitCode == 143) return "interrupted";
+    if (exitCode == 129 || exitCode == 130 || exitCode == 143) return "interrupted";
     if (!check) return exitCode == 0 ? "success" : "failure";
     switch (exitCode) {
         case PreflightCheck::kReady:

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/job/CommandLine.h"
+#include "core/platform/OutputPlace.h"
 #include "core/platform/Platform.h"
 #include "core/ui/UiStrings.h"
 
@@ -42,7 +43,8 @@ StartupResult RunContext::Startup(const std::vector<std::string>& args) {
     RecordImagePresence();
     StartupResult result;
     if (!args.empty()) {
-        if (!CommandLine::Parse(*this, args, result.message)) {
+        if (!CommandLine::Parse(*this, args, result.message) ||
+            !OutputPlacesUsable(result.message)) {
             result.state = StartupState::kBadCommandLine;
             return result;
         }
@@ -55,6 +57,28 @@ StartupResult RunContext::Startup(const std::vector<std::string>& args) {
     }
     CreateLink(false);
     return result;
+}
+
+// Checked before the log is opened and the system contacted: a run whose report cannot be
+// written would leave a script without its answer.
+bool RunContext::OutputPlacesUsable(std::string& error) const {
+    const std::string& report = m_job.options.reportPath;
+    // The log too is only ever a plain file: -f:/dev/null or a pipe would be replaced by
+    // rotation, or block the run at its first record.
+    if (platform::OutputPlace::Special(m_logPath)) {
+        error = "-f: " + m_logPath + " is not a plain file (a folder, a device or a pipe)";
+        return false;
+    }
+    if (report.empty() || report == "-") return true;
+    if (platform::OutputPlace::Same(report, m_logPath)) {
+        error = "--report names the log file " + report;
+        return false;
+    }
+    if (!platform::OutputPlace::Usable(report, error)) {
+        error = "--report: " + error;
+        return false;
+    }
+    return true;
 }
 
 void RunContext::BuildCatalogue() {

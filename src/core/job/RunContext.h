@@ -78,6 +78,7 @@ public:
     std::shared_ptr<const ModelCatalogue> SharedCatalogue() const { return m_catalogue; }
     // Builds this context's own table (start-up does); nothing for a shared one.
     void BuildCatalogue();
+    bool OutputPlacesUsable(std::string& error) const;
 
 private:
     // Declared before the image catalogue, which reads the model table.
