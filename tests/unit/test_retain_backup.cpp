@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -100,6 +101,25 @@ TEST_F(RetainBackupTest, BackupFetchesByKind) {
               (std::vector<std::string>{"a.abk", "b.dat"}));
     EXPECT_TRUE(fs::exists(WorkDir() + "a.abk"));
     EXPECT_FALSE(fs::exists(WorkDir() + "myoemlogo.png"));  // missing on the system: skipped
+}
+
+TEST_F(RetainBackupTest, NamesInAnyCaseAreKeptAndTheOthersAreNamedInTheLog) {
+    StartLog();
+    m_system.files = {{"OFFICE2.ABK", "A"},
+                      {"UserSetting.DAT", "U"},
+                      {"Lobby.Abk", "L"},
+                      {"room notes.txt", "R"}};
+    Retain(true, true, false, false);
+    ASSERT_TRUE(RetainBackup(*m_app).BackupFiles());
+    const auto& fetched = m_system.downloads;
+    for (const char* name : {"OFFICE2.ABK", "UserSetting.DAT", "Lobby.Abk"}) {
+        EXPECT_NE(std::find(fetched.begin(), fetched.end(), name), fetched.end()) << name;
+        EXPECT_TRUE(fs::exists(WorkDir() + name)) << name;
+    }
+    EXPECT_EQ(std::find(fetched.begin(), fetched.end(), "room notes.txt"), fetched.end());
+    EXPECT_TRUE(Logged("Not kept, the erase removes it: room notes.txt"));
+    EXPECT_FALSE(Logged("Not kept, the erase removes it: OFFICE2.ABK"));
+    EXPECT_TRUE(Logged("1 file(s) on the system are not kept"));
 }
 
 TEST_F(RetainBackupTest, FailedListingStopsTheBackup) {

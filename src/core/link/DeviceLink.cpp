@@ -280,8 +280,11 @@ void DeviceLink::OnConnectionStatus(const std::string& event, int status,
 
 void DeviceLink::OnDirListEntry(const std::string& fileName) {
     const std::string name = text::Trim(fileName, " \t\r\n");
+    // The system's file system does not tell case apart for these: OFFICE2.ABK is an address
+    // book like office2.abk, and a file the operator asked to keep must not be missed.
+    const std::string folded = text::Lower(name);
     for (const auto& filter : m_filter) {
-        if (name.find(filter) == std::string::npos) continue;
+        if (folded.find(text::Lower(filter)) == std::string::npos) continue;
         if (m_listingNames.size() >= filelimit::kBackupFiles) {
             // More than any system holds: stop taking names, and stop the listing.
             if (!m_listingOverflow) Abort();

@@ -171,8 +171,31 @@ bool RetainBackup::BackupFiles() {
     if (m_dir.empty()) return Fail("no private work folder could be made");
     m_app.WriteLog("Backup folder: " + m_dir, 0);
     if (!FetchAll(link, names, fixed)) return false;
+    LogFilesNotKept(link, names);
     m_app.WriteLog("BackupFiles Complete.", 0);
     return true;
+}
+
+// Before the erase, the log names every file on the system that is not copied: the erase
+// removes those for good. A listing that fails only costs this record, never the backup.
+void RetainBackup::LogFilesNotKept(DeviceLink& link, const std::vector<std::string>& kept) {
+    link.ClearFileFilter();
+    link.AddFileFilter("");  // every name
+    std::vector<std::string> listed;
+    const bool all = link.ListFiles(listed);
+    link.ClearFileFilter();
+    if (!all) {
+        m_app.WriteLog("The files not kept across the erase could not be listed", 0);
+        return;
+    }
+    std::set<std::string> copied(kept.begin(), kept.end());
+    std::size_t count = 0;
+    for (const auto& name : listed) {
+        if (copied.count(name) != 0) continue;
+        m_app.WriteLog("Not kept, the erase removes it: " + text::ForLog(name, 260), 0);
+        ++count;
+    }
+    m_app.WriteLog(std::to_string(count) + " file(s) on the system are not kept", 0);
 }
 
 // The fixed names first, then what the filtered listing finds; `fixed` counts the former.
@@ -263,7 +286,8 @@ bool RetainBackup::IsMarkedCopy(const std::string& name, bool& opened) const {
 void RetainBackup::RemoveSampleSiteCopies() {
     std::vector<std::string> kept;
     for (const auto& name : m_copies) {
-        const bool book = name.size() > 4 && name.compare(name.size() - 4, 4, ".abk") == 0;
+        const std::string folded = text::Lower(name);
+        const bool book = folded.size() > 4 && folded.compare(folded.size() - 4, 4, ".abk") == 0;
         bool opened = true;
         if (book && IsMarkedCopy(name, opened)) {
             std::error_code ec;

@@ -42,6 +42,7 @@ private:
     bool CollectNames(DeviceLink& link, std::vector<std::string>& names, std::size_t& fixed);
     std::vector<std::string> PlainNames(const std::vector<std::string>& names);
     bool FetchAll(DeviceLink& link, const std::vector<std::string>& names, std::size_t fixed);
+    void LogFilesNotKept(DeviceLink& link, const std::vector<std::string>& kept);
     bool FetchOne(DeviceLink& link, const std::string& name, bool mayBeMissing,
                   std::int64_t& total);
     bool Fail(const std::string& reason);

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStringList>
 #include <QVBoxLayout>
 #include <memory>
 
@@ -125,15 +126,32 @@ bool SummaryPage::ValidateFinish() {
     return false;  // the wizard ends once the answer is in
 }
 
+// Says exactly what survives the erase: only the kinds of data chosen to be kept are copied,
+// every other file on the system is gone for good.
+QString SummaryPage::EraseConfirmationText() const {
+    const UpdateJob& job = m_app.Job();
+    QStringList kept;
+    if (job.retain.directory) kept << tr("the address books (.abk files)");
+    if (job.retain.systemSettings)
+        kept << tr("the system settings (.dat and .choice files, logos)");
+    if (job.retain.sampleSites) kept << tr("the sample sites");
+    if (job.retain.callDetail) kept << tr("the call detail report");
+    const QString keeping =
+        kept.isEmpty()
+            ? tr("No file is kept: every file on the system is erased for good.")
+            : tr("Only these are copied to this computer and restored: %1. Every other file on "
+                 "the system (the log names them) is erased for good.")
+                  .arg(kept.join(QStringLiteral("; ")));
+    return tr("Quillmarch will now erase the system's flash memory and restart the system. %1 "
+              "The system cannot be used meanwhile.\n\nErase the flash memory?")
+        .arg(keeping);
+}
+
 bool SummaryPage::ConfirmErase() {
     // The one step that cannot be undone: the operator says so in as many words, and a
     // stray Enter keeps the flash as it is.
-    QMessageBox question(
-        QMessageBox::Warning, UiString(252, "Erase System Flash Memory"),
-        tr("Quillmarch will now back up the system's files to this computer, erase the "
-           "system's flash memory, restore the files and restart the system. The system "
-           "cannot be used meanwhile.\n\nErase the flash memory?"),
-        QMessageBox::Ok | QMessageBox::Cancel, this);
+    QMessageBox question(QMessageBox::Warning, UiString(252, "Erase System Flash Memory"),
+                         EraseConfirmationText(), QMessageBox::Ok | QMessageBox::Cancel, this);
     question.setObjectName(QStringLiteral("eraseConfirmation"));
     question.button(QMessageBox::Ok)->setText(tr("&Erase"));
     question.setDefaultButton(QMessageBox::Cancel);

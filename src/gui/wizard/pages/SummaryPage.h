@@ -44,6 +44,7 @@ private:
     void ShowTasks();
     // The erase confirmation; true when the operator chose to erase.
     bool ConfirmErase();
+    QString EraseConfirmationText() const;
     void OnCallChecked(bool inCall);
 
     PageLabel* m_mainText = nullptr;
