@@ -100,6 +100,8 @@ void FakeLink::RunCommand(const std::string& command) {
         m_system.Restart();
     } else if (command == "ERFL") {
         m_system.files.clear();
+    } else if (command.rfind("DELE ", 0) == 0) {
+        m_system.files.erase(command.substr(5));
     }
 }
 
@@ -129,6 +131,13 @@ int FakeLink::Upload() {
     OnTransferData(static_cast<std::int64_t>(content.size()), content.data(), content.size());
     OnEndTransfer();
     if (Contains(m_system.failingUploads, m_remoteFile)) return kTransferFailed;
+    if (auto drop = m_system.droppedUploads.find(m_remoteFile);
+        drop != m_system.droppedUploads.end() && drop->second > 0) {
+        --drop->second;
+        m_system.files[m_remoteFile] = content.substr(0, content.size() / 2);
+        m_system.connected = false;
+        return kTransferFailed;
+    }
     m_system.uploads.emplace_back(m_remoteFile, content);
     m_system.files[m_remoteFile] = content;
     // An image makes the system restart by itself.

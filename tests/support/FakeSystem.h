@@ -27,6 +27,8 @@ struct FakeSystem {
     std::vector<std::string> failingCommands;
     // Uploads that fail (by remote name).
     std::vector<std::string> failingUploads;
+    // Uploads that drop the connection half way, leaving half the file: name -> how often.
+    std::map<std::string, int> droppedUploads;
     // Downloads that fail midway (by remote name), as a broken data connection would.
     std::vector<std::string> failingDownloads;
     bool listingFails = false;

@@ -124,6 +124,25 @@ TEST_F(LiveSafetyTest, AFileWithoutEndStopsTheBackupBeforeTheErase) {
     EXPECT_NE(log.find("#### DONE : failure"), std::string::npos);
 }
 
+// A file dripped just fast enough for the stall bound ends the backup at its own bound (300 s,
+// scaled here to 3 s), before the erase; the system goes back to normal mode with its files.
+TEST_F(LiveSafetyTest, ADrippedBackupFileEndsTheBackupBeforeTheErase) {
+    Start(Hostile({"drip-file:friends.abk"}));
+    m_app.SetTimeScale(0.01);
+    const auto started = std::chrono::steady_clock::now();
+
+    EXPECT_FALSE(UpdateRun(m_app).RunUpdate(0));
+
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60));
+    EXPECT_TRUE(m_sim->Events("erase").empty());
+    const auto restarts = m_sim->Events("restart");
+    ASSERT_FALSE(restarts.empty());
+    EXPECT_EQ(restarts.back()["to_mode"], "NORMAL");
+    const std::string log = Log();
+    EXPECT_NE(log.find("Backup failed: the file friends.abk could not be fetched"),
+              std::string::npos);
+}
+
 class LiveBoundTest : public LiveSafetyTest {};
 
 // The overall bound ends a transfer that trickles just fast enough for the stall bound.

@@ -271,6 +271,36 @@ TEST_F(FlashEraseTest, BacksUpErasesAndRestoresWithoutSampleSites) {
     EXPECT_EQ(Commands().back(), "BOOT");
 }
 
+struct DroppedRestoreCase {
+    int drops;  // of the upload of friends.abk in the restore
+    bool restored;
+};
+
+class DroppedRestoreTest : public FlashEraseTest,
+                           public ::testing::WithParamInterface<DroppedRestoreCase> {};
+
+TEST_P(DroppedRestoreTest, ReconnectsAndLeavesNoCutOffCopyBehind) {
+    const DroppedRestoreCase c = GetParam();
+    m_app->Job().retain.sampleSites = false;
+    m_system.droppedUploads = {{"friends.abk", c.drops}};
+    EXPECT_EQ(Run(), c.restored);
+    EXPECT_EQ(m_system.CountCommand("ERFL"), 1);
+    EXPECT_EQ(m_system.files["speeds.choice"], "384");  // the other files went back
+    EXPECT_EQ(m_system.files["localcdr.csv"], "call,1");
+    if (c.restored) {
+        EXPECT_EQ(m_system.files["friends.abk"], "<entry>friend</entry>\n");
+    } else {
+        EXPECT_EQ(m_system.files.count("friends.abk"), 0u);  // no half file passes for it
+        EXPECT_TRUE(Logged("Removed the cut-off copy of friends.abk from the system"));
+        EXPECT_TRUE(Logged("File not restored: friends.abk"));
+    }
+    EXPECT_EQ(Commands().back(), "BOOT");
+}
+
+INSTANTIATE_TEST_SUITE_P(Drops, DroppedRestoreTest,
+                         ::testing::Values(DroppedRestoreCase{1, true}, DroppedRestoreCase{2, true},
+                                           DroppedRestoreCase{5, false}));
+
 TEST_F(FlashEraseTest, CancelDuringSwitchSkipsEraseButStillProvisionsAndBoots) {
     UseWindow();
     m_app->Job().tasks.changeSettings = true;

@@ -109,6 +109,7 @@ public:
     IRunObserver* RunObserver() const { return m_runObserver; }
     // The clock's scale of every fixed wait; anything but 1 is announced in the log.
     void SetTimeScale(double scale) { m_timeScale = scale; }
+    double TimeScale() const { return m_timeScale; }
 
     // --- operations ---------------------------------------------------------------------------
     std::string LoadUiString(int id, const std::string& fallback) const;

@@ -17,6 +17,11 @@ inline constexpr int kConnectSeconds = 30;  // "ConnectTimeout": TCP connect and
 // "TransferTimeout": the longest one operation (transfer, listing, command) may take in all,
 // however steadily the data trickles. Two hours carry a 25 MB image over a 64 kbit/s line.
 inline constexpr int kTransferSeconds = 7200;
+// The backup before a flash erase holds the system in update mode: each file may take this
+// long, and the whole backup this long (a real one takes seconds), so a file dripped a few
+// bytes a second ends the backup before the erase instead of holding the system for hours.
+inline constexpr int kBackupFileSeconds = 300;
+inline constexpr int kBackupSeconds = 1800;
 // The overall bound of a file read into memory: such a file is a few KB, so a system that
 // drips it a byte at a time is cut off after a minute rather than hours.
 inline constexpr int kMemoryFileSeconds = 60;

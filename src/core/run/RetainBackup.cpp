@@ -1,5 +1,6 @@
 #include "core/run/RetainBackup.h"
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
@@ -234,12 +235,36 @@ std::vector<std::string> RetainBackup::PlainNames(const std::vector<std::string>
     return plain;
 }
 
+// A bound in seconds, scaled like every wait of the run (a test aid), never below one second.
+int RetainBackup::ScaledSeconds(int seconds) const {
+    const double scaled = seconds * m_app.TimeScale();
+    return scaled < 1.0 ? 1 : static_cast<int>(scaled);
+}
+
 bool RetainBackup::FetchAll(DeviceLink& link, const std::vector<std::string>& names,
                             std::size_t fixed) {
+    const bool fetched = FetchBounded(link, names, fixed);
+    link.Config("TransferTimeout=" + std::to_string(ftpbound::kTransferSeconds));
+    return fetched;
+}
+
+bool RetainBackup::FetchBounded(DeviceLink& link, const std::vector<std::string>& names,
+                                std::size_t fixed) {
+    using std::chrono::steady_clock;
+    const auto started = steady_clock::now();
+    const int fileSeconds = ScaledSeconds(ftpbound::kBackupFileSeconds);
+    const int allSeconds = ScaledSeconds(ftpbound::kBackupSeconds);
     std::int64_t total = 0;
     std::set<std::string> seen;
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (!seen.insert(names[i]).second) continue;  // a name two filters found
+        const auto spent =
+            std::chrono::duration_cast<std::chrono::seconds>(steady_clock::now() - started);
+        const std::int64_t left = allSeconds - spent.count();
+        if (left <= 0)
+            return Fail("the backup took longer than its bound of " + std::to_string(allSeconds) +
+                        " s");
+        link.Config("TransferTimeout=" + std::to_string(std::min<std::int64_t>(fileSeconds, left)));
         // A fixed name the system lacks is normal; a listed one it then refuses is not.
         if (!FetchOne(link, names[i], i < fixed, total)) return false;
     }
@@ -301,12 +326,10 @@ void RetainBackup::RemoveSampleSiteCopies() {
 }
 
 bool RetainBackup::RestoreFiles() {
-    DeviceLink* link = m_app.m_link.get();
-    const bool linked = link && link->IsLoggedOn();
     if (!m_app.Job().retain.sampleSites) RemoveSampleSiteCopies();
     std::size_t missing = 0;
     for (const auto& name : m_copies) {
-        if (linked && link->SendFile(m_dir + name, name)) continue;
+        if (RestoreOne(name)) continue;
         m_app.WriteLog("File not restored: " + text::ForLog(name), 0);
         ++missing;
     }
@@ -316,6 +339,31 @@ bool RetainBackup::RestoreFiles() {
                        0);
     }
     return missing == 0;
+}
+
+// A dropped connection costs a new session, not the file: each file is tried a few times,
+// each try after a reconnect. A file that never arrives whole is removed from the system, so
+// no cut-off copy passes for the real one (the whole copy stays on this computer).
+bool RetainBackup::RestoreOne(const std::string& name) {
+    DeviceLink* link = m_app.m_link.get();
+    if (!link) return false;
+    for (int attempt = 1; attempt <= kRestoreAttempts; ++attempt) {
+        if (attempt > 1) m_app.Clock().Wait(kRestorePause);
+        if (!link->IsLoggedOn() && !SystemConnector(m_app).ConnectToSystem("", "")) continue;
+        if (link->SendFile(m_dir + name, name)) return true;
+        m_app.WriteLog("Restore of " + text::ForLog(name) + " failed (try " +
+                           std::to_string(attempt) + " of " + std::to_string(kRestoreAttempts) +
+                           ")",
+                       0);
+        link->Disconnect();  // the next try starts on a session of its own
+    }
+    const bool removed = (link->IsLoggedOn() || SystemConnector(m_app).ConnectToSystem("", "")) &&
+                         link->SendCommand("DELE " + name, nullptr, 1) / 100 == 2;
+    m_app.WriteLog(removed
+                       ? "Removed the cut-off copy of " + text::ForLog(name) + " from the system"
+                       : "A cut-off copy of " + text::ForLog(name) + " may be left on the system",
+                   0);
+    return false;
 }
 
 void RetainBackup::EndBackup(bool keepCopies) {

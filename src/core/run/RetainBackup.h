@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,6 +15,10 @@ class DeviceLink;
 // backup to its restore: the copies live in a fresh private work folder of the link.
 class RetainBackup {
 public:
+    // Tries of each file in the restore, and the pause between them.
+    static constexpr int kRestoreAttempts = 3;
+    static constexpr std::chrono::seconds kRestorePause{10};
+
     explicit RetainBackup(RunContext& app) : m_app(app) {}
 
     bool WriteRetainRecord();
@@ -42,6 +47,9 @@ private:
     bool CollectNames(DeviceLink& link, std::vector<std::string>& names, std::size_t& fixed);
     std::vector<std::string> PlainNames(const std::vector<std::string>& names);
     bool FetchAll(DeviceLink& link, const std::vector<std::string>& names, std::size_t fixed);
+    bool FetchBounded(DeviceLink& link, const std::vector<std::string>& names, std::size_t fixed);
+    int ScaledSeconds(int seconds) const;
+    bool RestoreOne(const std::string& name);
     void LogFilesNotKept(DeviceLink& link, const std::vector<std::string>& kept);
     bool FetchOne(DeviceLink& link, const std::string& name, bool mayBeMissing,
                   std::int64_t& total);
