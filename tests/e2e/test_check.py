@@ -98,3 +98,45 @@ class PreflightCheck(SimulatorCase):
         report = load_valid_report(self, run.stdout)
         self.assertEqual(report["result"], "ready")
         self.assertIn("ready to update (exit 0)", run.stderr)
+
+
+class UnreadableFacts(SimulatorCase):
+    """A file the system does not give costs that fact only, and a verdict is never made on a
+    fact that was not read."""
+
+    def check(self):
+        report = os.path.join(self.dir, "report.json")
+        run = self.run_quillmarch("--check", "--report", report, self.address())
+        with open(report, encoding="utf-8") as fh:
+            return run, load_valid_report(self, fh.read())
+
+    def rows(self, run):
+        rows = {}
+        for line in run.stdout.splitlines()[1:]:
+            label, _, value = line.strip().partition("  ")
+            rows[label.strip()] = value.strip()
+        return rows
+
+    def test_each_fact_is_read_on_its_own(self):
+        cases = [
+            # name, endless file, row that shows unknown, code, failure code
+            ("name", "sysname.dat", "System Name", 0, None),
+            ("version", "systemsoftwareversion.dat", "SW Version", 5, "facts_unread"),
+        ]
+        for name, endless, unknown_row, code, failure in cases:
+            with self.subTest(name):
+                self.start_sim(model=KDV18, fault=[f"endless-file:{endless}"])
+                with open(os.path.join(self.sim.state_dir, "serialnumber.dat"), "w") as fh:
+                    fh.write("SN4711\n")
+                run, report = self.check()
+                rows = self.rows(run)
+                self.assertEqual(run.code, code, run.stdout + run.log)
+                self.assertTrue(rows[unknown_row].startswith("unknown"), rows)
+                # A later fact is still read on a session of its own.
+                self.assertEqual(rows["Serial Number"], "SN4711", rows)
+                if endless != "systemsoftwareversion.dat":
+                    self.assertNotEqual(rows["SW Version"].split()[0], "unknown", rows)
+                self.assertIn(f"Could not read {endless} from the system", run.records)
+                self.assertEqual(report["failure"] and report["failure"]["code"], failure)
+                self.assertEqual(changing_traffic(self.sim), [])
+                self.sim.close()

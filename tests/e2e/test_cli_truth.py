@@ -180,11 +180,31 @@ class LogFiles(TruthCase):
         self.assertEqual(self.journal_commands(), [])
 
     @unittest.skipUnless(os.path.exists("/dev/full") and not WINDOWS_PROGRAM, "needs /dev/full")
+    def full_disk(self):
+        """A folder on a file system of its own, filled up: files can be made, not written."""
+        if WINDOWS_PROGRAM or os.geteuid() != 0:
+            self.skipTest("needs root to mount a small file system")
+        folder = os.path.join(self.dir, "full")
+        os.mkdir(folder)
+        if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", folder],
+                          capture_output=True).returncode != 0:
+            self.skipTest("cannot mount a file system here")
+        self.addCleanup(subprocess.run, ["umount", "-l", folder], capture_output=True)
+        try:
+            with open(os.path.join(folder, "filler"), "wb") as fh:
+                fh.write(bytes(1 << 20))
+        except OSError:
+            pass  # full now
+        return folder
+
     def test_full_disk_is_reported_once_and_the_outcome_stays_true(self):
+        # A device is no log (refused elsewhere); a real full disk is met by a run that goes on.
+        folder = self.full_disk()
         self.start_sim(model=KDV18)
-        code, _, err = self.run_args("-q", "-s", "-p:secret", "-f:/dev/full", self.address())
+        log = os.path.join(folder, "run.log")
+        code, _, err = self.run_args("-q", "-s", "-p:secret", f"-f:{log}", self.address())
         self.assertEqual(code, 0, err)
-        self.assertEqual(err.count("cannot write the log /dev/full"), 1, err)
+        self.assertEqual(err.count(f"cannot write the log {log}"), 1, err)
         self.assertIn("the run goes on", err)
 
 

@@ -51,7 +51,10 @@ bool BootUiSwitch::SwitchWithImage() {
         Log(229, "System not in update mode");
         return false;
     }
-    if (link->IsNormalMode()) RefreshGateway(*link);
+    if (link->IsNormalMode() && !RefreshGateway(*link)) {
+        Log(229, "System not in update mode");
+        return false;
+    }
     // A refused file (too large) can end the session; the switch needs one.
     if (!link->IsLoggedOn() && !SystemConnector(m_app).ConnectToSystem("", "")) {
         Log(229, "System not in update mode");
@@ -71,13 +74,19 @@ bool BootUiSwitch::SwitchWithImage() {
     return RestartAndReconnect();
 }
 
-void BootUiSwitch::RefreshGateway(DeviceLink& link) {
-    // Failures are ignored: the file is only rewritten without its surrounding blanks.
+bool BootUiSwitch::RefreshGateway(DeviceLink& link) {
+    // A file that cannot be read is left as it is: it is only rewritten without its surrounding
+    // blanks. A rewrite the system refused may have left it cut short, and a system restarted
+    // without its gateway cannot be reached: no update mode then.
     std::string text;
-    if (!link.DownloadToString("gateway.dat", text, filelimit::kValueFileBytes)) return;
+    if (!link.DownloadToString("gateway.dat", text, filelimit::kValueFileBytes)) return true;
     const std::string trimmed = text::Trim(text);
-    link.UploadBuffer("gateway.dat", reinterpret_cast<const std::uint8_t*>(trimmed.data()),
-                      trimmed.size(), 0);
+    if (link.UploadBuffer("gateway.dat", reinterpret_cast<const std::uint8_t*>(trimmed.data()),
+                          trimmed.size(), 0))
+        return true;
+    m_app.WriteLog(
+        "The system refused the rewrite of gateway.dat: it is not switched to update mode", 0);
+    return false;
 }
 
 bool BootUiSwitch::RestartAndReconnect() {

@@ -17,7 +17,7 @@ public:
 
 private:
     bool SwitchWithImage();
-    void RefreshGateway(DeviceLink& link);
+    bool RefreshGateway(DeviceLink& link);
     bool RestartAndReconnect();
     int PauseBeforeAttempt();
     bool CheckModeAfterRestart();

@@ -206,6 +206,13 @@ bool SystemWebClient::IsSystemInCall() {
     return LineSpeedShowsCall(response);
 }
 
+std::optional<bool> SystemWebClient::CallState() {
+    std::string response;
+    if (!HttpRequestToSystem("confstatus.xml", response, "Content-Type: plain/text\n\n", "", kGet))
+        return std::nullopt;
+    return LineSpeedShowsCall(response);
+}
+
 bool SystemWebClient::NotifySystem(const std::string& message) {
     const std::string body = NotificationBody(message);
     const std::string headerText =

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace quillmarch {
@@ -18,6 +19,8 @@ public:
     bool HttpRequestToSystem(const std::string& objectName, std::string& response,
                              const std::string& headerText, const std::string& body, Verb verb);
     bool IsSystemInCall();
+    // Whether the system is in a call; nothing when its web server did not answer.
+    std::optional<bool> CallState();
     bool NotifySystem(const std::string& message);
 
     // The call state from a confstatus.xml response: its LINESPEED above 0.

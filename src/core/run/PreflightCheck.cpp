@@ -1,6 +1,7 @@
 #include "core/run/PreflightCheck.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "core/device/SystemConnector.h"
 #include "core/job/RunContext.h"
@@ -49,14 +50,17 @@ int PreflightCheck::Run(RunReport* report, std::FILE* out) {
         m_app.m_link->DownloadToString("webenabled.dat", web, filelimit::kValueFileBytes);
     const bool webOn = !readable || !text::EqualsNoCase(text::Trim(web), "False");
     rows.emplace_back("Web server", webOn ? "on" : "off");
-    rows.emplace_back("In a call", SystemWebClient(m_app).IsSystemInCall() ? "yes" : "no");
+    const std::optional<bool> inCall = SystemWebClient(m_app).CallState();
+    rows.emplace_back("In a call", !inCall   ? "unknown (its web server did not answer)"
+                                   : *inCall ? "yes"
+                                             : "no");
     const std::string image =
         SystemFactsReader::ImageName(m_app.Job(), m_app.Catalogue(), m_app.m_imageCatalogue);
     rows.emplace_back("Image", image.empty() ? "none" : image);
     rows.emplace_back("Tasks", Joined(PlannedTasks()));
     rows.emplace_back("Retain record", RetainRecord());
     std::string words;
-    const int code = Judge(facts.softwareVersion, report, words);
+    const int code = Judge(facts, report, words);
     return End(code, words, rows, out);
 }
 
@@ -77,7 +81,8 @@ int PreflightCheck::ConnectFailure(RunReport* report, Rows& rows) {
     return answered ? kCannotUpdate : kUnreachable;
 }
 
-int PreflightCheck::Judge(const std::string& version, RunReport* report, std::string& words) {
+int PreflightCheck::Judge(const SystemFacts& facts, RunReport* report, std::string& words) {
+    const std::string& version = facts.softwareVersion;
     const bool sendsImage = m_app.Job().tasks.updateSoftware && m_app.Job().tasks.uploadImage;
     std::string code;
     if (m_app.Job().target.systemType == ModelCatalogue::kUnknown) {
@@ -86,6 +91,10 @@ int PreflightCheck::Judge(const std::string& version, RunReport* report, std::st
     } else if (sendsImage && !m_app.ImagePresent(m_app.Job().target.systemType)) {
         code = "no_image";
         words = "cannot update: there is no image for this model";
+    } else if (sendsImage && !facts.versionRead) {
+        // Without the version, neither "ready" nor "up to date" would be true.
+        code = "facts_unread";
+        words = "cannot tell: the system's software version could not be read (see the log)";
     } else if (sendsImage &&
                SystemFactsReader::IsInstalledVersion(m_app.m_imageCatalogue, version)) {
         words = "already up to date: the system runs the version this program installs";

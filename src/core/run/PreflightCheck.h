@@ -7,6 +7,8 @@
 
 namespace quillmarch {
 
+struct SystemFacts;
+
 class RunContext;
 class RunReport;
 
@@ -33,7 +35,7 @@ private:
     using Rows = std::vector<std::pair<std::string, std::string>>;
 
     int ConnectFailure(RunReport* report, Rows& rows);
-    int Judge(const std::string& version, RunReport* report, std::string& words);
+    int Judge(const SystemFacts& facts, RunReport* report, std::string& words);
     std::vector<std::string> PlannedTasks() const;
     std::string RetainRecord() const;
     int End(int code, const std::string& words, const Rows& rows, std::FILE* out);

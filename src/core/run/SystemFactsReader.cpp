@@ -1,7 +1,9 @@
 #include "core/run/SystemFactsReader.h"
 
 #include <cctype>
+#include <optional>
 
+#include "core/device/SystemConnector.h"
 #include "core/job/RunContext.h"
 #include "core/util/TextUtil.h"
 
@@ -22,11 +24,21 @@ constexpr FactRow kFactRows[] = {
     {"Number 2", "directorynum0_0_1.dat"}, {"SW Version", SystemFactsReader::kVersionFile},
 };
 
-std::string ReadFile(RunContext& app, const char* name) {
+// One fact at a time: a file the system cannot or will not send costs that fact only. A read
+// that failed for another reason than a missing file may have left the session unusable (an
+// aborted transfer), so the next read starts on a session of its own.
+std::optional<std::string> ReadFile(RunContext& app, const char* name) {
+    DeviceLink* link = app.m_link.get();
+    if (!link) return std::nullopt;
+    if (!link->IsLoggedOn() && !SystemConnector(app).ConnectToSystem("", "")) return std::nullopt;
     std::string text;
-    if (!app.m_link || !app.m_link->DownloadToString(name, text, filelimit::kValueFileBytes))
-        return {};
-    return text;
+    if (link->DownloadToString(name, text, filelimit::kValueFileBytes)) return text;
+    const bool missing = link->GetLastReply().rfind("550", 0) == 0;
+    app.WriteLog(std::string("Could not read ") + name + " from the system" +
+                     (missing ? ": it has no such file" : ""),
+                 0);
+    if (!missing) link->Disconnect();
+    return std::nullopt;
 }
 
 }  // namespace
@@ -54,14 +66,17 @@ SystemFacts SystemFactsReader::Read(RunContext& app) {
     facts.known = true;
     facts.model = ModelName(app.Job(), app.Catalogue());
     facts.mode = app.m_link->IsNormalMode() ? "NORMAL" : "BOOTUI";
-    facts.softwareVersion = text::Trim(ReadFile(app, kVersionFile));
+    const auto version = ReadFile(app, kVersionFile);
+    facts.versionRead = version.has_value();
+    facts.softwareVersion = version ? text::Trim(*version) : std::string();
     return facts;
 }
 
 std::vector<std::pair<std::string, std::string>> SystemFactsReader::Table(RunContext& app) {
     std::vector<std::pair<std::string, std::string>> rows;
     for (const FactRow& row : kFactRows) {
-        rows.emplace_back(row.label, Clean(ReadFile(app, row.file)));
+        const auto value = ReadFile(app, row.file);
+        rows.emplace_back(row.label, value ? Clean(*value) : std::string(kUnknown));
         if (rows.size() == 1) rows.emplace_back("Model", ModelName(app.Job(), app.Catalogue()));
     }
     return rows;

@@ -17,6 +17,7 @@ struct SystemFacts {
     std::string model;
     std::string mode;  // "NORMAL" or "BOOTUI"
     std::string softwareVersion;
+    bool versionRead = false;  // false: the version file could not be read
 };
 
 // Reading a logged-on system's facts, and the software this program installs on it.
@@ -26,6 +27,8 @@ public:
 
     // Model (the identified row's display name), mode (the last FLAG) and software version
     // of the system the link is logged on to; known is false without a session.
+    // What the table shows for a fact the system did not give.
+    static constexpr const char* kUnknown = "unknown";
     static SystemFacts Read(RunContext& app);
     // The facts table's rows: label and the file's cleaned text, in the system page's order.
     static std::vector<std::pair<std::string, std::string>> Table(RunContext& app);
