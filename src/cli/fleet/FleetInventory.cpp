@@ -11,6 +11,7 @@
 #include "cli/fleet/FleetSystemArguments.h"
 #include "core/job/CommandLine.h"
 #include "core/platform/Platform.h"
+#include "core/platform/SystemKey.h"
 #include "core/util/AddressNames.h"
 #include "core/util/TextUtil.h"
 
@@ -202,9 +203,8 @@ bool FleetInventory::Parse(std::string_view contents, const std::string& shownPa
 }
 
 std::string FleetInventory::AddressKey(const std::string& address) {
-    const address::HostPort split = address::SplitHostPort(address);
-    const int port = split.port == 0 ? kDefaultFtpPort : split.port;
-    return address::Normalise(text::Lower(split.host)) + " " + std::to_string(port);
+    // Two spellings of one system (localhost:P and 127.0.0.1:P) are one row twice.
+    return platform::SystemKey::Of(address, kDefaultFtpPort);
 }
 
 }  // namespace quillmarch::fleet

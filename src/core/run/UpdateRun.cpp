@@ -9,6 +9,7 @@
 #include "core/job/RunContext.h"
 #include "core/link/SystemWebClient.h"
 #include "core/platform/Platform.h"
+#include "core/platform/SystemKey.h"
 #include "core/progress/ProgressProtocol.h"
 #include "core/provisioning/ProvisioningWriter.h"
 #include "core/run/NormalModeReturn.h"
@@ -26,6 +27,7 @@ using std::chrono::milliseconds;
 
 constexpr unsigned kRebootWaitMs = 300000;
 constexpr std::uint16_t kDummyPayload = 198;
+constexpr int kFtpPort = 21;
 
 }  // namespace
 
@@ -299,9 +301,10 @@ std::string UpdateRun::LockPath() const {
         folder = cache + platform::Separator() + "locks";
     }
     if (!platform::EnsurePrivateDirectory(folder)) return {};
-    // Longer names than a file system takes share a lock: too careful, never too lax.
+    // Keyed on the system, not the spelling of its address. Longer names than a file system
+    // takes share a lock: too careful, never too lax.
     const std::string name =
-        address::LocalName(text::Lower(address::Normalise(m_app.Job().target.address)))
+        address::LocalName(platform::SystemKey::Of(m_app.Job().target.address, kFtpPort))
             .substr(0, 200);
     return folder + platform::Separator() + name + ".lock";
 }
