@@ -310,7 +310,7 @@ TEST_F(FlashEraseSafetyTest, ASecondRunAgainstTheSameSystemRefusesToStart) {
     platform::FileLock held;
     std::string error;
     fs::create_directories(m_dir / "locks");
-    ASSERT_TRUE(held.TryLock((m_dir / "locks" / "127_0_0_1.lock").string(), error)) << error;
+    ASSERT_TRUE(held.TryLock((m_dir / "locks" / "127_0_0_1_21.lock").string(), error)) << error;
     EXPECT_FALSE(Run());
     EXPECT_EQ(m_system.logons, 0);
     EXPECT_TRUE(m_system.commands.empty());

@@ -74,7 +74,7 @@ std::string SystemKey::Of(const std::string& address, int defaultPort) {
     const int port = split.port == 0 ? defaultPort : split.port;
     std::string host = ResolvedHost(split.host);
     if (host.empty()) host = address::Normalise(text::Lower(split.host));
-    return host + " " + std::to_string(port);
+    return host + ":" + std::to_string(port);
 }
 
 }  // namespace quillmarch::platform

@@ -139,11 +139,12 @@ QString SummaryPage::EraseConfirmationText() const {
     const QString keeping =
         kept.isEmpty()
             ? tr("No file is kept: every file on the system is erased for good.")
-            : tr("Only these are copied to this computer and restored: %1. Every other file on "
-                 "the system (the log names them) is erased for good.")
+            : tr("Only these are kept: %1. Every other file on the system (the log names them) "
+                 "is erased for good.")
                   .arg(kept.join(QStringLiteral("; ")));
-    return tr("Quillmarch will now erase the system's flash memory and restart the system. %1 "
-              "The system cannot be used meanwhile.\n\nErase the flash memory?")
+    return tr("Quillmarch will now back up the kept files to this computer, erase the system's "
+              "flash memory, restore the kept files and restart the system. %1 The system cannot "
+              "be used meanwhile.\n\nErase the flash memory?")
         .arg(keeping);
 }
 
