@@ -201,9 +201,7 @@ bool SystemWebClient::HttpRequestToSystem(const std::string& objectName, std::st
 }
 
 bool SystemWebClient::IsSystemInCall() {
-    std::string response;
-    HttpRequestToSystem("confstatus.xml", response, "Content-Type: plain/text\n\n", "", kGet);
-    return LineSpeedShowsCall(response);
+    return CallState().value_or(false);
 }
 
 std::optional<bool> SystemWebClient::CallState() {

@@ -87,15 +87,12 @@ void UpdateRun::RunTasks(bool& result) {
         UpdateSoftware(result);
     } else {
         if (m_app.Job().tasks.eraseFlash) EraseFlash(result);
-        // After the operator's stop the settings stay unsent, but an erase run must not leave
-        // the system in update mode.
-        // A switch that failed half way is undone below, never with the settings.
-        if (m_returnToNormal) {
-        } else if (!interrupt.ShouldStop()) {
-            if (!Restart()) result = false;
-        } else if (m_app.Job().tasks.eraseFlash) {
-            ReturnToNormalMode();
-        }
+        // A switch that failed half way is undone below, never with the settings. After the
+        // operator's stop the settings stay unsent, but an erase run must not leave the system
+        // in update mode.
+        const bool stopped = interrupt.ShouldStop();
+        if (!m_returnToNormal && !stopped && !Restart()) result = false;
+        if (!m_returnToNormal && stopped && m_app.Job().tasks.eraseFlash) ReturnToNormalMode();
     }
     // Asked for update mode but never given an image: the system would wait there for ever.
     if (m_returnToNormal) {
@@ -132,7 +129,6 @@ void UpdateRun::UpdateSoftware(bool& result) {
     if (!m_app.Job().tasks.isdnUpdate && (!result || !SwitchToUpdateMode())) result = false;
     if (!result) return;
     SendImage(result);
-    if (m_imageSent) m_returnToNormal = false;
 }
 
 bool UpdateRun::SwitchToUpdateMode() {
@@ -143,6 +139,14 @@ bool UpdateRun::SwitchToUpdateMode() {
     const bool switched = modeSwitch.PutSystemIntoBootUI();
     m_returnToNormal = modeSwitch.LeftInUpdateMode();
     return switched;
+}
+
+// The system took the whole image: it installs and restarts on its own from here, so it is no
+// longer owed a return to normal mode, and a further stop request may end the program again.
+void UpdateRun::NoteImageSent(bool sent) {
+    if (!sent) return;
+    m_returnToNormal = false;
+    m_exitHold.reset();
 }
 
 void UpdateRun::SendImage(bool& result) {
@@ -165,8 +169,7 @@ void UpdateRun::SendImage(bool& result) {
         ImageUploader uploader(m_app);
         result =
             uploader.PutMainImage(key, m_app.Job().tasks.isdnUpdate ? "IMAGE1" : "BRAMBLE", true);
-        m_imageSent = uploader.ImageSent();
-        if (m_imageSent) m_exitHold.reset();  // the system installs on its own from here
+        NoteImageSent(uploader.ImageSent());
         if (result && m_app.Job().options.verify)
             result = Verification(m_app).VerifyUpdate(milliseconds(kRebootWaitMs));
         return;
@@ -199,8 +202,7 @@ void UpdateRun::SendOlderGroupImage(bool& result) {
     m_app.WriteLog(result ? m_app.LoadUiString(288, "Put dummy file Success")
                           : m_app.LoadUiString(289, "Put dummy file Failure"),
                    0);
-    m_imageSent = result;  // the image is complete only with its dummy file
-    if (m_imageSent) m_exitHold.reset();
+    NoteImageSent(result);  // the image is complete only with its dummy file
     if (result && m_app.Job().options.verify) {
         result = Verification(m_app).VerifyUpdate(milliseconds(kRebootWaitMs));
     } else if (result) {

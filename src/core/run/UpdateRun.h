@@ -31,6 +31,7 @@ private:
     void UpdateSoftware(bool& result);
     void NotifyUpdate();
     bool SwitchToUpdateMode();
+    void NoteImageSent(bool sent);
     void SendImage(bool& result);
     void SendOlderGroupImage(bool& result);
     void EraseFlash(bool& result);
@@ -50,7 +51,6 @@ private:
     platform::FileLock m_systemLock;
     // Update mode was asked for and the system has not taken an image (nor been sent back).
     bool m_returnToNormal = false;
-    bool m_imageSent = false;
     std::optional<RunInterrupt::ExitHold> m_exitHold;
 };
 
