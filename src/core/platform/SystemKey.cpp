@@ -41,6 +41,13 @@ std::string Text(const sockaddr* address) {
 
 }  // namespace
 
+// The text a host is read as: leading zeros decimal, as everywhere in this program (never
+// octal, as inet_aton has it), and the loopback name as the loopback address.
+std::string SystemKey::Numeric(const std::string& host) {
+    const std::string lower = text::Lower(host);
+    return lower == "localhost" ? std::string("127.0.0.1") : address::Normalise(lower);
+}
+
 std::string SystemKey::ResolvedHost(const std::string& host) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
@@ -48,10 +55,7 @@ std::string SystemKey::ResolvedHost(const std::string& host) {
     // Numbers only: a DNS lookup per inventory row or run would make the key slow and depend
     // on the network. The loopback name is the one name every system resolves alike.
     hints.ai_flags = AI_NUMERICHOST;
-    const std::string lower = text::Lower(host);
-    // Leading zeros are decimal, as everywhere in this program (never octal, as inet_aton has it).
-    const std::string numeric =
-        lower == "localhost" ? std::string("127.0.0.1") : address::Normalise(host);
+    const std::string numeric = Numeric(host);
     addrinfo* found = nullptr;
     if (host.empty() || getaddrinfo(numeric.c_str(), nullptr, &hints, &found) != 0 || !found)
         return {};
@@ -73,7 +77,7 @@ std::string SystemKey::Of(const std::string& address, int defaultPort) {
     const address::HostPort split = address::SplitHostPort(address);
     const int port = split.port == 0 ? defaultPort : split.port;
     std::string host = ResolvedHost(split.host);
-    if (host.empty()) host = address::Normalise(text::Lower(split.host));
+    if (host.empty()) host = Numeric(split.host);
     return host + ":" + std::to_string(port);
 }
 

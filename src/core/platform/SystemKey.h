@@ -13,6 +13,7 @@ public:
     static std::string Of(const std::string& address, int defaultPort);
 
 private:
+    static std::string Numeric(const std::string& host);
     static std::string ResolvedHost(const std::string& host);
 };
 

@@ -29,9 +29,11 @@ SystemEndMode NormalModeReturn::Run() {
 bool NormalModeReturn::Reconnect() {
     DeviceLink* link = m_app.m_link.get();
     if (!link) return false;
+    const auto started = m_app.Clock().Now();
     for (int attempt = 1; attempt <= kAttempts; ++attempt) {
         if (link->IsLoggedOn() || SystemConnector(m_app).ConnectToSystem("", "")) return true;
-        if (attempt < kAttempts) m_app.Clock().Wait(kPause);
+        if (attempt == kAttempts || m_app.Clock().Now() - started >= kLimit) break;
+        m_app.Clock().Wait(kPause);
     }
     return false;
 }

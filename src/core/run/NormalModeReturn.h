@@ -19,6 +19,9 @@ public:
     // a slow system's restart into update mode.
     static constexpr int kAttempts = 16;
     static constexpr std::chrono::seconds kPause{15};
+    // And no new attempt after this long in all: a system that takes connections but never
+    // answers costs each attempt its full reply time-out.
+    static constexpr std::chrono::seconds kLimit{240};
 
     explicit NormalModeReturn(RunContext& app) : m_app(app) {}
 
