@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "cli/PackCommand.h"
 #include "cli/ReportedRun.h"
 #include "cli/SignalScope.h"
 #include "cli/TerminalProgressFactory.h"
@@ -111,6 +112,7 @@ int CommandLineRun::Main(int argc, char** argv, const GuiHooks& hooks) {
         return 0;
     }
     if (fleet::FleetCommand::Wanted(args)) return fleet::FleetCommand::Main(args);
+    if (PackCommand::Wanted(args)) return PackCommand::Main(args);
     curl_global_init(CURL_GLOBAL_DEFAULT);
     RealClock clock(RealClock::ScaleFromEnvironment());
     ConsoleMessageBox console;

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "core/job/RunContext.h"
+#include "core/pack/ImageCheck.h"
 #include "core/util/TextUtil.h"
 
 namespace quillmarch {
@@ -67,8 +68,8 @@ std::vector<std::pair<std::string, std::string>> SystemFactsReader::Table(RunCon
     return rows;
 }
 
-std::string SystemFactsReader::InstalledVersion(const ImageCatalogue& images) {
-    return images.GetEntry("MainSoftware", "Version", nullptr);
+std::string SystemFactsReader::InstalledVersion(const RunContext& app) {
+    return ImageCheck::PackVersion(app);
 }
 
 std::string SystemFactsReader::ImageName(const UpdateJob& job, const ModelCatalogue& models,
@@ -81,10 +82,9 @@ std::string SystemFactsReader::ImageName(const UpdateJob& job, const ModelCatalo
     return id == 0 ? std::string() : name;
 }
 
-bool SystemFactsReader::IsInstalledVersion(const ImageCatalogue& images,
-                                           const std::string& systemText) {
+bool SystemFactsReader::IsInstalledVersion(const RunContext& app, const std::string& systemText) {
     const std::string shown = Clean(systemText);
-    return !shown.empty() && shown == Clean(InstalledVersion(images));
+    return !shown.empty() && shown == Clean(InstalledVersion(app));
 }
 
 }  // namespace quillmarch

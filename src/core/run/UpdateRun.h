@@ -24,6 +24,7 @@ public:
 
 private:
     bool AnyRetained() const;
+    bool SendsImage() const;
     void ChangeSettings(bool& result);
     void UpdateSoftware(bool& result);
     void NotifyUpdate();
