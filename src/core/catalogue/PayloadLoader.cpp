@@ -15,7 +15,9 @@ namespace fs = std::filesystem;
 std::string PayloadLoader::DefaultFolder(std::vector<std::string>* looked) {
     std::vector<std::string> places;
     if (std::string env = platform::EnvironmentVariable("QUILLMARCH_PAYLOADS"); !env.empty()) {
-        places.push_back(env);  // the operator's choice: nothing else is tried
+        // The operator's choice: nothing else is tried, and a missing folder is said as such.
+        if (looked) *looked = {env};
+        return env;
     } else {
         const std::string exeDir = platform::ExecutableDirectory();
         if (!exeDir.empty())
