@@ -115,7 +115,7 @@ options:
         images in C(/usr/share/quillmarch/sample-images) are used only when named here.
       - The pack's C(manifest.json) names the version each image installs; that version decides
         whether a system is up to date, so C(changed) is false for a system already on it. A
-        folder without a manifest cannot say: such a system is always updated.
+        folder without a manifest cannot say, so such a system is always updated.
       - An image whose size or SHA-256 differs from the manifest is refused before anything
         changes (the report's failure code C(image_damaged)).
     type: path
