@@ -141,8 +141,11 @@ int CheckImages(PackArgs args) {
         std::uint64_t size = 0;
         std::string sha256;
         const auto path = platform::PathFromUtf8(pack.Folder()) / image.file;
-        const bool ids = image.file.size() > 4 &&
-                         image.file.find_first_not_of("0123456789") == image.file.size() - 4;
+        // The program loads images by id ("<id>.bin", id up to 65535); other names are not its.
+        const std::string& f = image.file;
+        const bool ids = f.size() > 4 && f.size() <= 9 && f.compare(f.size() - 4, 4, ".bin") == 0 &&
+                         f.find_first_not_of("0123456789") == f.size() - 4 &&
+                         std::stoul(f.substr(0, f.size() - 4)) <= 65535;
         std::string verdict = "ok";
         if (!ids || !HashFile(path, size, sha256))
             verdict = "missing or unreadable";
