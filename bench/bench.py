@@ -6,10 +6,13 @@
 R seconds (sample image), as a ratio; the target is 2R + the transfer + 10 s;
 (e) a fleet of N simulated systems updated with -j N against one system alone: wall-time ratio
 (goal within 1.2 x), peak memory against one copy of the image plus 5 MB per system, CPU time
-per system.
+per system;
+(f) the image pack's integrity check: reading and hashing the 25 MB image
+(`quillmarch-cli --check-images`, one image listed) against the same process on a pack with a
+tiny image, and against `sha256sum` of the file; the check's share of a run is the difference.
 
-Usage: bench/bench.py [--build DIR] [--no-build] [--only verify|fleet]
-(builds the bench target in DIR first unless --no-build; --only runs (d) or (e) alone)
+Usage: bench/bench.py [--build DIR] [--no-build] [--only verify|fleet|hash]
+(builds the bench target in DIR first unless --no-build; --only runs (d), (e) or (f) alone)
 """
 import argparse
 import os
@@ -180,12 +183,33 @@ def fleet_comparison(build, work):
           f"({(many[2] - one[2]) / 1024 / (FLEET_SIZE - 1):.2f} MiB per further system)")
 
 
+def hash_cost(build, work):
+    """(f): seconds the integrity check adds for a 25 MB image, median of ROUNDS."""
+    cli = os.path.join(build, "quillmarch-cli")
+    packs = {}
+    for name, size in (("big", IMAGE_BYTES), ("tiny", 1024)):
+        folder = os.path.join(work, f"hash-{name}")
+        subprocess.run([sys.executable, os.path.join(ROOT, "payloads", "make_payloads.py"),
+                        "--out", folder, "--image-size", str(size)], check=True)
+        packs[name] = folder
+    image = os.path.join(packs["big"], "156.bin")
+    big = statistics.median(timed([cli, "--check-images", packs["big"]]) for _ in range(ROUNDS))
+    tiny = statistics.median(timed([cli, "--check-images", packs["tiny"]])
+                             for _ in range(ROUNDS))
+    tool = statistics.median(timed(["sha256sum", image]) for _ in range(ROUNDS))
+    # The big pack holds six such images; a run checks one of them.
+    per_image = (big - tiny) / 6
+    print(f"(f) integrity check: {per_image:.3f} s per {os.path.getsize(image) / 1e6:.1f} MB "
+          f"image (read + SHA-256, median of {ROUNDS}); sha256sum of the file: {tool:.3f} s; "
+          f"ratio {per_image / tool:.2f}")
+
+
 def main():
     global VERIFY_SCALE, VERIFY_ROUNDS, VERIFY_RESTARTS, FLEET_SCALE, FLEET_IMAGE_BYTES
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default=os.path.join(ROOT, "build-release"))
     parser.add_argument("--no-build", action="store_true", help="use the build folder as it is")
-    parser.add_argument("--only", choices=("verify", "fleet"), help="run one part alone")
+    parser.add_argument("--only", choices=("verify", "fleet", "hash"), help="run one part alone")
     parser.add_argument("--verify-scale", type=float, default=VERIFY_SCALE)
     parser.add_argument("--verify-rounds", type=int, default=VERIFY_ROUNDS)
     parser.add_argument("--restarts", type=int, nargs="+", default=list(VERIFY_RESTARTS),
@@ -204,11 +228,12 @@ def main():
                         "-DCMAKE_BUILD_TYPE=Release", "-DQUILLMARCH_TESTS=OFF"], check=True,
                        stdout=subprocess.DEVNULL)
         subprocess.run(["cmake", "--build", args.build, "--target", "quillmarch",
-                        "quillmarch_bench_upload"], check=True, stdout=subprocess.DEVNULL)
+                        "quillmarch-cli", "quillmarch_bench_upload"], check=True, stdout=subprocess.DEVNULL)
     work = tempfile.mkdtemp(prefix="qm-bench-")
     if args.only:
         try:
-            (verify_comparison if args.only == "verify" else fleet_comparison)(args.build, work)
+            parts = {"verify": verify_comparison, "fleet": fleet_comparison, "hash": hash_cost}
+            parts[args.only](args.build, work)
         finally:
             shutil.rmtree(work, ignore_errors=True)
         return
@@ -230,6 +255,7 @@ def main():
         print(f"(c) wall time of a quiet run at QUILLMARCH_TIME_SCALE=0.001: {wall:.2f} s")
         verify_comparison(args.build, work)
         fleet_comparison(args.build, work)
+        hash_cost(args.build, work)
     finally:
         shutil.rmtree(work, ignore_errors=True)
 

@@ -1,13 +1,15 @@
 # Installation and the Debian packages (CPack).
-#   quillmarch-cli  the engine and the command line, with the payload folder, help page and man
+#   quillmarch-cli  the engine and the command line, with the sample images, help page and man
 #                   page; no Qt.
 #   quillmarch      the GUI executable, its desktop entry and icon; depends on quillmarch-cli.
 # The Windows build packs a zip with the executables and the payload folder instead.
 include(GNUInstallDirs)
 
 install(TARGETS quillmarch-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT cli)
-# The program looks for ../share/quillmarch/payloads beside its own folder.
-install(DIRECTORY ${PAYLOAD_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/quillmarch/payloads
+# The sample images stay apart from the operator's pack: the program never takes them unless
+# named (--images /usr/share/quillmarch/sample-images), and the packages never write the
+# operator's folder (/var/lib/quillmarch/images, %ProgramData%\Quillmarch\images).
+install(DIRECTORY ${PAYLOAD_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/quillmarch/sample-images
         COMPONENT cli)
 install(FILES resources/help/index.html DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillmarch/help
         COMPONENT cli)

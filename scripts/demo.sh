@@ -26,9 +26,10 @@ for _ in $(seq 100); do [ -s "$ready" ] && break; sleep 0.1; done
 port=$(/usr/bin/python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["ftp_port"])' "$ready")
 
 echo "Simulated Tessary system listening on 127.0.0.1:$port"
-echo "Running: quillmarch -q -p:***** -f:$out/demo.log 127.0.0.1:$port"
+# The sample images, named: the program never takes them on its own.
+echo "Running: quillmarch -q -p:***** -f:$out/demo.log --images build-release/payloads 127.0.0.1:$port"
 status=0
-QUILLMARCH_TIME_SCALE=0.01 ./build-release/quillmarch -q -p:admin -f:"$out/demo.log" "127.0.0.1:$port" || status=$?
+QUILLMARCH_TIME_SCALE=0.01 ./build-release/quillmarch -q -p:admin -f:"$out/demo.log" --images build-release/payloads "127.0.0.1:$port" || status=$?
 echo
 grep -E "#### DONE|Put Image|System is in update mode|Failure" "$out/demo.log" || true
 echo

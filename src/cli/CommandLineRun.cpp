@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "cli/PackCommand.h"
 #include "cli/ReportedRun.h"
 #include "cli/SignalScope.h"
 #include "cli/TerminalProgressFactory.h"
@@ -44,18 +45,32 @@ std::string CommandLineRun::Usage() {
            "  --verify-timeout SECONDS  longest verification (default 900; implies --verify)\n"
            "  --report FILE  JSON report of the run or check, written even on failure\n"
            "               (- for standard output; a check's table then goes to stderr)\n"
+           "  --images DIR   the image pack to send from (default: QUILLMARCH_PAYLOADS, else\n"
+           "               payloads/ beside the program, else /var/lib/quillmarch/images)\n"
+           "  --require-signed  refuse a pack whose manifest.json.minisig is missing or not\n"
+           "               made by a trusted key (/etc/quillmarch/trusted-keys/*.pub)\n"
+           "  --trusted-key FILE  also trust this minisign public key (may be repeated)\n"
            "  --help       this text\n"
            "  --version    the program's version\n"
            "\n"
            "Each option is one argument; quote a value that holds blanks (-p:\"my secret\").\n"
            "An option the program does not know, or a second address, is refused.\n"
+           "Image packs: quillmarch --make-manifest DIR --image-version TEXT [--pack-name T]\n"
+           "               writes DIR/manifest.json (each image's models, version, size, SHA-256)\n"
+           "  quillmarch --check-images DIR [--require-signed] [--trusted-key FILE]\n"
+           "               checks every listed image; exit 0 good, 1 damaged or refused\n"
+           "Before anything on the system changes (and in --check) the image is checked\n"
+           "against the manifest; a damaged or unlisted image is refused (image_damaged).\n"
+           "Without a manifest the image's version is not known: --check never says up to date\n"
+           "and --verify checks only that the version changed.\n"
            "Exit status:\n"
            "  0    the update succeeded (or the wizard ran); --check: ready to update\n"
            "  1    the update failed, or another run is writing the same log\n"
            "  2    bad command line, or no address and no display; nothing was sent\n"
            "  3    no log could be written anywhere; nothing was sent\n"
            "  4    --check: the system already runs the version this program installs\n"
-           "  5    --check: cannot update (refused logon, unknown model, no image)\n"
+           "  5    --check: cannot update (refused logon, unknown model, no image, a damaged\n"
+           "       image or a refused pack)\n"
            "  6    --check: nothing answered at the address\n"
            "  7    the update failed and the system may still be in update mode: it could\n"
            "       not be sent back to normal mode (the log says why)\n"
@@ -115,6 +130,7 @@ int CommandLineRun::Main(int argc, char** argv, const GuiHooks& hooks) {
         return 0;
     }
     if (fleet::FleetCommand::Wanted(args)) return fleet::FleetCommand::Main(args);
+    if (PackCommand::Wanted(args)) return PackCommand::Main(args);
     curl_global_init(CURL_GLOBAL_DEFAULT);
     RealClock clock(RealClock::ScaleFromEnvironment());
     ConsoleMessageBox console;

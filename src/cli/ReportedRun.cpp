@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "core/job/RunContext.h"
+#include "core/pack/ImageCheck.h"
 #include "core/platform/Platform.h"
 #include "core/run/PreflightCheck.h"
 #include "core/run/SystemFactsReader.h"
@@ -19,7 +20,7 @@ ReportedRun::ReportedRun(RunContext& app)
     m_report.SetOptions(app.Job().options.verify, app.Job().options.verifyTimeoutSeconds,
                         app.Job().tasks.isdnUpdate, app.Job().tasks.uploadImage,
                         app.Job().tasks.updateSoftware);
-    m_report.SetInstalls(SystemFactsReader::InstalledVersion(app.m_imageCatalogue), {});
+    m_report.SetInstalls(SystemFactsReader::InstalledVersion(app), {});
     if (m_wanted) app.SetRunObserver(&m_report);
 }
 
@@ -53,8 +54,9 @@ void ReportedRun::Finish(int exitCode) {
     if (!m_wanted) return;
     // The image is known once the model is.
     m_report.SetInstalls(
-        SystemFactsReader::InstalledVersion(m_app.m_imageCatalogue),
+        SystemFactsReader::InstalledVersion(m_app),
         SystemFactsReader::ImageName(m_app.Job(), m_app.Catalogue(), m_app.m_imageCatalogue));
+    m_report.SetPack(ImageCheck::ReportFacts(m_app));
     // A script reads the log where the report says, wherever it runs from.
     std::error_code ignored;
     const auto log =

@@ -2,7 +2,7 @@
 import os
 import socket
 
-from harness import SimulatorCase, program_path
+from harness import SimulatorCase, payload_sha256, program_path
 from report_schema import changing_traffic, load_valid_report
 
 KDV18 = 9
@@ -73,8 +73,13 @@ class PreflightCheck(SimulatorCase):
         self.assertEqual(rows["Result"], "ready to update (exit 0)")
         self.assertEqual(report["before"], {"model": "KDV 18", "mode": "NORMAL",
                                             "software_version": "9.0.5"})
-        self.assertEqual(report["installs"], {"software_version": INSTALLED,
-                                              "image": "kdv18.image"})
+        installs = report["installs"]
+        self.assertEqual((installs["software_version"], installs["image"]),
+                         (INSTALLED, "kdv18.image"))
+        # The image the check read and hashed, and the (sample) pack it came from.
+        self.assertEqual((installs["image_file"], installs["image_sha256"]),
+                         ("156.bin", payload_sha256(156)))
+        self.assertTrue(installs["pack"]["sample"])
         self.assertEqual(report["tasks"], [])
         self.assertEqual(report["log"], program_path(os.path.join(self.dir, "run.log")))
         # The call state was asked, and nothing else went to the web server.

@@ -49,14 +49,15 @@ class DebianPackages(unittest.TestCase):
 
     def test_files_land_in_their_standard_places(self):
         for path in ["usr/bin/quillmarch-cli", "usr/bin/quillmarch",
-                     "usr/share/quillmarch/payloads/155.bin",
+                     "usr/share/quillmarch/sample-images/155.bin",
+                     "usr/share/quillmarch/sample-images/manifest.json",
                      "usr/share/doc/quillmarch/help/index.html",
                      "usr/share/man/man1/quillmarch.1", "usr/share/man/man1/quillmarch-cli.1",
                      "usr/share/applications/quillmarch.desktop",
                      "usr/share/icons/hicolor/128x128/apps/quillmarch.png"]:
             self.assertTrue(os.path.isfile(os.path.join(self.root, path)), path)
 
-    def test_installed_program_updates_a_system_with_its_installed_payloads(self):
+    def test_installed_program_updates_a_system_with_the_named_sample_images(self):
         program = os.path.join(self.root, "usr", "bin", "quillmarch-cli")
         version = subprocess.run([program, "--version"], capture_output=True, text=True,
                                  timeout=30)
@@ -70,14 +71,25 @@ class DebianPackages(unittest.TestCase):
         env = {k: v for k, v in os.environ.items() if k != "QUILLMARCH_PAYLOADS"}
         env["QUILLMARCH_TIME_SCALE"] = "0.01"
         env["XDG_CACHE_HOME"] = os.path.join(work, "cache")  # its lock goes with the folder
-        done = subprocess.run([program, "-q", "-p:secret", "-f:run.log",
+        samples = os.path.join(self.root, "usr/share/quillmarch/sample-images")
+        # The installed samples are never taken unless named: without a pack nothing is sent
+        # and every place looked in is named.
+        unnamed = subprocess.run([program, "-q", "-p:secret", "-f:unnamed.log",
+                                  f"127.0.0.1:{sim.ftp_port}"],
+                                 cwd=work, env=env, capture_output=True, text=True, timeout=300)
+        with open(os.path.join(work, "unnamed.log"), encoding="utf-8", errors="replace") as fh:
+            self.assertIn("No image pack found; looked in: ", fh.read())
+        self.assertEqual(unnamed.returncode, 1)
+        self.assertEqual(sim.events("upload"), [])
+        done = subprocess.run([program, "-q", "-p:secret", "-f:run.log", "--images", samples,
                                f"127.0.0.1:{sim.ftp_port}"],
                               cwd=work, env=env, capture_output=True, text=True, timeout=300)
+        self.assertIn("sample image pack", done.stderr)
         with open(os.path.join(work, "run.log"), encoding="utf-8", errors="replace") as fh:
             log = fh.read()
         self.assertEqual(done.returncode, 0, log)
         self.assertIn("#### DONE : success", log)
-        with open(os.path.join(self.root, "usr/share/quillmarch/payloads/156.bin"), "rb") as fh:
+        with open(os.path.join(self.root, "usr/share/quillmarch/sample-images/156.bin"), "rb") as fh:
             image = fh.read()
         uploads = {e["name"]: e for e in sim.events("upload")}
         self.assertEqual(uploads["BRAMBLE"]["size"], len(image))

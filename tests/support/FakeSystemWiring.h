@@ -10,8 +10,8 @@
 namespace quillmarch::test {
 
 // Points an application at a FakeSystem: its work directory and system lock inside `folder`,
-// the sample payload pack, the catalogue with the image flags, and a fake link as the current
-// link.
+// the sample image pack (opened, as start-up does), the catalogue with the image flags, and a fake
+// link as the current link.
 inline void WireToFakeSystem(RunContext& app, FakeSystem& system,
                              const std::filesystem::path& folder) {
     app.m_helpFilePath = (folder / "Quillmarch.hlp").string();
@@ -19,7 +19,7 @@ inline void WireToFakeSystem(RunContext& app, FakeSystem& system,
     app.m_lockFolder = (folder / "locks").string();
     app.m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
     app.BuildCatalogue();
-    app.RecordImagePresence();
+    app.OpenImagePack();
     app.SetLinkFactory([&system](RunContext& linked, bool secure) {
         return std::make_unique<FakeLink>(linked, system, secure);
     });

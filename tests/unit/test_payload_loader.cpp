@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/catalogue/PayloadLoader.h"
+#include "core/pack/ImagePack.h"
 #include "support/ScopedTempDir.h"
 
 namespace quillmarch {
@@ -83,7 +84,12 @@ TEST(PayloadLoaderFolder, EnvironmentNamesTheFolder) {
     ::setenv("QUILLMARCH_PAYLOADS", "/some/payloads", 1);
     EXPECT_EQ(PayloadLoader::DefaultFolder(), "/some/payloads");
     ::setenv("QUILLMARCH_PAYLOADS", "", 1);
-    EXPECT_NE(PayloadLoader::DefaultFolder(), "");  // an empty value does not count
+    // An empty value does not count: the usual places are looked in, the operator's among them.
+    std::vector<std::string> looked;
+    PayloadLoader::DefaultFolder(&looked);
+    ASSERT_FALSE(looked.empty());
+    EXPECT_NE(looked.front(), "");
+    EXPECT_EQ(looked.back(), ImagePack::OperatorFolder());
     if (previous) {
         ::setenv("QUILLMARCH_PAYLOADS", saved.c_str(), 1);
     } else {

@@ -14,6 +14,8 @@ namespace {
 
 using std::chrono::milliseconds;
 
+constexpr const char* kSampleVersion = "Release_ru 9.0.6.2-103 05-September-2011 02:10";
+
 class VerificationTest : public FakeAppFixture {
 protected:
     void SetUp() override {
@@ -21,8 +23,8 @@ protected:
         StartLog();
         m_app->Job().options.verify = true;
         m_app->Job().tasks.updateSoftware = true;
-        m_system.files["systemsoftwareversion.dat"] =
-            SystemFactsReader::InstalledVersion(m_app->m_imageCatalogue);
+        // The version the sample pack's manifest names for every image.
+        m_system.files["systemsoftwareversion.dat"] = kSampleVersion;
         // The system is away for `away` looks after each restart, then answers.
         m_app->SetSystemProbe([this] {
             ++m_looks;
@@ -46,7 +48,7 @@ protected:
 TEST_F(VerificationTest, AVerifiedUpdateEndsSoonAfterTheSystemIsBack) {
     ASSERT_TRUE(Run());
     EXPECT_TRUE(Logged("Verified: KDV 18 is back in normal mode with version \"" +
-                       SystemFactsReader::InstalledVersion(m_app->m_imageCatalogue) + "\""));
+                       SystemFactsReader::InstalledVersion(*m_app) + "\""));
     // Notice-free fake: the 5 s before the image, two restarts seen away for 3 looks each;
     // today's run waits 20 s + 294 s here.
     EXPECT_LT(m_clock.Total(), milliseconds(15000));
@@ -70,7 +72,7 @@ TEST_F(VerificationTest, AnOldVersionFailsTheRun) {
     m_system.files["systemsoftwareversion.dat"] = "9.0.5";
     EXPECT_FALSE(Run());
     EXPECT_TRUE(Logged("Verification failed: the system runs version \"9.0.5\", not \"" +
-                       SystemFactsReader::InstalledVersion(m_app->m_imageCatalogue) + "\""));
+                       SystemFactsReader::InstalledVersion(*m_app) + "\""));
 }
 
 TEST_F(VerificationTest, WithoutVerifyNothingIsProbedAndTheFixedWaitsStay) {

@@ -110,8 +110,27 @@ options:
     default: quillmarch-cli
   payloads:
     description:
-      - Payload folder (sets C(QUILLMARCH_PAYLOADS)). Leave it out to use the installed one.
+      - Image pack folder (C(--images)). Leave it out for the usual places
+        (C(QUILLMARCH_PAYLOADS), then C(/var/lib/quillmarch/images)); the installed sample
+        images in C(/usr/share/quillmarch/sample-images) are used only when named here.
+      - The pack's C(manifest.json) names the version each image installs; that version decides
+        whether a system is up to date, so C(changed) is false for a system already on it. A
+        folder without a manifest cannot say, so such a system is always updated.
+      - An image whose size or SHA-256 differs from the manifest is refused before anything
+        changes (the report's failure code C(image_damaged)).
     type: path
+  require_signed:
+    description:
+      - Refuse a pack whose C(manifest.json.minisig) is missing, broken or not made by a trusted
+        key (C(--require-signed)); trusted keys are C(/etc/quillmarch/trusted-keys/*.pub) and
+        I(trusted_keys).
+    type: bool
+    default: false
+  trusted_keys:
+    description: Further minisign public key files to trust (C(--trusted-key)).
+    type: list
+    elements: path
+    default: []
 notes:
   - quillmarch-cli locks each system, so two tasks against the same address (two inventory
     names for one system) do not run at the same time; the second fails.
@@ -273,6 +292,12 @@ def option_args(params):
         args.append("-fp")
     if params["upload_timeout"] is not None:
         args.append("-t:%d" % params["upload_timeout"])
+    if params["payloads"]:
+        args += ["--images", params["payloads"]]
+    if params["require_signed"]:
+        args.append("--require-signed")
+    for key in params["trusted_keys"]:
+        args += ["--trusted-key", key]
     if params["verify"]:
         # --verify-timeout implies --verify; a check only records it in its report.
         args += ["--verify-timeout", str(params["verify_timeout"])]
@@ -345,6 +370,8 @@ MODULE_ARGUMENTS = dict(
     log_dir=dict(type="path", default="~/.local/state/quillmarch/logs"),
     executable=dict(type="path", default="quillmarch-cli"),
     payloads=dict(type="path"),
+    require_signed=dict(type="bool", default=False),
+    trusted_keys=dict(type="list", elements="path", default=[]),
 )
 
 
@@ -364,6 +391,7 @@ def main():
         executable = module.get_bin_path(executable, required=True)
     environ = {}
     if params["payloads"]:
+        # Also for the help page and an older quillmarch-cli without --images.
         environ["QUILLMARCH_PAYLOADS"] = params["payloads"]
 
     log_dir = params["log_dir"]

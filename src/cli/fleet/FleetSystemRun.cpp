@@ -10,6 +10,7 @@
 #include "cli/fleet/FleetView.h"
 #include "core/catalogue/SharedImages.h"
 #include "core/job/RunContext.h"
+#include "core/pack/ImageCheck.h"
 #include "core/platform/Platform.h"
 #include "core/run/PreflightCheck.h"
 #include "core/run/RunReport.h"
@@ -157,8 +158,9 @@ SystemOutcome FleetSystemRun::Updated(int checkCode) {
 
 SystemOutcome FleetSystemRun::Ended(SystemOutcome outcome, const char* word, int exitCode) {
     m_report->SetInstalls(
-        SystemFactsReader::InstalledVersion(m_app->m_imageCatalogue),
+        SystemFactsReader::InstalledVersion(*m_app),
         SystemFactsReader::ImageName(m_app->Job(), m_app->Catalogue(), m_app->m_imageCatalogue));
+    m_report->SetPack(ImageCheck::ReportFacts(*m_app));
     std::error_code ignored;
     const auto log =
         std::filesystem::absolute(platform::PathFromUtf8(m_app->m_log.LastPath()), ignored);

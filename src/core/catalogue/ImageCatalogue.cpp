@@ -55,6 +55,12 @@ std::string ImageCatalogue::GetEntry(const std::string& section, const std::stri
     return "-";
 }
 
+std::string ImageCatalogue::PayloadFile(const std::string& entry) const {
+    std::uint16_t id = 0;
+    GetEntry("MainSoftware", entry, &id);
+    return id == 0 ? std::string() : std::to_string(id) + ".bin";
+}
+
 bool ImageCatalogue::LoadImage(const std::string& section, const std::string& entry,
                                const std::uint8_t** data, std::size_t* size) {
     if (section.empty()) return false;

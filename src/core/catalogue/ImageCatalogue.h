@@ -19,6 +19,8 @@ public:
 
     std::string GetEntry(const std::string& section, const std::string& entry,
                          std::uint16_t* resourceId) const;
+    // The payload file of the entry's image ("155.bin"); empty when it has none.
+    std::string PayloadFile(const std::string& entry) const;
     // Loads the entry's image through the payload loader; payloads under 10 bytes count as
     // absent. The data stays valid until the next payload load.
     bool LoadImage(const std::string& section, const std::string& entry,

@@ -27,4 +27,11 @@ bool ModelInfo::Matches(const std::string& text) const {
     return false;
 }
 
+std::string ModelInfo::PackName() const {
+    if (!m_displayName.empty() || m_match.empty()) return m_displayName;
+    std::string name = m_match.front();
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    return name;
+}
+
 }  // namespace quillmarch

@@ -24,6 +24,9 @@ public:
     const std::string& HistoryValueName() const { return m_historyValueName; }
     const std::string& ImageFileName() const { return m_imageFileName; }
     const std::vector<std::string>& MatchStrings() const { return m_match; }
+    // The name an image pack's manifest lists the model by: its display name, or for a row
+    // without one its first match string.
+    std::string PackName() const;
 
 private:
     int m_index;

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "core/pack/PackDigest.h"
 #include "core/platform/Platform.h"
 
 namespace quillmarch {
@@ -25,17 +26,38 @@ SharedImages::Bytes ReadWhole(const std::string& path) {
 
 }  // namespace
 
-SharedImages::Bytes SharedImages::Load(const std::string& path) {
-    // Held while reading: a second run asking for the same image waits for the first read
-    // instead of reading its own copy.
+std::shared_ptr<SharedImages::Entry> SharedImages::EntryFor(const std::string& path) {
     std::lock_guard<std::mutex> lock(m_mutex);
     auto& entry = m_files[path];
-    Bytes held = entry.lock();
+    if (!entry) entry = std::make_shared<Entry>();
+    return entry;
+}
+
+SharedImages::Bytes SharedImages::Load(const std::string& path) {
+    const std::shared_ptr<Entry> entry = EntryFor(path);
+    // Held while reading: a second run asking for the same image waits for the first read
+    // instead of reading its own copy.
+    std::lock_guard<std::mutex> lock(entry->mutex);
+    Bytes held = entry->bytes.lock();
     if (!held) {
         held = ReadWhole(path);
-        entry = held;
+        entry->bytes = held;
+        // A new buffer may reuse the freed one's address: its digest is not known yet.
+        entry->hashed = nullptr;
+        entry->sha256.clear();
     }
     return held;
+}
+
+std::string SharedImages::Sha256(const std::string& path, const Bytes& bytes) {
+    if (!bytes) return {};
+    const std::shared_ptr<Entry> entry = EntryFor(path);
+    std::lock_guard<std::mutex> lock(entry->mutex);
+    if (entry->hashed != bytes.get() || entry->sha256.empty()) {
+        entry->sha256 = PackDigest::Sha256Hex(bytes->data(), bytes->size());
+        entry->hashed = bytes.get();
+    }
+    return entry->sha256;
 }
 
 }  // namespace quillmarch

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "core/job/PackOptions.h"
 #include "core/job/RunContext.h"
 #include "core/job/RunModeOptions.h"
 #include "core/util/AddressNames.h"
@@ -139,7 +140,9 @@ bool CommandLine::Parse(RunContext& app, const std::vector<std::string>& args, s
             return false;
         }
         if (arg[0] == '-') {
-            const auto taken = RunModeOptions::Take(app, args, i, seen, error);
+            auto taken = RunModeOptions::Take(app, args, i, seen, error);
+            if (taken == RunModeOptions::Taken::kNotMine)
+                taken = PackOptions::Take(app, args, i, seen, error);  // image pack options
             if (taken == RunModeOptions::Taken::kRefused) return false;
             if (taken == RunModeOptions::Taken::kNotMine && !ApplyOption(app, arg, seen, error))
                 return false;

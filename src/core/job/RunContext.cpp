@@ -40,14 +40,15 @@ RunContext::~RunContext() {
 
 StartupResult RunContext::Startup(const std::vector<std::string>& args) {
     BuildCatalogue();
-    RecordImagePresence();
     StartupResult result;
+    // The command line may name the pack, so it is read before the images are looked for.
+    if (!args.empty() && (!CommandLine::Parse(*this, args, result.message) ||
+                          !OutputPlacesUsable(result.message))) {
+        result.state = StartupState::kBadCommandLine;
+        return result;
+    }
+    OpenImagePack();
     if (!args.empty()) {
-        if (!CommandLine::Parse(*this, args, result.message) ||
-            !OutputPlacesUsable(result.message)) {
-            result.state = StartupState::kBadCommandLine;
-            return result;
-        }
         if (m_job.options.logLevel == 0 && !StartLog(m_logPath)) {
             result.state = m_log.Busy() ? StartupState::kLogBusy : StartupState::kNoLog;
             result.message = m_log.FailureReason();
@@ -155,13 +156,22 @@ void RunContext::WriteOptionDump() {
     WriteLog(CommandLine::OptionDump(*this), 0);
 }
 
+void RunContext::OpenImagePack() {
+    PackRequest request = m_job.pack;
+    if (request.folder.empty()) request.folder = m_payloads.Folder();
+    m_pack.Open(request);
+    m_payloads.SetFolder(m_pack.Folder());
+    RecordImagePresence();
+}
+
 void RunContext::RecordImagePresence() {
+    // From a stat: no image is read to learn that it exists (under 10 bytes counts as absent).
     for (int row = 0; row < m_catalogue->GetSize() && row < ModelCatalogue::kRowCount; ++row) {
         const std::string& entry = m_catalogue->GetAt(row).MainImageEntry();
-        m_imagePresent[static_cast<size_t>(row)] =
-            entry.size() > 1 && m_imageCatalogue.LoadImage("MainSoftware", entry);
+        std::uint16_t id = 0;
+        m_imageCatalogue.GetEntry("MainSoftware", entry, &id);
+        m_imagePresent[static_cast<size_t>(row)] = entry.size() > 1 && m_payloads.Present(id, 10);
     }
-    m_payloads.Release();  // presence only; no image stays in memory
 }
 
 bool RunContext::ImagePresent(int row) const {

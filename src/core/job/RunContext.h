@@ -13,6 +13,7 @@
 #include "core/job/UpdateJob.h"
 #include "core/link/DeviceLink.h"
 #include "core/log/UpdateLog.h"
+#include "core/pack/ImagePack.h"
 #include "core/progress/IProgressWindowFactory.h"
 #include "core/run/IRunObserver.h"
 #include "core/run/RunInterrupt.h"
@@ -88,6 +89,7 @@ private:
 public:
     PayloadLoader m_payloads;
     ImageCatalogue m_imageCatalogue;
+    ImagePack m_pack;
     UpdateLog m_log;
     IClock& Clock() { return m_clock; }
     IMessageBox& MessageBox() { return m_messageBox; }
@@ -126,6 +128,8 @@ public:
     void CloseLog();
     void WriteOptionDump();
     bool CreateLink(bool secure);
+    // Opens the pack the job names (else the payload folder) and records which images exist.
+    void OpenImagePack();
     void RecordImagePresence();
     bool ImagePresent(int row) const;
     int FirstRowWithImage() const;

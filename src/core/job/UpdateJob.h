@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/catalogue/ModelCatalogue.h"
+#include "core/pack/ImagePack.h"
 
 namespace quillmarch {
 
@@ -15,7 +16,8 @@ struct UpdateJob {
         std::string systemName;
         std::string password;
         int systemType = ModelCatalogue::kUnknown;
-        bool passiveMode = false;  // passive FTP transfers
+        std::string softwareBefore;  // the version text the system reported when the run began
+        bool passiveMode = false;    // passive FTP transfers
     };
 
     // What the run does to the system.
@@ -88,6 +90,7 @@ struct UpdateJob {
     Display display;
     Security security;
     Options options;
+    PackRequest pack;  // --images, --require-signed, --trusted-key
 };
 
 }  // namespace quillmarch

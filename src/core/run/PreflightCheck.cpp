@@ -8,6 +8,7 @@
 #include "core/link/FtpSession.h"
 #include "core/link/LogonReason.h"
 #include "core/link/SystemWebClient.h"
+#include "core/pack/ImageCheck.h"
 #include "core/run/RetainBackup.h"
 #include "core/run/RunReport.h"
 #include "core/run/SystemFactsReader.h"
@@ -41,9 +42,12 @@ int PreflightCheck::Run(RunReport* report, std::FILE* out) {
     const SystemFacts facts = SystemFactsReader::Read(m_app);
     if (report) report->OnSystemFacts(false, facts);
     rows = SystemFactsReader::Table(m_app);
-    rows.back().second +=
-        "   (this program installs: " +
-        SystemFactsReader::Clean(SystemFactsReader::InstalledVersion(m_app.m_imageCatalogue)) + ")";
+    const std::string installs = SystemFactsReader::InstalledVersion(m_app);
+    rows.back().second += "   (this program installs: " +
+                          (installs.empty() ? std::string("not known, the image pack has no "
+                                                          "version for this model")
+                                            : SystemFactsReader::Clean(installs)) +
+                          ")";
     rows.emplace_back("Mode", facts.mode);
     std::string web;
     const bool readable =
@@ -57,6 +61,7 @@ int PreflightCheck::Run(RunReport* report, std::FILE* out) {
     const std::string image =
         SystemFactsReader::ImageName(m_app.Job(), m_app.Catalogue(), m_app.m_imageCatalogue);
     rows.emplace_back("Image", image.empty() ? "none" : image);
+    rows.emplace_back("Image pack", PackRow());
     rows.emplace_back("Tasks", Joined(PlannedTasks()));
     rows.emplace_back("Retain record", RetainRecord());
     std::string words;
@@ -88,6 +93,9 @@ int PreflightCheck::Judge(const SystemFacts& facts, RunReport* report, std::stri
     if (m_app.Job().target.systemType == ModelCatalogue::kUnknown) {
         code = "unknown_model";
         words = "cannot update: the model is not known";
+    } else if (ImageCheck check(m_app); sendsImage && !check.Confirm()) {
+        code = check.Code();
+        words = "cannot update: " + check.Reason();
     } else if (sendsImage && !m_app.ImagePresent(m_app.Job().target.systemType)) {
         code = "no_image";
         words = "cannot update: there is no image for this model";
@@ -95,16 +103,35 @@ int PreflightCheck::Judge(const SystemFacts& facts, RunReport* report, std::stri
         // Without the version, neither "ready" nor "up to date" would be true.
         code = "facts_unread";
         words = "cannot tell: the system's software version could not be read (see the log)";
-    } else if (sendsImage &&
-               SystemFactsReader::IsInstalledVersion(m_app.m_imageCatalogue, version)) {
+    } else if (sendsImage && SystemFactsReader::IsInstalledVersion(m_app, version)) {
         words = "already up to date: the system runs the version this program installs";
         return kUpToDate;
     } else {
         words = "ready to update";
+        if (sendsImage && SystemFactsReader::InstalledVersion(m_app).empty())
+            words +=
+                " (the image's version is not known, so whether the system already runs it "
+                "cannot be told)";
         return kReady;
     }
     if (report) report->SetFailure(code, words);
     return kCannotUpdate;
+}
+
+std::string PreflightCheck::PackRow() const {
+    const ImagePack& pack = m_app.m_pack;
+    switch (pack.GetState()) {
+        case ImagePack::State::kNotFound:
+            return "none found";
+        case ImagePack::State::kRefused:
+            return "refused";
+        case ImagePack::State::kNoManifest:
+            return pack.Folder() + " (no manifest: versions not known)";
+        case ImagePack::State::kReady:
+            break;
+    }
+    return pack.Folder() + " (" + pack.Identity() + (pack.Sample() ? ", SAMPLE images" : "") +
+           (pack.Signer().empty() ? "" : ", signed by " + pack.Signer()) + ")";
 }
 
 std::vector<std::string> PreflightCheck::PlannedTasks() const {

@@ -22,7 +22,7 @@ public:
     enum Outcome {
         kReady = 0,         // an update would run
         kUpToDate = 4,      // the system already runs the version this program installs
-        kCannotUpdate = 5,  // refused logon, unknown model, no image for the model
+        kCannotUpdate = 5,  // refused logon, unknown model, no image, a damaged image or pack
         kUnreachable = 6,   // nothing answered at the address
     };
 
@@ -38,6 +38,7 @@ private:
     int Judge(const SystemFacts& facts, RunReport* report, std::string& words);
     std::vector<std::string> PlannedTasks() const;
     std::string RetainRecord() const;
+    std::string PackRow() const;
     int End(int code, const std::string& words, const Rows& rows, std::FILE* out);
 
     RunContext& m_app;

@@ -27,6 +27,9 @@ constexpr FailureRecord kFailureRecords[] = {
     {"Cannot connect to system", "connect_failed"},
     {"Could not update system, do not know what type", "unknown_model"},
     {"Can not update system", "no_image"},
+    {"No image pack found", "no_image"},
+    {"Image refused: ", "image_damaged"},
+    {"Image pack refused: ", "pack_refused"},
     {"Could not get ", "no_image"},
     {"System not in update mode", "update_mode_failed"},
     {"Could not connect to Orbiscope", "update_mode_failed"},
@@ -174,6 +177,18 @@ void RunReport::SetOptions(bool verify, int verifyTimeoutSeconds, bool isdn, boo
                 ", \"update_software\": " + Bool(updateSoftware) + "}";
 }
 
+void RunReport::SetPack(const PackFacts& pack) {
+    m_pack = pack;
+}
+
+std::string RunReport::PackJson() const {
+    if (m_pack.folder.empty()) return "null";
+    return "{\"folder\": " + Quote(m_pack.folder) + ", \"name\": " + QuoteOrNull(m_pack.name) +
+           ", \"manifest_sha256\": " + QuoteOrNull(m_pack.manifestSha256) +
+           ", \"signed_by\": " + QuoteOrNull(m_pack.signer) +
+           ", \"sample\": " + Bool(m_pack.sample) + "}";
+}
+
 void RunReport::SetInstalls(const std::string& version, const std::string& image) {
     m_installVersion = version;
     m_installImage = image;
@@ -249,7 +264,10 @@ std::string RunReport::ToJson() const {
            "},\n  \"kind\": " + Quote(m_kind) + ",\n  \"address\": " + Quote(m_address) +
            ",\n  \"options\": " + m_options +
            ",\n  \"installs\": {\"software_version\": " + QuoteOrNull(m_installVersion) +
+           ", \"version_known\": " + Bool(!m_installVersion.empty()) +
            ", \"image\": " + QuoteOrNull(m_installImage) +
+           ", \"image_file\": " + QuoteOrNull(m_pack.imageFile) +
+           ", \"image_sha256\": " + QuoteOrNull(m_pack.imageSha256) + ", \"pack\": " + PackJson() +
            "},\n  \"before\": " + FactsJson(m_before) + ",\n  \"after\": " + FactsJson(m_after) +
            ",\n  \"tasks\": " + TasksJson() +
            ",\n  \"verification\": {\"outcome\": " + Quote(m_verification) +

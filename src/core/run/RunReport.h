@@ -36,7 +36,19 @@ public:
     void SetInterrupt(const RunInterrupt* interrupt) { m_interrupt = interrupt; }
     void SetOptions(bool verify, int verifyTimeoutSeconds, bool isdn, bool uploadImage,
                     bool updateSoftware);
+    // The image pack the run took its image from; an empty folder: none was found.
+    struct PackFacts {
+        std::string folder;
+        std::string name;            // empty without a manifest
+        std::string manifestSha256;  // empty without a manifest
+        std::string signer;          // empty when not signed
+        bool sample = false;
+        std::string imageFile;  // the image checked ("155.bin"); empty when none was
+        std::string imageSha256;
+    };
+    // The version is empty when the pack does not say it (the report shows null).
     void SetInstalls(const std::string& version, const std::string& image);
+    void SetPack(const PackFacts& pack);
     SystemFacts& Before() { return m_before; }
     SystemFacts& After() { return m_after; }
     // "verified", "failed" or "not_run", with the log record's words.
@@ -72,6 +84,7 @@ private:
 
     std::string TasksJson() const;
     std::string FactsJson(const SystemFacts& facts) const;
+    std::string PackJson() const;
 
     std::string m_kind;
     std::string m_programVersion;
@@ -79,6 +92,7 @@ private:
     std::string m_options = "{}";
     std::string m_installVersion;
     std::string m_installImage;
+    PackFacts m_pack;
     SystemFacts m_before;
     SystemFacts m_after;
     std::string m_verification = "not_run";

@@ -5,6 +5,7 @@
 
 #include "core/device/SystemConnector.h"
 #include "core/job/RunContext.h"
+#include "core/pack/ImageCheck.h"
 #include "core/util/TextUtil.h"
 
 namespace quillmarch {
@@ -82,8 +83,8 @@ std::vector<std::pair<std::string, std::string>> SystemFactsReader::Table(RunCon
     return rows;
 }
 
-std::string SystemFactsReader::InstalledVersion(const ImageCatalogue& images) {
-    return images.GetEntry("MainSoftware", "Version", nullptr);
+std::string SystemFactsReader::InstalledVersion(const RunContext& app) {
+    return ImageCheck::PackVersion(app);
 }
 
 std::string SystemFactsReader::ImageName(const UpdateJob& job, const ModelCatalogue& models,
@@ -96,10 +97,9 @@ std::string SystemFactsReader::ImageName(const UpdateJob& job, const ModelCatalo
     return id == 0 ? std::string() : name;
 }
 
-bool SystemFactsReader::IsInstalledVersion(const ImageCatalogue& images,
-                                           const std::string& systemText) {
+bool SystemFactsReader::IsInstalledVersion(const RunContext& app, const std::string& systemText) {
     const std::string shown = Clean(systemText);
-    return !shown.empty() && shown == Clean(InstalledVersion(images));
+    return !shown.empty() && shown == Clean(InstalledVersion(app));
 }
 
 }  // namespace quillmarch

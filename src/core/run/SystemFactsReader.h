@@ -35,13 +35,15 @@ public:
     // A system's text as the facts table shows it: trimmed, every character other than an
     // ASCII letter or digit, ".", "_" or ":" made a blank.
     static std::string Clean(const std::string& text);
-    // The version this program installs (the image catalogue's version text).
-    static std::string InstalledVersion(const ImageCatalogue& images);
+    // The version this run installs on the identified model: the image pack's manifest says it;
+    // empty when it is not known (a folder without a manifest, an unknown model).
+    static std::string InstalledVersion(const RunContext& app);
     // The image file name for the identified model; empty for an unknown model.
     static std::string ImageName(const UpdateJob& job, const ModelCatalogue& models,
                                  const ImageCatalogue& images);
-    // A system's version text names the version this program installs (compared as shown).
-    static bool IsInstalledVersion(const ImageCatalogue& images, const std::string& systemText);
+    // A system's version text names the version this run installs (both cleaned as the facts
+    // table shows them, then compared whole); false when that version is not known.
+    static bool IsInstalledVersion(const RunContext& app, const std::string& systemText);
     static std::string ModelName(const UpdateJob& job, const ModelCatalogue& models);
 };
 

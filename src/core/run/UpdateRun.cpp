@@ -8,6 +8,7 @@
 #include "core/device/SystemConnector.h"
 #include "core/job/RunContext.h"
 #include "core/link/SystemWebClient.h"
+#include "core/pack/ImageCheck.h"
 #include "core/platform/Platform.h"
 #include "core/platform/SystemKey.h"
 #include "core/progress/ProgressProtocol.h"
@@ -30,6 +31,10 @@ constexpr std::uint16_t kDummyPayload = 198;
 constexpr int kFtpPort = 21;
 
 }  // namespace
+
+bool UpdateRun::SendsImage() const {
+    return m_app.Job().tasks.updateSoftware && m_app.Job().tasks.uploadImage;
+}
 
 bool UpdateRun::AnyRetained() const {
     return m_app.Job().retain.directory || m_app.Job().retain.systemSettings ||
@@ -68,12 +73,16 @@ bool UpdateRun::RunUpdate(std::int64_t parentWindow) {
         m_app.ReportConnectFailure();
         return Finish(false);
     }
-    // For the report only: what the system ran before (a file read, nothing changed).
-    if (IRunObserver* observer = m_app.RunObserver())
-        observer->OnSystemFacts(false, SystemFactsReader::Read(m_app));
+    // What the system ran before (a file read, nothing changed): for the report, and for a
+    // verification that has no version of the image to compare with.
+    const SystemFacts before = SystemFactsReader::Read(m_app);
+    m_app.Job().target.softwareBefore = before.softwareVersion;
+    if (IRunObserver* observer = m_app.RunObserver()) observer->OnSystemFacts(false, before);
     const int tasks = CountTasks();
     bool result = progress.RunStarted(tasks > 1 ? tasks : 1, parentWindow);
     if (interrupt.ShouldStop()) return Finish(false, true);
+    // The image is checked before the first command that changes the system.
+    if (SendsImage() && !ImageCheck(m_app).Confirm()) return Finish(false, true);
     m_app.WriteLog(m_app.LoadUiString(189, "Starting update"), 0);
     ChangeSettings(result);
     if (interrupt.ShouldStop()) return Finish(false, true);

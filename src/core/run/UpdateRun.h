@@ -27,6 +27,7 @@ public:
 private:
     bool AnyRetained() const;
     void RunTasks(bool& result);
+    bool SendsImage() const;
     void ChangeSettings(bool& result);
     void UpdateSoftware(bool& result);
     void NotifyUpdate();

@@ -126,12 +126,29 @@ std::string Verification::JudgeNormalSystem(std::string& verified) {
         verified = m_after.model + " is back in normal mode";
         return {};
     }
-    const std::string installs = SystemFactsReader::InstalledVersion(m_app.m_imageCatalogue);
-    if (!SystemFactsReader::IsInstalledVersion(m_app.m_imageCatalogue, m_after.softwareVersion))
+    const std::string installs = SystemFactsReader::InstalledVersion(m_app);
+    if (installs.empty()) return JudgeUnknownVersion(verified);
+    if (!SystemFactsReader::IsInstalledVersion(m_app, m_after.softwareVersion))
         return "the system runs version " + Quoted(m_after.softwareVersion) + ", not " +
                Quoted(installs);
     verified =
         m_after.model + " is back in normal mode with version " + Quoted(m_after.softwareVersion);
+    return {};
+}
+
+// Without a manifest the image's version is not known: a system that came back on another
+// version than before took something, which is all that can be said.
+std::string Verification::JudgeUnknownVersion(std::string& verified) {
+    const std::string before = SystemFactsReader::Clean(m_app.Job().target.softwareBefore);
+    const std::string now = SystemFactsReader::Clean(m_after.softwareVersion);
+    if (now.empty() || now == before)
+        return "the system still runs version " + Quoted(m_after.softwareVersion) +
+               ", the version it ran before the update";
+    verified = m_after.model + " is back in normal mode with version " +
+               Quoted(m_after.softwareVersion) + ", not the version it ran before (" +
+               Quoted(m_app.Job().target.softwareBefore) +
+               "); the image's own version is not known (its pack has no manifest), so this is "
+               "all that was checked";
     return {};
 }
 

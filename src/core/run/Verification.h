@@ -12,8 +12,9 @@ class RunContext;
 // --verify: after the image, the run ends when the system is back, and says whether it really
 // is. Two progress tasks: the restart wait (it ends as soon as the system has gone away and
 // answers again in normal mode) and the check itself (logged on, FLAG says NORMAL with the same
-// model, systemsoftwareversion.dat names the version this program installs; for an ISDN update
-// normal mode is enough). Every wait is bounded by the job's verification time-out.
+// model, systemsoftwareversion.dat names the version the image pack says the image installs, or
+// without a manifest a version other than the one before; for an ISDN update normal mode is
+// enough). Every wait is bounded by the job's verification time-out.
 class Verification {
 public:
     explicit Verification(RunContext& app);
@@ -31,6 +32,7 @@ private:
     // Empty when verified, else the reason; `verified` gets the success record's words.
     std::string Judge(State state, std::string& verified);
     std::string JudgeNormalSystem(std::string& verified);
+    std::string JudgeUnknownVersion(std::string& verified);
     void ReadFactsAfter();
     bool Percent(std::chrono::milliseconds elapsed, std::chrono::milliseconds whole);
 

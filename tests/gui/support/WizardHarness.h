@@ -56,7 +56,7 @@ struct SWizardApp {
         app.m_helpFilePath = dir.Str("Quillmarch.hlp");
         app.m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);
         app.BuildCatalogue();
-        app.RecordImagePresence();
+        app.OpenImagePack();  // the sample pack, as start-up opens it
         app.CreateLink(false);
     }
     ScopedTempDir dir;

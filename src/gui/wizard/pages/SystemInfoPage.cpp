@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "core/job/RunContext.h"
+#include "core/run/SystemFactsReader.h"
 #include "core/util/TextUtil.h"
 #include "core/wizard/WalkRules.h"
 #include "gui/widgets/PageLabel.h"
@@ -182,7 +183,10 @@ void SystemInfoPage::GoBackSaying(const QString& message) {
 
 void SystemInfoPage::ShowFacts(const std::vector<std::string>& facts) {
     m_list->clear();
-    const std::string update = m_app.m_imageCatalogue.GetEntry("MainSoftware", "Version", nullptr);
+    // The version the pack's manifest names for this model; a pack without one cannot say.
+    std::string update = SystemFactsReader::InstalledVersion(m_app);
+    if (update.empty() && m_app.m_pack.GetState() == ImagePack::State::kNoManifest)
+        update = "not known (the image pack has no manifest)";
     for (size_t i = 0; i < m_files.size() && i < facts.size(); ++i) {
         if (m_files[i].empty()) continue;
         auto* row = new QTreeWidgetItem({QString::fromLatin1(kFactRows[i].label)});
