@@ -42,8 +42,8 @@ StartupResult RunContext::Startup(const std::vector<std::string>& args) {
     BuildCatalogue();
     StartupResult result;
     // The command line may name the pack, so it is read before the images are looked for.
-    if (!args.empty() && (!CommandLine::Parse(*this, args, result.message) ||
-                          !OutputPlacesUsable(result.message))) {
+    if (!args.empty() &&
+        (!CommandLine::Parse(*this, args, result.message) || !OutputPlacesUsable(result.message))) {
         result.state = StartupState::kBadCommandLine;
         return result;
     }
