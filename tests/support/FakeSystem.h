@@ -23,6 +23,11 @@ struct FakeSystem {
     // Logon attempts after a restart that still find the system away (answer 10061).
     int attemptsAwayAfterRestart = 0;
     int awayLeft = 0;
+    // Looks of the bare-connection probe after a restart that find the system away; -1: it
+    // never comes back.
+    int probesAwayAfterRestart = 2;
+    int probeAwayLeft = 0;
+    int probes = 0;
     // Raw commands that fail as if the connection were gone.
     std::vector<std::string> failingCommands;
     // Uploads that fail (by remote name).
@@ -41,6 +46,8 @@ struct FakeSystem {
     int restarts = 0;
 
     void Restart();
+    // The probe's look: false while a restart keeps the system away.
+    bool ProbeAnswers();
     int CountCommand(const std::string& command) const;
     std::vector<std::string> UploadNames() const;
 };

@@ -11,7 +11,7 @@ namespace quillmarch::test {
 
 // Points an application at a FakeSystem: its work directory and system lock inside `folder`,
 // the sample payload pack, the catalogue with the image flags, and a fake link as the current
-// link.
+// link, and a probe that sees its restarts.
 inline void WireToFakeSystem(RunContext& app, FakeSystem& system,
                              const std::filesystem::path& folder) {
     app.m_helpFilePath = (folder / "Quillmarch.hlp").string();
@@ -24,6 +24,8 @@ inline void WireToFakeSystem(RunContext& app, FakeSystem& system,
         return std::make_unique<FakeLink>(linked, system, secure);
     });
     app.CreateLink(false);
+    // Restart waits look at the system; the fake answers for it, so nothing leaves the process.
+    app.SetSystemProbe([&system] { return system.ProbeAnswers(); });
 }
 
 }  // namespace quillmarch::test

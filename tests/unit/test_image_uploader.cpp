@@ -34,6 +34,8 @@ class ImageUploaderTest : public ::testing::Test {
 protected:
     void SetUp() override {
         bench.system.normalMode = false;
+        // The uploader's own restart wait: a verified run leaves it to the verification.
+        bench.app.Job().options.verify = false;
         window = bench.UseWindow();
         ASSERT_TRUE(bench.ConnectAndForget());
         ASSERT_EQ(bench.app.Job().target.systemType, 9);
@@ -155,11 +157,19 @@ TEST_F(ImageUploaderTest, MainImageUploadsAndWaitsForTheRestart) {
     EXPECT_EQ(starts[1].totalBytes, 0);
     EXPECT_EQ(window->Sent(ProgressCall::TaskDone).size(), 2u);
 
-    Waits expected{5s};
-    expected.insert(expected.end(), 282, 1s);
-    EXPECT_EQ(bench.clock.waits, expected);
+    // The fake restarts on the image, is seen away twice and answers at the third look.
+    EXPECT_EQ(bench.clock.waits, (Waits{5s, 1s, 1s, 1s}));
     EXPECT_EQ(bench.StepLines(),
-              (std::vector<std::string>{SizeLine(), "Put Image Success", "Updating done"}));
+              (std::vector<std::string>{
+                  SizeLine(), "Put Image Success",
+                  "Waited 3.0 s for the restart after the image (limit 900 s)", "Updating done"}));
+}
+
+TEST_F(ImageUploaderTest, AVerifiedRunLeavesTheRestartWaitToTheVerification) {
+    bench.app.Job().options.verify = true;
+    EXPECT_TRUE(Uploader().PutMainImage("File6", "BRAMBLE", true));
+    EXPECT_EQ(bench.clock.waits, Waits{5s});
+    EXPECT_EQ(bench.system.probes, 0);
 }
 
 TEST_F(ImageUploaderTest, MainImageWithoutWaitEndsAfterTheUpload) {
@@ -293,6 +303,37 @@ TEST_F(RebootWaitTest, WithoutSkipEveryStepPauses) {
     EXPECT_TRUE(Wait("Waiting", 300000, false));
     EXPECT_EQ(bench.clock.waits, Waits(300, 1s));
 }
+
+// A system seen away: the wait ends when it answers again, even after the paced 282 s, and fails
+// at the limit when it never does.
+struct SAwayCase {
+    const char* name;
+    int looksAway;  // -1: never back
+    bool back;
+    int seconds;
+};
+
+class ObservedRebootWaitTest : public RebootWaitTest,
+                               public ::testing::WithParamInterface<SAwayCase> {};
+
+TEST_P(ObservedRebootWaitTest, EndsWhenTheSystemAnswersAgain) {
+    const SAwayCase& c = GetParam();
+    bench.system.probeAwayLeft = c.looksAway;
+    EXPECT_EQ(Wait("Waiting", 300000, true), c.back);
+    EXPECT_EQ(bench.clock.waits, Waits(c.seconds, 1s));
+    EXPECT_EQ(window->Percentages().back(), 100);
+    EXPECT_EQ(bench.Logged("The system did not answer again within 900 s after the image"),
+              !c.back);
+    EXPECT_TRUE(bench.Logged("Waited " + std::to_string(c.seconds) +
+                             ".0 s for the restart after the image (limit 900 s)"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ObservedRebootWaitTest,
+                         ::testing::Values(SAwayCase{"BackSoon", 2, true, 3},
+                                           // 282 paced looks away, back at the 401st
+                                           SAwayCase{"SlowerThanThePacedWait", 400, true, 401},
+                                           SAwayCase{"NeverBack", -1, false, 900}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RebootWaitTest, CancelEndsTheWaitAtTheNextStep) {
     window->cancelFromSend = 4;  // start, 1 %, 2 %, then the third percentage
