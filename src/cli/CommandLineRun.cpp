@@ -19,6 +19,13 @@
 
 namespace quillmarch {
 
+namespace {
+
+// A success nobody checked is not the same answer as a verified one.
+constexpr int kUncheckedSuccess = 7;
+
+}  // namespace
+
 std::string CommandLineRun::Usage() {
     return "Usage: quillmarch [options] ADDRESS\n"
            "Updates the software of a Tessary video conferencing system.\n"
@@ -39,24 +46,32 @@ std::string CommandLineRun::Usage() {
            "  --quiet      the same as -q\n"
            "  --passive    the same as -m\n"
            "  --check      look at the system and say what a run would do; changes nothing\n"
-           "  --verify     after the update, wait until the system is back and check that it\n"
-           "               runs the new software in normal mode; a failed check fails the run\n"
-           "  --verify-timeout SECONDS  longest verification (default 900; implies --verify)\n"
+           "  --verify     the default: after the image, wait until the system is back and\n"
+           "               check that it runs the new software in normal mode; a failed\n"
+           "               check fails the run\n"
+           "  --no-verify  do not check the system after the image: the run still waits until\n"
+           "               it answers again, and a success is unchecked (exit status 7)\n"
+           "  --verify-timeout SECONDS  longest wait for the system after the image\n"
+           "               (default 900), with or without the check\n"
            "  --report FILE  JSON report of the run or check, written even on failure\n"
            "               (- for standard output; a check's table then goes to stderr)\n"
            "  --help       this text\n"
            "  --version    the program's version\n"
            "\n"
+           "Restarts are watched, not timed: a wait ends once the system has gone away and\n"
+           "answers again, at most 600 s for the restart into update mode and the\n"
+           "--verify-timeout after the image.\n"
            "Each option is one argument; quote a value that holds blanks (-p:\"my secret\").\n"
            "An option the program does not know, or a second address, is refused.\n"
            "Exit status:\n"
-           "  0    the update succeeded (or the wizard ran); --check: ready to update\n"
+           "  0    the update succeeded, verified (or the wizard ran); --check: ready to update\n"
            "  1    the update failed, or another run is writing the same log\n"
            "  2    bad command line, or no address and no display; nothing was sent\n"
            "  3    no log could be written anywhere; nothing was sent\n"
            "  4    --check: the system already runs the version this program installs\n"
            "  5    --check: cannot update (refused logon, unknown model, no image)\n"
            "  6    --check: nothing answered at the address\n"
+           "  7    --no-verify: the image was sent and the system answers again; unchecked\n"
            "  130  stopped by Ctrl+C (143: by SIGTERM, Ctrl+Break or closing the console)\n"
            "\n"
            "Fleet runs: quillmarch --fleet FILE [fleet options] [per-system options]\n"
@@ -142,7 +157,9 @@ int CommandLineRun::Main(int argc, char** argv, const GuiHooks& hooks) {
     } else {
         const bool success = RunFromCommandLine(app, messageBox, hooks, argc, argv);
         // A run that finished before the stop took effect says so with its own outcome.
-        code = success ? 0 : app.Interrupt().Requested() ? app.Interrupt().ExitCode() : 1;
+        code = success                       ? (app.m_imageUnchecked ? kUncheckedSuccess : 0)
+               : app.Interrupt().Requested() ? app.Interrupt().ExitCode()
+                                             : 1;
     }
     EndProgram(app);
     reported.Finish(code);
