@@ -19,13 +19,6 @@
 
 namespace quillmarch {
 
-namespace {
-
-// A success nobody checked is not the same answer as a verified one.
-constexpr int kUncheckedSuccess = 7;
-
-}  // namespace
-
 std::string CommandLineRun::Usage() {
     return "Usage: quillmarch [options] ADDRESS\n"
            "Updates the software of a Tessary video conferencing system.\n"
@@ -157,9 +150,9 @@ int CommandLineRun::Main(int argc, char** argv, const GuiHooks& hooks) {
     } else {
         const bool success = RunFromCommandLine(app, messageBox, hooks, argc, argv);
         // A run that finished before the stop took effect says so with its own outcome.
-        code = success                       ? (app.m_imageUnchecked ? kUncheckedSuccess : 0)
-               : app.Interrupt().Requested() ? app.Interrupt().ExitCode()
-                                             : 1;
+        code = success ? 0 : app.Interrupt().Requested() ? app.Interrupt().ExitCode() : 1;
+        // A success nobody checked is not the same answer as a verified one.
+        if (success && app.m_imageUnchecked) code = ReportedRun::kUncheckedSuccess;
     }
     EndProgram(app);
     reported.Finish(code);

@@ -36,6 +36,11 @@ bool Verification::VerifyUpdate(milliseconds fixedWait) {
     const State state = AwaitSystem(fixedWait);
     m_app.WriteLog(RestartWatch::WaitedRecord("the restart after the image", m_waited, Limit()), 0);
     going = progress.TaskDone() && going;
+    // A stop is no verdict: the wait stays the run's last task, and the run logs the stop.
+    if (state == State::kStopped) {
+        m_app.Job().target.systemType = m_modelRowBefore;
+        return false;
+    }
     going = progress.TaskStarted("Verifying the update", kWaitTaskBytes) && going;
     std::string verified;
     const std::string reason = Judge(state, verified);
