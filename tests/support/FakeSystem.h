@@ -23,9 +23,9 @@ struct FakeSystem {
     // Logon attempts after a restart that still find the system away (answer 10061).
     int attemptsAwayAfterRestart = 0;
     int awayLeft = 0;
-    // Looks of the bare-connection probe after a restart that find the system away; -1: it
-    // never comes back.
-    int probesAwayAfterRestart = 2;
+    // Looks of the bare-connection probe after a restart that find the system away (a restart
+    // wait looks every quarter second: 3 is a system back after a second); -1: never back.
+    int probesAwayAfterRestart = 3;
     int probeAwayLeft = 0;
     int probes = 0;
     // Raw commands that fail as if the connection were gone.

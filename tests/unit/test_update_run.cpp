@@ -192,7 +192,7 @@ TEST_F(UpdateRunTest, UnknownModelFailsWithoutImage) {
 TEST_F(UpdateRunTest, CancelDuringImageUploadFailsWithOneCancelRecord) {
     UseWindow();
     m_app->Job().tasks.updateSoftware = true;
-    m_window->cancelFromSend = 8;  // in the update-mode pause (sends 7 to 9: the fake is quick)
+    m_window->cancelFromSend = 7;  // the update-mode pause's first report (the fake is quick)
     EXPECT_FALSE(Run());
     EXPECT_EQ(CountLogged("Got IDCANCEL from Progress Dlg"), 1);
     EXPECT_TRUE(Logged("#### DONE : failure"));

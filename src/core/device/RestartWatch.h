@@ -23,7 +23,7 @@ public:
     bool Back();
     // Looks once: true when the system answers now.
     bool Answers();
-    // Waits `step`, then looks once. True as soon as the system is back.
+    // Waits up to `step`, looking every quarter second. True as soon as the system is back.
     bool PauseUntilBack(std::chrono::milliseconds step);
     // Runs `work` (a logon, say) and counts the time it took.
     template <typename Work>
