@@ -40,9 +40,13 @@ std::string CommandLineRun::Usage() {
            "  --quiet      the same as -q\n"
            "  --passive    the same as -m\n"
            "  --check      look at the system and say what a run would do; changes nothing\n"
-           "  --verify     after the update, wait until the system is back and check that it\n"
-           "               runs the new software in normal mode; a failed check fails the run\n"
-           "  --verify-timeout SECONDS  longest verification (default 900; implies --verify)\n"
+           "  --verify     the default: after the image, wait until the system is back and\n"
+           "               check that it runs the new software in normal mode; a failed\n"
+           "               check fails the run\n"
+           "  --no-verify  do not check the system after the image: the run still waits\n"
+           "               until it answers again; a success is unchecked (exit status 8)\n"
+           "  --verify-timeout SECONDS  longest wait for the system after the image\n"
+           "               (default 900), with or without the check\n"
            "  --report FILE  JSON report of the run or check, written even on failure\n"
            "               (- for standard output; a check's table then goes to stderr)\n"
            "  --images DIR   the image pack to send from (default: QUILLMARCH_PAYLOADS, else\n"
@@ -53,6 +57,9 @@ std::string CommandLineRun::Usage() {
            "  --help       this text\n"
            "  --version    the program's version\n"
            "\n"
+           "Restarts are watched, not timed: a wait ends once the system has gone away and\n"
+           "answers again, at most 600 s for the restart into update mode and the\n"
+           "--verify-timeout after the image.\n"
            "Each option is one argument; quote a value that holds blanks (-p:\"my secret\").\n"
            "An option the program does not know, or a second address, is refused.\n"
            "Image packs: quillmarch --make-manifest DIR --image-version TEXT [--pack-name T]\n"
@@ -64,7 +71,8 @@ std::string CommandLineRun::Usage() {
            "Without a manifest the image's version is not known: --check never says up to date\n"
            "and --verify checks only that the version changed.\n"
            "Exit status:\n"
-           "  0    the update succeeded (or the wizard ran); --check: ready to update\n"
+           "  0    the update succeeded, verified if it sent an image (or the wizard\n"
+           "       ran); --check: ready to update\n"
            "  1    the update failed, or another run is writing the same log\n"
            "  2    bad command line, or no address and no display; nothing was sent\n"
            "  3    no log could be written anywhere; nothing was sent\n"
@@ -74,6 +82,7 @@ std::string CommandLineRun::Usage() {
            "  6    --check: nothing answered at the address\n"
            "  7    the update failed and the system may still be in update mode: it could\n"
            "       not be sent back to normal mode (the log says why)\n"
+           "  8    --no-verify: the image was sent and the system answers again; unchecked\n"
            "  130  stopped by Ctrl+C (143: by SIGTERM, Ctrl+Break or closing the console;\n"
            "       129: by SIGHUP, a closed terminal)\n"
            "\n"
@@ -166,6 +175,8 @@ int CommandLineRun::Main(int argc, char** argv, const GuiHooks& hooks) {
                : app.Interrupt().Requested()     ? app.Interrupt().ExitCode()
                : LeftUnsafe(app.m_systemEndMode) ? kExitLeftInUpdateMode
                                                  : 1;
+        // A success nobody checked is not the same answer as a verified one.
+        if (success && app.m_imageUnchecked) code = ReportedRun::kUncheckedSuccess;
     }
     EndProgram(app);
     reported.Finish(code);

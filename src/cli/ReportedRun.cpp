@@ -34,7 +34,7 @@ std::FILE* ReportedRun::TableStream() const {
 
 const char* ReportedRun::ResultWord(bool check, int exitCode) {
     if (exitCode == 129 || exitCode == 130 || exitCode == 143) return "interrupted";
-    if (!check) return exitCode == 0 ? "success" : "failure";
+    if (!check) return exitCode == 0 || exitCode == kUncheckedSuccess ? "success" : "failure";
     switch (exitCode) {
         case PreflightCheck::kReady:
             return "ready";

@@ -26,6 +26,8 @@ public:
 
     // The report's result word for an exit code.
     static const char* ResultWord(bool check, int exitCode);
+    // --no-verify: the image went up and the system answers again; nobody checked it.
+    static constexpr int kUncheckedSuccess = 8;
 
 private:
     RunContext& m_app;

@@ -27,12 +27,15 @@ class RunReport(SimulatorCase):
                          ("success", 0, None))
         self.assertEqual(report["before"]["software_version"], "9.0.5")
         self.assertEqual(report["before"]["mode"], "NORMAL")
-        self.assertIsNone(report["after"])  # nobody looked after the restart
+        # Verified by default: the run looked at the system after its restart.
+        self.assertEqual(report["after"]["mode"], "NORMAL")
         names = [t["name"] for t in report["tasks"]]
-        self.assertEqual(names[1:], ["Update Mode", "Main Image", "Waiting for reboot"])
+        self.assertEqual(names[1:], ["Update Mode", "Main Image", "Waiting for reboot",
+                                     "Verifying the update"])
         self.assertTrue(names[0].startswith("Retaining : "))
         self.assertEqual({t["outcome"] for t in report["tasks"]}, {"done"})
-        self.assertEqual(report["verification"]["outcome"], "not_run")
+        self.assertEqual(report["verification"]["outcome"], "verified")
+        self.assertIs(report["options"]["verify"], True)
 
     def test_failed_logon(self):
         self.start_sim(model=KDV18)

@@ -1,7 +1,7 @@
 """--verify end to end: the run ends when the system is back and says whether it really is."""
 import os
 
-from harness import SimulatorCase
+from harness import TIME_SCALE, SimulatorCase
 from report_schema import load_valid_report
 
 KDV18 = 9   # section image
@@ -65,12 +65,42 @@ class VerifiedUpdate(SimulatorCase):
                 self.assertEqual(report["tasks"][-1]["outcome"], "done" if code == 0 else "failed")
                 self.sim.close()
 
-    def test_without_verify_the_run_trusts_the_fixed_wait_as_before(self):
-        run, report = None, None
+    def test_no_verify_waits_for_the_system_but_leaves_the_success_unchecked(self):
+        # --no-verify opts out of the check (the default is a verified run): the wait still ends
+        # when the system answers again, nobody logs on after the image, and the exit status
+        # says the success is unchecked.
         self.start_sim(model=KDV18, fault=["apply-old-version"])
-        run = self.run_quillmarch(self.address())
-        self.assertEqual(run.code, 0, run.log)
+        path = os.path.join(self.dir, "report.json")
+        run = self.run_quillmarch("--no-verify", "--report", path, self.address())
+        self.assertEqual(run.code, 8, run.log)
         self.assertEqual([r for r in run.records if r.startswith("Verifi")], [])
-        # No probe and no second look: the system is never logged on to after the image.
+        unchecked = ("Not verified (--no-verify): the system answers again; its mode and "
+                     "version were not checked")
+        waited = [r for r in run.records if r.startswith("Waited ")]
+        self.assertEqual([w.split(" for ")[1] for w in waited],
+                         ["the restart into update mode (limit 600 s)",
+                          "the restart after the image (limit 900 s)"], run.log)
+        self.assertInOrder(run.records, [waited[-1], unchecked, "#### DONE : success"])
         uploaded = [e["t"] for e in self.sim.events("upload") if e["name"] == "BRAMBLE"][0]
-        self.assertEqual([e for e in self.sim.events("connect") if e["t"] > uploaded], [])
+        self.assertEqual([e for e in self.sim.events("login") if e["t"] > uploaded], [])
+        with open(path, encoding="utf-8") as fh:
+            report = load_valid_report(self, fh.read())
+        self.assertEqual((report["result"], report["exit_code"]), ("success", 8))
+        self.assertEqual(report["verification"], {"outcome": "not_run", "text": unchecked})
+        self.assertIs(report["options"]["verify"], False)
+
+    def test_a_plain_run_is_verified_and_meets_a_slow_system(self):
+        # No option asks for it: the run verifies, and the waits follow a system that takes 60
+        # or 180 s to restart (the simulator's seconds on the program's time scale; the
+        # three tries 20 s apart of old gave up on both).
+        for restart in ("60", "180"):
+            with self.subTest(restart=restart):
+                self.start_sim(model=KDV18, restart_delay=restart, time_scale=TIME_SCALE)
+                run = self.run_quillmarch(self.address())
+                self.assertEqual(run.code, 0, run.log)
+                self.assertIn(VERIFIED, run.records)
+                waited = [r for r in run.records if r.startswith("Waited ")]
+                self.assertEqual([w.split(" for ")[1] for w in waited],
+                                 ["the restart into update mode (limit 600 s)",
+                                  "the restart after the image (limit 900 s)"], run.log)
+                self.sim.close()

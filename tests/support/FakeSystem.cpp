@@ -10,6 +10,15 @@ void FakeSystem::Restart() {
     normalMode = !(swusPending && !swusIgnored);
     swusPending = false;
     awayLeft = attemptsAwayAfterRestart;
+    probeAwayLeft = probesAwayAfterRestart;
+}
+
+bool FakeSystem::ProbeAnswers() {
+    ++probes;
+    if (probeAwayLeft < 0) return false;
+    if (probeAwayLeft == 0) return true;
+    --probeAwayLeft;
+    return false;
 }
 
 int FakeSystem::CountCommand(const std::string& command) const {

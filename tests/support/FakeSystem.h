@@ -23,6 +23,11 @@ struct FakeSystem {
     // Logon attempts after a restart that still find the system away (answer 10061).
     int attemptsAwayAfterRestart = 0;
     int awayLeft = 0;
+    // Looks of the bare-connection probe after a restart that find the system away (a restart
+    // wait looks every quarter second: 3 is a system back after a second); -1: never back.
+    int probesAwayAfterRestart = 3;
+    int probeAwayLeft = 0;
+    int probes = 0;
     // Raw commands that fail as if the connection were gone.
     std::vector<std::string> failingCommands;
     // Uploads that fail (by remote name).
@@ -43,6 +48,8 @@ struct FakeSystem {
     int restarts = 0;
 
     void Restart();
+    // The probe's look: false while a restart keeps the system away.
+    bool ProbeAnswers();
     int CountCommand(const std::string& command) const;
     std::vector<std::string> UploadNames() const;
 };

@@ -10,8 +10,8 @@
 namespace quillmarch::test {
 
 // Points an application at a FakeSystem: its work directory and system lock inside `folder`,
-// the sample image pack (opened, as start-up does), the catalogue with the image flags, and a fake
-// link as the current link.
+// the sample image pack (opened, as start-up does), the catalogue with the image flags, a fake
+// link as the current link, and a probe that sees its restarts.
 inline void WireToFakeSystem(RunContext& app, FakeSystem& system,
                              const std::filesystem::path& folder) {
     app.m_helpFilePath = (folder / "Quillmarch.hlp").string();
@@ -24,6 +24,8 @@ inline void WireToFakeSystem(RunContext& app, FakeSystem& system,
         return std::make_unique<FakeLink>(linked, system, secure);
     });
     app.CreateLink(false);
+    // Restart waits look at the system; the fake answers for it, so nothing leaves the process.
+    app.SetSystemProbe([&system] { return system.ProbeAnswers(); });
 }
 
 }  // namespace quillmarch::test

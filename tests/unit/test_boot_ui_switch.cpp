@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <functional>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -20,17 +22,17 @@ const char* const kInUpdateMode = "System is in update mode";
 const char* const kNotInUpdateMode = "System not in update mode";
 const char* const kBackToNormal = "Trying to put make to normal mode";
 
-// 78..97: the progress of one full 20 s pause.
-Percents PausePercents() {
-    Percents percents;
-    for (int p = 78; p <= 97; ++p) percents.push_back(p);
-    return percents;
-}
-
 Percents Join(std::initializer_list<Percents> parts) {
     Percents all;
     for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
     return all;
+}
+
+// The fake system is back a second after its restart: the pause ends within its first step.
+const Percents kQuickPause{78};
+
+std::chrono::milliseconds Sum(const Waits& waits) {
+    return std::accumulate(waits.begin(), waits.end(), std::chrono::milliseconds{0});
 }
 
 // A KDV 18 (type 9, which has an image) in normal mode, logged on, with a progress window.
@@ -60,8 +62,8 @@ TEST_F(BootUiSwitchTest, NormalSystemIsRestartedIntoUpdateMode) {
     EXPECT_FALSE(bench.system.normalMode);
     EXPECT_TRUE(bench.Link().IsLoggedOn());  // stays on for the image upload
 
-    EXPECT_EQ(bench.clock.waits, Waits(20, 1s));
-    EXPECT_EQ(window->Percentages(), Join({{25}, PausePercents(), {99}}));
+    EXPECT_EQ(bench.clock.waits, Waits(4, 250ms));  // away three looks, back at the fourth
+    EXPECT_EQ(window->Percentages(), Join({{25}, kQuickPause, {99}}));
     const auto start = window->Sent(ProgressCall::TaskStarted);
     ASSERT_EQ(start.size(), 1u);
     EXPECT_EQ(start[0].text, "Update Mode");
@@ -72,6 +74,8 @@ TEST_F(BootUiSwitchTest, NormalSystemIsRestartedIntoUpdateMode) {
 
     EXPECT_EQ(bench.StepLines(),
               (std::vector<std::string>{"PutSystemIntoBootUI()", "Trying to connect to system",
+                                        "Waited 1.0 s for the restart into update mode (limit "
+                                        "600 s)",
                                         kInUpdateMode, "PutSystemIntoBootUI()\tend"}));
     EXPECT_TRUE(bench.box.shown.empty());
 }
@@ -126,36 +130,87 @@ INSTANTIATE_TEST_SUITE_P(
                      "Can not update this type of system so not putting into put update mode"}),
     [](const ::testing::TestParamInfo<SNothingCase>& info) { return info.param.name; });
 
-TEST_F(BootUiSwitchTest, ThreeFailedReconnectionsCloseTheWindowAndGiveUp) {
+// How long the system stays away after "boot", and how many logons it refuses once it answers:
+// the pause ends when it is back, however slow, and the switch gives up only at the limit.
+struct SRestartCase {
+    const char* name;
+    int probesAway;  // looks (four a second) that find it away; -1: never back
+    int logonsAway;  // logons refused once it answers
+    bool switched;
+    int logons;
+    int seconds;  // the pauses' sum
+};
+
+class RestartWaitTest : public BootUiSwitchTest,
+                        public ::testing::WithParamInterface<SRestartCase> {};
+
+TEST_P(RestartWaitTest, EndsWhenTheSystemIsBackWithinTheLimit) {
+    const SRestartCase& c = GetParam();
     ASSERT_TRUE(Connect());
-    bench.system.attemptsAwayAfterRestart = 3;
+    bench.system.probesAwayAfterRestart = c.probesAway;
+    bench.system.attemptsAwayAfterRestart = c.logonsAway;
+
+    EXPECT_EQ(Switch(), c.switched);
+    EXPECT_EQ(bench.system.logons, c.logons);
+    Waits waits = bench.clock.waits;
+    if (!c.switched) {
+        ASSERT_FALSE(waits.empty());
+        EXPECT_EQ(waits.back(), 500ms);  // after the give-up message
+        waits.pop_back();
+    }
+    EXPECT_EQ(Sum(waits), std::chrono::seconds(c.seconds));
+    EXPECT_LE(*std::max_element(waits.begin(), waits.end()), 250ms);  // it keeps looking
+    char waited[100];
+    std::snprintf(waited, sizeof waited,
+                  "Waited %d.0 s for the restart into update mode (limit 600 s)", c.seconds);
+    EXPECT_TRUE(bench.Logged(waited)) << waited;
+    EXPECT_EQ(bench.Logged(kInUpdateMode), c.switched);
+    // Every retry says so, and only a retry.
+    int retries = 0;
+    for (const auto& message : window->Sent(ProgressCall::Percent)) {
+        if (!message.text.has_value()) continue;
+        EXPECT_EQ(message.text, "Update Mode - Retrying");
+        ++retries;
+    }
+    EXPECT_EQ(retries, c.logons - 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RestartWaitTest,
+    ::testing::Values(SRestartCase{"Quick", 3, 0, true, 1, 1},
+                      SRestartCase{"OneMinute", 239, 0, true, 1, 60},
+                      SRestartCase{"ThreeMinutes", 719, 0, true, 1, 180},
+                      // Too quick to be seen away: tried after the former fixed 20 s.
+                      SRestartCase{"NeverSeenAway", 0, 0, true, 1, 20},
+                      // Answers before it takes a logon: 5 s between tries.
+                      SRestartCase{"RefusesThreeLogons", 3, 3, true, 4, 1 + 3 * 5},
+                      SRestartCase{"AwayTooLong", 2400, 100000, false, 1, 600},
+                      SRestartCase{"NeverBack", -1, 100000, false, 1, 600},
+                      SRestartCase{"NeverTakesALogon", 3, 100000, false, 121, 600}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(BootUiSwitchTest, ASystemNeverBackClosesTheWindowAndGivesUp) {
+    ASSERT_TRUE(Connect());
+    bench.system.probesAwayAfterRestart = -1;
+    bench.system.attemptsAwayAfterRestart = 100000;
 
     EXPECT_FALSE(Switch());
-    EXPECT_EQ(window->Percentages(),
-              Join({{25}, PausePercents(), {98}, PausePercents(), {98}, PausePercents()}));
-    for (const auto& message : window->Sent(ProgressCall::Percent)) {
-        EXPECT_EQ(message.text.has_value(), message.value == 98) << message.value;
-        if (message.text.has_value()) {
-            EXPECT_EQ(message.text, "Update Mode - Retrying");
-        }
-    }
     const auto ids = window->SentCalls();
     ASSERT_GE(ids.size(), 2u);
     EXPECT_EQ(ids[ids.size() - 2], ProgressCall::Close);  // the close, answered 2
     EXPECT_EQ(ids.back(), ProgressCall::Close);           // the protocol's own second close
     EXPECT_TRUE(window->Sent(ProgressCall::TaskDone).empty());
+    const Percents shown = window->Percentages();
+    EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+    EXPECT_EQ(shown.back(), 97);  // the pause's display stops short of the end
 
     ASSERT_EQ(bench.box.shown.size(), 1u);
     EXPECT_EQ(bench.box.shown[0].text,
               "Could not re-connect to system.\nPlease make sure system is operational.");
     EXPECT_EQ(bench.box.shown[0].caption, "Quillmarch");
-    Waits expected(60, 1s);
-    expected.push_back(500ms);
-    EXPECT_EQ(bench.clock.waits, expected);
-    EXPECT_EQ(bench.system.logons, 3);
     EXPECT_EQ(bench.system.CountCommand("RSWU"), 0);  // the system is out of reach: no revert
     const auto lines = bench.StepLines();
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Trying to connect to system"), 3);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Trying to connect to system"), 1);
     EXPECT_TRUE(bench.Logged("Could not connect to Orbiscope"));
 }
 
@@ -184,7 +239,7 @@ TEST_P(CameBackNormalTest, FailsWithTheHoldZeroAdviceUnlessQuiet) {
     EXPECT_FALSE(bench.Logged(kInUpdateMode));
     EXPECT_FALSE(bench.Logged(kBackToNormal));  // a normal system needs no revert
     EXPECT_EQ(bench.system.CountCommand("RSWU"), 0);
-    EXPECT_EQ(window->Percentages(), Join({{25}, PausePercents(), {99}}));
+    EXPECT_EQ(window->Percentages(), Join({{25}, kQuickPause, {99}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CameBackNormalTest,
@@ -194,19 +249,23 @@ INSTANTIATE_TEST_SUITE_P(Cases, CameBackNormalTest,
 
 TEST_F(BootUiSwitchTest, CancelWhileRestartingSendsTheSystemBackToNormal) {
     ASSERT_TRUE(Connect());
-    window->cancelFromSend = 4;  // task start, 25, 78, then 79 is answered with Cancel
+    bench.system.probesAwayAfterRestart = 8;  // two seconds
+    window->cancelFromSend = 4;               // task start, 25, 78, then 79 is answered with Cancel
 
     EXPECT_FALSE(Switch());
-    EXPECT_EQ(bench.clock.waits, Waits(1, 1s));  // the pause ends at once
+    EXPECT_EQ(bench.clock.waits, Waits(4, 250ms));  // the pause ends at once
     EXPECT_EQ(bench.system.commands,
               (std::vector<std::string>{"SWUS", "boot", "FLAG", "FLAG", "RSWU", "BOOT"}));
     EXPECT_FALSE(bench.Link().IsLoggedOn());
     EXPECT_EQ(bench.system.restarts, 2);
     EXPECT_TRUE(bench.system.normalMode);
-    EXPECT_EQ(bench.StepLines(),
-              (std::vector<std::string>{"PutSystemIntoBootUI()", "Got IDCANCEL from Progress Dlg",
-                                        "Trying to connect to system", kNotInUpdateMode,
-                                        kBackToNormal, "PutSystemIntoBootUI()\tend"}));
+    EXPECT_EQ(
+        bench.StepLines(),
+        (std::vector<std::string>{"PutSystemIntoBootUI()", "Got IDCANCEL from Progress Dlg",
+                                  "Trying to connect to system",
+                                  "Waited 1.0 s for the restart into update mode (limit "
+                                  "600 s)",
+                                  kNotInUpdateMode, kBackToNormal, "PutSystemIntoBootUI()\tend"}));
 }
 
 TEST_F(BootUiSwitchTest, CancelBeforeThePauseMakesTheAttemptsWithoutWaiting) {

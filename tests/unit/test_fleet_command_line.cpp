@@ -119,6 +119,7 @@ TEST(FleetCommandLine, RefusedCommandLinesSayWhy) {
         {{"--fleet", "f", "--canary", "-1"}, "--canary"},
         {{"--fleet", "f", "--max-failures", "x"}, "--max-failures"},
         {{"--fleet", "f", "--verify-timeout", "0"}, "from 1 to 86400"},
+        {{"--fleet", "f", "--No-Verify"}, "every update of a fleet is verified"},
         {{"--fleet", "f", "--report", "-q"}, "or - for standard output"},
         {{"--fleet", "f", "--log-dir="}, "needs a folder name"},
         {{"--fleet", "f", "--password-file", ""}, "needs a file name"},

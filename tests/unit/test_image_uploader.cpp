@@ -34,6 +34,8 @@ class ImageUploaderTest : public ::testing::Test {
 protected:
     void SetUp() override {
         bench.system.normalMode = false;
+        // The uploader's own restart wait: a verified run leaves it to the verification.
+        bench.app.Job().options.verify = false;
         window = bench.UseWindow();
         ASSERT_TRUE(bench.ConnectAndForget());
         ASSERT_EQ(bench.app.Job().target.systemType, 9);
@@ -155,11 +157,21 @@ TEST_F(ImageUploaderTest, MainImageUploadsAndWaitsForTheRestart) {
     EXPECT_EQ(starts[1].totalBytes, 0);
     EXPECT_EQ(window->Sent(ProgressCall::TaskDone).size(), 2u);
 
+    // The fake restarts on the image, is seen away three times and answers at the fourth look.
     Waits expected{5s};
-    expected.insert(expected.end(), 282, 1s);
+    expected.insert(expected.end(), 4, 250ms);
     EXPECT_EQ(bench.clock.waits, expected);
     EXPECT_EQ(bench.StepLines(),
-              (std::vector<std::string>{SizeLine(), "Put Image Success", "Updating done"}));
+              (std::vector<std::string>{
+                  SizeLine(), "Put Image Success",
+                  "Waited 1.0 s for the restart after the image (limit 900 s)", "Updating done"}));
+}
+
+TEST_F(ImageUploaderTest, AVerifiedRunLeavesTheRestartWaitToTheVerification) {
+    bench.app.Job().options.verify = true;
+    EXPECT_TRUE(Uploader().PutMainImage("File6", "BRAMBLE", true));
+    EXPECT_EQ(bench.clock.waits, Waits{5s});
+    EXPECT_EQ(bench.system.probes, 0);
 }
 
 TEST_F(ImageUploaderTest, MainImageWithoutWaitEndsAfterTheUpload) {
@@ -238,9 +250,11 @@ TEST_F(ImageUploaderTest, FailedReconnectionIsReportedWithTheKey) {
 
 TEST_F(ImageUploaderTest, StopDuringTheRebootWaitEndsItAtTheNextStep) {
     // Main image start, done, wait start, then the third percentage is answered with Cancel.
+    bench.system.probesAwayAfterRestart = -1;  // the wait is still running at the stop
     window->cancelFromSend = 6;
     EXPECT_FALSE(Uploader().PutMainImage("File6", "BRAMBLE", true));
-    Waits expected{5s, 1s, 1s, 1s};
+    Waits expected{5s};
+    expected.insert(expected.end(), 3 * 4, 250ms);
     EXPECT_EQ(bench.clock.waits, expected);
     EXPECT_EQ(window->Percentages(), (Percents{0, 0, 1}));
     EXPECT_EQ(bench.StepLines().back(), "Updating done");
@@ -265,7 +279,7 @@ TEST_F(RebootWaitTest, ShortOrUntitledWaitShowsNothing) {
 
 TEST_F(RebootWaitTest, PartialSecondsAreDropped) {
     EXPECT_TRUE(Wait("Waiting", 2500, true));
-    EXPECT_EQ(bench.clock.waits, Waits(2, 1s));
+    EXPECT_EQ(bench.clock.waits, Waits(2 * 4, 250ms));  // never seen away: paced, looking
     EXPECT_EQ(window->SentCalls(),
               (std::vector<ProgressCall>{ProgressCall::TaskStarted, ProgressCall::Percent,
                                          ProgressCall::Percent, ProgressCall::Percent,
@@ -277,7 +291,7 @@ TEST_F(RebootWaitTest, PartialSecondsAreDropped) {
 
 TEST_F(RebootWaitTest, SkipShortensTheWaitButTheDisplayCountsThroughAll) {
     EXPECT_TRUE(Wait("Waiting", 300000, true));
-    EXPECT_EQ(bench.clock.waits, Waits(282, 1s));
+    EXPECT_EQ(bench.clock.waits, Waits(282 * 4, 250ms));
     const Percents shown = window->Percentages();
     ASSERT_EQ(shown.size(), 301u);  // one per step, then the final 100
     EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
@@ -289,13 +303,44 @@ TEST_F(RebootWaitTest, SkipShortensTheWaitButTheDisplayCountsThroughAll) {
 
 TEST_F(RebootWaitTest, WithoutSkipEveryStepPauses) {
     EXPECT_TRUE(Wait("Waiting", 300000, false));
-    EXPECT_EQ(bench.clock.waits, Waits(300, 1s));
+    EXPECT_EQ(bench.clock.waits, Waits(300 * 4, 250ms));
 }
+
+// A system seen away: the wait ends when it answers again, even after the paced 282 s, and fails
+// at the limit when it never does.
+struct SAwayCase {
+    const char* name;
+    int looksAway;  // -1: never back
+    bool back;
+    int seconds;
+};
+
+class ObservedRebootWaitTest : public RebootWaitTest,
+                               public ::testing::WithParamInterface<SAwayCase> {};
+
+TEST_P(ObservedRebootWaitTest, EndsWhenTheSystemAnswersAgain) {
+    const SAwayCase& c = GetParam();
+    bench.system.probeAwayLeft = c.looksAway;
+    EXPECT_EQ(Wait("Waiting", 300000, true), c.back);
+    EXPECT_EQ(bench.clock.waits, Waits(c.seconds * 4, 250ms));
+    EXPECT_EQ(window->Percentages().back(), 100);
+    EXPECT_EQ(bench.Logged("The system did not answer again within 900 s after the image"),
+              !c.back);
+    EXPECT_TRUE(bench.Logged("Waited " + std::to_string(c.seconds) +
+                             ".0 s for the restart after the image (limit 900 s)"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ObservedRebootWaitTest,
+                         ::testing::Values(SAwayCase{"BackSoon", 3, true, 1},
+                                           // away through the paced 282 s, back at 400 s
+                                           SAwayCase{"SlowerThanThePacedWait", 1599, true, 400},
+                                           SAwayCase{"NeverBack", -1, false, 900}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RebootWaitTest, CancelEndsTheWaitAtTheNextStep) {
     window->cancelFromSend = 4;  // start, 1 %, 2 %, then the third percentage
     EXPECT_FALSE(Wait("Waiting", 100000, false));
-    EXPECT_EQ(bench.clock.waits, Waits(3, 1s));
+    EXPECT_EQ(bench.clock.waits, Waits(3 * 4, 250ms));
     EXPECT_EQ(window->Percentages(), (Percents{1, 2, 3}));
     EXPECT_TRUE(window->Sent(ProgressCall::TaskDone).empty());
 }

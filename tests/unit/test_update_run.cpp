@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "core/provisioning/ProvisioningWriter.h"
+#include "core/run/SystemFactsReader.h"
 #include "core/run/UpdateRun.h"
 #include "support/FakeAppFixture.h"
 
@@ -47,21 +48,22 @@ TEST_P(CountTasksTest, CountsTheTasksTheRunAnnounces) {
     EXPECT_EQ(UpdateRun(app).CountTasks(), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Tasks, CountTasksTest,
-    ::testing::Values(
-        // settings, software, image, erase, retained, lan, display, security -> count
-        CountCase{false, false, false, false, false, false, false, false, 0},
-        CountCase{true, false, false, false, false, false, false, false, 1},
-        CountCase{false, true, true, false, true, false, false, false, 4},
-        CountCase{true, true, true, false, true, false, false, false, 5},
-        CountCase{false, true, false, false, false, false, false, false, 0},
-        CountCase{false, true, true, true, false, false, false, false, 3},  // software wins
-        CountCase{false, false, false, true, false, false, false, false, 2},
-        CountCase{true, false, false, true, false, true, false, false, 5},
-        CountCase{false, false, false, true, false, false, true, false, 4},
-        CountCase{false, false, false, true, false, false, false, true, 4},
-        CountCase{false, false, false, true, true, false, false, false, 4}));
+INSTANTIATE_TEST_SUITE_P(Tasks, CountTasksTest,
+                         ::testing::Values(
+                             // settings, software, image, erase, retained, lan, display, security
+                             // -> count; an image is verified by default, one task more
+                             CountCase{false, false, false, false, false, false, false, false, 0},
+                             CountCase{true, false, false, false, false, false, false, false, 1},
+                             CountCase{false, true, true, false, true, false, false, false, 5},
+                             CountCase{true, true, true, false, true, false, false, false, 6},
+                             CountCase{false, true, false, false, false, false, false, false, 0},
+                             CountCase{false, true, true, true, false, false, false, false,
+                                       4},  // software wins
+                             CountCase{false, false, false, true, false, false, false, false, 2},
+                             CountCase{true, false, false, true, false, true, false, false, 5},
+                             CountCase{false, false, false, true, false, false, true, false, 4},
+                             CountCase{false, false, false, true, false, false, false, true, 4},
+                             CountCase{false, false, false, true, true, false, false, false, 4}));
 
 class UpdateRunTest : public FakeAppFixture {
 protected:
@@ -168,6 +170,8 @@ TEST_F(UpdateRunTest, ConnectionFailureEndsAtOnceWithoutRunMessage) {
 
 TEST_F(UpdateRunTest, SectionImageModelIsUpdated) {
     m_app->Job().tasks.updateSoftware = true;
+    m_system.files["systemsoftwareversion.dat"] =
+        SystemFactsReader::InstalledVersion(*m_app);  // what the check reads
     EXPECT_TRUE(Run());
     EXPECT_EQ(m_app->Job().target.systemType, 9);
     const auto names = m_system.UploadNames();
@@ -231,7 +235,7 @@ TEST_F(UpdateRunTest, UnknownModelFailsWithoutImage) {
 TEST_F(UpdateRunTest, CancelDuringImageUploadFailsWithOneCancelRecord) {
     UseWindow();
     m_app->Job().tasks.updateSoftware = true;
-    m_window->cancelFromSend = 15;  // in the update-mode pause (sends 7 to 26)
+    m_window->cancelFromSend = 7;  // the update-mode pause's first report (the fake is quick)
     EXPECT_FALSE(Run());
     EXPECT_EQ(CountLogged("Got IDCANCEL from Progress Dlg"), 1);
     EXPECT_TRUE(Logged("#### DONE : failure"));

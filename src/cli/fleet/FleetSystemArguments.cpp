@@ -48,6 +48,8 @@ std::string FleetSystemArguments::Refusal(const std::string& arg, Origin origin)
     if (lower.rfind("-f:", 0) == 0)
         return "option \"-f:\" is refused: a fleet run writes one log per system under "
                "--log-dir";
+    if (lower == "--no-verify")
+        return "option \"--no-verify\" is refused: every update of a fleet is verified";
     if (row && IsFleetWide(lower))
         return "option \"" + text::ForLog(arg, 64) +
                "\" applies to the whole fleet; give it on the command line";

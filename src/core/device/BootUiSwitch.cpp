@@ -14,9 +14,13 @@ namespace quillmarch {
 
 namespace {
 
-constexpr int kAttempts = 3;
+constexpr int kStoppedAttempts = 3;
 constexpr int kFirstPausePercent = 78;
-constexpr int kPauseSteps = 20;
+constexpr int kLastPausePercent = 97;
+// A system that restarts too quickly to be seen away is tried after the former fixed pause.
+constexpr std::chrono::seconds kFixedPause{20};
+// Between logons to a system that answers but is not ready for one yet.
+constexpr std::chrono::seconds kRetryPause{5};
 
 }  // namespace
 
@@ -92,32 +96,48 @@ bool BootUiSwitch::RefreshGateway(DeviceLink& link) {
 bool BootUiSwitch::RestartAndReconnect() {
     const std::string address = m_app.Job().target.address;
     const std::string password = m_app.Job().target.password;
+    RestartWatch watch(m_app, RestartWatch::kUpdateModeLimit);
     for (int attempt = 1;; ++attempt) {
-        const int nextPercent = PauseBeforeAttempt();
+        const int nextPercent = PauseBeforeAttempt(watch, attempt == 1);
         Log(227, "Trying to connect to system");
-        if (SystemConnector(m_app).ConnectToSystem(address, password))
+        if (watch.Timed(
+                [&] { return SystemConnector(m_app).ConnectToSystem(address, password); })) {
+            watch.LogWaited("the restart into update mode");
             return CheckModeAfterRestart();
-        // A stop ends the wait without a box that someone would have to click away first.
-        if (attempt == kAttempts || m_app.Interrupt().ShouldStop()) return GiveUp();
+        }
+        // A signal ends the wait at once, without a box someone would have to click away; a run
+        // cancelled in the window does not wait for a slow system: three quick tries, then it
+        // gives up.
+        if (m_app.Interrupt().ShouldStop() ||
+            (m_run ? watch.Expired() : attempt >= kStoppedAttempts)) {
+            watch.LogWaited("the restart into update mode");
+            return GiveUp();
+        }
         const bool going = ProgressProtocol(m_app).Percent(
             nextPercent, m_app.LoadUiString(286, "Update Mode-Retry"));
         m_run = m_run && going;
     }
 }
 
-// Waits for the restart in 1 s steps unless the run was stopped; answers the percentage that
-// follows the pause.
-int BootUiSwitch::PauseBeforeAttempt() {
+// Waits in 1 s steps, looking after each, until the system has gone away and answers again
+// (after a refused logon: answers, and at least a few seconds have passed). A system never
+// seen away is tried after the former fixed pause. A stop ends the pause at once. Answers the
+// percentage that follows the pause.
+int BootUiSwitch::PauseBeforeAttempt(RestartWatch& watch, bool first) {
     int percent = kFirstPausePercent;
     if (!m_run) return percent;
-    RestartWatch restart(m_app);  // --verify: the pause ends once the system is back
-    for (int step = 0; step < kPauseSteps; ++step, ++percent) {
+    const std::chrono::milliseconds start = watch.Elapsed();
+    const std::chrono::milliseconds least = first ? std::chrono::milliseconds{0} : kRetryPause;
+    for (;;) {
         const bool going = Report(percent);
         m_run = m_run && going;
         if (!m_run) return percent;
-        if (restart.PauseUntilBack(std::chrono::seconds(1))) return percent + 1;
+        const bool back = watch.PauseUntilBack(std::chrono::seconds(1));
+        const std::chrono::milliseconds paused = watch.Elapsed() - start;
+        const bool neverAway = !watch.SeenAway() && paused >= kFixedPause;
+        if ((paused >= least && (back || neverAway)) || watch.Expired()) return percent + 1;
+        if (percent < kLastPausePercent) ++percent;
     }
-    return percent;
 }
 
 bool BootUiSwitch::CheckModeAfterRestart() {

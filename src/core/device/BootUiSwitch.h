@@ -4,9 +4,11 @@ namespace quillmarch {
 
 class RunContext;
 class DeviceLink;
+class RestartWatch;
 
 // Switches the system into its update mode (BOOTUI): SWUS, restart, reconnect, check; sends it
-// back to normal mode when the run was stopped after it got there.
+// back to normal mode when the run was stopped after it got there. The wait for the restart
+// ends when the system is back, within RestartWatch::kUpdateModeLimit.
 class BootUiSwitch {
 public:
     explicit BootUiSwitch(RunContext& app) : m_app(app) {}
@@ -19,7 +21,7 @@ private:
     bool SwitchWithImage();
     bool RefreshGateway(DeviceLink& link);
     bool RestartAndReconnect();
-    int PauseBeforeAttempt();
+    int PauseBeforeAttempt(RestartWatch& watch, bool first);
     bool CheckModeAfterRestart();
     bool GiveUp();
     void RevertToNormalMode();

@@ -1,7 +1,9 @@
 #include "core/device/ImageUploader.h"
 
+#include <algorithm>
 #include <chrono>
 
+#include "core/device/RestartWatch.h"
 #include "core/device/SystemConnector.h"
 #include "core/job/RunContext.h"
 #include "core/progress/ProgressProtocol.h"
@@ -105,20 +107,42 @@ void ImageUploader::AnnounceImage(DeviceLink& link, const std::string& remoteNam
 bool ImageUploader::WaitForReboot(const std::string& title, unsigned durationMs, bool skip) {
     if (title.empty() || durationMs <= 1000) return true;
     const unsigned steps = durationMs / 1000;
+    const std::chrono::milliseconds limit{
+        std::max<long long>(durationMs, m_app.Job().options.verifyTimeoutSeconds * 1000LL)};
+    RestartWatch watch(m_app, limit);
     ProgressProtocol progress(m_app);
     bool run = progress.TaskStarted(title, kWaitTaskBytes);
-    for (unsigned i = 1; i <= steps && run; ++i) {
+    bool back = false;
+    for (unsigned i = 1; i <= steps && run && !back; ++i) {
         const double percent = static_cast<double>(i) / steps * 100.0;
         const int whole = static_cast<int>(percent);
         // The display still counts through these steps; the system is up sooner than 300 s.
         const bool skipped = skip && whole >= 70 && whole <= 99 && whole % 5 == 0;
-        if (!skipped) m_app.Clock().Wait(std::chrono::seconds(1));
+        if (!skipped) back = watch.PauseUntilBack(std::chrono::seconds(1));
         const bool going = progress.Percent(whole);
         run = run && going;
     }
+    // Seen away but not back yet: a slow system gets up to the limit.
+    if (run && !back && watch.SeenAway()) back = AwaitReturn(watch, progress, run);
+    const bool returned = back || !watch.SeenAway() || !run;
+    watch.LogWaited("the restart after the image");
+    if (!returned) {
+        m_app.WriteLog("The system did not answer again within " +
+                           std::to_string(limit.count() / 1000) + " s after the image",
+                       0);
+    }
     const bool full = progress.Percent(100);
     const bool done = progress.TaskDone();
-    return run && full && done;
+    return run && returned && full && done;
+}
+
+bool ImageUploader::AwaitReturn(RestartWatch& watch, ProgressProtocol& progress, bool& run) {
+    while (run && !watch.Expired()) {
+        if (watch.PauseUntilBack(std::chrono::seconds(1))) return true;
+        const bool going = progress.Percent(99);
+        run = run && going;
+    }
+    return false;
 }
 
 void ImageUploader::Log(int id, const char* fallback, const std::string& suffix) {

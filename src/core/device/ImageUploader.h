@@ -8,6 +8,8 @@ namespace quillmarch {
 
 class RunContext;
 class DeviceLink;
+class ProgressProtocol;
+class RestartWatch;
 
 // Sends the model's software image to a system in update mode and waits for its restart.
 class ImageUploader {
@@ -17,6 +19,9 @@ public:
     bool PutMainImage(const std::string& imageKey, const std::string& remoteName, bool wait);
     bool PutImageToSystem(const std::uint8_t* data, std::size_t size,
                           const std::string& remoteName);
+    // Paced as the display counts through `durationMs`, but ends as soon as the system has
+    // gone away and answers again; one seen away gets up to the job's verification time-out.
+    // A system never seen away is trusted after the paced time, as before.
     bool WaitForReboot(const std::string& title, unsigned durationMs, bool skip);
 
     // The fixed text of the "crc %s" command for a system type (0..14).
@@ -27,6 +32,7 @@ public:
 
 private:
     bool LoadAndSend(const std::string& imageKey, const std::string& remoteName, bool wait);
+    bool AwaitReturn(RestartWatch& watch, ProgressProtocol& progress, bool& run);
     void AnnounceImage(DeviceLink& link, const std::string& remoteName, std::size_t size);
     void Log(int id, const char* fallback, const std::string& suffix = std::string());
 

@@ -1,26 +1,55 @@
 #pragma once
 
 #include <chrono>
+#include <string>
 
 namespace quillmarch {
 
 class RunContext;
 
-// With --verify a fixed pause around a restart is an upper bound: this tells when the system
-// has gone away and answers again, so the pause can end there. Without --verify it never
-// looks, and the pause stays as it is.
+// Watches a restart from outside: the system has gone away and answers again. A pause around a
+// restart ends there instead of at a fixed time, within an upper limit that a slow system
+// still meets. It counts its own pauses and the time its looks took, so the limit holds
+// whatever the network does.
 class RestartWatch {
 public:
-    explicit RestartWatch(RunContext& app) : m_app(app) {}
+    // The longest restart into update mode (each try of the switch counts against it). Real
+    // systems take from seconds to a few minutes; a quarter of an hour would be a fault.
+    static constexpr std::chrono::seconds kUpdateModeLimit{600};
+
+    RestartWatch(RunContext& app, std::chrono::milliseconds limit);
 
     // Looks once: true when the system was seen away before and answers now.
     bool Back();
-    // Waits `step` (one clock wait without --verify); with --verify in quarters, looking after
-    // each. True as soon as the system is back.
+    // Looks once: true when the system answers now.
+    bool Answers();
+    // Waits up to `step`, looking every quarter second. True as soon as the system is back.
     bool PauseUntilBack(std::chrono::milliseconds step);
+    // Runs `work` (a logon, say) and counts the time it took.
+    template <typename Work>
+    auto Timed(Work&& work) {
+        const auto before = Start();
+        auto result = work();
+        Count(before);
+        return result;
+    }
+
+    bool SeenAway() const { return m_seenAway; }
+    bool Expired() const { return m_elapsed >= m_limit; }
+    std::chrono::milliseconds Elapsed() const { return m_elapsed; }
+    std::chrono::milliseconds Limit() const { return m_limit; }
+    // The record of how long the wait for `what` took: "Waited 23.4 s for ... (limit 600 s)".
+    void LogWaited(const std::string& what) const;
+    static std::string WaitedRecord(const std::string& what, std::chrono::milliseconds elapsed,
+                                    std::chrono::milliseconds limit);
 
 private:
+    std::chrono::milliseconds Start() const;
+    void Count(std::chrono::milliseconds before);
+
     RunContext& m_app;
+    std::chrono::milliseconds m_limit;
+    std::chrono::milliseconds m_elapsed{0};
     bool m_seenAway = false;
 };
 

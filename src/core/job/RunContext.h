@@ -61,6 +61,8 @@ public:
 
     // --- this run's state ------------------------------------------------------------------
     bool m_updateRunning = false;
+    // --no-verify: an image was sent and the run succeeded without checking the system after.
+    bool m_imageUnchecked = false;
     std::unique_ptr<DeviceLink> m_link;
     std::array<bool, ModelCatalogue::kRowCount> m_imagePresent{};
     std::shared_ptr<IProgressWindow> m_progressWnd;

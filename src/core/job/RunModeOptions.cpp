@@ -16,6 +16,19 @@ constexpr char kCheck = 'C';
 constexpr char kVerify = 'V';
 constexpr char kTimeout = 'W';
 constexpr char kReport = 'R';
+constexpr char kNoVerify = 'N';
+
+// --no-verify against --verify or --verify-timeout: whichever comes second is refused.
+bool Agrees(const std::string& seen, bool noVerify, std::string& error) {
+    const char verifying[] = {kVerify, kTimeout, '\0'};
+    const bool clash = noVerify ? seen.find_first_of(verifying) != std::string::npos
+                                : seen.find(kNoVerify) != std::string::npos;
+    if (clash)
+        error =
+            "option \"--no-verify\" cannot be given with \"--verify\" or "
+            "\"--verify-timeout\"";
+    return !clash;
+}
 
 bool Once(std::string& seen, char mark, const std::string& name, std::string& error) {
     if (seen.find(mark) != std::string::npos) {
@@ -58,7 +71,8 @@ RunModeOptions::Taken TakeTimeout(RunContext& app, const std::vector<std::string
                                   std::size_t& i, std::string& seen, std::string& error) {
     const std::string name = "--verify-timeout";
     std::string value;
-    if (!Once(seen, kTimeout, name, error) || !Value(args, i, name.size(), name, value, error))
+    if (!Agrees(seen, false, error) || !Once(seen, kTimeout, name, error) ||
+        !Value(args, i, name.size(), name, value, error))
         return RunModeOptions::Taken::kRefused;
     if (!ParseTimeout(value, app.Job().options.verifyTimeoutSeconds)) {
         error = "option \"" + name + "\" needs a number of seconds from 1 to " +
@@ -94,9 +108,11 @@ RunModeOptions::Taken RunModeOptions::Take(RunContext& app, const std::vector<st
         app.Job().options.checkOnly = true;
         return Taken::kTaken;
     }
-    if (lower == "--verify") {
-        if (!Once(seen, kVerify, "--verify", error)) return Taken::kRefused;
-        app.Job().options.verify = true;
+    if (lower == "--verify" || lower == "--no-verify") {
+        const bool no = lower == "--no-verify";
+        if (!Agrees(seen, no, error) || !Once(seen, no ? kNoVerify : kVerify, lower, error))
+            return Taken::kRefused;
+        app.Job().options.verify = !no;
         return Taken::kTaken;
     }
     if (Names(lower, "--verify-timeout")) return TakeTimeout(app, args, i, seen, error);

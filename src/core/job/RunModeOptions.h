@@ -8,9 +8,10 @@ namespace quillmarch {
 
 class RunContext;
 
-// The command line's options for a preflight check, a verified update and the JSON report:
-// "--check", "--verify", "--verify-timeout SECONDS" (implies --verify), "--report FILE" ("-"
-// for stdout). A value may follow as the next argument or after "=". Letters in any case.
+// The command line's options for a preflight check, the verification and the JSON report:
+// "--check", "--verify" (the default), "--no-verify" (an unchecked success), "--verify-timeout
+// SECONDS", "--report FILE" ("-" for stdout). A value may follow as the next argument or after "=".
+// Letters in any case.
 class RunModeOptions {
 public:
     enum class Taken { kNotMine, kTaken, kRefused };

@@ -75,7 +75,7 @@ struct UpdateJob {
         int language = 0;
         int uploadTimeoutSeconds = 0;  // "-t:": the image upload's time limit
         bool checkOnly = false;        // --check: look, change nothing
-        bool verify = false;           // --verify: the run ends when the system is back, checked
+        bool verify = true;            // --no-verify: the image's success goes unchecked
         int verifyTimeoutSeconds = 900;
         std::string reportPath;  // --report: JSON file, "-" for stdout, empty for none
         std::string commandLine;

@@ -181,6 +181,8 @@ void UpdateRun::SendImage(bool& result) {
         NoteImageSent(uploader.ImageSent());
         if (result && m_app.Job().options.verify)
             result = Verification(m_app).VerifyUpdate(milliseconds(kRebootWaitMs));
+        else if (result)
+            NoteUnchecked();
         return;
     }
     SendOlderGroupImage(result);
@@ -218,7 +220,18 @@ void UpdateRun::SendOlderGroupImage(bool& result) {
         result = uploader.WaitForReboot(m_app.LoadUiString(179, "Waiting for Reboot"),
                                         kRebootWaitMs, true) &&
                  result;
+        if (result) NoteUnchecked();
     }
+}
+
+// --no-verify: the system answers again, but nobody looked at its mode or version.
+void UpdateRun::NoteUnchecked() {
+    m_app.m_imageUnchecked = true;
+    const std::string text =
+        "Not verified (--no-verify): the system answers again; its mode and version were not "
+        "checked";
+    m_app.WriteLog(text, 0);
+    if (IRunObserver* observer = m_app.RunObserver()) observer->OnVerification("not_run", text);
 }
 
 bool UpdateRun::RunTask(int nameId, const char* fallback, const std::function<void()>& work) {

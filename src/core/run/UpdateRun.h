@@ -35,6 +35,7 @@ private:
     void NoteImageSent(bool sent);
     void SendImage(bool& result);
     void SendOlderGroupImage(bool& result);
+    void NoteUnchecked();
     void EraseFlash(bool& result);
     bool RunTask(int nameId, const char* fallback, const std::function<void()>& work);
     bool Erase();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/device/RestartWatch.h"
 #include "core/device/SystemConnector.h"
 #include "core/device/SystemProbe.h"
 #include "core/job/RunContext.h"
@@ -33,7 +34,13 @@ bool Verification::VerifyUpdate(milliseconds fixedWait) {
     bool going =
         progress.TaskStarted(m_app.LoadUiString(179, "Waiting for Reboot"), kWaitTaskBytes);
     const State state = AwaitSystem(fixedWait);
+    m_app.WriteLog(RestartWatch::WaitedRecord("the restart after the image", m_waited, Limit()), 0);
     going = progress.TaskDone() && going;
+    // A stop is no verdict: the wait stays the run's last task, and the run logs the stop.
+    if (state == State::kStopped) {
+        m_app.Job().target.systemType = m_modelRowBefore;
+        return false;
+    }
     going = progress.TaskStarted("Verifying the update", kWaitTaskBytes) && going;
     std::string verified;
     const std::string reason = Judge(state, verified);
@@ -52,28 +59,29 @@ bool Verification::VerifyUpdate(milliseconds fixedWait) {
 // Polls once a second (scaled) with a bare connection: away, back, then a logon. Counts both
 // the pauses and the time the looks took, so the time-out holds whatever the network does.
 Verification::State Verification::AwaitSystem(milliseconds fixedWait) {
-    const milliseconds limit{static_cast<long long>(m_app.Job().options.verifyTimeoutSeconds) *
-                             1000};
+    const milliseconds limit = Limit();
     const milliseconds fixed = std::min(fixedWait, limit);
     if (m_app.m_link) m_app.m_link->Disconnect();  // the restart has ended the session
-    milliseconds elapsed{0};
+    m_waited = milliseconds{0};
     bool away = false;
     for (;;) {
         if (m_app.Interrupt().ShouldStop()) return State::kStopped;
         const milliseconds before = m_app.Clock().Now();
         const bool answers = SystemProbe::Answers(m_app);
-        elapsed += std::max(m_app.Clock().Now() - before, milliseconds{0});
+        m_waited += std::max(m_app.Clock().Now() - before, milliseconds{0});
         if (!answers) {
             away = m_everAway = true;
-        } else if (away || elapsed >= fixed) {
-            const State state = LookAt(elapsed >= fixed);
+        } else if (away || m_waited >= fixed) {
+            const milliseconds look = m_app.Clock().Now();
+            const State state = LookAt(m_waited >= fixed);
+            m_waited += std::max(m_app.Clock().Now() - look, milliseconds{0});  // a slow logon
             if (state != State::kWaiting) return state;
             away = false;  // still in update mode: its restart is still to come
         }
-        if (elapsed >= limit) return answers ? State::kNoLogon : State::kGone;
-        if (!Percent(elapsed, fixed)) return State::kStopped;
+        if (m_waited >= limit) return answers ? State::kNoLogon : State::kGone;
+        if (!Percent(m_waited, fixed)) return State::kStopped;
         m_app.Clock().Wait(kPollStep);
-        elapsed += kPollStep;
+        m_waited += kPollStep;
     }
 }
 
@@ -154,6 +162,10 @@ std::string Verification::JudgeUnknownVersion(std::string& verified) {
 
 void Verification::ReadFactsAfter() {
     m_after = SystemFactsReader::Read(m_app);
+}
+
+milliseconds Verification::Limit() const {
+    return milliseconds{static_cast<long long>(m_app.Job().options.verifyTimeoutSeconds) * 1000};
 }
 
 bool Verification::Percent(milliseconds elapsed, milliseconds whole) {

@@ -9,9 +9,9 @@ namespace quillmarch {
 
 class RunContext;
 
-// --verify: after the image, the run ends when the system is back, and says whether it really
-// is. Two progress tasks: the restart wait (it ends as soon as the system has gone away and
-// answers again in normal mode) and the check itself (logged on, FLAG says NORMAL with the same
+// After the image (unless --no-verify), the run ends when the system is back, and says whether
+// it really is. Two progress tasks: the restart wait (it ends as soon as the system has gone away
+// and answers again in normal mode) and the check itself (logged on, FLAG says NORMAL with the same
 // model, systemsoftwareversion.dat names the version the image pack says the image installs, or
 // without a manifest a version other than the one before; for an ISDN update normal mode is
 // enough). Every wait is bounded by the job's verification time-out.
@@ -35,11 +35,13 @@ private:
     std::string JudgeUnknownVersion(std::string& verified);
     void ReadFactsAfter();
     bool Percent(std::chrono::milliseconds elapsed, std::chrono::milliseconds whole);
+    std::chrono::milliseconds Limit() const;
 
     RunContext& m_app;
     int m_modelRowBefore;
     std::string m_modelNameBefore;
     bool m_everAway = false;
+    std::chrono::milliseconds m_waited{0};  // the restart wait so far, looks included
     std::string m_logonError;
     SystemFacts m_after;
 };

@@ -6,6 +6,7 @@
 #include <regex>
 #include <sstream>
 
+#include "core/run/SystemFactsReader.h"
 #include "support/FakeLink.h"
 #include "support/FakeSystemWiring.h"
 
@@ -25,6 +26,8 @@ CProgressTestApp::CProgressTestApp() {
     // No web server behind the fake: the run's notice stops at the enabled check.
     m_system.files["webenabled.dat"] = "False";
     m_system.files["gateway.dat"] = " 10.0.0.1 \n";
+    // What the verification after the image reads: the version this program installs.
+    m_system.files["systemsoftwareversion.dat"] = SystemFactsReader::InstalledVersion(*m_app);
 }
 
 CProgressTestApp::~CProgressTestApp() {
