@@ -9,6 +9,9 @@
 
 namespace quillmarch::test {
 
+// The version the sample pack's manifest says its images install (what a system reports after).
+inline constexpr const char* kSampleVersion = "Release_ru 9.0.6.2-103 05-September-2011 02:10";
+
 // Points an application at a FakeSystem: its work directory and system lock inside `folder`,
 // the sample image pack (opened, as start-up does), the catalogue with the image flags, a fake
 // link as the current link, and a probe that sees its restarts.

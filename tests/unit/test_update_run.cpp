@@ -7,9 +7,9 @@
 #include <ostream>
 
 #include "core/provisioning/ProvisioningWriter.h"
-#include "core/run/SystemFactsReader.h"
 #include "core/run/UpdateRun.h"
 #include "support/FakeAppFixture.h"
+#include "support/FakeSystemWiring.h"
 
 namespace quillmarch::test {
 namespace {
@@ -170,8 +170,7 @@ TEST_F(UpdateRunTest, ConnectionFailureEndsAtOnceWithoutRunMessage) {
 
 TEST_F(UpdateRunTest, SectionImageModelIsUpdated) {
     m_app->Job().tasks.updateSoftware = true;
-    m_system.files["systemsoftwareversion.dat"] =
-        SystemFactsReader::InstalledVersion(*m_app);  // what the check reads
+    m_system.files["systemsoftwareversion.dat"] = kSampleVersion;  // what the check reads
     EXPECT_TRUE(Run());
     EXPECT_EQ(m_app->Job().target.systemType, 9);
     const auto names = m_system.UploadNames();
@@ -305,7 +304,9 @@ INSTANTIATE_TEST_SUITE_P(Drops, DroppedRestoreTest,
                          ::testing::Values(DroppedRestoreCase{1, true}, DroppedRestoreCase{2, true},
                                            DroppedRestoreCase{5, false}));
 
-TEST_F(FlashEraseTest, CancelDuringSwitchSkipsEraseButStillProvisionsAndBoots) {
+// A cancel while the system restarts into update mode is a stop: no erase, no settings sent
+// after it, and the system is sent back to normal mode rather than left waiting for an image.
+TEST_F(FlashEraseTest, CancelDuringSwitchSkipsEraseAndSendsTheSystemBack) {
     UseWindow();
     m_app->Job().tasks.changeSettings = true;
     m_app->Job().lan.changeLan = true;
@@ -313,10 +314,15 @@ TEST_F(FlashEraseTest, CancelDuringSwitchSkipsEraseButStillProvisionsAndBoots) {
     m_app->Job().lan.ipAddress = "10.9.9.9";
     m_window->cancelFromSend = 8;
     EXPECT_FALSE(Run());
+    EXPECT_TRUE(Logged("Got IDCANCEL from Progress Dlg"));
     EXPECT_EQ(m_system.CountCommand("ERFL"), 0);
     EXPECT_EQ(m_system.files.count("friends.abk"), 1u);
-    EXPECT_TRUE(m_system.files.count("quillmarchprovision.dat"));
-    EXPECT_EQ(Commands().back(), "BOOT");
+    EXPECT_FALSE(m_system.files.count("quillmarchprovision.dat"));
+    const auto commands = Commands();
+    ASSERT_GE(commands.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(commands.end() - 2, commands.end()),
+              (std::vector<std::string>{"RSWU", "BOOT"}));
+    EXPECT_TRUE(Logged("System left in normal mode: it restarts with the software it had"));
     EXPECT_TRUE(Logged("#### DONE : failure"));
 }
 

@@ -10,13 +10,12 @@
 #include "core/run/SystemFactsReader.h"
 #include "core/run/UpdateRun.h"
 #include "support/FakeAppFixture.h"
+#include "support/FakeSystemWiring.h"
 
 namespace quillmarch::test {
 namespace {
 
 using std::chrono::milliseconds;
-
-constexpr const char* kSampleVersion = "Release_ru 9.0.6.2-103 05-September-2011 02:10";
 
 class VerificationTest : public FakeAppFixture {
 protected:

@@ -6,7 +6,6 @@
 #include <regex>
 #include <sstream>
 
-#include "core/run/SystemFactsReader.h"
 #include "support/FakeLink.h"
 #include "support/FakeSystemWiring.h"
 
@@ -27,7 +26,7 @@ CProgressTestApp::CProgressTestApp() {
     m_system.files["webenabled.dat"] = "False";
     m_system.files["gateway.dat"] = " 10.0.0.1 \n";
     // What the verification after the image reads: the version this program installs.
-    m_system.files["systemsoftwareversion.dat"] = SystemFactsReader::InstalledVersion(*m_app);
+    m_system.files["systemsoftwareversion.dat"] = kSampleVersion;
 }
 
 CProgressTestApp::~CProgressTestApp() {
