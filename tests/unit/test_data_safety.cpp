@@ -13,6 +13,7 @@
 #include "core/link/PlainFileName.h"
 #include "core/platform/FileLock.h"
 #include "core/platform/Platform.h"
+#include "core/run/SystemLock.h"
 #include "core/run/UpdateRun.h"
 #include "core/util/TextUtil.h"
 #include "support/FailingLocalFiles.h"
@@ -310,7 +311,8 @@ TEST_F(FlashEraseSafetyTest, ASecondRunAgainstTheSameSystemRefusesToStart) {
     platform::FileLock held;
     std::string error;
     fs::create_directories(m_dir / "locks");
-    ASSERT_TRUE(held.TryLock((m_dir / "locks" / "127_0_0_1.lock").string(), error)) << error;
+    ASSERT_TRUE(held.TryLock(SystemLock::PathIn((m_dir / "locks").string(), "127.0.0.1"), error))
+        << error;
     EXPECT_FALSE(Run());
     EXPECT_EQ(m_system.logons, 0);
     EXPECT_TRUE(m_system.commands.empty());

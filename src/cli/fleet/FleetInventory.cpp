@@ -11,6 +11,7 @@
 #include "cli/fleet/FleetSystemArguments.h"
 #include "core/job/CommandLine.h"
 #include "core/platform/Platform.h"
+#include "core/run/SystemLock.h"
 #include "core/util/AddressNames.h"
 #include "core/util/TextUtil.h"
 
@@ -22,7 +23,6 @@ enum Column { kAddress, kName, kOptions, kPassword, kColumnCount };
 
 constexpr std::array<std::string_view, kColumnCount> kColumnNames = {"address", "name", "options",
                                                                      "password"};
-constexpr int kDefaultFtpPort = 21;
 
 // Column of each header field, -1 for a column not read.
 using ColumnMap = std::vector<int>;
@@ -202,9 +202,8 @@ bool FleetInventory::Parse(std::string_view contents, const std::string& shownPa
 }
 
 std::string FleetInventory::AddressKey(const std::string& address) {
-    const address::HostPort split = address::SplitHostPort(address);
-    const int port = split.port == 0 ? kDefaultFtpPort : split.port;
-    return address::Normalise(text::Lower(split.host)) + " " + std::to_string(port);
+    // The run's own lock key: two spellings of one system are one system.
+    return SystemLock::Key(address);
 }
 
 }  // namespace quillmarch::fleet

@@ -47,7 +47,9 @@ StartupResult RunContext::Startup(const std::vector<std::string>& args) {
             return result;
         }
         if (m_job.options.logLevel == 0 && !StartLog(m_logPath)) {
-            result.state = m_log.Busy() ? StartupState::kLogBusy : StartupState::kNoLog;
+            result.state = m_log.Busy()      ? StartupState::kLogBusy
+                           : m_log.Refused() ? StartupState::kLogRefused
+                                             : StartupState::kNoLog;
             result.message = m_log.FailureReason();
             return result;
         }

@@ -244,9 +244,8 @@ void UpdateRun::RefuseErase() {
 }
 
 bool UpdateRun::LockSystem() {
-    const std::string path = LockPath();
-    std::string error = "no private folder for the lock could be made";
-    if (!path.empty() && m_systemLock.TryLock(path, error)) return true;
+    std::string error;
+    if (m_systemLock.Take(m_app.m_lockFolder, m_app.Job().target.address, error)) return true;
     const std::string text = "Another run is updating the system " + m_app.Job().target.address +
                              ", or its lock cannot be taken (" + error +
                              "). Nothing was sent to the system.";
@@ -258,22 +257,6 @@ bool UpdateRun::LockSystem() {
         m_app.ShowMessage(text, m_app.LoadUiString(76, "Quillmarch"), MB_OK);
     }
     return false;
-}
-
-// One lock file per system address, in a private folder of the user's.
-std::string UpdateRun::LockPath() const {
-    std::string folder = m_app.m_lockFolder;
-    if (folder.empty()) {
-        const std::string cache = platform::UserCacheDirectory();
-        if (cache.empty()) return {};
-        folder = cache + platform::Separator() + "locks";
-    }
-    if (!platform::EnsurePrivateDirectory(folder)) return {};
-    // Longer names than a file system takes share a lock: too careful, never too lax.
-    const std::string name =
-        address::LocalName(text::Lower(address::Normalise(m_app.Job().target.address)))
-            .substr(0, 200);
-    return folder + platform::Separator() + name + ".lock";
 }
 
 void UpdateRun::ReturnToNormalMode() {

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "core/platform/FileLock.h"
+#include "core/run/SystemLock.h"
 
 namespace quillmarch {
 
@@ -37,13 +37,12 @@ private:
     // One run per system at a time: false (and the reason logged and shown) when another run
     // holds the system's lock. Held until this object goes.
     bool LockSystem();
-    std::string LockPath() const;
     void Restart();
     void ReturnToNormalMode();
     bool Finish(bool result, bool announceEnd = false);
 
     RunContext& m_app;
-    platform::FileLock m_systemLock;
+    SystemLock m_systemLock;
 };
 
 }  // namespace quillmarch
