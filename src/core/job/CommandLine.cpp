@@ -214,7 +214,7 @@ bool CommandLine::Parse(RunContext& app, const std::vector<std::string>& args, s
         haveAddress = true;
     }
     app.Job().options.commandLine = MaskedText(args);
-    if (app.m_logPath.empty()) app.m_logPath = LogName(app.Job().target.address);
+    if (app.m_logPath.empty() && haveAddress) app.m_logPath = LogName(app.Job().target.address);
     return ReportPlaceIsFree(app, error);
 }
 

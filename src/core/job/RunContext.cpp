@@ -46,7 +46,9 @@ StartupResult RunContext::Startup(const std::vector<std::string>& args) {
             result.state = StartupState::kBadCommandLine;
             return result;
         }
-        if (m_job.options.logLevel == 0 && !StartLog(m_logPath)) {
+        // Without an address the wizard opens its log once it knows the system.
+        const bool wantLog = m_job.options.logLevel == 0 && !m_logPath.empty();
+        if (wantLog && !StartLog(m_logPath)) {
             result.state = m_log.Busy()      ? StartupState::kLogBusy
                            : m_log.Refused() ? StartupState::kLogRefused
                                              : StartupState::kNoLog;
