@@ -151,14 +151,17 @@ class LogFiles(TruthCase):
         log = os.path.join(blocker, "run.log")  # a folder that cannot exist
         code, _, err = self.run_args("-q", "-s", "-p:secret", f"-f:{log}", self.address())
         self.assertEqual(code, 0, err)
-        fallback = os.path.join(self.tmp, log.lstrip(os.sep))
+        # The fallback is the user's private cache, never the shared temporary folder.
+        private = os.path.join(os.environ["XDG_CACHE_HOME"], "quillmarch", "logs")
+        fallback = os.path.join(private, log.lstrip(os.sep))
         lines = self.log_records(fallback)
+        self.assertEqual(os.stat(private).st_mode & 0o077, 0)
         self.assertTrue(lines[0].startswith("Error opening log file : "), lines[0])
         self.assertIn("#### DONE : success", lines)
         sent = len(self.journal_commands())
 
         code, _, err = self.run_args("-q", "-s", "-p:secret", f"-f:{log}", self.address(),
-                                     TMPDIR=blocker)
+                                     XDG_CACHE_HOME=blocker)
         self.assertEqual(code, 3, err)
         self.assertIn("no log can be written", err)
         self.assertEqual(len(self.journal_commands()), sent)  # the system was not touched
@@ -180,12 +183,18 @@ class LogFiles(TruthCase):
         self.assertEqual(self.journal_commands(), [])
 
     @unittest.skipUnless(os.path.exists("/dev/full") and not WINDOWS_PROGRAM, "needs /dev/full")
-    def test_full_disk_is_reported_once_and_the_outcome_stays_true(self):
+    def test_a_device_or_pipe_as_log_or_report_is_refused_and_nothing_is_sent(self):
+        # Behaviour changed on purpose: a device was once written (and as root replaced).
         self.start_sim(model=KDV18)
-        code, _, err = self.run_args("-q", "-s", "-p:secret", "-f:/dev/full", self.address())
-        self.assertEqual(code, 0, err)
-        self.assertEqual(err.count("cannot write the log /dev/full"), 1, err)
-        self.assertIn("the run goes on", err)
+        fifo = os.path.join(self.dir, "pipe")
+        os.mkfifo(fifo)
+        for option in ("-f:/dev/full", "-f:/dev/null", f"-f:{fifo}", "--report=/dev/null",
+                       f"--report={fifo}"):
+            code, _, err = self.run_args("-q", "-s", "-p:secret", option, self.address())
+            self.assertEqual(code, 2, option + ": " + err)
+            self.assertIn("not a plain file", err)
+        self.assertFalse(os.path.exists("/dev/null.lock"))
+        self.assertEqual(self.journal_commands(), [])
 
 
 class Reasons(TruthCase):
