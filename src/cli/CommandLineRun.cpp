@@ -17,6 +17,7 @@
 #include "core/ui/ConsoleMessageBox.h"
 #include "core/ui/MessageBoxRouter.h"
 #include "core/util/RealClock.h"
+#include "core/util/TextUtil.h"
 
 namespace quillmarch {
 
@@ -138,6 +139,10 @@ int CommandLineRun::Main(int argc, char** argv, const GuiHooks& hooks) {
         std::printf("quillmarch %s\n", QUILLMARCH_VERSION);
         return 0;
     }
+    if (const std::string problem = RealClock::ScaleProblem(); !problem.empty()) {
+        std::fprintf(stderr, "quillmarch: %s\n", problem.c_str());
+        return 2;
+    }
     if (fleet::FleetCommand::Wanted(args)) return fleet::FleetCommand::Main(args);
     if (PackCommand::Wanted(args)) return PackCommand::Main(args);
     curl_global_init(CURL_GLOBAL_DEFAULT);
@@ -187,6 +192,10 @@ int CommandLineRun::Refuse(const StartupResult& started) {
     switch (started.state) {
         case StartupState::kBadCommandLine:
             std::fprintf(stderr, "quillmarch: %s\n\n%s", started.message.c_str(), Usage().c_str());
+            return 2;
+        case StartupState::kLogRefused:
+            std::fprintf(stderr, "quillmarch: %s; nothing was sent to the system\n",
+                         text::ForLog(started.message, 512).c_str());
             return 2;
         case StartupState::kLogBusy:
             std::fprintf(stderr,

@@ -151,14 +151,17 @@ class LogFiles(TruthCase):
         log = os.path.join(blocker, "run.log")  # a folder that cannot exist
         code, _, err = self.run_args("-q", "-s", "-p:secret", f"-f:{log}", self.address())
         self.assertEqual(code, 0, err)
-        fallback = os.path.join(self.tmp, log.lstrip(os.sep))
+        # The fallback is the user's private cache, never the shared temporary folder.
+        private = os.path.join(os.environ["XDG_CACHE_HOME"], "quillmarch", "logs")
+        fallback = os.path.join(private, log.lstrip(os.sep))
         lines = self.log_records(fallback)
+        self.assertEqual(os.stat(private).st_mode & 0o077, 0)
         self.assertTrue(lines[0].startswith("Error opening log file : "), lines[0])
         self.assertIn("#### DONE : success", lines)
         sent = len(self.journal_commands())
 
         code, _, err = self.run_args("-q", "-s", "-p:secret", f"-f:{log}", self.address(),
-                                     TMPDIR=blocker)
+                                     XDG_CACHE_HOME=blocker)
         self.assertEqual(code, 3, err)
         self.assertIn("no log can be written", err)
         self.assertEqual(len(self.journal_commands()), sent)  # the system was not touched

@@ -17,11 +17,14 @@ TEST(SystemKeyTest, SpellingsOfOneSystemShareAKey) {
           "[::ffff:127.0.0.1]:2121", "127.000.000.001:2121"})
         EXPECT_EQ(SystemKey::Of(spelling, 21), key) << spelling;
     EXPECT_EQ(SystemKey::Of("127.0.0.1", 21), SystemKey::Of("127.0.0.1:21", 21));
+    EXPECT_EQ(SystemKey::Of("Room.Example:2121", 21), SystemKey::Of("room.example:2121", 21));
 }
 
 TEST(SystemKeyTest, OtherSystemsAndPortsKeepTheirOwnKeys) {
     EXPECT_NE(SystemKey::Of("127.0.0.1:2121", 21), SystemKey::Of("127.0.0.1:2122", 21));
     EXPECT_NE(SystemKey::Of("127.0.0.1", 21), SystemKey::Of("127.0.0.2", 21));
+    EXPECT_NE(SystemKey::Of("room1.example", 21), SystemKey::Of("room2.example", 21));
+    EXPECT_NE(SystemKey::Of("[::1]:21", 21), SystemKey::Of("127.0.0.1:21", 21));
 }
 
 }  // namespace

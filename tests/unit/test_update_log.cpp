@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/stat.h>
+#endif
+
 #include <filesystem>
 #include <regex>
 #include <string>
@@ -149,21 +155,44 @@ TEST_F(UpdateLogTest, SecondWriterOfTheSameLogIsRefusedAndChangesNothing) {
 }
 
 #ifndef _WIN32
-// /dev/full takes the open and refuses every write, as a full disk does.
+// A file-size limit of 0 refuses every write as a full disk does (EFBIG once SIGXFSZ is ignored).
 TEST_F(UpdateLogTest, FailedWritesAreReportedOnceAndTheLogGoesOn) {
-    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     std::vector<std::string> told;
     m_app.SetConsole([&](const std::string& line) { told.push_back(line); });
-    ASSERT_TRUE(m_app.StartLog("/dev/full"));
+    const std::string path = m_dir.Str("full.log");
+    ASSERT_TRUE(m_app.StartLog(path));
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit none = saved;
+    none.rlim_cur = 0;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
     m_app.WriteLog("one", 0);
     m_app.WriteLog("two", 0);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
     EXPECT_TRUE(m_app.m_log.WriteFailed());
     ASSERT_EQ(told.size(), 1u);
-    EXPECT_EQ(told[0].rfind("cannot write the log /dev/full: ", 0), 0u) << told[0];
+    EXPECT_EQ(told[0].rfind("cannot write the log " + path + ": ", 0), 0u) << told[0];
     EXPECT_NE(told[0].find("the run goes on"), std::string::npos) << told[0];
     m_app.CloseLog();
-    EXPECT_TRUE(fs::exists("/dev/full"));  // a device is never moved aside
-    EXPECT_FALSE(fs::exists("/dev/full_bak"));
+}
+
+// A device is never the log: /dev/full is refused, not replaced, and gets no lock beside it.
+TEST_F(UpdateLogTest, DevicesAndPipesAreRefusedAndLeftAlone) {
+    const std::string fifo = m_dir.Str("pipe.log");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {std::string("/dev/full"), std::string("/dev/null"), fifo}) {
+        if (!fs::exists(path)) continue;
+        // Older builds left a lock beside devices; only a new one counts here.
+        const bool lockBefore = fs::exists(path + ".lock");
+        UpdateLog log;
+        std::string error;
+        EXPECT_FALSE(log.Open(path, error)) << path;
+        EXPECT_TRUE(log.Refused()) << path;
+        EXPECT_FALSE(fs::is_regular_file(path)) << path;
+        EXPECT_EQ(fs::exists(path + ".lock"), lockBefore) << path;
+    }
 }
 #endif
 
@@ -236,7 +265,8 @@ TEST(UpdateLogBackupName, ReplacesEveryLogSuffix) {
     const SBackupCase cases[] = {{"a.log", "a_bak.log"},
                                  {"dir/10_1_2_3.log", "dir/10_1_2_3_bak.log"},
                                  {"x.log.log", "x_bak.log_bak.log"},
-                                 {"my.logs/a.log", "my_bak.logs/a_bak.log"},
+                                 {"my.logs/a.log", "my.logs/a_bak.log"},
+                                 {"fleet.logs\\x.log", "fleet.logs\\x_bak.log"},
                                  {"noext", "noext"},
                                  {"", ""}};
     for (const auto& c : cases) EXPECT_EQ(UpdateLog::BackupName(c.path), c.backup) << c.path;

@@ -42,6 +42,9 @@ constexpr NumberOption kNumberOptions[] = {
 };
 
 std::string Shown(const std::string& arg) {
+    // The name only: a value after "=" may be a secret.
+    const auto cut = arg.find('=');
+    if (cut != std::string::npos) return "\"" + text::ForLog(arg.substr(0, cut + 1), 64) + "...\"";
     return "\"" + text::ForLog(arg, 64) + "\"";
 }
 

@@ -12,7 +12,8 @@ namespace quillmarch::fleet {
 namespace {
 
 // Options of the whole fleet run; a row cannot change them for one system.
-constexpr const char* kFleetWide[] = {"--check", "--verify", "--verify-timeout", "--report"};
+constexpr const char* kFleetWide[] = {"--check",  "--verify", "--verify-timeout",
+                                      "--report", "-q",       "--quiet"};
 
 bool IsPasswordArgument(const std::string& lower) {
     return lower.size() >= 2 && lower[0] == '-' && lower[1] == 'p';
@@ -86,7 +87,7 @@ bool FleetSystemArguments::CheckRow(const std::vector<std::string>& common,
 std::vector<std::string> FleetSystemArguments::RunArguments(const FleetOptions& options,
                                                             const FleetSystem& system) {
     // The log's name comes from the address, never from the row's name.
-    const std::string log = options.logDir + "/" + address::LocalName(system.address) + ".log";
+    const std::string log = options.logDir + "/" + CommandLine::LogName(system.address);
     std::vector<std::string> args = {
         "-q", "-f:" + log, "--verify-timeout=" + std::to_string(options.verifyTimeoutSeconds)};
     if (options.check) args.push_back("--check");

@@ -9,6 +9,7 @@
 #include "cli/fleet/FleetProgressSink.h"
 #include "cli/fleet/FleetView.h"
 #include "core/catalogue/SharedImages.h"
+#include "core/job/CommandLine.h"
 #include "core/job/RunContext.h"
 #include "core/pack/ImageCheck.h"
 #include "core/platform/Platform.h"
@@ -47,7 +48,7 @@ RunInterrupt& FleetSystemRun::Interrupt() {
 }
 
 std::string FleetSystemRun::LogPath(const FleetOptions& options, const std::string& address) {
-    std::string name = address::LocalName(address) + ".log";
+    std::string name = CommandLine::LogName(address);
     if (options.logDir.empty()) return name;
     return platform::Utf8FromPath(platform::PathFromUtf8(options.logDir) /
                                   platform::PathFromUtf8(name));

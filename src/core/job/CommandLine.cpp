@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <string_view>
 
 #include "core/job/PackOptions.h"
 #include "core/job/RunContext.h"
 #include "core/job/RunModeOptions.h"
+#include "core/platform/Platform.h"
 #include "core/util/AddressNames.h"
 #include "core/util/TextUtil.h"
 
@@ -19,19 +21,20 @@ struct FlagSpec {
     std::string_view name;       // lower case; the operator may write any case
     bool& (*field)(UpdateJob&);  // the switch it sets
     bool value;
+    char mark;  // in `seen` once given; aliases share one, digits never meet other marks
 };
 
 constexpr FlagSpec kFlags[] = {
-    {"-q", [](UpdateJob& j) -> bool& { return j.options.quiet; }, true},
-    {"--quiet", [](UpdateJob& j) -> bool& { return j.options.quiet; }, true},
-    {"-s", [](UpdateJob& j) -> bool& { return j.tasks.uploadImage; }, false},
-    {"-m", [](UpdateJob& j) -> bool& { return j.target.passiveMode; }, true},
-    {"--passive", [](UpdateJob& j) -> bool& { return j.target.passiveMode; }, true},
-    {"-i", [](UpdateJob& j) -> bool& { return j.tasks.isdnUpdate; }, true},
-    {"-ks", [](UpdateJob& j) -> bool& { return j.tasks.updateSoftware; }, false},
-    {"-fa", [](UpdateJob& j) -> bool& { return j.retain.directory; }, false},
-    {"-fs", [](UpdateJob& j) -> bool& { return j.retain.systemSettings; }, false},
-    {"-fp", [](UpdateJob& j) -> bool& { return j.retain.sampleSites; }, false},
+    {"-q", [](UpdateJob& j) -> bool& { return j.options.quiet; }, true, '0'},
+    {"--quiet", [](UpdateJob& j) -> bool& { return j.options.quiet; }, true, '0'},
+    {"-s", [](UpdateJob& j) -> bool& { return j.tasks.uploadImage; }, false, '1'},
+    {"-m", [](UpdateJob& j) -> bool& { return j.target.passiveMode; }, true, '2'},
+    {"--passive", [](UpdateJob& j) -> bool& { return j.target.passiveMode; }, true, '2'},
+    {"-i", [](UpdateJob& j) -> bool& { return j.tasks.isdnUpdate; }, true, '3'},
+    {"-ks", [](UpdateJob& j) -> bool& { return j.tasks.updateSoftware; }, false, '4'},
+    {"-fa", [](UpdateJob& j) -> bool& { return j.retain.directory; }, false, '5'},
+    {"-fs", [](UpdateJob& j) -> bool& { return j.retain.systemSettings; }, false, '6'},
+    {"-fp", [](UpdateJob& j) -> bool& { return j.retain.sampleSites; }, false, '7'},
 };
 
 bool IsPasswordArgument(const std::string& arg) {
@@ -87,6 +90,11 @@ bool ApplyOption(RunContext& app, const std::string& arg, std::string& seen, std
     const std::string lower = text::Lower(arg);
     for (const FlagSpec& flag : kFlags) {
         if (lower == flag.name) {
+            if (seen.find(flag.mark) != std::string::npos) {
+                error = "option " + Quoted(arg) + " is given twice";
+                return false;
+            }
+            seen += flag.mark;
             flag.field(app.Job()) = flag.value;
             return true;
         }
@@ -94,7 +102,10 @@ bool ApplyOption(RunContext& app, const std::string& arg, std::string& seen, std
     if (lower.size() >= 3 && lower[2] == ':' &&
         std::string_view("pft").find(lower[1]) != std::string_view::npos)
         return ApplyValue(app, arg, seen, error);
-    error = "unknown option " + Quoted(arg);
+    // "--password=S3cr3t": the name only, a value after "=" or ":" may be a secret.
+    const auto cut = arg.find_first_of("=:");
+    error = "unknown option " +
+            (cut == std::string::npos ? Quoted(arg) : Quoted(arg.substr(0, cut + 1) + "..."));
     return false;
 }
 
@@ -111,6 +122,20 @@ const char* TrueFalse(bool value) {
 }
 
 }  // namespace
+
+std::string CommandLine::LogName(const std::string& address) {
+    std::string name = address::LocalName(address);
+    // A file name holds at most 255 bytes: a long DNS name keeps its start and a checksum of
+    // the whole, so two long names still get two logs.
+    if (name.size() + 4 > kMaxLogName) {
+        std::uint32_t hash = 2166136261u;
+        for (unsigned char c : name) hash = (hash ^ c) * 16777619u;
+        char tail[16];
+        std::snprintf(tail, sizeof(tail), "~%08x", static_cast<unsigned>(hash));
+        name = name.substr(0, kMaxLogName - 4 - 9) + tail;
+    }
+    return name + ".log";
+}
 
 bool CommandLine::IsAddress(const std::string& text) {
     if (text.empty() || text.size() > kMaxAddress) return false;
@@ -161,8 +186,7 @@ bool CommandLine::Parse(RunContext& app, const std::vector<std::string>& args, s
         haveAddress = true;
     }
     app.Job().options.commandLine = MaskedText(args);
-    if (app.m_logPath.empty())
-        app.m_logPath = address::LocalName(app.Job().target.address) + ".log";
+    if (app.m_logPath.empty() && haveAddress) app.m_logPath = LogName(app.Job().target.address);
     return true;
 }
 

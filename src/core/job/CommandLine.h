@@ -19,6 +19,8 @@ public:
     static constexpr std::size_t kMaxPassword = 1024;
     static constexpr std::size_t kMaxAddress = 300;
     static constexpr int kMaxTimeoutSeconds = 999999;
+    // The longest log file name (bytes), within what every common file system takes.
+    static constexpr std::size_t kMaxLogName = 255;
 
     // Fills the job record from the arguments after the program's name and derives the log
     // name; opens nothing. False for a bad command line, with `error` saying which argument and
@@ -30,6 +32,9 @@ public:
     // The arguments as the log's "Command Line: " record shows them: password values masked,
     // arguments holding blanks quoted.
     static std::string MaskedText(const std::vector<std::string>& args);
+    // The log's file name for an address: its local name and ".log"; names that would pass
+    // kMaxLogName bytes keep their start and a checksum of the whole ("~1a2b3c4d").
+    static std::string LogName(const std::string& address);
     // The option dump record.
     static std::string OptionDump(const RunContext& app);
     // argv without the program's name.

@@ -49,8 +49,12 @@ StartupResult RunContext::Startup(const std::vector<std::string>& args) {
     }
     OpenImagePack();
     if (!args.empty()) {
-        if (m_job.options.logLevel == 0 && !StartLog(m_logPath)) {
-            result.state = m_log.Busy() ? StartupState::kLogBusy : StartupState::kNoLog;
+        // Without an address the wizard opens its log once it knows the system.
+        const bool wantLog = m_job.options.logLevel == 0 && !m_logPath.empty();
+        if (wantLog && !StartLog(m_logPath)) {
+            result.state = m_log.Busy()      ? StartupState::kLogBusy
+                           : m_log.Refused() ? StartupState::kLogRefused
+                                             : StartupState::kNoLog;
             result.message = m_log.FailureReason();
             return result;
         }

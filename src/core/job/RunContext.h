@@ -30,6 +30,7 @@ enum class StartupState {
     kBadCommandLine,  // refused before anything was sent
     kNoLog,           // no log anywhere: the system must not be touched
     kLogBusy,         // another run writes this log
+    kLogRefused,      // the log names a device, a pipe, a link or a file of someone else's
 };
 
 struct StartupResult {

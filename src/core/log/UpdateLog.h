@@ -3,6 +3,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "core/platform/FileLock.h"
 
@@ -21,11 +22,14 @@ public:
     // write one file; then an existing log moves to the "_bak.log" name, replacing the older
     // backup, so the newest log and the one before it are always there; missing folders are
     // made. When the folder cannot be written the log goes to the same relative path under the
-    // temporary folder and the answer carries the reason (for the first record).
+    // user's private folder and the answer carries the reason (for the first record).
     // Returns false when no log could be opened at all: FailureReason says why, Busy whether
     // another run holds the lock.
     bool Open(const std::string& path, std::string& errorForRecord);
     bool Busy() const { return m_busy; }
+    // True when the path names something that is no log of this program (a device, a pipe, a
+    // link, another file): refused, never replaced, and no fallback is tried.
+    bool Refused() const { return m_refused; }
     const std::string& FailureReason() const { return m_failure; }
     // Told once, with the reason, when a record cannot be written (a full disk): the run goes on,
     // and the operator must learn that its log is incomplete.
@@ -47,15 +51,24 @@ public:
 
     // Replaces the time-stamp source (tests).
     void SetStampSource(std::function<std::string()> stamp) { m_stamp = std::move(stamp); }
-    // Where the fallback goes (tests); defaults to the system's temporary folder.
+    // Where the fallback goes (tests); defaults to the "logs" folder in the user's private cache.
     void SetTempDirectory(const std::string& dir) { m_tempDir = dir; }
 
+    // The rotated name: ".log" in the file name (not its folders) becomes "_bak.log".
     static std::string BackupName(const std::string& path);
+    // Whether a file's first bytes are a record of this program's (or the file is empty).
+    static bool LooksLikeLog(std::string_view head);
+    // The longest time stamp a record starts with ("MM/DD/YY HH:MM:SS" and room to spare).
+    static constexpr std::size_t kMaxStampLength = 40;
     static std::string LocalTimeStamp();
 
 private:
-    enum class Attempt { kOpened, kBusy, kFailed };
+    enum class Attempt { kOpened, kBusy, kFailed, kRefused };
+    static Attempt CheckTarget(const std::string& path, std::string& why);
+    static Attempt CheckContents(const std::string& path, std::string& why);
     Attempt OpenAt(const std::string& path, std::string& why);
+    bool CreateFresh(const std::string& path, std::string& why);
+    std::string FallbackFolder() const;
     static bool Rotate(const std::string& path, std::string& why);
     void ReportWriteFailure();
 
@@ -70,6 +83,7 @@ private:
     platform::FileLock m_lock;
     std::string m_failure;
     bool m_busy = false;
+    bool m_refused = false;
     bool m_writeFailed = false;
 };
 

@@ -166,22 +166,61 @@ bool EnsurePrivateDirectory(const std::string& path) {
     return IsPrivateDirectory(path);
 }
 
-std::string UserCacheDirectory() {
+std::string UserCacheDirectory(std::string& why) {
 #ifdef _WIN32
     const std::string base = EnvironmentVariable("LOCALAPPDATA");
-    if (base.empty() || !IsPrivateDirectory(base)) return {};
+    if (base.empty()) {
+        why = "LOCALAPPDATA is not set";
+        return {};
+    }
     const std::string dir = base + "\\Quillmarch";
 #else
     std::string base = EnvironmentVariable("XDG_CACHE_HOME");
     if (base.empty() || base.front() != '/') {
         const std::string home = EnvironmentVariable("HOME");
-        if (home.empty() || home.front() != '/') return {};
+        if (home.empty() || home.front() != '/') {
+            why = "HOME is not set to a full path";
+            return {};
+        }
         base = home + "/.cache";
     }
-    if (!EnsurePrivateDirectory(base)) return {};
+    // Only the program's own folder must be private: a shared cache folder (0775 is common)
+    // is fine, since nobody else can change what lies inside a private folder of ours.
+    mkdir(base.c_str(), 0700);
     const std::string dir = base + "/quillmarch";
 #endif
+    if (EnsurePrivateDirectory(dir)) return dir;
+    why = "the folder " + dir +
+          " is not private to this user; make it your own and closed to others "
+#ifdef _WIN32
+          "(remove it, or take ownership of it)";
+#else
+          "(chmod 700 " +
+          dir + ", or remove it)";
+#endif
+    return {};
+}
+
+std::string UserCacheDirectory() {
+    std::string ignored;
+    return UserCacheDirectory(ignored);
+}
+
+std::string UserDataDirectory() {
+#ifdef _WIN32
+    return UserCacheDirectory();
+#else
+    std::string base = EnvironmentVariable("XDG_DATA_HOME");
+    if (base.empty() || base.front() != '/') {
+        const std::string home = EnvironmentVariable("HOME");
+        if (home.empty() || home.front() != '/') return {};
+        mkdir((home + "/.local").c_str(), 0700);
+        base = home + "/.local/share";
+    }
+    mkdir(base.c_str(), 0700);
+    const std::string dir = base + "/quillmarch";
     return EnsurePrivateDirectory(dir) ? dir : std::string();
+#endif
 }
 
 std::string MakeUniqueDirectory(const std::string& parent, const std::string& prefix) {

@@ -39,8 +39,14 @@ bool IsPrivateDirectory(const std::string& path);
 // then passes IsPrivateDirectory.
 bool EnsurePrivateDirectory(const std::string& path);
 // The program's folder in the user's own cache, private: $XDG_CACHE_HOME/quillmarch or
-// ~/.cache/quillmarch (%LOCALAPPDATA%\Quillmarch on Windows). Empty when none can be made.
+// ~/.cache/quillmarch (%LOCALAPPDATA%\Quillmarch on Windows). Empty when none can be made,
+// with `why` naming the folder and the fix.
+std::string UserCacheDirectory(std::string& why);
 std::string UserCacheDirectory();
+// The program's folder in the user's own data, private: $XDG_DATA_HOME/quillmarch or
+// ~/.local/share/quillmarch (%LOCALAPPDATA%\Quillmarch on Windows). Kept copies of a system's
+// files go here, never beside the program. Empty when none can be made.
+std::string UserDataDirectory();
 // A new folder inside `parent`, named `prefix` and a random suffix, created private (0700) and
 // never one that existed before. Its path without a trailing separator; empty on failure.
 std::string MakeUniqueDirectory(const std::string& parent, const std::string& prefix);

@@ -300,8 +300,8 @@ void UpdateRun::RefuseErase() {
 }
 
 bool UpdateRun::LockSystem() {
-    const std::string path = LockPath();
     std::string error = "no private folder for the lock could be made";
+    const std::string path = LockPath(error);
     if (!path.empty() && m_systemLock.TryLock(path, error)) return true;
     const std::string text = "Another run is updating the system " + m_app.Job().target.address +
                              ", or its lock cannot be taken (" + error +
@@ -317,10 +317,10 @@ bool UpdateRun::LockSystem() {
 }
 
 // One lock file per system address, in a private folder of the user's.
-std::string UpdateRun::LockPath() const {
+std::string UpdateRun::LockPath(std::string& why) const {
     std::string folder = m_app.m_lockFolder;
     if (folder.empty()) {
-        const std::string cache = platform::UserCacheDirectory();
+        const std::string cache = platform::UserCacheDirectory(why);
         if (cache.empty()) return {};
         folder = cache + platform::Separator() + "locks";
     }

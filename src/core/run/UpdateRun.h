@@ -44,7 +44,8 @@ private:
     // One run per system at a time: false (and the reason logged and shown) when another run
     // holds the system's lock. Held until this object goes.
     bool LockSystem();
-    std::string LockPath() const;
+    // Empty, with `why` naming the folder and the fix, when no private place for it exists.
+    std::string LockPath(std::string& why) const;
     bool Restart();
     void ReturnToNormalMode();
     bool Finish(bool result, bool announceEnd = false);

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "core/run/RunInterrupt.h"
+#include "core/util/TextUtil.h"
 
 namespace quillmarch {
 
@@ -39,6 +40,18 @@ double RealClock::ParseScale(const std::string& text) {
     const double value = std::strtod(text.c_str(), &end);
     if (end == text.c_str() || *end != '\0' || !std::isfinite(value) || value <= 0) return 1.0;
     return value;
+}
+
+std::string RealClock::ScaleProblem() {
+    const char* value = std::getenv("QUILLMARCH_TIME_SCALE");
+    if (value == nullptr) return {};
+    const std::string text = value;
+    char* end = nullptr;
+    const double scale = std::strtod(text.c_str(), &end);
+    if (!text.empty() && end != text.c_str() && *end == '\0' && std::isfinite(scale) && scale > 0)
+        return {};
+    return "QUILLMARCH_TIME_SCALE is \"" + text::ForLog(text, 32) +
+           "\": it must be a positive number (1 for real waits); unset it or fix it";
 }
 
 double RealClock::ScaleFromEnvironment() {

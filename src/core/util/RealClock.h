@@ -23,6 +23,9 @@ public:
     // Reads QUILLMARCH_TIME_SCALE; anything but a positive finite number gives 1.
     static double ScaleFromEnvironment();
     static double ParseScale(const std::string& text);
+    // Empty when QUILLMARCH_TIME_SCALE is unset or a positive finite number; otherwise the
+    // message that refuses the run (0, nan or a typo must not silently mean 1).
+    static std::string ScaleProblem();
 
 private:
     double m_scale;
