@@ -163,6 +163,7 @@ private slots:
         SWizardApp f;
         int settingsVisits = 0;
         bool backedOut = false;
+        QString eraseLine;
         std::map<QString, WizardOperator::Action> actions{
             {"pageIPAddress", TypeAddress(sim)},
             {"pageUpgradeType",
@@ -189,7 +190,11 @@ private slots:
                  ++settingsVisits;
                  return WizardSheet::ID_WIZBACK;
              }},
-            {"pageResults", [](QWidget*) { return WizardSheet::IDCANCEL; }},
+            {"pageResults",
+             [&eraseLine](QWidget* page) {
+                 eraseLine = Find<QLabel>(page, "lineErase")->text();
+                 return WizardSheet::IDCANCEL;
+             }},
         };
         WizardOperator walker(std::move(actions), "-custom",
                               {"pageUpgradeType", "pageUpgradeChoice", "pageSoftwareUpgrade",
@@ -205,6 +210,11 @@ private slots:
         QVERIFY(f.app.Job().tasks.customUpdate);
         QVERIFY(!f.app.Job().tasks.changeSettings);
         QVERIFY(f.app.Job().tasks.eraseFlash);
+        // The summary's erase line says what the erase keeps and that the rest is lost.
+        QVERIFY2(eraseLine.startsWith("Erase System Flash Memory\nOnly these are kept: the address "
+                                      "books (.abk files)"),
+                 qPrintable(eraseLine));
+        QVERIFY2(eraseLine.endsWith("is erased for good."), qPrintable(eraseLine));
         QVERIFY(!f.app.m_log.IsOpen());  // Cancel closed it
         QVERIFY(sim.Events("upload").empty());
     }

@@ -98,7 +98,11 @@ void SummaryPage::ShowTasks() {
         tasks.bChangeSecurity, tasks.bChangeSecurity);
     SetLine(kDisplay, UiString(256, "Primary Display Properties"), tasks.bChangeDisplay,
             custom && display);
-    SetLine(kErase, UiString(252, "Erase System Flash Memory"), tasks.bEraseFlash, custom);
+    // An erase says on its line which files it keeps: the rest are gone for good.
+    const QString erase = UiString(252, "Erase System Flash Memory");
+    SetLine(kErase, tasks.bEraseFlash ? erase + QStringLiteral("\n") + KeptFilesText() : erase,
+            tasks.bEraseFlash, custom);
+    m_lines[static_cast<size_t>(kErase)].text->setWordWrap(true);
     // Only a run that sends an image has a new version to check.
     m_verifyBox->setVisible(tasks.bUpdateSoftware && m_app.Job().tasks.uploadImage);
 }
@@ -128,7 +132,7 @@ bool SummaryPage::ValidateFinish() {
 
 // Says exactly what survives the erase: only the kinds of data chosen to be kept are copied,
 // every other file on the system is gone for good.
-QString SummaryPage::EraseConfirmationText() const {
+QString SummaryPage::KeptFilesText() const {
     const UpdateJob& job = m_app.Job();
     QStringList kept;
     if (job.retain.directory) kept << tr("the address books (.abk files)");
@@ -136,16 +140,18 @@ QString SummaryPage::EraseConfirmationText() const {
         kept << tr("the system settings (.dat and .choice files, logos)");
     if (job.retain.sampleSites) kept << tr("the sample sites");
     if (job.retain.callDetail) kept << tr("the call detail report");
-    const QString keeping =
-        kept.isEmpty()
-            ? tr("No file is kept: every file on the system is erased for good.")
-            : tr("Only these are kept: %1. Every other file on the system (the log names them) "
-                 "is erased for good.")
-                  .arg(kept.join(QStringLiteral("; ")));
+    return kept.isEmpty()
+               ? tr("No file is kept: every file on the system is erased for good.")
+               : tr("Only these are kept: %1. Every other file on the system (the log names them) "
+                    "is erased for good.")
+                     .arg(kept.join(QStringLiteral("; ")));
+}
+
+QString SummaryPage::EraseConfirmationText() const {
     return tr("Quillmarch will now back up the kept files to this computer, erase the system's "
               "flash memory, restore the kept files and restart the system. %1 The system cannot "
               "be used meanwhile.\n\nErase the flash memory?")
-        .arg(keeping);
+        .arg(KeptFilesText());
 }
 
 bool SummaryPage::ConfirmErase() {

@@ -45,6 +45,8 @@ private:
     // The erase confirmation; true when the operator chose to erase.
     bool ConfirmErase();
     QString EraseConfirmationText() const;
+    // Which files an erase keeps, for the summary's erase line and the confirmation.
+    QString KeptFilesText() const;
     void OnCallChecked(bool inCall);
 
     PageLabel* m_mainText = nullptr;
