@@ -109,9 +109,10 @@ class UnreadableFacts(SimulatorCase):
     """A file the system does not give costs that fact only, and a verdict is never made on a
     fact that was not read."""
 
-    def check(self):
+    def check(self, password="secret"):
         report = os.path.join(self.dir, "report.json")
-        run = self.run_quillmarch("--check", "--report", report, self.address())
+        run = self.run_quillmarch("--check", "--report", report, self.address(),
+                                  password=password)
         with open(report, encoding="utf-8") as fh:
             return run, load_valid_report(self, fh.read())
 
@@ -143,5 +144,25 @@ class UnreadableFacts(SimulatorCase):
                     self.assertNotEqual(rows["SW Version"].split()[0], "unknown", rows)
                 self.assertIn(f"Could not read {endless} from the system", run.records)
                 self.assertEqual(report["failure"] and report["failure"]["code"], failure)
+                self.assertEqual(changing_traffic(self.sim), [])
+                self.sim.close()
+
+    def test_a_system_that_answered_is_not_unreachable_and_gets_its_own_reason(self):
+        # fault, password, words of the reason, report code
+        cases = [
+            ("tls-demanded", "secret", "demands an encrypted (TLS) connection", "logon_refused"),
+            ("silent-after-login", "secret", "took the logon, then answered nothing more",
+             "connect_failed"),
+            (None, "sec\r\nret", "password contains a line break", "logon_refused"),
+        ]
+        for fault, password, words, code in cases:
+            with self.subTest(fault=fault, password=password):
+                self.start_sim(model=KDV18, fault=[fault] if fault else [])
+                run, report = self.check(password=password)
+                self.assertEqual(run.code, 5, run.stdout + run.log)
+                self.assertIn(words, run.stdout)
+                self.assertNotIn("Wrong password", run.log)
+                self.assertEqual(report["failure"]["code"], code)
+                self.assertIn(words, report["failure"]["reason"])
                 self.assertEqual(changing_traffic(self.sim), [])
                 self.sim.close()

@@ -31,7 +31,7 @@ MODE_BOOTUI = "BOOTUI"
 SIMPLE_FAULTS = frozenset({
     "wrong-password", "silent-banner", "silent-after-login", "stall-download",
     "restart-never-returns", "swus-ignored", "garbage-flag", "web-disabled",
-    "no-web",
+    "no-web", "tls-demanded",
 }) | frozenset({
     # After an image: comes back on the old version, comes back in update
     # mode, never restarts, restarts and never comes back.

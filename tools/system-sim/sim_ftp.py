@@ -100,6 +100,10 @@ class SimAuthorizer(DummyAuthorizer):
         if self._config.has("wrong-password"):
             self._journal.write("fault", fault="wrong-password")
             raise AuthenticationFailed("Authentication failed.")
+        if self._config.has("tls-demanded"):
+            self._journal.write("fault", fault="tls-demanded")
+            raise AuthenticationFailed(
+                "Non-anonymous sessions must use encryption.")
         if username != USER or password != self._config.login_password:
             raise AuthenticationFailed("Authentication failed.")
 

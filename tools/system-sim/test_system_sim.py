@@ -184,6 +184,13 @@ class LoginTests(SimTestCase):
             ftp.login("admin", "admin")
         sim.wait_for(lambda e: e.get("fault") == "wrong-password")
 
+    def test_tls_demanded_fault_asks_for_encryption(self):
+        sim = self.start_sim(fault=["tls-demanded"])
+        ftp = self.connect(sim)
+        with self.assertRaisesRegex(ftplib.error_perm, "^530 .*must use encryption"):
+            ftp.login("admin", "admin")
+        sim.wait_for(lambda e: e.get("fault") == "tls-demanded")
+
     def test_remote_commands_need_login_and_unknown_ones_fail(self):
         sim = self.start_sim()
         ftp = self.connect(sim)

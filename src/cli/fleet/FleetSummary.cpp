@@ -96,10 +96,14 @@ void FleetSummary::PrintChecks(std::FILE* out) const {
                         Shown(o.versionBefore), ResultWords(o.result)});
     }
     PrintTable(out, rows);
-    std::fprintf(out, "%d ready, %d up to date, %d cannot, %d unreachable, %d not started\n",
+    // Every system counts somewhere: one whose check could not even start failed.
+    std::fprintf(out,
+                 "%d ready, %d up to date, %d cannot, %d unreachable, %d failed, %d not started, "
+                 "%d interrupted\n",
                  Count(SystemResult::kReady), Count(SystemResult::kUpToDate),
                  Count(SystemResult::kCannot), Count(SystemResult::kUnreachable),
-                 Count(SystemResult::kNotStarted));
+                 Count(SystemResult::kFailed), Count(SystemResult::kNotStarted),
+                 Count(SystemResult::kInterrupted));
 }
 
 }  // namespace quillmarch::fleet

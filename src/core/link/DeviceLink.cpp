@@ -43,6 +43,11 @@ bool DeviceLink::LogonToSystem(const std::string& address, const std::string& us
                                const std::string& password) {
     const std::string host = address::Normalise(address);
     m_lastError.clear();  // a reason of an earlier attempt must not explain this one
+    if (password.find_first_of("\r\n") != std::string::npos) {
+        m_lastError = kPasswordLineBreak;
+        m_app.WriteLog(m_lastError, 0);
+        return false;
+    }
     SetRemoteHost(host);
     SetUser(user);
     SetPassword(password.empty() ? " " : password);
@@ -55,8 +60,9 @@ bool DeviceLink::LogonToSystem(const std::string& address, const std::string& us
         std::snprintf(line, sizeof(line), "FTP: Logon failed - %d", code);
         m_app.WriteLog(line, 1);
         // The operator's own language where the program has the words, plain English else.
-        m_lastError = LogonFailureReason(code);
-        if (code == 301) m_lastError = m_app.LoadUiString(290, "Wrong Password");
+        m_lastError = LogonFailureReason(code, GetLastReply());
+        if (m_lastError == LogonFailureReason(code) && code == 301)
+            m_lastError = m_app.LoadUiString(290, "Wrong Password");
         if (code == 10061) m_lastError = m_app.LoadUiString(291, "Connection Refused");
         Disconnect();
         return false;

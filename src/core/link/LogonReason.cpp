@@ -1,6 +1,7 @@
 #include "core/link/LogonReason.h"
 
 #include "core/link/FtpSession.h"
+#include "core/util/TextUtil.h"
 
 namespace quillmarch {
 
@@ -29,6 +30,18 @@ std::string LogonFailureReason(int code) {
         default:
             return "The connection failed (code " + std::to_string(code) + ")";
     }
+}
+
+std::string LogonFailureReason(int code, const std::string& lastReply) {
+    const std::string reply = text::Lower(lastReply);
+    if (code == ftpcode::kLogonRefused &&
+        (reply.find("encrypt") != std::string::npos || reply.find("tls") != std::string::npos ||
+         reply.find("ssl") != std::string::npos))
+        return kEncryptionDemanded;
+    // 230: the logon was taken; what failed after it was the silence that followed.
+    const bool silent = code == ftpcode::kTimeout || code == ftpcode::kConnectionLost;
+    if (silent && reply.rfind("230", 0) == 0) return kSilentAfterLogon;
+    return LogonFailureReason(code);
 }
 
 }  // namespace quillmarch

@@ -21,7 +21,8 @@ namespace {
 // Logon failures after which something did answer at the address.
 bool SomethingAnswered(const RunContext& app, const std::string& reason) {
     return reason.empty() || reason == app.LoadUiString(290, "Wrong Password") ||
-           reason == LogonFailureReason(ftpcode::kLogonRefused) ||
+           reason == kEncryptionDemanded || reason == kSilentAfterLogon ||
+           reason == kPasswordLineBreak || reason == LogonFailureReason(ftpcode::kLogonRefused) ||
            reason == app.LoadUiString(211, "Not a correct FTP server for system");
 }
 
@@ -78,9 +79,10 @@ int PreflightCheck::ConnectFailure(RunReport* report, Rows& rows) {
     rows.emplace_back("Connection", shown);
     if (report) {
         const bool unknown = reason.empty();
-        report->SetFailure(!answered ? "unreachable"
-                           : unknown ? "unknown_model"
-                                     : "logon_refused",
+        report->SetFailure(!answered                     ? "unreachable"
+                           : unknown                     ? "unknown_model"
+                           : reason == kSilentAfterLogon ? "connect_failed"
+                                                         : "logon_refused",
                            shown);
     }
     return answered ? kCannotUpdate : kUnreachable;
