@@ -23,6 +23,8 @@ public:
 
     // A failed run that could not send the system back from update mode.
     static constexpr int kExitLeftInUpdateMode = 7;
+    // The run may have left the system in update mode (it could not be sent back for certain).
+    static bool LeftUnsafe(SystemEndMode mode);
 
 private:
     // A command line the program will not run: why on stderr; answers the exit code.
@@ -31,7 +33,6 @@ private:
     static bool RunFromCommandLine(RunContext& app, MessageBoxRouter& router, const GuiHooks& hooks,
                                    int& argc, char** argv);
     static bool GuiUsable(const GuiHooks& hooks);
-    static bool LeftUnsafe(SystemEndMode mode);
     // Disconnect, close a progress window that may still be there, give it time to go.
     static void EndProgram(RunContext& app);
 };

@@ -186,6 +186,12 @@ class FleetInterrupt(Fleet):
                 report = self.report()
                 self.assertEqual(report["exit_code"], 130)
                 self.assertEqual(report["counts"]["not_started"], 2)
+                if first == "interrupted":
+                    # The table's reason is the one the system's own report gives.
+                    stopped = report["systems"][0]
+                    self.assertEqual(stopped["reason"], "Stopped by the operator")
+                    self.assertEqual(stopped["report"]["failure"]["reason"], stopped["reason"])
+                    self.assertIn("Stopped by the operator", stdout)
                 for sim in self.sims:
                     sim.close()
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "cli/CommandLineRun.h"
 #include "cli/ReportedRun.h"
 #include "cli/fleet/FleetProgressSink.h"
 #include "cli/fleet/FleetView.h"
@@ -22,6 +23,11 @@
 #include "core/util/RealClock.h"
 
 namespace quillmarch::fleet {
+
+namespace {
+// What a stopped system's own report says (RunReport words a stop so).
+constexpr const char* kStoppedWords = "Stopped by the operator";
+}  // namespace
 
 FleetSystemRun::FleetSystemRun(const FleetPlan& plan, std::size_t system,
                                std::shared_ptr<SharedImages> images, FleetView& view)
@@ -132,7 +138,8 @@ SystemOutcome FleetSystemRun::Updated(int checkCode) {
     if (checkCode != PreflightCheck::kReady && checkCode != PreflightCheck::kUpToDate) {
         const bool stopped = m_app->Interrupt().Requested();
         outcome.result = stopped ? SystemResult::kInterrupted : SystemResult::kFailed;
-        outcome.reason = m_report->FailureReason();
+        // The table says what the system's report says of a stop.
+        outcome.reason = stopped ? kStoppedWords : m_report->FailureReason();
         return Ended(outcome, stopped ? "interrupted" : "failure",
                      stopped ? m_app->Interrupt().ExitCode() : 1);
     }
@@ -152,9 +159,14 @@ SystemOutcome FleetSystemRun::Updated(int checkCode) {
     }
     const bool stopped = m_app->Interrupt().Requested();
     outcome.result = stopped ? SystemResult::kInterrupted : SystemResult::kFailed;
-    outcome.reason = m_report->FailureReason();
+    outcome.reason = stopped ? kStoppedWords : m_report->FailureReason();
+    // A system that could not be sent back from update mode is said first, with its own code.
+    const bool unsafe = CommandLineRun::LeftUnsafe(m_app->m_systemEndMode);
+    if (unsafe) outcome.reason = "the system may still be in update mode; " + outcome.reason;
     return Ended(outcome, stopped ? "interrupted" : "failure",
-                 stopped ? m_app->Interrupt().ExitCode() : 1);
+                 unsafe    ? CommandLineRun::kExitLeftInUpdateMode
+                 : stopped ? m_app->Interrupt().ExitCode()
+                           : 1);
 }
 
 SystemOutcome FleetSystemRun::Ended(SystemOutcome outcome, const char* word, int exitCode) {
