@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "core/progress/ProgressProtocol.h"
+#include "core/run/RunInterrupt.h"
 #include "core/ui/MessageBoxRouter.h"
 #include "gui/progress/GuiPlatformProbe.h"
 #include "gui/progress/GuiRun.h"
@@ -97,6 +98,7 @@ private slots:
     void enterDuringRunOnTheGuiThreadItself();
     void messageBoxFromTheWorker_data();
     void messageBoxFromTheWorker();
+    void aStopClosesTheMessageBoxOnScreen();
     void commandLineRunShowsBoxesAndClosesAtExit_data();
     void commandLineRunShowsBoxesAndClosesAtExit();
     void platformProbe_data();
@@ -297,6 +299,37 @@ void TestProgressRun::messageBoxFromTheWorker() {
     QCOMPARE(answerer.m_captions, QStringList{"Quillmarch"});
     QTEST(answerer.m_icons.value(0), "icon");
     QTEST(answerer.m_buttons.value(0), "buttons");
+}
+
+void TestProgressRun::aStopClosesTheMessageBoxOnScreen() {
+    // Nobody clicks: the box on screen must give way to the stop (a SIGTERM sets only atomics).
+    // The box is modal, so the stop is given from within its loop, once it is seen.
+    RunInterrupt interrupt;
+    QtMessageBox messageBox(nullptr, &interrupt);
+    bool seen = false;
+    int ticksAfterStop = 0;
+    QTimer stopper;
+    connect(&stopper, &QTimer::timeout, [&] {
+        QMessageBox* box = VisibleMessageBox();
+        if (box == nullptr) return;
+        // A box that outlives the stop is answered OK here, so the test fails instead of hanging.
+        if (seen && ++ticksAfterStop > 100) box->button(QMessageBox::Ok)->click();
+        if (seen) return;
+        seen = true;
+        interrupt.Request(15);
+    });
+    stopper.start(20);
+    std::atomic<int> answer{-1};
+    CProgressTestWorker worker([&] {
+        answer = messageBox.Show("Could not re-connect to system.", "Quillmarch", MB_OKCANCEL);
+    });
+    QTRY_VERIFY(worker.Finished());
+    QVERIFY(seen);
+    QCOMPARE(answer.load(), IDCANCEL);
+    QTRY_VERIFY(VisibleMessageBox() == nullptr);
+    // A box asked for after the stop does not wait for anyone either.
+    seen = true;
+    QCOMPARE(messageBox.Show("Again?", "Quillmarch", MB_YESNO), IDNO);
 }
 
 void TestProgressRun::commandLineRunShowsBoxesAndClosesAtExit_data() {

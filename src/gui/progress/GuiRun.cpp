@@ -1,6 +1,7 @@
 #include "gui/progress/GuiRun.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <atomic>
 #include <cstdio>
 #include <memory>
@@ -11,6 +12,7 @@
 
 #include "core/job/RunContext.h"
 #include "core/link/DeviceLink.h"
+#include "core/run/RunInterrupt.h"
 #include "core/run/UpdateRun.h"
 #include "core/ui/MessageBoxRouter.h"
 #include "gui/progress/GuiPlatformProbe.h"
@@ -23,6 +25,9 @@
 namespace quillmarch {
 
 namespace {
+
+// How often a wait for the operator looks for a stop (a signal sets only atomics).
+constexpr int kStopPollMs = 100;
 
 // The end notice of one run's window. The window may say it was closed while the engine still
 // runs; the notice is held until the run has returned, so that closing the window can never end
@@ -60,8 +65,12 @@ void ShowOutcomeUntilOk(RunContext& app, QPointer<ProgressDialog> window, bool o
                                  : QStringLiteral("The update failed: %1").arg(reason);
     std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
     if (!window || !window->isVisible()) return;
+    // A stopped run ends without waiting for a click: the stop is the operator's answer.
+    if (app.Interrupt().Requested()) return;
     if (!window->IsStopping()) window->ShowOutcome(outcome, reason);
-    while (window && window->isVisible())
+    QTimer stopWatch;  // wakes the wait below, so a stop given meanwhile is seen
+    stopWatch.start(kStopPollMs);
+    while (window && window->isVisible() && !app.Interrupt().Requested())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
@@ -170,7 +179,7 @@ bool RunCommandLineWithProgressWindow(RunContext& app, MessageBoxRouter& router,
     } else if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
         return UpdateRun(app).RunUpdateNoParent();
     }
-    QtMessageBox messageBox;
+    QtMessageBox messageBox(nullptr, &app.Interrupt());
     IMessageBox& previous = router.Target();
     router.SetTarget(messageBox);
     GuiRun run(app, nullptr);

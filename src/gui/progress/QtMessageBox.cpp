@@ -1,7 +1,9 @@
 #include "gui/progress/QtMessageBox.h"
 
 #include <QApplication>
+#include <QTimer>
 
+#include "core/run/RunInterrupt.h"
 #include "core/ui/ConsoleMessageBox.h"
 #include "gui/progress/GuiThreadCall.h"
 
@@ -11,10 +13,13 @@ namespace {
 
 constexpr unsigned kButtonMask = 0x0F;
 constexpr unsigned kIconMask = 0xF0;
+// How often a box on screen looks for the operator's stop (a signal sets only atomics).
+constexpr int kStopPollMs = 100;
 
 }  // namespace
 
-QtMessageBox::QtMessageBox(QWidget* parent) : m_parent(parent) {}
+QtMessageBox::QtMessageBox(QWidget* parent, const RunInterrupt* interrupt)
+    : m_parent(parent), m_interrupt(interrupt) {}
 
 int QtMessageBox::Show(const std::string& text, const std::string& caption, unsigned style) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
@@ -23,15 +28,24 @@ int QtMessageBox::Show(const std::string& text, const std::string& caption, unsi
     const QString qtText = QString::fromStdString(text);
     const QString qtCaption = QString::fromStdString(caption);
     CallOnGuiThread([this, &answer, &qtText, &qtCaption, style] {
-        answer = ShowOnGuiThread(m_parent.data(), qtText, qtCaption, style);
+        answer = ShowOnGuiThread(m_parent.data(), qtText, qtCaption, style, m_interrupt);
     });
     return answer;
 }
 
 int QtMessageBox::ShowOnGuiThread(QWidget* parent, const QString& text, const QString& caption,
-                                  unsigned style) {
+                                  unsigned style, const RunInterrupt* interrupt) {
+    // A run already stopped does not wait for anyone: the stop answers the box.
+    if (interrupt && interrupt->Requested()) return DismissedAnswer(style);
     QMessageBox box(IconFor(style), caption, text, ButtonsFor(style), parent);
     box.setObjectName(QStringLiteral("messageBox"));
+    QTimer stopWatch;
+    if (interrupt) {
+        QObject::connect(&stopWatch, &QTimer::timeout, &box, [&box, interrupt] {
+            if (interrupt->Requested()) box.done(QMessageBox::NoButton);
+        });
+        stopWatch.start(kStopPollMs);
+    }
     return AnswerFor(box.exec(), style);
 }
 

@@ -11,13 +11,17 @@ class QWidget;
 
 namespace quillmarch {
 
+class RunInterrupt;
+
 // The application's message boxes as real Qt message boxes. The box is always shown on the GUI
 // thread; a caller on a worker thread (the engine during a run) waits for the operator's
 // answer. Without a Qt application the text goes to stderr as on the console.
 class QtMessageBox : public IMessageBox {
 public:
     // parent: the window the boxes are centred on; none centres them on the screen.
-    explicit QtMessageBox(QWidget* parent = nullptr);
+    // interrupt: the run whose stop (a signal) closes a box on screen with its dismissed answer,
+    // so that no box holds a stop until someone clicks; must outlive this object.
+    explicit QtMessageBox(QWidget* parent = nullptr, const RunInterrupt* interrupt = nullptr);
 
     // MB_* buttons and icon in, ID* answer out.
     int Show(const std::string& text, const std::string& caption, unsigned style) override;
@@ -31,9 +35,10 @@ public:
 
 private:
     static int ShowOnGuiThread(QWidget* parent, const QString& text, const QString& caption,
-                               unsigned style);
+                               unsigned style, const RunInterrupt* interrupt);
 
     QPointer<QWidget> m_parent;  // GUI thread only
+    const RunInterrupt* m_interrupt;
 };
 
 }  // namespace quillmarch
