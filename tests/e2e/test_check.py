@@ -63,7 +63,7 @@ class PreflightCheck(SimulatorCase):
         self.assertEqual(rows["Model"], "KDV 18")
         self.assertEqual(rows["Serial Number"], "SN12345678")
         self.assertTrue(rows["SW Version"].startswith("9.0.5   (this program installs: "
-                                                      "Release_ru 9.0.6.2 103"))
+                                                      "Release_ru 9.0.6.2-103 05-September-2011"))
         self.assertEqual(rows["Mode"], "NORMAL")
         self.assertEqual(rows["In a call"], "no")
         self.assertEqual(rows["Web server"], "on")
@@ -85,7 +85,16 @@ class PreflightCheck(SimulatorCase):
         # The call state was asked, and nothing else went to the web server.
         self.assertEqual([e["path"] for e in self.sim.events("http")], ["/confstatus.xml"])
         self.assertEqual(changing_traffic(self.sim), [])
+        self.sim.close()
 
+        # The version as the system wrote it, punctuation kept, a terminal escape made visible.
+        self.start_sim(model=KDV18)
+        with open(os.path.join(self.sim.state_dir, "systemsoftwareversion.dat"), "w") as fh:
+            fh.write("9.1.0-77 05-May-2026 \x1b[2J\n")
+        run, _ = self.check()
+        rows = {line[2:17].strip(): line[18:] for line in run.stdout.splitlines()[1:]}
+        self.assertTrue(rows["SW Version"].startswith("9.1.0-77 05-May-2026 \\e[2J   (this"),
+                        rows["SW Version"])
     def test_unreachable_address(self):
         self.start_sim(model=KDV18)
         run, report = self.check(address=f"127.0.0.1:{unused_port()}")

@@ -75,6 +75,18 @@ TEST_F(VerificationTest, AnOldVersionFailsTheRun) {
                        SystemFactsReader::InstalledVersion(*m_app) + "\""));
 }
 
+TEST_F(VerificationTest, AVersionThatCannotBeReadIsNotAnEmptyVersion) {
+    m_system.onCommand = [this](const std::string& command) {
+        if (command == "crc 0x36EF779E")
+            m_system.failingDownloads.push_back("systemsoftwareversion.dat");
+    };
+    EXPECT_FALSE(Run());
+    EXPECT_TRUE(Logged("Could not read systemsoftwareversion.dat from the system"));
+    EXPECT_TRUE(
+        Logged("Verification failed: the system's software version could not be read "
+               "(see the log)"));
+}
+
 TEST_F(VerificationTest, WithoutVerificationTheWaitsStillEndWhenTheSystemIsBack) {
     m_app->Job().options.verify = false;
     ASSERT_TRUE(Run());

@@ -47,7 +47,7 @@ int PreflightCheck::Run(RunReport* report, std::FILE* out) {
     rows.back().second += "   (this program installs: " +
                           (installs.empty() ? std::string("not known, the image pack has no "
                                                           "version for this model")
-                                            : SystemFactsReader::Clean(installs)) +
+                                            : installs) +
                           ")";
     rows.emplace_back("Mode", facts.mode);
     std::string web;

@@ -25,6 +25,9 @@ constexpr FactRow kFactRows[] = {
     {"Number 2", "directorynum0_0_1.dat"}, {"SW Version", SystemFactsReader::kVersionFile},
 };
 
+// Longest fact shown in the table: a real one is a line.
+constexpr std::size_t kShownBytes = 200;
+
 // One fact at a time: a file the system cannot or will not send costs that fact only. A read
 // that failed for another reason than a missing file may have left the session unusable (an
 // aborted transfer), so the next read starts on a session of its own.
@@ -77,7 +80,9 @@ std::vector<std::pair<std::string, std::string>> SystemFactsReader::Table(RunCon
     std::vector<std::pair<std::string, std::string>> rows;
     for (const FactRow& row : kFactRows) {
         const auto value = ReadFile(app, row.file);
-        rows.emplace_back(row.label, value ? Clean(*value) : std::string(kUnknown));
+        // The system's own words as it sent them (the table makes control characters visible).
+        rows.emplace_back(
+            row.label, value ? text::Trim(*value).substr(0, kShownBytes) : std::string(kUnknown));
         if (rows.size() == 1) rows.emplace_back("Model", ModelName(app.Job(), app.Catalogue()));
     }
     return rows;

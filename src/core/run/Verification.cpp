@@ -134,6 +134,9 @@ std::string Verification::JudgeNormalSystem(std::string& verified) {
         verified = m_after.model + " is back in normal mode";
         return {};
     }
+    // An empty text is not a version: say that it could not be read, not that it is "".
+    if (!m_after.versionRead)
+        return "the system's software version could not be read (see the log)";
     const std::string installs = SystemFactsReader::InstalledVersion(m_app);
     if (installs.empty()) return JudgeUnknownVersion(verified);
     if (!SystemFactsReader::IsInstalledVersion(m_app, m_after.softwareVersion))
