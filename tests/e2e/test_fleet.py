@@ -240,6 +240,31 @@ class FleetRefused(Fleet):
         self.assertNotIn("secret\n", done.stderr)
         self.assertEqual(self.touched(sim), [])
 
+    def test_a_report_over_the_inventory_or_password_file_is_refused(self):
+        (sim,) = self.start_fleet({})
+        path = os.path.join(self.dir, "systems.csv")
+        listing = f"name,address\nroom-0,127.0.0.1:{sim.ftp_port}\n"
+        with open(path, "w", encoding="utf-8") as fh:
+            fh.write(listing)
+        secret = os.path.join(self.dir, "password")
+        with open(secret, "w", encoding="utf-8") as fh:
+            fh.write("secret\n")
+        os.chmod(secret, 0o600)
+        cases = [("the inventory", path, "names the inventory file"),
+                 ("the password file", secret, "names the password file"),
+                 ("a folder", self.dir, "not a plain file")]
+        for name, report, words in cases:
+            with self.subTest(name):
+                done = self.run_fleet("--password-file", secret, "--report",
+                                      program_path(report), inventory=path, report=False)
+                self.assertEqual(done.returncode, 2, done.stdout + done.stderr)
+                self.assertIn(words, done.stderr)
+        with open(path, encoding="utf-8") as fh:
+            self.assertEqual(fh.read(), listing)
+        with open(secret, encoding="utf-8") as fh:
+            self.assertEqual(fh.read(), "secret\n")
+        self.assertEqual(self.touched(sim), [])
+
 
 if __name__ == "__main__":
     unittest.main()

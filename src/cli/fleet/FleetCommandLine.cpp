@@ -7,6 +7,7 @@
 
 #include "cli/fleet/FleetSystemArguments.h"
 #include "core/job/RunModeOptions.h"
+#include "core/platform/OutputPlace.h"
 #include "core/util/TextUtil.h"
 
 namespace quillmarch::fleet {
@@ -81,10 +82,25 @@ public:
             if (!ReadOne()) return false;
         }
         if (m_out.inventoryPath.empty()) return Fail("a fleet run needs --fleet FILE");
+        if (!ReportPlaceUsable()) return false;
         return FleetSystemArguments::CheckCommon(m_out.commonOptions, m_error);
     }
 
 private:
+    // The fleet report never replaces the inventory or the password file it was read from,
+    // and goes only to a plain file in a folder that takes it.
+    bool ReportPlaceUsable() {
+        const std::string& report = m_out.reportPath;
+        if (report.empty() || report == "-") return true;
+        if (platform::OutputPlace::Same(report, m_out.inventoryPath))
+            return Fail("--report names the inventory file " + report);
+        if (!m_out.passwordFile.empty() && platform::OutputPlace::Same(report, m_out.passwordFile))
+            return Fail("--report names the password file " + report);
+        std::string why;
+        if (!platform::OutputPlace::Usable(report, why)) return Fail("--report: " + why);
+        return true;
+    }
+
     bool Fail(std::string why) {
         m_error = std::move(why);
         return false;
