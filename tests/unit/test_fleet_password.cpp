@@ -87,11 +87,25 @@ TEST_F(FleetPassword, APasswordFileMustBePrivateToItsOwner) {
     EXPECT_EQ(password, "secret");
 }
 
+// A system without a password is updated too: an empty first line or an empty variable says
+// so on purpose.
+TEST_F(FleetPassword, AnEmptyPasswordIsTakenFromAFileOrTheEnvironment) {
+    std::string password = "stale";
+    std::string error;
+    ASSERT_TRUE(PasswordSource::ReadFile(Write("n.txt", "\r\nnext\n", kPrivate), password, error))
+        << error;
+    EXPECT_EQ(password, "");
+    password = "stale";
+    ASSERT_TRUE(PasswordSource::Resolve(Write("n2.txt", "\n", kPrivate), nullptr, password, error))
+        << error;
+    EXPECT_EQ(password, "");
+}
+
 TEST_F(FleetPassword, ABadPasswordFileIsRefused) {
     std::string password;
     std::string error;
-    EXPECT_FALSE(PasswordSource::ReadFile(Write("e.txt", "\nnext\n", kPrivate), password, error));
-    EXPECT_NE(error.find("empty password"), std::string::npos) << error;
+    EXPECT_FALSE(PasswordSource::ReadFile(Write("e.txt", "", kPrivate), password, error));
+    EXPECT_NE(error.find("holds no password line"), std::string::npos) << error;
     EXPECT_FALSE(PasswordSource::ReadFile(Write("l.txt", std::string(1025, 'x'), kPrivate),
                                           password, error));
     EXPECT_NE(error.find("longer than 1024"), std::string::npos) << error;
@@ -140,6 +154,7 @@ TEST_F(FleetPassword, RowThenFileThenEnvironmentThenPrompt) {
     const std::vector<Case> cases = {
         {{"--password-file", file}, "fromenv", "fromfile", 0},
         {{}, "fromenv", "fromenv", 0},
+        {{}, "", "", 0},  // set but empty: a system without a password, not "ask me"
         {{}, nullptr, "typed", 1},
     };
     for (const Case& c : cases) {

@@ -32,9 +32,11 @@ std::string WithoutLineEnd(std::string line) {
     return line;
 }
 
+// A system may have no password at all; a file or the environment can say so on purpose
+// (an empty line, an empty value), a stray Enter at the prompt cannot.
 bool Accept(const std::string& candidate, const std::string& from, std::string& password,
-            std::string& error) {
-    if (candidate.empty()) {
+            std::string& error, bool emptyAllowed = false) {
+    if (candidate.empty() && !emptyAllowed) {
         error = from + " holds an empty password";
         return false;
     }
@@ -139,15 +141,19 @@ bool PasswordSource::ReadFile(const std::string& path, std::string& password, st
     std::string head(CommandLine::kMaxPassword + 3, '\0');
     in.read(head.data(), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<std::size_t>(in.gcount()));
+    if (head.empty()) {
+        error = Shown(path) + " holds no password line (an empty line is the empty password)";
+        return false;
+    }
     const std::string line = head.substr(0, head.find('\n'));
-    return Accept(WithoutLineEnd(line), Shown(path), password, error);
+    return Accept(WithoutLineEnd(line), Shown(path), password, error, true);
 }
 
 bool PasswordSource::Resolve(const std::string& passwordFile, const Prompt& prompt,
                              std::string& password, std::string& error) {
     if (!passwordFile.empty()) return ReadFile(passwordFile, password, error);
     if (const char* value = std::getenv(kEnvironmentVariable))
-        return Accept(value, kEnvironmentVariable, password, error);
+        return Accept(value, kEnvironmentVariable, password, error, true);
     return prompt(password, error);
 }
 

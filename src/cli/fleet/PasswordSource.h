@@ -18,7 +18,8 @@ public:
     // False, with `error` naming the file, when a file that holds passwords may be read or
     // written by its group or others (POSIX; Windows has no such mode bits to check).
     static bool CheckPrivate(const std::string& path, std::string& error);
-    // The first line of a private file, without its line end; an empty one is refused.
+    // The first line of a private file, without its line end; an empty line is the empty
+    // password (a system without one), a file without any line is refused.
     static bool ReadFile(const std::string& path, std::string& password, std::string& error);
     // The password by the order above; `prompt` is asked last.
     static bool Resolve(const std::string& passwordFile, const Prompt& prompt,
