@@ -57,7 +57,7 @@ class PackVersion(ImagePackCase):
         self.start_sim(model=KDV18)
         run, report = self.run_with("--check")
         self.assertEqual(run.code, 0, run.stdout)
-        self.assertIn("this program installs: Release_ru 9.5.1 12 02 March 2012 11:20", run.stdout)
+        self.assertIn("this program installs: Release_ru 9.5.1-12 02-March-2012 11:20", run.stdout)
         self.assertEqual(report["installs"]["software_version"], NEW_VERSION)
         self.assertTrue(report["installs"]["pack"]["sample"])
         run, report = self.run_with("--verify")

@@ -415,6 +415,21 @@ TEST_F(BoundedReadTest, TheWorkFolderIsFreshAndPrivateAndFallsBackToTheUsersCach
     EXPECT_EQ(fs::path(fallback).parent_path().parent_path(), cache.Path() / "quillmarch");
     EXPECT_TRUE(Entries(shared.Path()).empty());
     m_app->m_link->ReleaseWorkDirectory(false);
+
+    // A real run (no folder of the caller's, or an installed help page) keeps its copies in
+    // the user's private data folder, never beside the program or the page.
+    ScopedTempDir data;
+    const std::string savedData = platform::EnvironmentVariable("XDG_DATA_HOME");
+    setenv("XDG_DATA_HOME", data.Str().c_str(), 1);
+    for (const std::string& help : {std::string(), shared.Str("help/index.html")}) {
+        m_app->m_helpFilePath = help;
+        const std::string kept = WorkDir();
+        EXPECT_EQ(fs::path(kept).parent_path().parent_path(), data.Path() / "quillmarch") << help;
+        m_app->m_link->ReleaseWorkDirectory(false);
+    }
+    setenv("XDG_DATA_HOME", savedData.c_str(), 1);
+    if (savedData.empty()) unsetenv("XDG_DATA_HOME");
+    EXPECT_TRUE(Entries(shared.Path()).empty());
 }
 #endif
 

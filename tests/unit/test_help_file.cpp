@@ -54,16 +54,42 @@ TEST_F(HelpFileTest, MissingPayloadShowsTheCorruptedFileMessage) {
     EXPECT_NE(m_box.shown[0].text.find("www.example.com"), std::string::npos);
 }
 
-TEST_F(HelpFileTest, UnwritableProgramFolderFallsBackToTheTemporaryFolder) {
-    // A plain file where the program's folder should be: nothing can be created inside it.
+#ifndef _WIN32
+// Never the shared temporary folder, where another user could plant the page first.
+TEST_F(HelpFileTest, AFolderThatCannotTakeThePageFallsBackToTheUsersPrivateCache) {
+    // A plain file where the folder should be: nothing can be created inside it.
     std::ofstream(m_dir.Path() / "blocker") << "x";
-    m_app.m_helpFilePath = (m_dir.Path() / "blocker" / "Quillmarch.hlp").string();
+    ScopedTempDir cache;
+    const std::string saved = platform::EnvironmentVariable("XDG_CACHE_HOME");
+    setenv("XDG_CACHE_HOME", cache.Str().c_str(), 1);
+    for (const std::string& help :
+         {(m_dir.Path() / "blocker" / "Quillmarch.hlp").string(), std::string()}) {
+        m_app.m_helpFilePath = help;
+        ASSERT_TRUE(HelpFile(m_app).ExtractHelpFile()) << help;
+        const fs::path page = cache.Path() / "quillmarch" / HelpFile::kFileName;
+        EXPECT_EQ(m_app.m_helpFilePath, page.string());
+        EXPECT_EQ(Read(page), Read(fs::path(QUILLMARCH_PAYLOAD_DIR) / "199.bin"));
+    }
+    setenv("XDG_CACHE_HOME", saved.c_str(), 1);
+    if (saved.empty()) unsetenv("XDG_CACHE_HOME");
+}
+#endif
+
+// A package's page is opened where it lies: nothing is written beside it or the program.
+TEST_F(HelpFileTest, TheInstalledPageIsOpenedInPlace) {
+    const fs::path page = m_dir.Path() / "share" / "doc" / "quillmarch" / "help" / "index.html";
+    fs::create_directories(page.parent_path());
+    fs::create_directories(m_dir.Path() / "bin");
+    std::ofstream(page) << "installed";
+    const std::string found = HelpFile::InstalledPage((m_dir.Path() / "bin").string());
+    EXPECT_EQ(fs::path(found), page);
+    m_app.m_helpFilePath = found;
     ASSERT_TRUE(HelpFile(m_app).ExtractHelpFile());
-    const fs::path page = fs::path(platform::TempDirectory()) / HelpFile::kFileName;
-    EXPECT_EQ(m_app.m_helpFilePath, page.string());
-    EXPECT_TRUE(fs::exists(page));
-    std::error_code ec;
-    fs::remove(page, ec);
+    EXPECT_EQ(m_app.m_helpFilePath, found);
+    EXPECT_EQ(Read(page), "installed");
+    EXPECT_FALSE(fs::exists(page.parent_path() / HelpFile::kFileName));
+    EXPECT_FALSE(fs::exists(m_dir.Path() / "bin" / HelpFile::kFileName));
+    EXPECT_TRUE(HelpFile::InstalledPage((m_dir.Path() / "nowhere" / "bin").string()).empty());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "core/job/CommandLine.h"
 #include "core/platform/OutputPlace.h"
 #include "core/platform/Platform.h"
+#include "core/ui/HelpFile.h"
 #include "core/ui/UiStrings.h"
 
 namespace quillmarch {
@@ -12,9 +13,10 @@ namespace quillmarch {
 namespace {
 
 // Starts as a path in the program's own folder that does not name the help file.
+// The installed help page when there is one; else none yet (a copy is written on the first
+// help request into the user's private cache, never beside the program).
 std::string InitialHelpFilePath() {
-    const std::string dir = platform::ExecutableDirectory();
-    return (dir.empty() ? std::string(".") : dir) + platform::Separator() + "Quillmarch.hlp";
+    return HelpFile::InstalledPage(platform::ExecutableDirectory());
 }
 
 }  // namespace

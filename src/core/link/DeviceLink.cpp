@@ -13,6 +13,7 @@
 #include "core/platform/LocalFileWriter.h"
 #include "core/platform/Platform.h"
 #include "core/progress/IProgressWindow.h"
+#include "core/ui/HelpFile.h"
 #include "core/util/AddressNames.h"
 #include "core/util/TextUtil.h"
 
@@ -192,8 +193,12 @@ bool DeviceLink::SendFile(const std::string& localPath, const std::string& remot
     return code == 0;
 }
 
+// Copies of a system's files go into the user's private data folder. A help path that names
+// a folder of the caller's own (an embedding program, a test) puts them there instead; an
+// installed help page's folder is never written.
 std::string DeviceLink::WorkBase() const {
     const std::string& help = m_app.m_helpFilePath;
+    if (help.empty() || HelpFile::IsInstalledPage(help)) return platform::UserDataDirectory();
     const auto cut = help.find_last_of("\\/");
     return cut == std::string::npos ? std::string(".") : help.substr(0, cut);
 }
@@ -205,7 +210,7 @@ std::string DeviceLink::GetWorkDirectory() {
     const std::string prefix = address::LocalName(m_host) + "-";
     const std::string sep = platform::Separator();
     for (const std::string& base : {WorkBase(), platform::UserCacheDirectory()}) {
-        // The help file's folder may be shared (the temporary folder): then the user's cache.
+        // A folder that is not private (shared, or someone else's) is passed over.
         if (!platform::IsPrivateDirectory(base)) continue;
         const std::string dir = platform::MakeUniqueDirectory(base, prefix);
         if (!dir.empty()) {

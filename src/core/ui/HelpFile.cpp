@@ -45,12 +45,33 @@ void HelpFile::ReportCorrupted() {
         "Quillmarch", MB_OK | MB_ICONERROR);
 }
 
+std::string HelpFile::InstalledPage(const std::string& programDir) {
+    if (programDir.empty()) return {};
+    const fs::path program = platform::PathFromUtf8(programDir);
+    for (const fs::path& page :
+         {program.parent_path() / "share" / "doc" / "quillmarch" / "help" / "index.html",
+          program / "help" / "index.html"}) {
+        std::error_code ec;
+        if (fs::is_regular_file(page, ec)) return platform::Utf8FromPath(page.lexically_normal());
+    }
+    return {};
+}
+
+bool HelpFile::IsInstalledPage(const std::string& path) {
+    return EndsWithNoCase(path, "index.html");
+}
+
 bool HelpFile::ExtractHelpFile() {
     const std::string& current = m_app.m_helpFilePath;
-    const auto cut = current.find_last_of("\\/");
-    const std::string dir = cut == std::string::npos ? std::string(".") : current.substr(0, cut);
-    std::string target = dir + platform::Separator() + kFileName;
-    if (EndsWithNoCase(current, kFileName) && Exists(target)) return true;
+    if (IsInstalledPage(current) && Exists(current)) return true;  // opened in place
+    std::string target;
+    if (!current.empty()) {
+        const auto cut = current.find_last_of("\\/");
+        const std::string dir =
+            cut == std::string::npos ? std::string(".") : current.substr(0, cut);
+        target = dir + platform::Separator() + kFileName;
+        if (EndsWithNoCase(current, kFileName) && Exists(target)) return true;
+    }
 
     const std::uint8_t* data = nullptr;
     std::size_t size = 0;
@@ -60,9 +81,11 @@ bool HelpFile::ExtractHelpFile() {
     }
     const std::string content(reinterpret_cast<const char*>(data), size);
     m_app.m_payloads.Release();
-    if (!WriteTo(target, content)) {
-        target = platform::TempDirectory() + platform::Separator() + kFileName;
-        if (!Exists(target) && !WriteTo(target, content)) {
+    if (target.empty() || !WriteTo(target, content)) {
+        // The user's own cache: private, so nobody else can put a page there first.
+        const std::string cache = platform::UserCacheDirectory();
+        target = cache + platform::Separator() + kFileName;
+        if (cache.empty() || !WriteTo(target, content)) {
             ReportCorrupted();
             return false;
         }
