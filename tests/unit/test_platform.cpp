@@ -17,6 +17,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace quillmarch {
@@ -131,6 +133,45 @@ TEST(PlatformFolders, TempDirectoryExistsAndHasNoTrailingSeparator) {
     EXPECT_NE(temp.back(), '\\');
     EXPECT_TRUE(fs::is_directory(platform::PathFromUtf8(temp)));
 }
+
+#ifndef _WIN32
+// A folder someone else can change is no place for logs: they could swap a log for a link.
+TEST(PlatformFolders, OthersControlNamesFoldersOthersCanChange) {
+    ScopedTempDir dir;
+    const fs::path own = dir.Path() / "own";
+    const fs::path open = dir.Path() / "open";
+    fs::create_directories(own);
+    fs::create_directories(open);
+    fs::permissions(open, fs::perms::all);
+    fs::create_directory_symlink(own, dir.Path() / "link");
+    const struct {
+        fs::path folder;
+        const char* why;  // empty: only the user controls it
+    } cases[] = {
+        {own, ""},
+        {own / "new" / "logs", ""},  // made in a folder of the user's own
+        {open, "others may write into the folder"},
+        {open / "logs", "others may write into the folder"},
+        {dir.Path() / "link", "is a symbolic link"},
+    };
+    for (const auto& c : cases) {
+        const std::string why = platform::OthersControl(c.folder.string());
+        if (*c.why == '\0')
+            EXPECT_EQ(why, "") << c.folder;
+        else
+            EXPECT_NE(why.find(c.why), std::string::npos) << c.folder << ": " << why;
+    }
+    // The shared temporary folder has the sticky bit: a folder of one's own may be made there.
+    EXPECT_EQ(platform::OthersControl("/tmp/quillmarch-logs-that-do-not-exist"), "");
+    if (geteuid() == 0) {
+        const fs::path theirs = dir.Path() / "theirs";
+        fs::create_directories(theirs);
+        ASSERT_EQ(chown(theirs.c_str(), 65534, 65534), 0);
+        EXPECT_NE(platform::OthersControl(theirs.string()).find("belongs to another user"),
+                  std::string::npos);
+    }
+}
+#endif
 
 #ifdef _WIN32
 TEST(PlatformText, LoneSurrogateInAWideNameBecomesAReplacementCharacter) {

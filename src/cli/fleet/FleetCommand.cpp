@@ -46,9 +46,16 @@ int FleetCommand::Main(const std::vector<std::string>& args) {
         std::fprintf(stderr, "quillmarch: %s\n", error.c_str());
         return 2;
     }
-    std::error_code ignored;
-    if (!plan.options.logDir.empty())
+    // Another user who controls the logs' folder could swap a log for a link to a file of ours.
+    if (!plan.options.logDir.empty()) {
+        const std::string why = platform::OthersControl(plan.options.logDir);
+        if (!why.empty()) {
+            std::fprintf(stderr, "quillmarch: --log-dir refused: %s\n", why.c_str());
+            return 2;
+        }
+        std::error_code ignored;
         std::filesystem::create_directories(platform::PathFromUtf8(plan.options.logDir), ignored);
+    }
     curl_global_init(CURL_GLOBAL_DEFAULT);
     // The display and the summary keep out of a report written to stdout.
     std::FILE* out = plan.options.reportPath == "-" ? stderr : stdout;

@@ -1,6 +1,7 @@
 #include "core/platform/Platform.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <system_error>
 #include <vector>
@@ -157,6 +158,31 @@ bool IsPrivateDirectory(const std::string& path) {
     struct stat info {};
     if (lstat(path.c_str(), &info) != 0) return false;
     return S_ISDIR(info.st_mode) && info.st_uid == geteuid() && (info.st_mode & 0022) == 0;
+#endif
+}
+
+std::string OthersControl(const std::string& path) {
+#ifdef _WIN32
+    (void)path;
+    return {};
+#else
+    std::error_code ec;
+    const std::filesystem::path requested = std::filesystem::absolute(PathFromUtf8(path), ec);
+    if (ec) return "the folder " + path + " cannot be found";
+    std::filesystem::path folder = requested;
+    struct stat info {};
+    // A folder still to be made belongs to whoever owns the one it is made in.
+    while (lstat(folder.c_str(), &info) != 0 && folder.has_relative_path())
+        folder = folder.parent_path();
+    const std::string shown = Utf8FromPath(folder);
+    if (S_ISLNK(info.st_mode)) return "the folder " + shown + " is a symbolic link";
+    if (info.st_uid != geteuid() && info.st_uid != 0)
+        return "the folder " + shown + " belongs to another user";
+    // A shared folder with the sticky bit (/tmp) is fine to make a folder of one's own in.
+    const bool stickyParent = folder != requested && (info.st_mode & S_ISVTX) != 0;
+    if ((info.st_mode & 0022) != 0 && !stickyParent)
+        return "others may write into the folder " + shown + " (chmod go-w " + shown + ")";
+    return {};
 #endif
 }
 

@@ -35,6 +35,10 @@ const char* Separator();
 // True when `path` is a real folder (no symbolic link or junction) of the user's own that
 // others cannot write into: a place where nobody else can plant or swap a file.
 bool IsPrivateDirectory(const std::string& path);
+// Empty when only the user (and root) can change what the folder `path` holds; else why not,
+// naming the folder. A missing folder is judged by the folder it would be made in. POSIX only:
+// Windows answers empty.
+std::string OthersControl(const std::string& path);
 // Creates `path` (not its parents) private to the user (0700) when it is missing; true when it
 // then passes IsPrivateDirectory.
 bool EnsurePrivateDirectory(const std::string& path);
