@@ -150,6 +150,7 @@ int FakeLink::Download() {
     if (!m_system.connected) return kNotConnected;
     if (m_app.Interrupt().ShouldStop()) return kAborted;
     m_system.downloads.push_back(m_remoteFile);
+    if (m_system.onDownload) m_system.onDownload(m_remoteFile);
     const auto it = m_system.files.find(m_remoteFile);
     if (it == m_system.files.end()) {
         m_lastReply = "550 No such file.";

@@ -39,6 +39,8 @@ struct FakeSystem {
     bool listingFails = false;
     // Called with every raw command the system receives (before it acts on it).
     std::function<void(const std::string&)> onCommand;
+    // Called with the remote name of every download before it is answered.
+    std::function<void(const std::string&)> onDownload;
 
     // Journal.
     std::vector<std::string> commands;

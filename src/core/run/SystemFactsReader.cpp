@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <optional>
+#include <utility>
 
 #include "core/device/SystemConnector.h"
 #include "core/job/RunContext.h"
@@ -78,8 +79,19 @@ SystemFacts SystemFactsReader::Read(RunContext& app) {
 
 std::vector<std::pair<std::string, std::string>> SystemFactsReader::Table(RunContext& app) {
     std::vector<std::pair<std::string, std::string>> rows;
+    // Each read is bounded on its own; a system that stalls every one of them would still hold
+    // the check for ten minutes, so the table as a whole has a bound too.
+    const auto deadline = app.Clock().Now() + kTableBudget;
+    bool told = false;
     for (const FactRow& row : kFactRows) {
-        const auto value = ReadFile(app, row.file);
+        std::optional<std::string> value;
+        if (app.Clock().Now() < deadline) {
+            value = ReadFile(app, row.file);
+        } else if (!std::exchange(told, true)) {
+            app.WriteLog("Stopped reading the system's facts: they took longer than " +
+                             std::to_string(kTableBudget.count() / 1000) + " s",
+                         0);
+        }
         // The system's own words as it sent them (the table makes control characters visible).
         rows.emplace_back(
             row.label, value ? text::Trim(*value).substr(0, kShownBytes) : std::string(kUnknown));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,6 +30,8 @@ public:
     // of the system the link is logged on to; known is false without a session.
     // What the table shows for a fact the system did not give.
     static constexpr const char* kUnknown = "unknown";
+    // Longest the check's table may spend reading facts; the rest then shows as unknown.
+    static constexpr std::chrono::milliseconds kTableBudget{120000};
     static SystemFacts Read(RunContext& app);
     // The facts table's rows: label and the file's cleaned text, in the system page's order.
     static std::vector<std::pair<std::string, std::string>> Table(RunContext& app);
