@@ -7,6 +7,7 @@
 
 #include "cli/PackCommand.h"
 #include "cli/ReportedRun.h"
+#include "cli/RunPassword.h"
 #include "cli/SignalScope.h"
 #include "cli/TerminalProgressFactory.h"
 #include "cli/fleet/FleetCommand.h"
@@ -27,7 +28,9 @@ std::string CommandLineRun::Usage() {
            "\n"
            "ADDRESS        IP address or DNS name of the system, optionally with an FTP port:\n"
            "               host, host:port, [IPv6]:port or a bare IPv6 address (::1)\n"
-           "  -p:PASSWORD  administrator password of the system\n"
+           "  -p:PASSWORD  administrator password of the system; other local users can read\n"
+           "               it in the process list: prefer --password-file or the environment\n"
+           "  --password-file FILE  the password is the file's first line (chmod 600)\n"
            "  -q           quiet: no progress display, no questions; messages go to the log\n"
            "  -s           do not send the main software image\n"
            "  -m           passive FTP data connections (systems behind firewalls)\n"
@@ -111,7 +114,9 @@ std::string CommandLineRun::Usage() {
            "  2    bad inventory or command line; nothing was sent\n"
            "  130  stopped by Ctrl+C (143: by SIGTERM)\n"
            "Environment: QUILLMARCH_PAYLOADS (payload folder), QUILLMARCH_TIME_SCALE (scales\n"
-           "every fixed wait; a test and demo aid), QUILLMARCH_PASSWORD (fleet runs).\n";
+           "every fixed wait; a test and demo aid), QUILLMARCH_PASSWORD (the password when\n"
+           "neither -p: nor --password-file gives one; without any of them, a run that may\n"
+           "ask prompts on a terminal, else the password is empty).\n";
 }
 
 bool CommandLineRun::WantsHelp(const std::vector<std::string>& args) {
@@ -152,6 +157,7 @@ int CommandLineRun::Main(int argc, char** argv, const GuiHooks& hooks) {
     TerminalProgressFactory progressFactory(clock);
     RunContext app(clock, messageBox);
     app.SetProgressWindowFactory(&progressFactory);
+    app.SetPasswordSource(RunPassword::Resolve);
     app.SetTimeScale(clock.Scale());
     clock.SetInterrupt(&app.Interrupt());
     const StartupResult started = app.Startup(args);

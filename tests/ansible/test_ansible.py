@@ -4,6 +4,7 @@ The playbook, the module and the vault indirection of the passwords are the ship
 test writes only an inventory with the simulators' ports and a vault encrypted with its own
 vault password. Ansible runs with a private configuration, HOME and temporary folders, forks 3,
 no fact gathering, every task on the controller (local connection)."""
+import glob
 import json
 import os
 import re
@@ -11,6 +12,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import unittest
 
@@ -48,12 +50,41 @@ def changes(events):
 
 
 class Playbook:
-    def __init__(self, code, output, seconds, results, recap):
+    def __init__(self, code, output, seconds, results, recap, command_lines):
         self.code = code
         self.output = output
         self.seconds = seconds
         self.results = results
         self.recap = recap
+        self.command_lines = command_lines  # of quillmarch-cli, as any local user saw them
+
+
+class CommandLineWatcher:
+    """Reads every process's command line, as any local user may, while a play runs."""
+
+    def __init__(self):
+        self.seen = set()
+        self.done = threading.Event()
+        self.thread = threading.Thread(target=self.watch)
+
+    def watch(self):
+        while not self.done.is_set():
+            for path in glob.glob("/proc/[0-9]*/cmdline"):
+                try:
+                    with open(path, "rb") as fh:
+                        line = fh.read()
+                except OSError:
+                    continue
+                if b"quillmarch-cli" in line and b"system_sim" not in line:
+                    self.seen.add(line.replace(b"\0", b" ").decode(errors="replace"))
+
+    def __enter__(self):
+        self.thread.start()
+        return self
+
+    def __exit__(self, *exc):
+        self.done.set()
+        self.thread.join()
 
 
 class AnsiblePlaybook(unittest.TestCase):
@@ -152,7 +183,9 @@ class AnsiblePlaybook(unittest.TestCase):
                 "--forks", "3", "-vvv", "-e", json.dumps({"quillmarch_results_dir": results}),
                 *args]
         started = time.monotonic()
-        done = subprocess.run(argv, env=self.env, capture_output=True, text=True, timeout=600)
+        with CommandLineWatcher() as watcher:
+            done = subprocess.run(argv, env=self.env, capture_output=True, text=True,
+                                  timeout=600)
         seconds = time.monotonic() - started
         type(self).timings[f"{self.run_number}. {name}"] = seconds
         output = done.stdout + done.stderr
@@ -163,7 +196,7 @@ class AnsiblePlaybook(unittest.TestCase):
                     found[entry[:-len(".json")]] = json.load(fh)
         recap = {m[1]: dict(ok=int(m[2]), changed=int(m[3]), unreachable=int(m[4]),
                             failed=int(m[5])) for m in RECAP.finditer(output)}
-        return Playbook(done.returncode, output, seconds, found, recap)
+        return Playbook(done.returncode, output, seconds, found, recap, watcher.seen)
 
     def assertNoPasswordShown(self, run, passwords):
         texts = {"ansible-playbook output": run.output}
@@ -176,8 +209,12 @@ class AnsiblePlaybook(unittest.TestCase):
                 at = text.find(password)
                 if at >= 0:
                     self.fail(f"a password shows in the {where}: ...{text[max(0, at - 300):at]}")
+        texts.update({f"command line {line}": line for line in run.command_lines})
+        for password in passwords:
+            for where, text in texts.items():
+                self.assertNotIn(password, text, where)
         for host, result in run.results.items():
-            self.assertIn("-p:********", result["cmd"], host)
+            self.assertFalse([a for a in result["cmd"] if a.startswith("-p:")], host)
 
     def assertLoggedOnWithoutChanging(self, sim, since=0):
         events = sim.events()[since:]
@@ -227,6 +264,7 @@ class AnsiblePlaybook(unittest.TestCase):
             self.assertEqual((check.recap[host]["changed"], check.recap[host]["failed"]), (1, 0),
                              check.output)
         self.assertNoPasswordShown(check, PASSWORDS.values())
+        self.assertTrue(check.command_lines, "the watcher saw no quillmarch-cli run")
 
         # The real run: all three updated, each result carries its report.
         update = self.playbook("update")

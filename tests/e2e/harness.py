@@ -88,7 +88,7 @@ class SimulatorCase(unittest.TestCase):
         return f"127.0.0.1:{self.sim.ftp_port}"
 
     def run_quillmarch(self, *args, password="secret", quiet=True, timeout=120, log_arg=None,
-                       log_path=None):
+                       log_path=None, extra_env=None):
         """log_arg is the -f: text when it is not the path of log_path (the run's log)."""
         log_path = log_path or os.path.join(self.dir, "run.log")
         argv = [*RUNNER, BINARY]
@@ -98,7 +98,7 @@ class SimulatorCase(unittest.TestCase):
             argv.append(f"-p:{password}")
         argv += [f"-f:{log_arg or program_path(log_path)}", *args]
         env = dict(os.environ, QUILLMARCH_TIME_SCALE=TIME_SCALE,
-                   QUILLMARCH_PAYLOADS=program_path(PAYLOADS))
+                   QUILLMARCH_PAYLOADS=program_path(PAYLOADS), **(extra_env or {}))
         done = subprocess.run(argv, cwd=self.dir, env=env, capture_output=True, text=True,
                               timeout=timeout)
         log_text = ""

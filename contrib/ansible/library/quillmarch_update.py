@@ -21,12 +21,10 @@ description:
   - C(changed) is true after a real run only when the system was updated (I(updated=true)).
     A failed run reports C(changed=true) when it had begun its tasks, because the system may
     then have been touched (switched into update mode, files written).
-  - quillmarch-cli takes the password only as the command-line argument C(-p:PASSWORD). It is
-    therefore readable in the process list of the machine that runs quillmarch-cli (C(ps),
-    C(/proc/PID/cmdline)) for as long as that run lasts, by users who may read other users'
-    process arguments. It never appears in the module's result, in quillmarch-cli's log or
-    in its report. Run the controller as a dedicated account on a machine without untrusted
-    local users, or mount C(/proc) with C(hidepid=2).
+  - The password is handed to quillmarch-cli in its environment (C(QUILLMARCH_PASSWORD)),
+    which only the same user (and root) may read, never on its command line, where every local
+    user could read it in the process list. It never appears in the module's result, in
+    quillmarch-cli's log or in its report.
 version_added: "1.0.0"
 author:
   - Quillmarch maintainers
@@ -256,10 +254,11 @@ EXIT_MEANING = {
     4: "the system already runs the version quillmarch-cli installs",
     5: "the system cannot be updated (refused logon, unknown model, no image)",
     6: "nothing answered at the address",
+    7: "the update failed and the system may still be in update mode",
+    8: "the image was sent but the update was not verified (--no-verify)",
     130: "stopped by SIGINT",
     143: "stopped by SIGTERM",
 }
-HIDDEN = "********"
 
 
 def full_address(address, port):
@@ -317,10 +316,10 @@ class Runner(object):
         tail = args + ["-f:" + log_path, "--report", report_path, self.address]
         if os.path.exists(report_path):
             os.unlink(report_path)
-        # The password goes only into the argv of the child; the recorded command hides it.
+        # The password goes only into the child's environment, never its command line.
+        environ = dict(self.environ, QUILLMARCH_PASSWORD=password)
         rc, out, err = self.module.run_command(
-            [self.executable, "-p:" + password] + tail,
-            environ_update=self.environ, check_rc=False)
+            [self.executable] + tail, environ_update=environ, check_rc=False)
         report = None
         if os.path.exists(report_path):
             try:
@@ -329,7 +328,7 @@ class Runner(object):
             except ValueError as exc:
                 err = "%s\n(the report could not be read: %s)" % (err, exc)
         self.last = dict(exit_code=rc, stdout=out, stderr=err, log=log_path,
-                         cmd=[self.executable, "-p:" + HIDDEN] + tail)
+                         cmd=[self.executable] + tail)
         return rc, report
 
     def outcome(self, report, **extra):

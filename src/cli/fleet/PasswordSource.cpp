@@ -164,7 +164,12 @@ bool PasswordSource::AskTerminal(std::string& password, std::string& error) {
                 kEnvironmentVariable;
         return false;
     }
-    std::fputs("Password for the fleet's systems: ", stderr);
+    return Ask("Password for the fleet's systems: ", false, password, error);
+}
+
+bool PasswordSource::Ask(const std::string& question, bool emptyAllowed, std::string& password,
+                         std::string& error) {
+    std::fputs(question.c_str(), stderr);
     std::fflush(stderr);
     std::string line;
     const bool read = ReadHidden(line);
@@ -173,7 +178,11 @@ bool PasswordSource::AskTerminal(std::string& password, std::string& error) {
         error = "no password was typed";
         return false;
     }
-    return Accept(line, "the typed answer", password, error);
+    return Accept(line, "the typed answer", password, error, emptyAllowed);
+}
+
+bool PasswordSource::CanAsk() {
+    return StdinIsTerminal();
 }
 
 }  // namespace quillmarch::fleet

@@ -26,6 +26,10 @@ public:
                         std::string& password, std::string& error);
     // Asks on the terminal with echo off; refused when standard input is not a terminal.
     static bool AskTerminal(std::string& password, std::string& error);
+    // Asks `question` on the terminal with echo off (standard input must be one: CanAsk).
+    static bool Ask(const std::string& question, bool emptyAllowed, std::string& password,
+                    std::string& error);
+    static bool CanAsk();
 };
 
 }  // namespace quillmarch::fleet

@@ -72,6 +72,7 @@ bool ApplyValue(RunContext& app, const std::string& arg, std::string& seen, std:
             return false;
         }
         app.Job().target.password = value;
+        app.Job().options.passwordOnCommandLine = true;
     } else if (letter == 'f') {
         if (value.empty()) {
             error = "option \"-f:\" needs the name of the log file";

@@ -45,7 +45,9 @@ StartupResult RunContext::Startup(const std::vector<std::string>& args) {
     StartupResult result;
     // The command line may name the pack, so it is read before the images are looked for.
     if (!args.empty() &&
-        (!CommandLine::Parse(*this, args, result.message) || !OutputPlacesUsable(result.message))) {
+        (!CommandLine::Parse(*this, args, result.message) || !OutputPlacesUsable(result.message) ||
+         (m_passwordSource && !m_job.target.address.empty() &&
+          !m_passwordSource(*this, result.message)))) {
         result.state = StartupState::kBadCommandLine;
         return result;
     }

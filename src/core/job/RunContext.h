@@ -43,6 +43,9 @@ struct StartupResult {
 class RunContext {
 public:
     using LinkFactory = std::function<std::unique_ptr<DeviceLink>(RunContext&, bool secure)>;
+    // Finds the password of a command line that gave none with -p: (a file, the environment,
+    // a prompt); false with the reason when it cannot. Asked before the log is opened.
+    using PasswordSource = std::function<bool(RunContext&, std::string& error)>;
 
     // `sharedCatalogue`: a built model table another context reads too; null: this context
     // builds its own at start-up.
@@ -99,6 +102,7 @@ public:
     void SetProgressWindowFactory(IProgressWindowFactory* factory) { m_progressFactory = factory; }
     IProgressWindowFactory* ProgressWindowFactory() const { return m_progressFactory; }
     void SetLinkFactory(LinkFactory factory) { m_linkFactory = std::move(factory); }
+    void SetPasswordSource(PasswordSource source) { m_passwordSource = std::move(source); }
     // The operator's request to stop; the signal handler and the link see the same object.
     RunInterrupt& Interrupt() { return m_interrupt; }
     // Where notes for the operator go (stderr unless replaced; tests capture them).
@@ -142,6 +146,7 @@ private:
     IClock& m_clock;
     IMessageBox& m_messageBox;
     IProgressWindowFactory* m_progressFactory = nullptr;
+    PasswordSource m_passwordSource;
     LinkFactory m_linkFactory;
     RunInterrupt m_interrupt;
     std::function<void(const std::string&)> m_console;

@@ -17,6 +17,7 @@ constexpr char kVerify = 'V';
 constexpr char kTimeout = 'W';
 constexpr char kReport = 'R';
 constexpr char kNoVerify = 'N';
+constexpr char kPasswordFile = 'P';
 
 // --no-verify against --verify or --verify-timeout: whichever comes second is refused.
 bool Agrees(const std::string& seen, bool noVerify, std::string& error) {
@@ -98,6 +99,21 @@ RunModeOptions::Taken TakeReport(RunContext& app, const std::vector<std::string>
     return RunModeOptions::Taken::kTaken;
 }
 
+// --password-file FILE: the password stays off the command line, where others could read it.
+RunModeOptions::Taken TakePasswordFile(RunContext& app, const std::vector<std::string>& args,
+                                       std::size_t& i, std::string& seen, std::string& error) {
+    const std::string name = "--password-file";
+    std::string value;
+    if (!Once(seen, kPasswordFile, name, error) || !Value(args, i, name.size(), name, value, error))
+        return RunModeOptions::Taken::kRefused;
+    if (value.empty() || value[0] == '-') {
+        error = "option \"" + name + "\" needs a file name";
+        return RunModeOptions::Taken::kRefused;
+    }
+    app.Job().options.passwordFile = value;
+    return RunModeOptions::Taken::kTaken;
+}
+
 }  // namespace
 
 RunModeOptions::Taken RunModeOptions::Take(RunContext& app, const std::vector<std::string>& args,
@@ -117,6 +133,7 @@ RunModeOptions::Taken RunModeOptions::Take(RunContext& app, const std::vector<st
     }
     if (Names(lower, "--verify-timeout")) return TakeTimeout(app, args, i, seen, error);
     if (Names(lower, "--report")) return TakeReport(app, args, i, seen, error);
+    if (Names(lower, "--password-file")) return TakePasswordFile(app, args, i, seen, error);
     return Taken::kNotMine;
 }
 

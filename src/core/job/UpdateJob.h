@@ -78,6 +78,10 @@ struct UpdateJob {
         bool verify = true;            // --no-verify: the image's success goes unchecked
         int verifyTimeoutSeconds = 900;
         std::string reportPath;  // --report: JSON file, "-" for stdout, empty for none
+        // Where the password came from: "-p:" (visible to other local users in the process
+        // list) or --password-file; neither: the environment, a prompt, or none.
+        bool passwordOnCommandLine = false;
+        std::string passwordFile;
         std::string commandLine;
         std::string provision;  // settings lines for the system's provisioning file
         std::string progressCaption;
