@@ -27,9 +27,11 @@ port=$(/usr/bin/python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))[
 
 echo "Simulated Tessary system listening on 127.0.0.1:$port"
 # The sample images, named: the program never takes them on its own.
-echo "Running: quillmarch -q -p:***** -f:$out/demo.log --images build-release/payloads 127.0.0.1:$port"
+# The password goes in the environment, where other local users cannot read it (-p: would
+# show it in the process list).
+echo "Running: QUILLMARCH_PASSWORD=***** quillmarch -q -f:$out/demo.log --images build-release/payloads 127.0.0.1:$port"
 status=0
-QUILLMARCH_TIME_SCALE=0.01 ./build-release/quillmarch -q -p:admin -f:"$out/demo.log" --images build-release/payloads "127.0.0.1:$port" || status=$?
+QUILLMARCH_PASSWORD=admin QUILLMARCH_TIME_SCALE=0.01 ./build-release/quillmarch -q -f:"$out/demo.log" --images build-release/payloads "127.0.0.1:$port" || status=$?
 echo
 grep -E "#### DONE|Put Image|System is in update mode|Failure" "$out/demo.log" || true
 echo
