@@ -142,7 +142,8 @@ TEST_F(FleetPassword, RowThenFileThenEnvironmentThenPrompt) {
     const std::string inventory = Write("s.csv",
                                         "address,password\n"
                                         "10.0.0.1,fromrow\n"
-                                        "10.0.0.2,\n",
+                                        "10.0.0.2,\n"
+                                        "10.0.0.3,\"\"\n",  // quoted: no password, on purpose
                                         kPrivate);
     const std::string file = Write("pw.txt", "fromfile\n", kPrivate);
     struct Case {
@@ -165,9 +166,10 @@ TEST_F(FleetPassword, RowThenFileThenEnvironmentThenPrompt) {
         FleetPlan plan;
         std::string error;
         ASSERT_TRUE(LoadFleetPlan(args, Operator("typed"), plan, error)) << error;
-        ASSERT_EQ(plan.systems.size(), 2u);
+        ASSERT_EQ(plan.systems.size(), 3u);
         EXPECT_EQ(plan.systems[0].password, "fromrow");
         EXPECT_EQ(plan.systems[1].password, c.second);
+        EXPECT_EQ(plan.systems[2].password, "");
         EXPECT_EQ(m_asked, c.asked) << c.second;
     }
 }

@@ -81,6 +81,7 @@ bool CsvReader::ReadQuoted(std::string& field, std::string& error) {
 bool CsvReader::ReadRecord(CsvRecord& record, std::string& error) {
     record.line = m_line;
     record.fields.assign(1, std::string());
+    record.quoted.assign(1, false);
     bool quoted = false;  // the current field was quoted and its closing quote met
     while (m_pos < m_text.size()) {
         std::string& field = record.fields.back();
@@ -95,12 +96,14 @@ bool CsvReader::ReadRecord(CsvRecord& record, std::string& error) {
         }
         if (c == m_separator) {
             record.fields.emplace_back();
+            record.quoted.push_back(false);
             quoted = false;
             ++m_pos;
         } else if (c == '"' && !quoted && IsBlank(field)) {
             field.clear();
             if (!ReadQuoted(field, error)) return false;
             quoted = true;
+            record.quoted.back() = true;
         } else if (quoted || c == '"') {
             if (quoted && (c == ' ' || c == '\t')) {
                 ++m_pos;  // blanks after a closing quote

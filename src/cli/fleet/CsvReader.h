@@ -11,6 +11,8 @@ namespace quillmarch::fleet {
 struct CsvRecord {
     int line = 0;
     std::vector<std::string> fields;
+    // Per field: it was written in quotes ("" is an empty text given on purpose).
+    std::vector<bool> quoted;
 };
 
 // Reads CSV as spreadsheets write it (RFC 4180): quoted fields may hold the separator, doubled

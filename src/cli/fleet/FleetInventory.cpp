@@ -107,9 +107,11 @@ private:
                                           std::to_string(m_columns.size()));
         }
         std::array<std::string, kColumnCount> values;
+        std::array<bool, kColumnCount> quoted{};
         for (std::size_t i = 0; i < record.fields.size(); ++i) {
             if (m_columns[i] >= 0) {
                 values[m_columns[i]] = record.fields[i];
+                quoted[m_columns[i]] = i < record.quoted.size() && record.quoted[i];
             } else if (!text::Trim(record.fields[i]).empty()) {
                 ++m_refused;
                 return Fault(record.line, "field " + std::to_string(i + 1) +
@@ -123,6 +125,7 @@ private:
         system.name = text::Trim(values[kName]);
         system.options = SplitBlanks(values[kOptions]);
         system.password = values[kPassword];  // byte for byte: blanks may belong to it
+        system.rowPassword = !system.password.empty() || quoted[kPassword];
         const std::string why = Check(system);
         if (!why.empty()) {
             ++m_refused;

@@ -12,6 +12,7 @@ struct FleetSystem {
     std::string name;                  // label for the operator; the address when empty
     std::vector<std::string> options;  // per-system flags of the ordinary command line
     std::string password;              // from the row, or else from the fleet's password source
+    bool rowPassword = false;          // the row gave one (a quoted "" is the empty password)
 };
 
 // What the operator asked of the fleet run as a whole.

@@ -22,12 +22,12 @@ std::string Listed(const std::vector<std::string>& errors) {
 bool FillPasswords(const FleetOptions& options, const PasswordSource::Prompt& prompt,
                    std::vector<FleetSystem>& systems, std::string& error) {
     const bool missing = std::any_of(systems.begin(), systems.end(),
-                                     [](const FleetSystem& s) { return s.password.empty(); });
+                                     [](const FleetSystem& s) { return !s.rowPassword; });
     if (!missing && options.passwordFile.empty()) return true;
     std::string password;
     if (!PasswordSource::Resolve(options.passwordFile, prompt, password, error)) return false;
     for (FleetSystem& system : systems) {
-        if (system.password.empty()) system.password = password;
+        if (!system.rowPassword) system.password = password;
     }
     return true;
 }
