@@ -61,10 +61,14 @@ std::string PayloadLoader::HeldSha256() {
     return m_heldSha256;
 }
 
+void PayloadLoader::Hand(const std::uint8_t** data, std::size_t* size) const {
+    if (data) *data = m_shared ? m_shared->data() : m_held.data();
+    if (size) *size = m_shared ? m_shared->size() : m_held.size();
+}
+
 bool PayloadLoader::LoadPayload(std::uint16_t id, const std::uint8_t** data, std::size_t* size) {
     if (id != 0 && id == m_heldId) {
-        if (data) *data = m_shared ? m_shared->data() : m_held.data();
-        if (size) *size = m_shared ? m_shared->size() : m_held.size();
+        Hand(data, size);
         return true;
     }
     Release();
@@ -72,14 +76,17 @@ bool PayloadLoader::LoadPayload(std::uint16_t id, const std::uint8_t** data, std
     if (data) *data = nullptr;
     if (size) *size = 0;
     if (m_folder.empty()) return false;
-    const fs::path file = platform::PathFromUtf8(m_folder) / (std::to_string(id) + ".bin");
+    if (!ReadHeld(platform::PathFromUtf8(m_folder) / (std::to_string(id) + ".bin"))) return false;
+    m_heldId = id;
+    Hand(data, size);
+    return true;
+}
+
+bool PayloadLoader::ReadHeld(const fs::path& file) {
     if (m_images) {
         m_shared = m_images->Load(platform::Utf8FromPath(file));
         if (!m_shared) return false;
         m_heldPath = platform::Utf8FromPath(file);
-        m_heldId = id;
-        if (data) *data = m_shared->data();
-        if (size) *size = m_shared->size();
         return true;
     }
     std::error_code ec;
@@ -94,9 +101,6 @@ bool PayloadLoader::LoadPayload(std::uint16_t id, const std::uint8_t** data, std
         Release();  // shrank or failed while being read
         return false;
     }
-    m_heldId = id;
-    if (data) *data = m_held.data();
-    if (size) *size = m_held.size();
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,6 +41,11 @@ public:
     void ShareThrough(std::shared_ptr<SharedImages> images) { m_images = std::move(images); }
 
 private:
+    // Reads `file` into the held buffer (or takes the fleet's shared copy); false on failure.
+    bool ReadHeld(const std::filesystem::path& file);
+    // Hands out the held payload's bytes.
+    void Hand(const std::uint8_t** data, std::size_t* size) const;
+
     std::string m_folder;
     std::uint16_t m_heldId = 0;
     std::string m_heldPath;

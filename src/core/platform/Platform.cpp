@@ -199,7 +199,7 @@ std::string UserCacheDirectory(std::string& why) {
         why = "LOCALAPPDATA is not set";
         return {};
     }
-    const std::string dir = base + "\\Quillmarch";
+    std::string dir = base + "\\Quillmarch";
 #else
     std::string base = EnvironmentVariable("XDG_CACHE_HOME");
     if (base.empty() || base.front() != '/') {
@@ -213,7 +213,7 @@ std::string UserCacheDirectory(std::string& why) {
     // Only the program's own folder must be private: a shared cache folder (0775 is common)
     // is fine, since nobody else can change what lies inside a private folder of ours.
     mkdir(base.c_str(), 0700);
-    const std::string dir = base + "/quillmarch";
+    std::string dir = base + "/quillmarch";
 #endif
     if (EnsurePrivateDirectory(dir)) return dir;
     why = "the folder " + dir +
