@@ -98,7 +98,8 @@ class SimulatorCase(unittest.TestCase):
             argv.append(f"-p:{password}")
         argv += [f"-f:{log_arg or program_path(log_path)}", *args]
         env = dict(os.environ, QUILLMARCH_TIME_SCALE=TIME_SCALE,
-                   QUILLMARCH_PAYLOADS=program_path(PAYLOADS), **(extra_env or {}))
+                   QUILLMARCH_PAYLOADS=program_path(PAYLOADS))
+        env.update(extra_env or {})
         done = subprocess.run(argv, cwd=self.dir, env=env, capture_output=True, text=True,
                               timeout=timeout)
         log_text = ""

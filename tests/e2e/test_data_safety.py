@@ -55,10 +55,10 @@ class OneRunPerSystem(DataSafetyCase):
         self.assertIn("Another run is updating the system", run.stderr)
 
     def test_two_runs_at_once_one_updates_the_other_refuses(self):
-        self.start_sim(model=KDV18)
+        # Restarts of 10 s (real): the runs watch them, so the first run holds the system for
+        # about 20 s, surely still while the second starts, however slowly (wine).
+        self.start_sim(model=KDV18, restart_delay="200")
         first_log = os.path.join(self.dir, "first.log")
-        # The first run waits longer than the others (about 16 s in all), so that it surely
-        # still holds the system while the second starts, however slowly (wine).
         env = dict(os.environ, QUILLMARCH_TIME_SCALE="0.05",
                    QUILLMARCH_PAYLOADS=program_path(PAYLOADS))
         first = subprocess.Popen([*RUNNER, BINARY, "-q", "-p:secret",
@@ -73,7 +73,9 @@ class OneRunPerSystem(DataSafetyCase):
         self.assertFailed(second)
         self.assertEqual([e["name"] for e in self.sim.events("upload")].count("BRAMBLE"), 1)
         # Once the first run is over, the next one may start.
-        third = self.run_quillmarch(self.address(), log_path=os.path.join(self.dir, "third.log"))
+        # At the first run's time scale: the slow restarts fit its bounds.
+        third = self.run_quillmarch(self.address(), log_path=os.path.join(self.dir, "third.log"),
+                                    extra_env={"QUILLMARCH_TIME_SCALE": "0.05"})
         self.assertEqual(third.code, 0, third.log)
 
 
