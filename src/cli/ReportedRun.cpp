@@ -57,6 +57,7 @@ void ReportedRun::Finish(int exitCode) {
         SystemFactsReader::InstalledVersion(m_app),
         SystemFactsReader::ImageName(m_app.Job(), m_app.Catalogue(), m_app.m_imageCatalogue));
     m_report.SetPack(ImageCheck::ReportFacts(m_app));
+    m_report.SetSystemLeftIn(m_app.m_systemEndMode);
     // A script reads the log where the report says, wherever it runs from.
     std::error_code ignored;
     const auto log =

@@ -174,6 +174,7 @@ SystemOutcome FleetSystemRun::Ended(SystemOutcome outcome, const char* word, int
         SystemFactsReader::InstalledVersion(*m_app),
         SystemFactsReader::ImageName(m_app->Job(), m_app->Catalogue(), m_app->m_imageCatalogue));
     m_report->SetPack(ImageCheck::ReportFacts(*m_app));
+    m_report->SetSystemLeftIn(m_app->m_systemEndMode);
     std::error_code ignored;
     const auto log =
         std::filesystem::absolute(platform::PathFromUtf8(m_app->m_log.LastPath()), ignored);

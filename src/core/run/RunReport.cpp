@@ -118,6 +118,23 @@ RunReport::RunReport(std::string kind, std::string programVersion)
       m_end(m_start),
       m_taskClock(std::chrono::steady_clock::now()) {}
 
+void RunReport::SetSystemLeftIn(SystemEndMode mode) {
+    switch (mode) {
+        case SystemEndMode::kNormal:
+            m_systemLeftIn = "normal";
+            return;
+        case SystemEndMode::kUpdateMode:
+            m_systemLeftIn = "update_mode";
+            return;
+        case SystemEndMode::kUnknown:
+            m_systemLeftIn = "unknown";
+            return;
+        case SystemEndMode::kUntouched:
+            break;
+    }
+    m_systemLeftIn.clear();
+}
+
 std::string RunReport::FailureCodeOf(const std::string& record) {
     for (const FailureRecord& failure : kFailureRecords) {
         if (std::string_view(record).substr(0, failure.start.size()) == failure.start)
@@ -127,11 +144,6 @@ std::string RunReport::FailureCodeOf(const std::string& record) {
 }
 
 void RunReport::OnLogRecord(const std::string& text) {
-    if (text.rfind("System left in ", 0) == 0) {
-        m_systemLeftIn = text.rfind("System left in normal mode", 0) == 0   ? "normal"
-                         : text.rfind("System left in update mode", 0) == 0 ? "update_mode"
-                                                                            : "unknown";
-    }
     if (m_awaitReason && text.rfind("Reason: ", 0) == 0) {
         m_awaitReason = false;
         const std::string reason = text.substr(8);

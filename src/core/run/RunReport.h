@@ -8,6 +8,7 @@
 
 #include "core/run/IRunObserver.h"
 #include "core/run/RunInterrupt.h"
+#include "core/run/SystemEndMode.h"
 #include "core/run/SystemFactsReader.h"
 
 namespace quillmarch {
@@ -49,6 +50,9 @@ public:
     // The version is empty when the pack does not say it (the report shows null).
     void SetInstalls(const std::string& version, const std::string& image);
     void SetPack(const PackFacts& pack);
+    // Where the run left the system after it asked for update mode (nothing when it never did
+    // or the system took the image).
+    void SetSystemLeftIn(SystemEndMode mode);
     SystemFacts& Before() { return m_before; }
     SystemFacts& After() { return m_after; }
     // "verified", "failed" or "not_run", with the log record's words.
