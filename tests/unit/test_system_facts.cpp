@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/device/SystemConnector.h"
 #include "core/run/SystemFactsReader.h"
 #include "support/FakeAppFixture.h"
 
@@ -20,7 +21,7 @@ TEST_F(SystemFactsTest, TheTableStopsReadingOnceItsBoundIsSpent) {
         m_clock.now += std::chrono::seconds(60);  // as long as a read's own time-out
         m_system.failingDownloads.push_back(name);
     };
-    const auto rows = SystemFactsReader::Table(*m_app);
+    const auto rows = SystemFactsReader::Table(*m_app, SystemFacts{});
     ASSERT_EQ(rows.size(), 9u);  // the eight facts and the model
     EXPECT_EQ(reads, 2);
     EXPECT_LE(m_clock.now, std::chrono::milliseconds(SystemFactsReader::kTableBudget));
@@ -35,7 +36,8 @@ TEST_F(SystemFactsTest, TheTableStopsReadingOnceItsBoundIsSpent) {
 TEST_F(SystemFactsTest, EachFactIsShownAsTheSystemSentIt) {
     m_system.files["sysname.dat"] = "  Room 4-B\r\n";
     m_system.files["systemsoftwareversion.dat"] = "9.0.6.2-103 05-September-2011";
-    const auto rows = SystemFactsReader::Table(*m_app);
+    ASSERT_TRUE(SystemConnector(*m_app).ConnectToSystem("127.0.0.1", "secret"));
+    const auto rows = SystemFactsReader::Table(*m_app, SystemFactsReader::Read(*m_app));
     ASSERT_EQ(rows.size(), 9u);
     EXPECT_EQ(rows.front().second, "Room 4-B");
     EXPECT_EQ(rows.back().second, "9.0.6.2-103 05-September-2011");

@@ -42,7 +42,7 @@ int PreflightCheck::Run(RunReport* report, std::FILE* out) {
         return End(ConnectFailure(report, rows), "", rows, out);
     const SystemFacts facts = SystemFactsReader::Read(m_app);
     if (report) report->OnSystemFacts(false, facts);
-    rows = SystemFactsReader::Table(m_app);
+    rows = SystemFactsReader::Table(m_app, facts);
     const std::string installs = SystemFactsReader::InstalledVersion(m_app);
     rows.back().second += "   (this program installs: " +
                           (installs.empty() ? std::string("not known, the image pack has no "

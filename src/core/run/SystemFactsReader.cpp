@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <optional>
+#include <string_view>
 #include <utility>
 
 #include "core/device/SystemConnector.h"
@@ -77,7 +78,8 @@ SystemFacts SystemFactsReader::Read(RunContext& app) {
     return facts;
 }
 
-std::vector<std::pair<std::string, std::string>> SystemFactsReader::Table(RunContext& app) {
+std::vector<std::pair<std::string, std::string>> SystemFactsReader::Table(
+    RunContext& app, const SystemFacts& facts) {
     std::vector<std::pair<std::string, std::string>> rows;
     // Each read is bounded on its own; a system that stalls every one of them would still hold
     // the check for ten minutes, so the table as a whole has a bound too.
@@ -85,7 +87,9 @@ std::vector<std::pair<std::string, std::string>> SystemFactsReader::Table(RunCon
     bool told = false;
     for (const FactRow& row : kFactRows) {
         std::optional<std::string> value;
-        if (app.Clock().Now() < deadline) {
+        if (std::string_view(row.file) == kVersionFile) {
+            if (facts.versionRead) value = facts.softwareVersion;
+        } else if (app.Clock().Now() < deadline) {
             value = ReadFile(app, row.file);
         } else if (!std::exchange(told, true)) {
             app.WriteLog("Stopped reading the system's facts: they took longer than " +

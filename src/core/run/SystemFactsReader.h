@@ -33,9 +33,11 @@ public:
     // Longest the check's table may spend reading facts; the rest then shows as unknown.
     static constexpr std::chrono::milliseconds kTableBudget{120000};
     static SystemFacts Read(RunContext& app);
-    // The facts table's rows: label and the file's cleaned text, in the system page's order.
-    static std::vector<std::pair<std::string, std::string>> Table(RunContext& app);
-    // A system's text as the facts table shows it: trimmed, every character other than an
+    // The facts table's rows: label and the system's text (trimmed, at most 200 bytes), in the
+    // system page's order. The version comes from `facts`, which has read it already.
+    static std::vector<std::pair<std::string, std::string>> Table(RunContext& app,
+                                                                  const SystemFacts& facts);
+    // A system's text as versions are compared: trimmed, every character other than an
     // ASCII letter or digit, ".", "_" or ":" made a blank.
     static std::string Clean(const std::string& text);
     // The version this run installs on the identified model: the image pack's manifest says it;
