@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 
 #include "cli/PackCommand.h"
 #include "cli/ReportedRun.h"
@@ -164,11 +166,8 @@ int CommandLineRun::Main(int argc, char** argv, const GuiHooks& hooks) {
     if (started.state != StartupState::kReady && started.state != StartupState::kNoArguments)
         return Refuse(started);
     if (app.Job().target.address.empty()) {
-        if (hooks.runWizard && GuiUsable(hooks)) {
-            const int code = hooks.runWizard(app, messageBox, argc, argv);
-            EndProgram(app);
-            return code;
-        }
+        if (hooks.runWizard && GuiUsable(hooks))
+            return RunWizard(app, messageBox, hooks, argc, argv);
         // No wizard without a display: say how to run it instead.
         std::fputs(Usage().c_str(), stderr);
         app.CloseLog();
@@ -180,18 +179,44 @@ int CommandLineRun::Main(int argc, char** argv, const GuiHooks& hooks) {
     if (app.Job().options.checkOnly) {
         code = PreflightCheck(app).Run(&reported.Report(), reported.TableStream());
     } else {
-        const bool success = RunFromCommandLine(app, messageBox, hooks, argc, argv);
-        // A run that finished before the stop took effect says so with its own outcome.
-        code = success                           ? 0
-               : app.Interrupt().Requested()     ? app.Interrupt().ExitCode()
-               : LeftUnsafe(app.m_systemEndMode) ? kExitLeftInUpdateMode
-                                                 : 1;
-        // A success nobody checked is not the same answer as a verified one.
-        if (success && app.m_imageUnchecked) code = ReportedRun::kUncheckedSuccess;
+        const ProgramEnd endNow = [&app, &reported](std::optional<bool> outcome) {
+            const int lostCode = outcome ? ExitCodeFor(app, *outcome) : 1;
+            EndProgram(app);
+            reported.Finish(lostCode);
+            std::fflush(nullptr);
+            std::_Exit(lostCode);
+        };
+        code = ExitCodeFor(app, RunFromCommandLine(app, messageBox, hooks, argc, argv, endNow));
     }
     EndProgram(app);
     reported.Finish(code);
     return code;
+}
+
+int CommandLineRun::RunWizard(RunContext& app, MessageBoxRouter& router, const GuiHooks& hooks,
+                              int& argc, char** argv) {
+    // A stop ends the wizard as it ends a command-line run: a run first reaches a safe point.
+    SignalScope signals(app.Interrupt());
+    const ProgramEnd endNow = [&app](std::optional<bool> outcome) {
+        const int lostCode = outcome ? ExitCodeFor(app, *outcome) : 1;
+        EndProgram(app);
+        std::fflush(nullptr);
+        std::_Exit(lostCode);
+    };
+    int code = hooks.runWizard(app, router, argc, argv, endNow);
+    if (app.Interrupt().Requested()) code = app.Interrupt().ExitCode();
+    EndProgram(app);
+    return code;
+}
+
+int CommandLineRun::ExitCodeFor(const RunContext& app, bool success) {
+    // A run that finished before the stop took effect says so with its own outcome.
+    if (success) {
+        // A success nobody checked is not the same answer as a verified one.
+        return app.m_imageUnchecked ? ReportedRun::kUncheckedSuccess : 0;
+    }
+    if (app.Interrupt().Requested()) return app.Interrupt().ExitCode();
+    return LeftUnsafe(app.m_systemEndMode) ? kExitLeftInUpdateMode : 1;
 }
 
 int CommandLineRun::Refuse(const StartupResult& started) {
@@ -227,11 +252,12 @@ bool CommandLineRun::GuiUsable(const GuiHooks& hooks) {
 }
 
 bool CommandLineRun::RunFromCommandLine(RunContext& app, MessageBoxRouter& router,
-                                        const GuiHooks& hooks, int& argc, char** argv) {
+                                        const GuiHooks& hooks, int& argc, char** argv,
+                                        const ProgramEnd& endNow) {
     UpdateRun run(app);
     if (!app.Job().options.quiet) {
         if (hooks.runWithProgressWindow && GuiUsable(hooks))
-            return hooks.runWithProgressWindow(app, router, argc, argv);
+            return hooks.runWithProgressWindow(app, router, argc, argv, endNow);
         return run.RunUpdateNoParent();  // progress on the terminal
     }
     const bool success = run.RunUpdate(0);

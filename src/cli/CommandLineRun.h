@@ -31,7 +31,12 @@ private:
     static int Refuse(const StartupResult& started);
     // The update run of a command line; true on success.
     static bool RunFromCommandLine(RunContext& app, MessageBoxRouter& router, const GuiHooks& hooks,
-                                   int& argc, char** argv);
+                                   int& argc, char** argv, const ProgramEnd& endNow);
+    // Wizard mode (no address, a display); answers the exit code.
+    static int RunWizard(RunContext& app, MessageBoxRouter& router, const GuiHooks& hooks,
+                         int& argc, char** argv);
+    // The exit code of a finished update run.
+    static int ExitCodeFor(const RunContext& app, bool success);
     static bool GuiUsable(const GuiHooks& hooks);
     // Disconnect, close a progress window that may still be there, give it time to go.
     static void EndProgram(RunContext& app);

@@ -10,7 +10,8 @@ class RunInterrupt;
 // safe).
 // With a second interrupt (a fleet run), the second request goes there instead and only a
 // third ends the program.
-// The handler's pointer to the current interrupt is the program's only process global.
+// The handler's pointer to the current interrupt is process-wide, as a signal is (the
+// display-loss guard of the GUI is the only other such state).
 class SignalScope {
 public:
     explicit SignalScope(RunInterrupt& interrupt, RunInterrupt* second = nullptr);

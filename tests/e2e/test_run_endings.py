@@ -3,6 +3,8 @@ leaves the system in update mode without a word: it sends it back (RSWU, BOOT), 
 the report and the exit code say where it left the system."""
 import json
 import os
+import select
+import shutil
 import signal
 import subprocess
 import time
@@ -133,6 +135,75 @@ class Stops(EndingCase):
         self.assertIn("#### DONE : success", lines)
         self.assertEqual(self.report_json()["result"], "success")
         self.assertNotIn("RSWU", self.commands())
+
+
+@unittest.skipIf(WINDOWS_PROGRAM, "an X display that goes away is an X11 matter")
+@unittest.skipUnless(shutil.which("Xvfb"), "needs Xvfb (Debian package xvfb)")
+class Displays(EndingCase):
+    """A run with a window whose X server dies finishes as a quiet run would; a stop ends the
+    wizard with the stop's exit code instead of killing it."""
+
+    def start_display(self):
+        read_end, write_end = os.pipe()
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp",
+                                 "-screen", "0", "1024x768x24"], pass_fds=(write_end,),
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        self.addCleanup(xvfb.wait)
+        self.addCleanup(xvfb.kill)
+        # Xvfb writes the number, then the newline, and dies if nobody reads the newline.
+        number = b""
+        deadline = time.monotonic() + 30
+        while not number.endswith(b"\n"):
+            ready, _, _ = select.select([read_end], [], [], max(0, deadline - time.monotonic()))
+            self.assertTrue(ready, "Xvfb gave no display number")
+            chunk = os.read(read_end, 64)
+            self.assertTrue(chunk, "Xvfb ended before giving its display number")
+            number += chunk
+        os.close(read_end)
+        number = number.decode().strip()
+        self.assertTrue(number.isdigit(), number)
+        return xvfb, f":{number}"
+
+    def gui_env(self, display):
+        env = self.env()
+        for name in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "XAUTHORITY"):
+            env.pop(name, None)
+        env["DISPLAY"] = display
+        return env
+
+    def start(self, argv, display):
+        return subprocess.Popen(argv, cwd=self.dir, env=self.gui_env(display),
+                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
+                                start_new_session=True)
+
+    def test_a_run_whose_display_goes_away_finishes_without_its_window(self):
+        self.start_sim(model=KDV18, restart_delay="5")
+        xvfb, display = self.start_display()
+        proc = self.start(self.argv(), display)
+        self.wait_for_command(proc, "SWUS")
+        xvfb.kill()
+        xvfb.wait()
+        output, _ = proc.communicate(timeout=180)
+        self.assertEqual(proc.returncode, 0, output)
+        self.assertIn("the display went away", output)
+        lines = self.records()
+        self.assertIn("The display went away: the run goes on without a window", lines)
+        self.assertIn("#### DONE : success", lines)
+        self.assertEqual(self.report_json()["result"], "success")
+        # The image went out after the switch, and the check read the version afterwards.
+        self.assertInOrder(self.commands(),
+                           ["SWUS", "STOR BRAMBLE", "RETR systemsoftwareversion.dat"])
+
+    def test_a_stop_ends_the_wizard_with_the_stop_s_code(self):
+        _, display = self.start_display()
+        self.log = os.path.join(self.dir, "wizard.log")
+        proc = self.start([*RUNNER, BINARY, f"-f:{program_path(self.log)}"], display)
+        time.sleep(3)  # the welcome dialog is up
+        self.assertIsNone(proc.poll(), "the wizard ended by itself")
+        proc.send_signal(signal.SIGTERM)
+        output, _ = proc.communicate(timeout=60)
+        self.assertEqual(proc.returncode, 143, output)
 
 
 if __name__ == "__main__":

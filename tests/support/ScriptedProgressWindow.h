@@ -90,6 +90,8 @@ public:
     // 1-based number of the blocking call from which on the window answers Closed; 0 = never.
     int cancelFromSend = 0;
     bool closed = false;
+    // The display went away: every blocking call answers Lost.
+    bool lost = false;
     std::vector<ProgressEvent> sent;
     std::vector<ProgressEvent> posted;
 
@@ -99,6 +101,7 @@ private:
         sent.push_back(event);
         if (cancelFromSend > 0 && static_cast<int>(sent.size()) >= cancelFromSend) closed = true;
         if (event.call == Call::Close) closed = true;
+        if (lost) return ProgressState::Lost;
         return closed ? ProgressState::Closed : ProgressState::Running;
     }
 

@@ -50,6 +50,22 @@ TEST_F(ProgressProtocolTest, ClosingThroughTheProtocolCountsAsCancel) {
     EXPECT_EQ(CountLogged("Got IDCANCEL from Progress Dlg"), 1);
 }
 
+TEST_F(ProgressProtocolTest, ALostDisplayDropsTheWindowButTheRunGoesOn) {
+    m_app->m_progressWnd = m_window;
+    EXPECT_TRUE(Progress().TaskStarted("Main Image", kStepTaskBytes));
+    m_window->lost = true;
+    EXPECT_TRUE(Progress().Percent(10));
+    const size_t sentAfterLoss = m_window->sent.size();
+    EXPECT_TRUE(Progress().TaskDone());
+    EXPECT_TRUE(Progress().RunEnded());
+    EXPECT_EQ(m_window->sent.size(), sentAfterLoss);  // nothing more to a window that is gone
+    EXPECT_NE(m_window->sent.back().call, ProgressCall::Close);
+    EXPECT_TRUE(m_app->m_updateRunning);
+    EXPECT_EQ(m_app->m_progressWnd, nullptr);
+    EXPECT_EQ(CountLogged("The display went away: the run goes on without a window"), 1);
+    EXPECT_FALSE(Logged("Got IDCANCEL from Progress Dlg"));
+}
+
 TEST_F(ProgressProtocolTest, NotRunningSendsNothing) {
     m_app->m_progressWnd = m_window;
     m_app->m_updateRunning = false;

@@ -100,7 +100,7 @@ std::string RunContext::LoadUiString(int id, const std::string& fallback) const 
 }
 
 int RunContext::ShowMessage(const std::string& text, const std::string& caption, unsigned style) {
-    if (m_job.options.quiet) {
+    if (m_job.options.quiet || !m_messageBox.CanShow()) {
         WriteLog("MessageBox(" + text + ")", 0);
         return IDOK;
     }

@@ -105,6 +105,7 @@ public:
     void SetPasswordSource(PasswordSource source) { m_passwordSource = std::move(source); }
     // The operator's request to stop; the signal handler and the link see the same object.
     RunInterrupt& Interrupt() { return m_interrupt; }
+    const RunInterrupt& Interrupt() const { return m_interrupt; }
     // Where notes for the operator go (stderr unless replaced; tests capture them).
     void SetConsole(std::function<void(const std::string&)> console) {
         m_console = std::move(console);

@@ -11,6 +11,7 @@ enum class ProgressState {
     Gone,     // the window no longer exists (or the call never reached it)
     Running,  // the run may go on
     Closed,   // the operator stopped the run, or the window was told to close
+    Lost,     // the display went away: the run goes on without a window
 };
 
 // Totals of a task start for tasks that move no bytes: a step of the run, and a timed wait

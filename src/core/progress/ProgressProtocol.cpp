@@ -49,8 +49,15 @@ bool ProgressProtocol::Deliver(const WindowCall& call, bool closes) {
     std::shared_ptr<IProgressWindow> window = m_app.m_progressWnd;
     if (!window) return m_app.m_updateRunning;
 
-    if (call(*window) == ProgressState::Running) {
+    const ProgressState state = call(*window);
+    if (state == ProgressState::Running) {
         if (closes) m_app.m_progressWnd.reset();
+        return m_app.m_updateRunning;
+    }
+    if (state == ProgressState::Lost) {
+        // Nobody stopped the run: it goes on as a quiet one would.
+        m_app.m_progressWnd.reset();
+        m_app.WriteLog("The display went away: the run goes on without a window", 0);
         return m_app.m_updateRunning;
     }
     // Closed or gone: the operator cancelled. Tell it once more to close and stop reporting.

@@ -23,6 +23,9 @@ class IMessageBox {
 public:
     virtual ~IMessageBox() = default;
     virtual int Show(const std::string& text, const std::string& caption, unsigned style) = 0;
+    // False once no operator can see a box any more (the display went away): the run then
+    // answers as a quiet run does.
+    virtual bool CanShow() const { return true; }
 };
 
 }  // namespace quillmarch

@@ -14,6 +14,7 @@ public:
     int Show(const std::string& text, const std::string& caption, unsigned style) override {
         return m_target->Show(text, caption, style);
     }
+    bool CanShow() const override { return m_target->CanShow(); }
 
 private:
     IMessageBox* m_target;

@@ -15,6 +15,7 @@
 #include "core/run/RunInterrupt.h"
 #include "core/run/UpdateRun.h"
 #include "core/ui/MessageBoxRouter.h"
+#include "gui/progress/DisplayLoss.h"
 #include "gui/progress/GuiPlatformProbe.h"
 #include "gui/progress/GuiThreadCall.h"
 #include "gui/progress/ProgressDialog.h"
@@ -118,8 +119,11 @@ bool GuiRun::RunOnWorker(IProgressWindowFactory& factory, std::int64_t parentWin
     auto work = [this, parentWindow, &outcome, &finished] {
         outcome = UpdateRun(m_app).RunUpdate(parentWindow);
         finished = true;
+        // After this, a lost display may end the program with the outcome.
+        DisplayLoss::RunEnded(outcome);
         PostToGuiThread([] {});  // wakes the wait below
     };
+    DisplayLoss::RunStarted();
     std::thread worker;
     try {
         worker = std::thread(work);
@@ -165,7 +169,7 @@ bool RunUpdateWithProgressWindow(RunContext& app, QWidget* parent,
 }
 
 bool RunCommandLineWithProgressWindow(RunContext& app, MessageBoxRouter& router, int& argc,
-                                      char** argv) {
+                                      char** argv, const ProgramEnd& end) {
     std::unique_ptr<QApplication> application;
     if (!QCoreApplication::instance()) {
         std::string reason;
@@ -182,6 +186,8 @@ bool RunCommandLineWithProgressWindow(RunContext& app, MessageBoxRouter& router,
     QtMessageBox messageBox(nullptr, &app.Interrupt());
     IMessageBox& previous = router.Target();
     router.SetTarget(messageBox);
+    std::optional<DisplayLoss> loss;
+    if (end) loss.emplace(end);
     GuiRun run(app, nullptr);
     const bool outcome = run.Run();
     ShowOutcomeUntilOk(app, run.Window(), outcome);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "cli/GuiHooks.h"
 #include "gui/progress/ProgressDialog.h"
 
 namespace quillmarch {
@@ -28,9 +29,11 @@ bool RunUpdateWithProgressWindow(RunContext& app, QWidget* parent,
 // boxes as real boxes, runs the update with the progress window (in the middle of the desktop)
 // and answers its outcome. Qt stays alive after the return while the job record still knows the
 // window, so that the close the program's end posts to it reaches it (ProgressExitHandle).
-// When Qt cannot start here, the run shows its progress on the terminal instead.
+// When Qt cannot start here, the run shows its progress on the terminal instead. With end, a
+// display that goes away lets the run finish without its window and then ends the program
+// through end (DisplayLoss).
 bool RunCommandLineWithProgressWindow(RunContext& app, MessageBoxRouter& router, int& argc,
-                                      char** argv);
+                                      char** argv, const ProgramEnd& end = {});
 
 // One update run on a worker thread while the calling GUI thread serves events.
 class GuiRun {

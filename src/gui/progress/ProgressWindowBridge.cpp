@@ -1,5 +1,6 @@
 #include "gui/progress/ProgressWindowBridge.h"
 
+#include "gui/progress/DisplayLoss.h"
 #include "gui/progress/GuiThreadCall.h"
 #include "gui/progress/ProgressDialog.h"
 
@@ -14,13 +15,14 @@ ProgressWindowBridge::ProgressWindowBridge(ProgressDialog* dialog) : m_dialog(di
 }
 
 ProgressState ProgressWindowBridge::Ask(const WindowCall& call) {
+    if (DisplayLoss::Lost()) return ProgressState::Lost;
     if (WindowGone()) return ProgressState::Gone;
     // Stays so when the window goes before the call runs, or Qt drops the call.
     ProgressState answer = ProgressState::Gone;
     CallOnGuiThread([dialog = m_dialog, &answer, &call] {
         if (dialog) answer = call(*dialog);
     });
-    return answer;
+    return DisplayLoss::Lost() ? ProgressState::Lost : answer;
 }
 
 void ProgressWindowBridge::Tell(WindowPost call) {

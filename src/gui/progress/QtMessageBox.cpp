@@ -5,6 +5,7 @@
 
 #include "core/run/RunInterrupt.h"
 #include "core/ui/ConsoleMessageBox.h"
+#include "gui/progress/DisplayLoss.h"
 #include "gui/progress/GuiThreadCall.h"
 
 namespace quillmarch {
@@ -31,6 +32,10 @@ int QtMessageBox::Show(const std::string& text, const std::string& caption, unsi
         answer = ShowOnGuiThread(m_parent.data(), qtText, qtCaption, style, m_interrupt);
     });
     return answer;
+}
+
+bool QtMessageBox::CanShow() const {
+    return !DisplayLoss::Lost();
 }
 
 int QtMessageBox::ShowOnGuiThread(QWidget* parent, const QString& text, const QString& caption,

@@ -25,6 +25,7 @@ public:
 
     // MB_* buttons and icon in, ID* answer out.
     int Show(const std::string& text, const std::string& caption, unsigned style) override;
+    bool CanShow() const override;
 
     // The pieces of the mapping.
     static QMessageBox::StandardButtons ButtonsFor(unsigned style);

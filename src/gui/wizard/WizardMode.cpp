@@ -3,19 +3,26 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QIcon>
+#include <QTimer>
 #include <memory>
+#include <optional>
 
 #include "core/job/RunContext.h"
 #include "core/prefs/SettingsStore.h"
+#include "core/run/RunInterrupt.h"
 #include "core/ui/MessageBoxRouter.h"
 #include "gui/app/GuiResources.h"
 #include "gui/app/QtSettingsBackend.h"
 #include "gui/app/WelcomeDialog.h"
+#include "gui/progress/DisplayLoss.h"
 #include "gui/progress/QtMessageBox.h"
 
 namespace quillmarch {
 
 namespace {
+
+// How often the wizard looks for a stop.
+constexpr int kStopPollMs = 100;
 
 // Points the router at a box for the lifetime of the object, then back where it was.
 class RouteScope {
@@ -45,7 +52,8 @@ void RunModal(QDialog& dialog) {
 
 }  // namespace
 
-int RunWizardMode(RunContext& app, MessageBoxRouter& router, int& argc, char** argv) {
+int RunWizardMode(RunContext& app, MessageBoxRouter& router, int& argc, char** argv,
+                  const ProgramEnd& end) {
     std::unique_ptr<QApplication> ownApplication;
     if (!QApplication::instance()) ownApplication = std::make_unique<QApplication>(argc, argv);
     // The welcome dialog hides while an update runs; the progress window closing then must
@@ -58,6 +66,15 @@ int RunWizardMode(RunContext& app, MessageBoxRouter& router, int& argc, char** a
     RouteScope route(router, box);
     QtSettingsBackend settings;
     SettingsStore(settings).LoadSettings(app);
+    std::optional<DisplayLoss> loss;
+    if (end) loss.emplace(end);
+    // A signal only sets atomics: look for it here, and end every dialog once no run is going
+    // (no dialog opens after that).
+    QTimer stopWatch;
+    QObject::connect(&stopWatch, &QTimer::timeout, [&app] {
+        if (app.Interrupt().Requested() && !DisplayLoss::RunActive()) QCoreApplication::exit(0);
+    });
+    stopWatch.start(kStopPollMs);
     WelcomeDialog welcome(app);
     RunModal(welcome);
     return 0;
