@@ -19,7 +19,7 @@ struct FleetSystem {
     bool rowPassword = false;          // the row gave one (a quoted "" is the empty password)
     // --resume: "succeeded" or "up_to_date" when the earlier run ended so (the system is not
     // run again); empty otherwise.
-    std::string earlierResult;
+    std::string earlierResult{};
 };
 
 // What the operator asked of the fleet run as a whole.
