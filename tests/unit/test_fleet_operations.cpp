@@ -252,6 +252,10 @@ TEST(InCallCommandLine, ASingleRunGoesOnThroughCallsUnlessToldOtherwise) {
         {{"--in-call", "skip", "10.0.0.1"}, CallPolicy::kSkip},
         {{"--IN-CALL=Wait", "10.0.0.1"}, CallPolicy::kWait},
         {{"10.0.0.1", "--in-call=break"}, CallPolicy::kBreak},
+        // Each option keeps its own "given already" mark: the pack's and the call's differ.
+        {{"--images", "pack", "--require-signed", "--in-call", "wait", "--in-call-timeout", "9",
+          "--trusted-key", "k.pub", "10.0.0.1"},
+         CallPolicy::kWait},
     };
     for (const auto& [args, policy] : cases) {
         RealClock clock;
@@ -260,7 +264,7 @@ TEST(InCallCommandLine, ASingleRunGoesOnThroughCallsUnlessToldOtherwise) {
         std::string error;
         ASSERT_TRUE(CommandLine::Parse(app, args, error)) << args[0] << ": " << error;
         EXPECT_EQ(app.Job().options.inCall, policy) << args[0];
-        EXPECT_EQ(app.Job().options.inCallTimeoutSeconds, 1800);
+        EXPECT_EQ(app.Job().options.inCallTimeoutSeconds, args.size() > 4 ? 9 : 1800);
     }
 }
 

@@ -18,8 +18,8 @@ constexpr char kTimeout = 'W';
 constexpr char kReport = 'R';
 constexpr char kNoVerify = 'N';
 constexpr char kPasswordFile = 'P';
-constexpr char kInCall = 'I';
-constexpr char kInCallTimeout = 'J';
+constexpr char kInCall = 'K';
+constexpr char kInCallTimeout = 'L';
 
 // --no-verify against --verify or --verify-timeout: whichever comes second is refused.
 bool Agrees(const std::string& seen, bool noVerify, std::string& error) {
