@@ -23,9 +23,9 @@ constexpr int At(int hours, int minutes, int seconds = 0) {
 
 TEST(MaintenanceWindow, OnlyTwoDifferentTimesOfDayAreAWindow) {
     const std::vector<std::pair<std::string, bool>> cases = {
-        {"02:00-04:30", true}, {"22:00-02:00", true},  {"00:00-23:59", true},
-        {"2:00-04:00", false}, {"02:00-24:00", false}, {"02:60-03:00", false},
-        {"02:00-02:00", false}, {"02:00", false},      {"02:00-04:00 ", false},
+        {"02:00-04:30", true},  {"22:00-02:00", true},  {"00:00-23:59", true},
+        {"2:00-04:00", false},  {"02:00-24:00", false}, {"02:60-03:00", false},
+        {"02:00-02:00", false}, {"02:00", false},       {"02:00-04:00 ", false},
         {"02.00-04.00", false}, {"02:00_04:00", false}, {"", false},
         {"0a:00-04:00", false}, {"-2:00-04:00", false},
     };
@@ -50,14 +50,10 @@ TEST(MaintenanceWindow, ContainsItsStartButNotItsEndAlsoAcrossMidnight) {
         int untilOpen;
     };
     const Case cases[] = {
-        {"02:00-04:00", At(1, 59, 59), false, 1},
-        {"02:00-04:00", At(2, 0), true, 0},
-        {"02:00-04:00", At(3, 59, 59), true, 0},
-        {"02:00-04:00", At(4, 0), false, At(22, 0)},
-        {"22:00-02:00", At(23, 30), true, 0},
-        {"22:00-02:00", At(0, 0), true, 0},
-        {"22:00-02:00", At(1, 59, 59), true, 0},
-        {"22:00-02:00", At(2, 0), false, At(20, 0)},
+        {"02:00-04:00", At(1, 59, 59), false, 1}, {"02:00-04:00", At(2, 0), true, 0},
+        {"02:00-04:00", At(3, 59, 59), true, 0},  {"02:00-04:00", At(4, 0), false, At(22, 0)},
+        {"22:00-02:00", At(23, 30), true, 0},     {"22:00-02:00", At(0, 0), true, 0},
+        {"22:00-02:00", At(1, 59, 59), true, 0},  {"22:00-02:00", At(2, 0), false, At(20, 0)},
         {"22:00-02:00", At(21, 59), false, 60},
     };
     for (const Case& c : cases) {
@@ -71,8 +67,8 @@ TEST(MaintenanceWindow, ContainsItsStartButNotItsEndAlsoAcrossMidnight) {
 }
 
 TEST(FleetClock, TheTestClockIsRefusedUnlessWellFormed) {
-    for (const char* text : {"24:00:00", "02:00", "02:00:00*", "02:00:00*0",
-                                    "02:00:00*-5", "02:00:00*nan", "02:00:00*2x", "x"}) {
+    for (const char* text : {"24:00:00", "02:00", "02:00:00*", "02:00:00*0", "02:00:00*-5",
+                             "02:00:00*nan", "02:00:00*2x", "x"}) {
         FleetClock clock;
         std::string error;
         EXPECT_FALSE(FleetClock::FromText(text, clock, error)) << text;
@@ -135,14 +131,13 @@ TEST(FleetResume, AnEarlierReportIsCheckedBeforeItIsBelieved) {
         {"a password among the flags", with("[\"-m\"]", "[\"-p:secret\"]"), "system_options"},
         {"an unknown flag", with("[\"-m\"]", "[\"--wipe\"]"), "system_options"},
         {"a word among the flags", with("[\"-m\"]", "[\"10.0.0.1\"]"), "system_options"},
-        {"a system without an address",
-         Report(kOptions, "[{\"result\": \"failed\"}]"), "no usable address"},
+        {"a system without an address", Report(kOptions, "[{\"result\": \"failed\"}]"),
+         "no usable address"},
         {"an unknown result",
          Report(kOptions, "[{\"address\": \"10.0.0.1\", \"result\": \"great\"}]"),
          "no usable address or result"},
         {"an address that is none",
-         Report(kOptions, "[{\"address\": \"a b\", \"result\": \"failed\"}]"),
-         "no usable address"},
+         Report(kOptions, "[{\"address\": \"a b\", \"result\": \"failed\"}]"), "no usable address"},
     };
     for (const Case& c : cases) {
         FleetResume::Document document;
@@ -177,8 +172,8 @@ TEST(FleetResume, TheCommandLineOverridesTheEarlierOptions) {
     EXPECT_EQ(options.inventoryPath, "f.csv");
 
     // Per-system flags on the command line replace the earlier ones as a whole.
-    ASSERT_TRUE(ParseFleetCommandLine({"--fleet", "f.csv", "--resume", "r.json", "-s"}, options,
-                                      error));
+    ASSERT_TRUE(
+        ParseFleetCommandLine({"--fleet", "f.csv", "--resume", "r.json", "-s"}, options, error));
     FleetResume::MergeOptions(earlier, options);
     EXPECT_EQ(options.commonOptions, Args{"-s"});
     EXPECT_EQ(options.window.Text(), "22:00-02:00");
@@ -208,18 +203,17 @@ TEST(FleetResume, OnlySystemsDoneBeforeAreLeftOutAndTheInventoryMustMatch) {
                                       Row(4, "127.0.0.1:2123"), Row(5, "10.9.9.9")};
     EXPECT_FALSE(FleetResume::MatchSystems(earlier, other, error));
     EXPECT_NE(error.find("line 5: 10.9.9.9 is not in the report"), std::string::npos) << error;
-    EXPECT_NE(error.find("the report's 127.0.0.1:2124 is not in the inventory"),
-              std::string::npos)
+    EXPECT_NE(error.find("the report's 127.0.0.1:2124 is not in the inventory"), std::string::npos)
         << error;
 }
 
 TEST(FleetOperationsCommandLine, NewOptionsReachTheirFieldsOrAreRefused) {
     FleetOptions out;
     std::string error;
-    ASSERT_TRUE(ParseFleetCommandLine({"--fleet", "f", "--in-call", "WAIT", "--in-call-timeout",
-                                       "90", "--retry-failed=3", "--window=22:00-02:00",
-                                       "--resume", "old.json"},
-                                      out, error))
+    ASSERT_TRUE(
+        ParseFleetCommandLine({"--fleet", "f", "--in-call", "WAIT", "--in-call-timeout", "90",
+                               "--retry-failed=3", "--window=22:00-02:00", "--resume", "old.json"},
+                              out, error))
         << error;
     EXPECT_EQ(out.inCall, CallPolicy::kWait);
     EXPECT_EQ(out.inCallTimeoutSeconds, 90);

@@ -55,8 +55,8 @@ bool FleetClock::FromText(const std::string& text, FleetClock& out, std::string&
         const std::string rate = text.substr(star + 1);
         char* end = nullptr;
         factor = std::strtod(rate.c_str(), &end);
-        good = !rate.empty() && *end == '\0' && std::isfinite(factor) && factor > 0 &&
-               factor <= 1e6;
+        good =
+            !rate.empty() && *end == '\0' && std::isfinite(factor) && factor > 0 && factor <= 1e6;
     }
     if (!good) {
         error = std::string(kTestVariable) + " is \"" + text::ForLog(text, 32) +

@@ -63,8 +63,10 @@ int FleetCommand::Main(const std::vector<std::string>& args) {
         return 2;
     }
     if (clock.Simulated())
-        std::fprintf(stderr, "quillmarch: warning: %s is set: the --window is judged on a test "
-                     "clock, not the local time\n", FleetClock::kTestVariable);
+        std::fprintf(stderr,
+                     "quillmarch: warning: %s is set: the --window is judged on a test "
+                     "clock, not the local time\n",
+                     FleetClock::kTestVariable);
     curl_global_init(CURL_GLOBAL_DEFAULT);
     // The display and the summary keep out of a report written to stdout.
     std::FILE* out = plan.options.reportPath == "-" ? stderr : stdout;

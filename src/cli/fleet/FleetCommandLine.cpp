@@ -28,10 +28,8 @@ struct NumberOption {
 };
 
 constexpr TextOption kTextOptions[] = {
-    {"--fleet", &FleetOptions::inventoryPath},
-    {"--log-dir", &FleetOptions::logDir},
-    {"--report", &FleetOptions::reportPath},
-    {"--password-file", &FleetOptions::passwordFile},
+    {"--fleet", &FleetOptions::inventoryPath}, {"--log-dir", &FleetOptions::logDir},
+    {"--report", &FleetOptions::reportPath},   {"--password-file", &FleetOptions::passwordFile},
     {"--resume", &FleetOptions::resumePath},
 };
 
@@ -41,8 +39,8 @@ constexpr NumberOption kNumberOptions[] = {
     {"--max-failures", &FleetOptions::maxFailures, 1, kMaxFleetCount, "failures"},
     {"--verify-timeout", &FleetOptions::verifyTimeoutSeconds, 1, RunModeOptions::kMaxVerifySeconds,
      "seconds"},
-    {"--in-call-timeout", &FleetOptions::inCallTimeoutSeconds, 1,
-     RunModeOptions::kMaxInCallSeconds, "seconds"},
+    {"--in-call-timeout", &FleetOptions::inCallTimeoutSeconds, 1, RunModeOptions::kMaxInCallSeconds,
+     "seconds"},
     {"--retry-failed", &FleetOptions::retryFailed, 1, kMaxRetries, "tries"},
 };
 

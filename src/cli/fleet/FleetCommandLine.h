@@ -10,7 +10,7 @@ namespace quillmarch::fleet {
 // Fleet-wide bounds of the command line.
 inline constexpr int kMaxJobs = 256;
 inline constexpr int kMaxFleetCount = 10000;  // --canary, --max-failures
-inline constexpr int kMaxRetries = 10;         // --retry-failed
+inline constexpr int kMaxRetries = 10;        // --retry-failed
 
 // True when the arguments after the program's name ask for a fleet run ("--fleet" among them);
 // the caller then takes them through ParseFleetCommandLine or LoadFleetPlan, not the ordinary

@@ -76,8 +76,8 @@ std::string FleetReport::OptionsJson() const {
            ", \"in_call\": " + Quoted(RunModeOptions::CallPolicyName(o.inCall)) +
            ", \"in_call_timeout_s\": " + std::to_string(o.inCallTimeoutSeconds) +
            ", \"retry_failed\": " + std::to_string(o.retryFailed) +
-           ", \"window\": " + OrNull(o.window.Text()) + ", \"system_options\": " + List(o.commonOptions) +
-           "}";
+           ", \"window\": " + OrNull(o.window.Text()) +
+           ", \"system_options\": " + List(o.commonOptions) + "}";
 }
 
 std::string FleetReport::CountsJson() const {

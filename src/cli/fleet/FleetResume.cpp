@@ -1,11 +1,10 @@
 #include "cli/fleet/FleetResume.h"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <system_error>
 
@@ -149,7 +148,8 @@ bool ReadOptions(const Json& options, FleetOptions& out, std::string& error) {
             option.empty() || option[0] != '-')
             return read.Fail("system_options");
     }
-    if (!FleetSystemArguments::CheckCommon(out.commonOptions, why)) return read.Fail("system_options");
+    if (!FleetSystemArguments::CheckCommon(out.commonOptions, why))
+        return read.Fail("system_options");
     return true;
 }
 
@@ -282,8 +282,9 @@ bool FleetResume::MatchSystems(const Document& earlier, std::vector<FleetSystem>
                              " is not in the inventory");
     }
     if (faults.empty()) return true;
-    error = "--resume: the inventory and the earlier report do not name the same systems; "
-            "resume with the inventory the report was made from:";
+    error =
+        "--resume: the inventory and the earlier report do not name the same systems; "
+        "resume with the inventory the report was made from:";
     const std::size_t shown = std::min(faults.size(), kMaxListedErrors);
     for (std::size_t i = 0; i < shown; ++i) error += "\n" + faults[i];
     if (faults.size() > shown)

@@ -28,8 +28,7 @@ std::string TimeText(int seconds) {
 
 }  // namespace
 
-bool MaintenanceWindow::Parse(const std::string& text, MaintenanceWindow& out,
-                              std::string& error) {
+bool MaintenanceWindow::Parse(const std::string& text, MaintenanceWindow& out, std::string& error) {
     const std::size_t dash = text.find('-');
     MaintenanceWindow window;
     if (text.size() != 11 || dash != 5 || !ParseTime(text.substr(0, 5), window.m_start) ||

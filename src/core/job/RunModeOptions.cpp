@@ -148,10 +148,14 @@ RunModeOptions::Taken TakeInCallTimeout(RunContext& app, const std::vector<std::
 
 bool RunModeOptions::ParseCallPolicy(const std::string& word, CallPolicy& out) {
     const std::string lower = text::Lower(word);
-    if (lower == "skip") out = CallPolicy::kSkip;
-    else if (lower == "wait") out = CallPolicy::kWait;
-    else if (lower == "break") out = CallPolicy::kBreak;
-    else return false;
+    if (lower == "skip")
+        out = CallPolicy::kSkip;
+    else if (lower == "wait")
+        out = CallPolicy::kWait;
+    else if (lower == "break")
+        out = CallPolicy::kBreak;
+    else
+        return false;
     return true;
 }
 

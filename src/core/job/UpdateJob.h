@@ -81,7 +81,7 @@ struct UpdateJob {
         // --in-call: a single run goes on as it always did; a fleet skips by default.
         CallPolicy inCall = CallPolicy::kBreak;
         int inCallTimeoutSeconds = 1800;  // --in-call-timeout: longest wait for a call's end
-        std::string reportPath;  // --report: JSON file, "-" for stdout, empty for none
+        std::string reportPath;           // --report: JSON file, "-" for stdout, empty for none
         // Where the password came from: "-p:" (visible to other local users in the process
         // list) or --password-file; neither: the environment, a prompt, or none.
         bool passwordOnCommandLine = false;

@@ -79,12 +79,12 @@ bool CallGuard::WaitForEnd(const std::string& moment) {
         // The look's own time, in the run's scaled seconds.
         const double scale = m_app.TimeScale() > 0 ? m_app.TimeScale() : 1.0;
         waited += std::chrono::milliseconds(static_cast<long long>(
-            static_cast<double>(std::max<long long>((m_app.Clock().Now() - before).count(), 0)) / scale));
+            static_cast<double>(std::max<long long>((m_app.Clock().Now() - before).count(), 0)) /
+            scale));
         const double seconds = static_cast<double>(waited.count()) / 1000.0;
         if (inCall && !*inCall) {
-            m_app.WriteLog("The call ended after " + SecondsText(seconds) + "; " + moment +
-                               " goes on",
-                           0);
+            m_app.WriteLog(
+                "The call ended after " + SecondsText(seconds) + "; " + moment + " goes on", 0);
             Tell("no_call", seconds);
             return Reconnect();
         }
