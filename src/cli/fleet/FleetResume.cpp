@@ -202,7 +202,7 @@ bool FleetResume::Read(const std::string& path, Document& out, std::string& erro
     const auto size = std::filesystem::file_size(place, failed);
     if (failed || size > kMaxBytes) {
         error = "--resume: " + shown + " is larger than any fleet report (" +
-                std::to_string(kMaxBytes / (1024 * 1024)) + " MB at most)";
+                std::to_string(kMaxBytes / (std::size_t{1024} * 1024)) + " MB at most)";
         return false;
     }
     std::ifstream file(place, std::ios::binary);
