@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "core/job/RunContext.h"
+#include "core/job/RunModeOptions.h"
 #include "core/pack/ImageCheck.h"
 #include "core/platform/Platform.h"
 #include "core/run/PreflightCheck.h"
@@ -20,6 +21,8 @@ ReportedRun::ReportedRun(RunContext& app)
     m_report.SetOptions(app.Job().options.verify, app.Job().options.verifyTimeoutSeconds,
                         app.Job().tasks.isdnUpdate, app.Job().tasks.uploadImage,
                         app.Job().tasks.updateSoftware);
+    m_report.SetCallPolicy(RunModeOptions::CallPolicyName(app.Job().options.inCall),
+                           app.Job().options.inCallTimeoutSeconds);
     m_report.SetInstalls(SystemFactsReader::InstalledVersion(app), {});
     if (m_wanted) app.SetRunObserver(&m_report);
 }

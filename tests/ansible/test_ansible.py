@@ -137,12 +137,13 @@ class AnsiblePlaybook(unittest.TestCase):
                 self.env[name] = os.environ[name]
         self.run_number = 0
 
-    def start_systems(self, passwords=None):
+    def start_systems(self, passwords=None, extra=None):
         passwords = passwords or PASSWORDS
         systems = {}
         for host in HOSTS:
             sim = simctl.start(model=MODELS[host], password=passwords[host], time_scale="0.01",
-                               restart_delay="1", software_version=OLD_VERSION)
+                               restart_delay="1", software_version=OLD_VERSION,
+                               **(extra or {}).get(host, {}))
             self.addCleanup(sim.close)
             systems[host] = sim
         return systems
@@ -316,6 +317,26 @@ class AnsiblePlaybook(unittest.TestCase):
             self.assertEqual(run.recap[host]["failed"], 0, run.output)
         self.assertRegex(run.output, r"room-b: cannot_update, logon_refused")
         self.assertNoPasswordShown(run, list(on_systems.values()))
+
+    def test_a_system_in_a_call_is_left_alone(self):
+        systems = self.start_systems(extra={"room-b": dict(in_call=768)})
+        self.write_inventory(systems, PASSWORDS)
+
+        run = self.playbook("room-b in a call")
+        self.assertEqual(run.code, 2, run.output)  # the host in a call failed
+        busy = run.results["room-b"]
+        self.assertTrue(busy["failed"])
+        self.assertFalse(busy["updated"])
+        self.assertEqual(busy["failure"]["code"], "in_call")
+        self.assertEqual(busy["call_state"], "in_call")
+        self.assertEqual(busy["report"]["call"]["policy"], "skip")
+        self.assertIn("--in-call", busy["cmd"])
+        self.assertEqual(changes(systems["room-b"].events()), [])
+        self.assertEqual(systems["room-b"].read("systemsoftwareversion.dat").strip(), OLD_VERSION)
+        for host in ("room-a", "room-c"):
+            self.assertUpdated(host, systems[host], run.results[host])
+            self.assertEqual(run.results[host]["call_state"], "no_call")
+        self.assertNoPasswordShown(run, PASSWORDS.values())
 
     def test_canary_rollout_stops_at_the_batch_that_failed(self):
         # Batches of canary.yml over three hosts: room-a, then room-b, then room-c.

@@ -37,6 +37,7 @@ TEST(FleetSummary, EverySystemCountsInTheLastLineWhateverItsEnd) {
         SystemResult::kSucceeded, SystemResult::kFailed,     SystemResult::kUpToDate,
         SystemResult::kSkipped,   SystemResult::kNotStarted, SystemResult::kInterrupted,
         SystemResult::kReady,     SystemResult::kCannot,     SystemResult::kUnreachable,
+        SystemResult::kInCall,
     };
     for (const bool check : {true, false}) {
         FleetPlan plan;
@@ -47,8 +48,9 @@ TEST(FleetSummary, EverySystemCountsInTheLastLineWhateverItsEnd) {
             const bool checkResult = result == SystemResult::kReady ||
                                      result == SystemResult::kCannot ||
                                      result == SystemResult::kUnreachable;
-            const bool updateOnly =
-                result == SystemResult::kSucceeded || result == SystemResult::kSkipped;
+            const bool updateOnly = result == SystemResult::kSucceeded ||
+                                    result == SystemResult::kSkipped ||
+                                    result == SystemResult::kInCall;
             if ((check && updateOnly) || (!check && checkResult)) continue;
             SCOPED_TRACE(std::string(ResultWords(result)) + (check ? " (check)" : " (update)"));
             SystemOutcome outcome;

@@ -75,6 +75,7 @@ class SimConfig:
     restart_delay: float = 3.0
     time_scale: float = 1.0
     in_call: int = 0
+    call_ends_after: Optional[float] = None  # seconds (x time scale); None: the call goes on
     faults: frozenset = field(default_factory=frozenset)
     drop_upload_bytes: Optional[int] = None
     list_names: tuple = ()

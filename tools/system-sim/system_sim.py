@@ -13,6 +13,7 @@ import signal
 import socket
 import sys
 import tempfile
+import threading
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
@@ -63,6 +64,8 @@ def _parser():
                    help="version an image installs (default: the one it carries)")
     p.add_argument("--time-scale", type=float, default=None)
     p.add_argument("--in-call", type=int, default=0, metavar="LINESPEED")
+    p.add_argument("--call-ends-after", type=float, default=None, metavar="S",
+                   help="the call of --in-call ends S seconds (x time scale) after the start")
     p.add_argument("--fault", type=_fault, action="append", default=[])
     p.add_argument("--ready-file", default=None)
     p.add_argument("--verbose", action="store_true",
@@ -95,6 +98,7 @@ def config_from_args(argv):
                                 os.path.join(state_dir, "journal.jsonl")),
         restart_delay=args.restart_delay,
         time_scale=_time_scale(args.time_scale), in_call=args.in_call,
+        call_ends_after=args.call_ends_after,
         faults=frozenset(faults), drop_upload_bytes=faults.get("drop-upload"),
         list_names=named["list-name"],
         endless_files=frozenset(named["endless-file"]),
@@ -135,12 +139,26 @@ class Simulator:
         self.ftp.listen()
         if self.http:
             self.http.start()
+        self._schedule_call_end()
         self.journal.write("listening", ftp_port=self.ftp.port,
                            http_port=http_port, mode=self.ftp.mode,
                            tls=cfg.tls, model=cfg.model, seeded=seeded)
         return {"ftp_port": self.ftp.port, "http_port": http_port,
                 "pid": os.getpid(), "state_dir": cfg.state_dir,
                 "journal": cfg.journal}
+
+    def _schedule_call_end(self):
+        cfg = self.config
+        if not cfg.in_call or cfg.call_ends_after is None:
+            return
+
+        def hang_up():
+            cfg.in_call = 0
+            self.journal.write("call", state="ended")
+
+        timer = threading.Timer(cfg.scaled(cfg.call_ends_after), hang_up)
+        timer.daemon = True
+        timer.start()
 
     def run(self):
         while not self.stopping:

@@ -89,6 +89,17 @@ class HttpTests(WebTestCase):
             events = self.wait_count(sims[sim_pw], "http", len(statuses))
             self.assertEqual([e["status"] for e in events], statuses)
 
+    def test_a_call_ends_when_told(self):
+        sim = self.start_sim(in_call=768, call_ends_after=40, time_scale=0.05)
+        speeds = []
+        for _ in range(2):
+            _, _, body = self.request(sim, "/confstatus.xml", ("Admin", "admin"))
+            speeds.append(ET.fromstring(body).findtext("LINESPEED"))
+            if speeds == ["768"]:
+                sim.wait_for(lambda e: e.get("event") == "call", timeout=5)
+        self.assertEqual(speeds, ["768", "0"])
+        self.assertEqual([e["state"] for e in sim.events("call")], ["ended"])
+
     def test_confstatus_reports_line_speed(self):
         for in_call in (0, 768):
             with self.subTest(in_call=in_call):

@@ -58,6 +58,20 @@ options:
     description: Longest verification in seconds (C(--verify-timeout)), 1 to 86400.
     type: int
     default: 900
+  in_call:
+    description:
+      - What to do when the system is in a call (C(--in-call)), read before the first change
+        and again right before the switch to update mode. C(skip) changes nothing and fails the
+        task (failure code C(in_call)); C(wait) waits for the call to end, at most
+        I(in_call_timeout); C(break) goes on and ends the call. Unattended, like a fleet, the
+        module leaves calls alone by default.
+    type: str
+    choices: [skip, wait, break]
+    default: skip
+  in_call_timeout:
+    description: Longest wait of I(in_call=wait) in seconds (C(--in-call-timeout)), 1 to 86400.
+    type: int
+    default: 1800
   force:
     description:
       - Skip the preflight and update even a system that already runs the version
@@ -193,6 +207,14 @@ failure:
   returned: when quillmarch-cli wrote a report
   type: dict
   sample: {"code": "logon_refused", "reason": "Cannot connect to system: Wrong password"}
+call_state:
+  description:
+    - Whether the system was in a call when quillmarch-cli last looked - C(in_call),
+      C(no_call), C(unknown) (its web server did not answer), or null when it never looked.
+      The report's C(call) holds the policy and the time waited too.
+  returned: when quillmarch-cli wrote a report
+  type: str
+  sample: no_call
 report:
   description:
     - The JSON report of the last quillmarch-cli invocation - the update run, or the preflight
@@ -297,6 +319,7 @@ def option_args(params):
         args.append("--require-signed")
     for key in params["trusted_keys"]:
         args += ["--trusted-key", key]
+    args += ["--in-call", params["in_call"], "--in-call-timeout", str(params["in_call_timeout"])]
     if params["verify"]:
         # --verify-timeout implies --verify; a check only records it in its report.
         args += ["--verify-timeout", str(params["verify_timeout"])]
@@ -335,7 +358,8 @@ class Runner(object):
         result = dict(self.last)
         if report is not None:
             result.update(report=report, result=report.get("result"),
-                          failure=report.get("failure"))
+                          failure=report.get("failure"),
+                          call_state=(report.get("call") or {}).get("state"))
         result.update(extra)
         return result
 
@@ -357,6 +381,8 @@ MODULE_ARGUMENTS = dict(
     password=dict(type="str", required=True, no_log=True),
     verify=dict(type="bool", default=True),
     verify_timeout=dict(type="int", default=900),
+    in_call=dict(type="str", default="skip", choices=["skip", "wait", "break"]),
+    in_call_timeout=dict(type="int", default=1800),
     force=dict(type="bool", default=False),
     upload_image=dict(type="bool", default=True),
     update_software=dict(type="bool", default=True),
@@ -382,6 +408,8 @@ def main():
     params = module.params
     if not 1 <= params["verify_timeout"] <= 86400:
         module.fail_json(msg="verify_timeout must be 1 to 86400 seconds")
+    if not 1 <= params["in_call_timeout"] <= 86400:
+        module.fail_json(msg="in_call_timeout must be 1 to 86400 seconds")
     if params["port"] is not None and not 1 <= params["port"] <= 65535:
         module.fail_json(msg="port must be 1 to 65535")
 

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "cli/SignalScope.h"
+#include "cli/fleet/FleetClock.h"
 #include "cli/fleet/FleetPlanLoader.h"
 #include "cli/fleet/FleetReport.h"
 #include "cli/fleet/FleetRunner.h"
@@ -56,6 +57,16 @@ int FleetCommand::Main(const std::vector<std::string>& args) {
         std::error_code ignored;
         std::filesystem::create_directories(platform::PathFromUtf8(plan.options.logDir), ignored);
     }
+    FleetClock clock;
+    if (!FleetClock::FromEnvironment(clock, error)) {
+        std::fprintf(stderr, "quillmarch: %s\n", error.c_str());
+        return 2;
+    }
+    if (clock.Simulated())
+        std::fprintf(stderr,
+                     "quillmarch: warning: %s is set: the --window is judged on a test "
+                     "clock, not the local time\n",
+                     FleetClock::kTestVariable);
     curl_global_init(CURL_GLOBAL_DEFAULT);
     // The display and the summary keep out of a report written to stdout.
     std::FILE* out = plan.options.reportPath == "-" ? stderr : stdout;
@@ -66,7 +77,7 @@ int FleetCommand::Main(const std::vector<std::string>& args) {
     std::vector<SystemOutcome> outcomes;
     {
         SignalScope signals(stop, &abort);
-        FleetRunner runner(plan, view, stop, abort, std::make_shared<SharedImages>());
+        FleetRunner runner(plan, view, stop, abort, std::make_shared<SharedImages>(), clock);
         outcomes = runner.Run();
     }
     view.Close();

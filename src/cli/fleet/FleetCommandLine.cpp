@@ -28,10 +28,9 @@ struct NumberOption {
 };
 
 constexpr TextOption kTextOptions[] = {
-    {"--fleet", &FleetOptions::inventoryPath},
-    {"--log-dir", &FleetOptions::logDir},
-    {"--report", &FleetOptions::reportPath},
-    {"--password-file", &FleetOptions::passwordFile},
+    {"--fleet", &FleetOptions::inventoryPath}, {"--log-dir", &FleetOptions::logDir},
+    {"--report", &FleetOptions::reportPath},   {"--password-file", &FleetOptions::passwordFile},
+    {"--resume", &FleetOptions::resumePath},
 };
 
 constexpr NumberOption kNumberOptions[] = {
@@ -40,6 +39,9 @@ constexpr NumberOption kNumberOptions[] = {
     {"--max-failures", &FleetOptions::maxFailures, 1, kMaxFleetCount, "failures"},
     {"--verify-timeout", &FleetOptions::verifyTimeoutSeconds, 1, RunModeOptions::kMaxVerifySeconds,
      "seconds"},
+    {"--in-call-timeout", &FleetOptions::inCallTimeoutSeconds, 1, RunModeOptions::kMaxInCallSeconds,
+     "seconds"},
+    {"--retry-failed", &FleetOptions::retryFailed, 1, kMaxRetries, "tries"},
 };
 
 std::string Shown(const std::string& arg) {
@@ -81,7 +83,10 @@ public:
         for (m_i = 0; m_i < m_args.size(); ++m_i) {
             if (!ReadOne()) return false;
         }
+        m_out.given = m_seen;
         if (m_out.inventoryPath.empty()) return Fail("a fleet run needs --fleet FILE");
+        if (!m_out.resumePath.empty() && m_out.check)
+            return Fail("--resume goes on with an update fleet; a check has nothing to resume");
         if (!ReportPlaceUsable()) return false;
         return FleetSystemArguments::CheckCommon(m_out.commonOptions, m_error);
     }
@@ -96,6 +101,9 @@ private:
             return Fail("--report names the inventory file " + report);
         if (!m_out.passwordFile.empty() && platform::OutputPlace::Same(report, m_out.passwordFile))
             return Fail("--report names the password file " + report);
+        // The earlier report stays as it is: a later resume may need it.
+        if (!m_out.resumePath.empty() && platform::OutputPlace::Same(report, m_out.resumePath))
+            return Fail("--report names the report given to --resume " + report);
         std::string why;
         if (!platform::OutputPlace::Usable(report, why)) return Fail("--report: " + why);
         return true;
@@ -123,6 +131,8 @@ private:
         if (lower == "--force" || lower == "--check" || lower == "--verify" || lower == "-q" ||
             lower == "--quiet")
             return Flag(lower);
+        if (Names(lower, "--in-call")) return Policy();
+        if (Names(lower, "--window")) return Window();
         for (const TextOption& option : kTextOptions) {
             if (Names(lower, option.name)) return Text(option);
         }
@@ -132,6 +142,19 @@ private:
         }
         m_out.commonOptions.push_back(arg);  // a per-system flag; checked once all are read
         return true;
+    }
+
+    bool Policy() {
+        std::string value;
+        if (!Value("--in-call", value)) return false;
+        if (RunModeOptions::ParseCallPolicy(value, m_out.inCall)) return true;
+        return Fail("option \"--in-call\" needs skip, wait or break");
+    }
+
+    bool Window() {
+        std::string value;
+        if (!Value("--window", value)) return false;
+        return MaintenanceWindow::Parse(value, m_out.window, m_error);
     }
 
     bool Flag(const std::string& lower) {

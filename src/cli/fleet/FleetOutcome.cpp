@@ -22,6 +22,8 @@ const char* ResultWords(SystemResult result) {
             return "cannot";
         case SystemResult::kUnreachable:
             return "unreachable";
+        case SystemResult::kInCall:
+            return "in a call";
     }
     return "failed";
 }

@@ -4,7 +4,8 @@
 
 namespace quillmarch::fleet {
 
-// How one system of a fleet ended. An update ends in the first six; a check in the last four.
+// How one system of a fleet ended. An update ends in the first six or in a call; a check in
+// ready, up to date, cannot or unreachable.
 enum class SystemResult {
     kSucceeded,    // updated and verified
     kFailed,       // the update (or the check before it) failed
@@ -15,6 +16,7 @@ enum class SystemResult {
     kReady,        // check: an update would run
     kCannot,       // check: cannot update (refused logon, unknown model, no image)
     kUnreachable,  // check: nothing answered
+    kInCall,       // left alone: it was in a call (--in-call skip, or wait until the timeout)
 };
 
 // The words a summary, a live line and the fleet report use for a result.
@@ -30,6 +32,8 @@ struct SystemOutcome {
     double seconds = 0;
     std::string logPath;
     std::string reportJson;  // the system's own report; empty when it never started
+    int tries = 0;           // updates started for it in this run (--retry-failed adds to 1)
+    bool earlier = false;    // --resume: its result is the earlier run's; not run again
 };
 
 }  // namespace quillmarch::fleet

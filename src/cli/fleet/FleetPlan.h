@@ -1,7 +1,11 @@
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
+
+#include "cli/fleet/MaintenanceWindow.h"
+#include "core/job/CallPolicy.h"
 
 namespace quillmarch::fleet {
 
@@ -13,6 +17,9 @@ struct FleetSystem {
     std::vector<std::string> options;  // per-system flags of the ordinary command line
     std::string password;              // from the row, or else from the fleet's password source
     bool rowPassword = false;          // the row gave one (a quoted "" is the empty password)
+    // --resume: "succeeded" or "up_to_date" when the earlier run ended so (the system is not
+    // run again); empty otherwise.
+    std::string earlierResult{};
 };
 
 // What the operator asked of the fleet run as a whole.
@@ -29,6 +36,12 @@ struct FleetOptions {
     std::string reportPath;                  // --report FILE ("-" for stdout)
     std::string passwordFile;                // --password-file FILE
     std::vector<std::string> commonOptions;  // ordinary per-system flags given for all (-m, -s...)
+    CallPolicy inCall = CallPolicy::kSkip;   // --in-call: a fleet leaves calls alone by default
+    int inCallTimeoutSeconds = 1800;         // --in-call-timeout
+    int retryFailed = 0;                     // --retry-failed N: tries again at the end
+    MaintenanceWindow window;                // --window HH:MM-HH:MM; unset: any time
+    std::string resumePath;                  // --resume REPORT: the earlier fleet report
+    std::set<std::string> given;             // the fleet options named on the command line
 };
 
 // A whole fleet run's input: the options and the validated systems.

@@ -4,6 +4,7 @@
 
 #include "cli/fleet/FleetCommandLine.h"
 #include "cli/fleet/FleetInventory.h"
+#include "cli/fleet/FleetResume.h"
 
 namespace quillmarch::fleet {
 
@@ -38,6 +39,11 @@ bool LoadFleetPlan(const std::vector<std::string>& args, const PasswordSource::P
                    FleetPlan& plan, std::string& error) {
     plan = FleetPlan{};
     if (!ParseFleetCommandLine(args, plan.options, error)) return false;
+    FleetResume::Document earlier;
+    if (!plan.options.resumePath.empty()) {
+        if (!FleetResume::Read(plan.options.resumePath, earlier, error)) return false;
+        FleetResume::MergeOptions(earlier, plan.options);
+    }
     Inventory inventory;
     std::vector<std::string> errors;
     if (!FleetInventory::Read(plan.options.inventoryPath, plan.options.commonOptions, inventory,
@@ -47,6 +53,9 @@ bool LoadFleetPlan(const std::vector<std::string>& args, const PasswordSource::P
     }
     if (inventory.hasPasswordColumn &&
         !PasswordSource::CheckPrivate(plan.options.inventoryPath, error))
+        return false;
+    if (!plan.options.resumePath.empty() &&
+        !FleetResume::MatchSystems(earlier, inventory.systems, error))
         return false;
     if (!FillPasswords(plan.options, prompt, inventory.systems, error)) return false;
     plan.systems = std::move(inventory.systems);

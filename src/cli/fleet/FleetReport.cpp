@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/job/RunModeOptions.h"
 #include "core/run/RunReport.h"
 
 namespace quillmarch::fleet {
@@ -13,6 +14,7 @@ constexpr SystemResult kAllResults[] = {
     SystemResult::kSucceeded, SystemResult::kFailed,     SystemResult::kUpToDate,
     SystemResult::kSkipped,   SystemResult::kNotStarted, SystemResult::kInterrupted,
     SystemResult::kReady,     SystemResult::kCannot,     SystemResult::kUnreachable,
+    SystemResult::kInCall,
 };
 
 std::string Quoted(const std::string& text) {
@@ -27,6 +29,12 @@ std::string Seconds(double value) {
     char text[32];
     std::snprintf(text, sizeof(text), "%.3f", value);
     return text;
+}
+
+std::string List(const std::vector<std::string>& items) {
+    std::string text;
+    for (const std::string& item : items) text += (text.empty() ? "" : ", ") + Quoted(item);
+    return "[" + text + "]";
 }
 
 std::string Bool(bool value) {
@@ -49,6 +57,7 @@ std::string FleetReport::ToJson(Time start, Time end, int exitCode) const {
            ",\n  \"program\": {\"name\": \"quillmarch\", \"version\": " +
            Quoted(QUILLMARCH_VERSION) +
            "},\n  \"kind\": \"fleet\",\n  \"inventory\": " + Quoted(m_plan.options.inventoryPath) +
+           ",\n  \"resumed_from\": " + OrNull(m_plan.options.resumePath) +
            ",\n  \"options\": " + OptionsJson() + ",\n  \"counts\": " + CountsJson() +
            ",\n  \"started_at\": " + Quoted(RunReport::JsonTime(start)) +
            ",\n  \"ended_at\": " + Quoted(RunReport::JsonTime(end)) +
@@ -63,7 +72,12 @@ std::string FleetReport::OptionsJson() const {
            ", \"max_failures\": " + (o.maxFailures < 0 ? "null" : std::to_string(o.maxFailures)) +
            ", \"force\": " + Bool(o.force) + ", \"check\": " + Bool(o.check) +
            ", \"verify_timeout_s\": " + std::to_string(o.verifyTimeoutSeconds) +
-           ", \"log_dir\": " + Quoted(o.logDir) + "}";
+           ", \"log_dir\": " + Quoted(o.logDir) +
+           ", \"in_call\": " + Quoted(RunModeOptions::CallPolicyName(o.inCall)) +
+           ", \"in_call_timeout_s\": " + std::to_string(o.inCallTimeoutSeconds) +
+           ", \"retry_failed\": " + std::to_string(o.retryFailed) +
+           ", \"window\": " + OrNull(o.window.Text()) +
+           ", \"system_options\": " + List(o.commonOptions) + "}";
 }
 
 std::string FleetReport::CountsJson() const {
@@ -91,7 +105,8 @@ std::string FleetReport::SystemJson(std::size_t system) const {
            ", \"address\": " + Quoted(s.address) + ", \"result\": " + Quoted(ResultCode(o.result)) +
            ", \"reason\": " + OrNull(o.reason) +
            ", \"duration_s\": " + (o.reportJson.empty() ? "null" : Seconds(o.seconds)) +
-           ", \"log\": " + OrNull(o.logPath) + ",\n     \"report\": " + report + "}";
+           ", \"log\": " + OrNull(o.logPath) + ", \"tries\": " + std::to_string(o.tries) +
+           ", \"earlier\": " + Bool(o.earlier) + ",\n     \"report\": " + report + "}";
 }
 
 bool FleetReport::Write(Time start, Time end, int exitCode, std::string& error) const {

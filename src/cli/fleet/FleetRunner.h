@@ -18,6 +18,7 @@ class SharedImages;
 
 namespace quillmarch::fleet {
 
+class FleetClock;
 class FleetSystemRun;
 class FleetView;
 
@@ -25,10 +26,15 @@ class FleetView;
 // The canaries go first and alone; after `maxFailures` failures no new system starts. The
 // operator's first stop (`stop`) starts no new system; the second (`abort`) asks every running
 // one to stop at its next safe point. One system's failure never disturbs another's run.
+// Systems a resumed run found done keep the earlier result and are not contacted. With a
+// --window, systems start only inside it (a fleet started before it waits for it to open);
+// once it closes no new system starts. --retry-failed N tries the failed systems again at the
+// end, up to N more times.
 class FleetRunner {
 public:
     FleetRunner(const FleetPlan& plan, FleetView& view, const RunInterrupt& stop,
-                const RunInterrupt& abort, std::shared_ptr<SharedImages> images);
+                const RunInterrupt& abort, std::shared_ptr<SharedImages> images,
+                const FleetClock& clock);
     ~FleetRunner();
     FleetRunner(const FleetRunner&) = delete;
     FleetRunner& operator=(const FleetRunner&) = delete;
@@ -42,6 +48,7 @@ private:
         std::thread thread;
         bool started = false;
         bool finished = false;
+        std::string tries;  // why the tries before failed, for the next try's log
     };
 
     bool MayStart() const;
@@ -50,6 +57,11 @@ private:
     void PassOnAbort();
     bool CanariesDone() const;
     void JudgeCanaries();
+    void WatchWindow();
+    bool WindowOpen() const;
+    bool WaitingForWindow() const;
+    bool NextRound();
+    void MarkEarlier();
     void MarkUnstarted();
 
     const FleetPlan& m_plan;
@@ -57,15 +69,21 @@ private:
     const RunInterrupt& m_stop;
     const RunInterrupt& m_abort;
     std::shared_ptr<SharedImages> m_images;
+    const FleetClock& m_clock;
     std::vector<SystemOutcome> m_outcomes;
     std::vector<Slot> m_slots;
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::size_t m_next = 0;
+    std::vector<std::size_t> m_order;  // the systems of this round, in their turn
+    std::size_t m_next = 0;            // into m_order
+    int m_round = 0;                   // 0: the first tries; then each --retry-failed round
     int m_running = 0;
     int m_failures = 0;
     bool m_canaryPhase = false;
     bool m_abortPassedOn = false;
+    bool m_windowOpened = false;
+    bool m_windowClosed = false;
+    bool m_waitSaid = false;
     std::string m_heldBack;  // why no new system starts, once it is so
 };
 

@@ -79,11 +79,13 @@ void FleetSummary::PrintUpdates(std::FILE* out) const {
         std::fprintf(out, "%s: %s\n", Shown(m_plan.systems[i].name).c_str(),
                      text::ForLog(m_outcomes[i].reason, 300).c_str());
     }
-    std::fprintf(
-        out, "%d succeeded, %d failed, %d up to date, %d skipped, %d not started, %d interrupted\n",
-        Count(SystemResult::kSucceeded), Count(SystemResult::kFailed),
-        Count(SystemResult::kUpToDate), Count(SystemResult::kSkipped),
-        Count(SystemResult::kNotStarted), Count(SystemResult::kInterrupted));
+    std::fprintf(out,
+                 "%d succeeded, %d failed, %d up to date, %d skipped, %d not started, %d "
+                 "interrupted, %d in a call\n",
+                 Count(SystemResult::kSucceeded), Count(SystemResult::kFailed),
+                 Count(SystemResult::kUpToDate), Count(SystemResult::kSkipped),
+                 Count(SystemResult::kNotStarted), Count(SystemResult::kInterrupted),
+                 Count(SystemResult::kInCall));
 }
 
 void FleetSummary::PrintChecks(std::FILE* out) const {

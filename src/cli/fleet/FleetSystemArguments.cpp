@@ -12,8 +12,8 @@ namespace quillmarch::fleet {
 namespace {
 
 // Options of the whole fleet run; a row cannot change them for one system.
-constexpr const char* kFleetWide[] = {"--check",  "--verify", "--verify-timeout",
-                                      "--report", "-q",       "--quiet"};
+constexpr const char* kFleetWide[] = {"--check", "--verify",  "--verify-timeout", "--report", "-q",
+                                      "--quiet", "--in-call", "--in-call-timeout"};
 
 bool IsPasswordArgument(const std::string& lower) {
     return lower.size() >= 2 && lower[0] == '-' && lower[1] == 'p';

@@ -12,6 +12,7 @@
 #include "core/catalogue/SharedImages.h"
 #include "core/job/CommandLine.h"
 #include "core/job/RunContext.h"
+#include "core/job/RunModeOptions.h"
 #include "core/pack/ImageCheck.h"
 #include "core/platform/Platform.h"
 #include "core/run/PreflightCheck.h"
@@ -71,8 +72,25 @@ std::vector<std::string> FleetSystemRun::Arguments(const FleetPlan& plan,
     if (plan.options.check) args.push_back("--check");
     args.push_back("--verify-timeout");
     args.push_back(std::to_string(plan.options.verifyTimeoutSeconds));
+    args.push_back("--in-call");
+    args.push_back(RunModeOptions::CallPolicyName(plan.options.inCall));
+    args.push_back("--in-call-timeout");
+    args.push_back(std::to_string(plan.options.inCallTimeoutSeconds));
     args.push_back(system.address);
     return args;
+}
+
+void FleetSystemRun::MakeReport() {
+    m_report =
+        std::make_unique<RunReport>(m_plan.options.check ? "check" : "update", QUILLMARCH_VERSION);
+    m_report->SetAddress(m_app->Job().target.address);
+    m_report->SetInterrupt(&m_app->Interrupt());
+    const UpdateJob& job = m_app->Job();
+    m_report->SetOptions(true, job.options.verifyTimeoutSeconds, job.tasks.isdnUpdate,
+                         job.tasks.uploadImage, job.tasks.updateSoftware);
+    m_report->SetCallPolicy(RunModeOptions::CallPolicyName(job.options.inCall),
+                            job.options.inCallTimeoutSeconds);
+    m_app->SetRunObserver(m_report.get());
 }
 
 SystemOutcome FleetSystemRun::Run() {
@@ -85,14 +103,10 @@ SystemOutcome FleetSystemRun::Run() {
         outcome.reason = started.message;
         outcome.logPath = m_app->m_log.LastPath();
     } else {
-        m_report = std::make_unique<RunReport>(m_plan.options.check ? "check" : "update",
-                                               QUILLMARCH_VERSION);
-        m_report->SetAddress(m_app->Job().target.address);
-        m_report->SetInterrupt(&m_app->Interrupt());
-        m_report->SetOptions(true, m_app->Job().options.verifyTimeoutSeconds,
-                             m_app->Job().tasks.isdnUpdate, m_app->Job().tasks.uploadImage,
-                             m_app->Job().tasks.updateSoftware);
-        m_app->SetRunObserver(m_report.get());
+        if (!m_tries.empty())
+            m_app->WriteLog("Trying again (--retry-failed); the tries before failed: " + m_tries,
+                            0);
+        MakeReport();
         m_app->m_progressWnd = std::make_shared<FleetProgressSink>(m_view, m_index);
         // The check's table is not shown: the fleet's own table says what matters.
         std::FILE* table = std::tmpfile();
@@ -160,6 +174,9 @@ SystemOutcome FleetSystemRun::Updated(int checkCode) {
     const bool stopped = m_app->Interrupt().Requested();
     outcome.result = stopped ? SystemResult::kInterrupted : SystemResult::kFailed;
     outcome.reason = stopped ? kStoppedWords : m_report->FailureReason();
+    // Left alone for its call: not a fault of the system, counted apart and tried again by a
+    // resume.
+    if (!stopped && m_report->FailureCode() == "in_call") outcome.result = SystemResult::kInCall;
     // A system that could not be sent back from update mode is said first, with its own code.
     const bool unsafe = CommandLineRun::LeftUnsafe(m_app->m_systemEndMode);
     if (unsafe) outcome.reason = "the system may still be in update mode; " + outcome.reason;

@@ -36,6 +36,8 @@ public:
     // The update (or, in a --check fleet, the check) from start to end.
     SystemOutcome Run();
     RunInterrupt& Interrupt();
+    // --retry-failed: why the tries before failed ("try 1: ..."), for this try's log.
+    void SetTryNote(std::string tries) { m_tries = std::move(tries); }
 
     // The log of a system: <log dir>/<the name an ordinary run gives the address's log>.
     static std::string LogPath(const FleetOptions& options, const std::string& address);
@@ -43,6 +45,7 @@ public:
     static std::vector<std::string> Arguments(const FleetPlan& plan, const FleetSystem& system);
 
 private:
+    void MakeReport();
     SystemOutcome Checked(int code);
     SystemOutcome Updated(int checkCode);
     SystemOutcome Ended(SystemOutcome outcome, const char* word, int exitCode);
@@ -55,6 +58,7 @@ private:
     std::unique_ptr<ConsoleMessageBox> m_messageBox;
     std::unique_ptr<RunContext> m_app;
     std::unique_ptr<RunReport> m_report;
+    std::string m_tries;
 };
 
 }  // namespace quillmarch::fleet

@@ -64,7 +64,8 @@ void FleetView::Finished(std::size_t system, const SystemOutcome& outcome) {
     line.failed = result != SystemResult::kSucceeded && result != SystemResult::kUpToDate &&
                   result != SystemResult::kReady;
     std::string text = m_labels[system] + ": " + ResultWords(result);
-    if (result == SystemResult::kSucceeded) text += " in " + Seconds(outcome.seconds);
+    if (result == SystemResult::kSucceeded && !outcome.earlier)
+        text += " in " + Seconds(outcome.seconds);
     if (!outcome.reason.empty()) text += ": " + text::ForLog(outcome.reason, 300);
     Event(text);
 }

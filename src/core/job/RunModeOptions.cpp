@@ -18,6 +18,8 @@ constexpr char kTimeout = 'W';
 constexpr char kReport = 'R';
 constexpr char kNoVerify = 'N';
 constexpr char kPasswordFile = 'P';
+constexpr char kInCall = 'K';
+constexpr char kInCallTimeout = 'L';
 
 // --no-verify against --verify or --verify-timeout: whichever comes second is refused.
 bool Agrees(const std::string& seen, bool noVerify, std::string& error) {
@@ -114,7 +116,60 @@ RunModeOptions::Taken TakePasswordFile(RunContext& app, const std::vector<std::s
     return RunModeOptions::Taken::kTaken;
 }
 
+RunModeOptions::Taken TakeInCall(RunContext& app, const std::vector<std::string>& args,
+                                 std::size_t& i, std::string& seen, std::string& error) {
+    const std::string name = "--in-call";
+    std::string value;
+    if (!Once(seen, kInCall, name, error) || !Value(args, i, name.size(), name, value, error))
+        return RunModeOptions::Taken::kRefused;
+    if (!RunModeOptions::ParseCallPolicy(value, app.Job().options.inCall)) {
+        error = "option \"" + name + "\" needs skip, wait or break";
+        return RunModeOptions::Taken::kRefused;
+    }
+    return RunModeOptions::Taken::kTaken;
+}
+
+RunModeOptions::Taken TakeInCallTimeout(RunContext& app, const std::vector<std::string>& args,
+                                        std::size_t& i, std::string& seen, std::string& error) {
+    const std::string name = "--in-call-timeout";
+    std::string value;
+    if (!Once(seen, kInCallTimeout, name, error) ||
+        !Value(args, i, name.size(), name, value, error))
+        return RunModeOptions::Taken::kRefused;
+    if (!ParseTimeout(value, app.Job().options.inCallTimeoutSeconds)) {
+        error = "option \"" + name + "\" needs a number of seconds from 1 to " +
+                std::to_string(RunModeOptions::kMaxInCallSeconds);
+        return RunModeOptions::Taken::kRefused;
+    }
+    return RunModeOptions::Taken::kTaken;
+}
+
 }  // namespace
+
+bool RunModeOptions::ParseCallPolicy(const std::string& word, CallPolicy& out) {
+    const std::string lower = text::Lower(word);
+    if (lower == "skip")
+        out = CallPolicy::kSkip;
+    else if (lower == "wait")
+        out = CallPolicy::kWait;
+    else if (lower == "break")
+        out = CallPolicy::kBreak;
+    else
+        return false;
+    return true;
+}
+
+const char* RunModeOptions::CallPolicyName(CallPolicy policy) {
+    switch (policy) {
+        case CallPolicy::kSkip:
+            return "skip";
+        case CallPolicy::kWait:
+            return "wait";
+        case CallPolicy::kBreak:
+            break;
+    }
+    return "break";
+}
 
 RunModeOptions::Taken RunModeOptions::Take(RunContext& app, const std::vector<std::string>& args,
                                            std::size_t& i, std::string& seen, std::string& error) {
@@ -134,6 +189,8 @@ RunModeOptions::Taken RunModeOptions::Take(RunContext& app, const std::vector<st
     if (Names(lower, "--verify-timeout")) return TakeTimeout(app, args, i, seen, error);
     if (Names(lower, "--report")) return TakeReport(app, args, i, seen, error);
     if (Names(lower, "--password-file")) return TakePasswordFile(app, args, i, seen, error);
+    if (Names(lower, "--in-call-timeout")) return TakeInCallTimeout(app, args, i, seen, error);
+    if (Names(lower, "--in-call")) return TakeInCall(app, args, i, seen, error);
     return Taken::kNotMine;
 }
 

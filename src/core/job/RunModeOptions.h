@@ -4,19 +4,27 @@
 #include <string>
 #include <vector>
 
+#include "core/job/CallPolicy.h"
+
 namespace quillmarch {
 
 class RunContext;
 
 // The command line's options for a preflight check, the verification and the JSON report:
 // "--check", "--verify" (the default), "--no-verify" (an unchecked success), "--verify-timeout
-// SECONDS", "--report FILE" ("-" for stdout). A value may follow as the next argument or after "=".
+// SECONDS", "--report FILE" ("-" for stdout), "--in-call skip|wait|break", "--in-call-timeout
+// SECONDS". A value may follow as the next argument or after "=".
 // Letters in any case.
 class RunModeOptions {
 public:
     enum class Taken { kNotMine, kTaken, kRefused };
 
     static constexpr int kMaxVerifySeconds = 86400;
+    static constexpr int kMaxInCallSeconds = 86400;
+
+    // "skip", "wait" or "break" (any case); false for any other word.
+    static bool ParseCallPolicy(const std::string& word, CallPolicy& out);
+    static const char* CallPolicyName(CallPolicy policy);
 
     // Looks at args[i]; when it is one of these options, fills the job record and moves i past
     // a value taken from the next argument. `seen` holds what was given already (shared with

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/catalogue/ModelCatalogue.h"
+#include "core/job/CallPolicy.h"
 #include "core/pack/ImagePack.h"
 
 namespace quillmarch {
@@ -77,7 +78,10 @@ struct UpdateJob {
         bool checkOnly = false;        // --check: look, change nothing
         bool verify = true;            // --no-verify: the image's success goes unchecked
         int verifyTimeoutSeconds = 900;
-        std::string reportPath;  // --report: JSON file, "-" for stdout, empty for none
+        // --in-call: a single run goes on as it always did; a fleet skips by default.
+        CallPolicy inCall = CallPolicy::kBreak;
+        int inCallTimeoutSeconds = 1800;  // --in-call-timeout: longest wait for a call's end
+        std::string reportPath;           // --report: JSON file, "-" for stdout, empty for none
         // Where the password came from: "-p:" (visible to other local users in the process
         // list) or --password-file; neither: the environment, a prompt, or none.
         bool passwordOnCommandLine = false;

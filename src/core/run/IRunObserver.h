@@ -18,6 +18,12 @@ public:
     virtual void OnSystemFacts(bool after, const SystemFacts& facts) = 0;
     // outcome: "verified" or "failed"; text: the log record.
     virtual void OnVerification(const std::string& outcome, const std::string& text) = 0;
+    // The call state read before the system is changed: "in_call", "no_call" or "unknown",
+    // once per look (a wait tells its end), and how long that look waited for a call to end.
+    virtual void OnCallState(const std::string& state, double waitedSeconds) {
+        static_cast<void>(state);
+        static_cast<void>(waitedSeconds);
+    }
 };
 
 }  // namespace quillmarch

@@ -59,6 +59,7 @@ int PreflightCheck::Run(RunReport* report, std::FILE* out) {
     rows.emplace_back("In a call", !inCall   ? "unknown (its web server did not answer)"
                                    : *inCall ? "yes"
                                              : "no");
+    if (report) report->OnCallState(!inCall ? "unknown" : *inCall ? "in_call" : "no_call", 0);
     const std::string image =
         SystemFactsReader::ImageName(m_app.Job(), m_app.Catalogue(), m_app.m_imageCatalogue);
     rows.emplace_back("Image", image.empty() ? "none" : image);

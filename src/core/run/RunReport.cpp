@@ -42,6 +42,7 @@ constexpr FailureRecord kFailureRecords[] = {
     {"The system refused the retain record", "retain_record_refused"},
     {"The system refused a settings file", "settings_refused"},
     {"The system did not accept the restart", "restart_refused"},
+    {"Not updated: the system is in a call", "in_call"},
     {"Got IDCANCEL", "cancelled"},
     {"interrupted", "interrupted"},
 };
@@ -201,6 +202,13 @@ std::string RunReport::PackJson() const {
            ", \"sample\": " + Bool(m_pack.sample) + "}";
 }
 
+std::string RunReport::CallJson() const {
+    return "{\"policy\": " + Quote(m_callPolicy) +
+           ", \"timeout_s\": " + std::to_string(m_callTimeout) +
+           ", \"state\": " + QuoteOrNull(m_callState) + ", \"waited_s\": " + Seconds(m_callWaited) +
+           "}";
+}
+
 void RunReport::SetInstalls(const std::string& version, const std::string& image) {
     m_installVersion = version;
     m_installImage = image;
@@ -281,7 +289,7 @@ std::string RunReport::ToJson() const {
            ", \"image_file\": " + QuoteOrNull(m_pack.imageFile) +
            ", \"image_sha256\": " + QuoteOrNull(m_pack.imageSha256) + ", \"pack\": " + PackJson() +
            "},\n  \"before\": " + FactsJson(m_before) + ",\n  \"after\": " + FactsJson(m_after) +
-           ",\n  \"tasks\": " + TasksJson() +
+           ",\n  \"call\": " + CallJson() + ",\n  \"tasks\": " + TasksJson() +
            ",\n  \"verification\": {\"outcome\": " + Quote(m_verification) +
            ", \"text\": " + QuoteOrNull(m_verificationText) +
            "},\n  \"started_at\": " + Quote(IsoTime(m_start)) +

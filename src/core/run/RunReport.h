@@ -31,6 +31,16 @@ public:
     void OnVerification(const std::string& outcome, const std::string& text) override {
         SetVerification(outcome, text);
     }
+    void OnCallState(const std::string& state, double waitedSeconds) override {
+        m_callState = state;
+        m_callWaited += waitedSeconds;  // each look before a change adds its own wait
+    }
+    // The run's --in-call policy ("skip", "wait", "break") and its wait bound.
+    void SetCallPolicy(const std::string& policy, int timeoutSeconds) {
+        m_callPolicy = policy;
+        m_callTimeout = timeoutSeconds;
+    }
+    const std::string& CallState() const { return m_callState; }
 
     void SetAddress(const std::string& address) { m_address = address; }
     // A task that ends while the operator's stop is in force was cut short, not done.
@@ -89,6 +99,7 @@ private:
     std::string TasksJson() const;
     std::string FactsJson(const SystemFacts& facts) const;
     std::string PackJson() const;
+    std::string CallJson() const;
 
     std::string m_kind;
     std::string m_programVersion;
@@ -99,6 +110,10 @@ private:
     PackFacts m_pack;
     SystemFacts m_before;
     SystemFacts m_after;
+    std::string m_callPolicy = "break";
+    int m_callTimeout = 0;
+    std::string m_callState;  // empty: the run never looked
+    double m_callWaited = 0;
     std::string m_verification = "not_run";
     std::string m_verificationText;
     // Set only when the run had to send the system back from update mode.

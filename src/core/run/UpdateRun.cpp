@@ -13,6 +13,7 @@
 #include "core/platform/SystemKey.h"
 #include "core/progress/ProgressProtocol.h"
 #include "core/provisioning/ProvisioningWriter.h"
+#include "core/run/CallGuard.h"
 #include "core/run/NormalModeReturn.h"
 #include "core/run/RetainBackup.h"
 #include "core/run/SystemFactsReader.h"
@@ -92,6 +93,11 @@ bool UpdateRun::RunUpdate(std::int64_t parentWindow) {
 
 void UpdateRun::RunTasks(bool& result) {
     const RunInterrupt& interrupt = m_app.Interrupt();
+    // Before the first command that changes the system (the notice, a file, a restart).
+    if (!CallGuard(m_app).MayGoOn("the update")) {
+        result = false;
+        return;
+    }
     if (m_app.Job().tasks.updateSoftware) {
         UpdateSoftware(result);
     } else {
@@ -143,6 +149,8 @@ void UpdateRun::UpdateSoftware(bool& result) {
 bool UpdateRun::SwitchToUpdateMode() {
     // From SWUS on, a second stop request no longer ends the program at once: the run first
     // sends the system back to normal mode.
+    // A call may have begun since the last look; SWUS restarts the system and would end it.
+    if (!CallGuard(m_app).MayGoOn("the switch to update mode")) return false;
     m_exitHold.emplace();
     BootUiSwitch modeSwitch(m_app);
     const bool switched = modeSwitch.PutSystemIntoBootUI();
