@@ -7,7 +7,9 @@ bash scripts/setup.sh
 jobs=$(nproc)
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLMARCH_WERROR=ON
-# Fast checks first: formatting, then clang-tidy on the engine and the command line.
+# Fast checks first: every file's licence, formatting, then clang-tidy on the engine and the
+# command line.
+reuse lint
 cmake --build build --target format-check
 bash scripts/tidy.sh build
 cmake --build build -j "$jobs"
