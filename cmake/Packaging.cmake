@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installation and the Debian packages (CPack).
 #   quillmarch-cli  the engine and the command line, with the sample images, help page and man
 #                   page; no Qt.

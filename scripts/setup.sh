@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what building, testing and the demo need on Debian 12 (run as root).
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up, builds with warnings as errors, and runs every test; then the same suite under
 # AddressSanitizer + UndefinedBehaviorSanitizer.
 set -euo pipefail

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """contrib/ansible driven by ansible-playbook against three system simulators on loopback.
 
 The playbook, the module and the vault indirection of the passwords are the shipped ones; the

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What the command line and the log promise a script: refusals before anything is sent, logs
 that are never lost, passwords that never leak, stops that end cleanly, reasons that are true."""
 import fcntl

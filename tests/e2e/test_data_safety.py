@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Data safety end to end: the real executable against a hostile simulator. Each case checks
 what reached the system (the journal), what was left on the local disk, and the exit code."""
 import fcntl

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The Debian packages: built by CPack from the build folder, unpacked into an empty root, and
 run from there against the system simulator."""
 import glob

@@ -1,5 +1,7 @@
 #!/usr/bin/python
 # -*- coding: utf-8 -*-
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Ansible module: update the software of one Tessary system with quillmarch-cli.
 
 from __future__ import absolute_import, division, print_function
