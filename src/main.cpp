@@ -23,7 +23,7 @@ int Run(int argc, char** argv) {
 #ifdef QUILLMARCH_HAVE_GUI
     hooks = quillmarch::MakeGuiHooks();
 #endif
-    return quillmarch::CommandLineRun::Main(argc, argv, hooks);
+    return quillmarch::CommandLineRun::Main(argc, argv, hooks, QUILLMARCH_PROGRAM_NAME);
 }
 
 }  // namespace
