@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Benchmarks on loopback against the system simulator, with a 25 MB image:
 (a) the image upload through Quillmarch's link against `curl -T` of the same bytes;
 (b) peak memory of a whole quiet run; (c) wall time of a whole quiet run at a tiny time scale;

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Times one image upload through the device link, the way a run sends the main image:
 // logon, then UploadBuffer (work file, send-buffer size, upload). Prints JSON.
 #include <curl/curl.h>

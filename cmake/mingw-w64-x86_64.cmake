@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross build for 64-bit Windows with Debian's mingw-w64 (scripts/windows-build drives it).
 #
 #   cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the sample payload pack: <id>.bin files that Quillmarch loads by id.
 
 Sample data only: the images are valid gzip streams (file-name flag set, stored name

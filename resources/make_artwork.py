@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws Quillmarch's artwork into resources/images/ as PNG files (standard library only).
 
 Side panels of the wizard pages (171 x 267), the welcome pictures (395 x 369), the summary's

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up, builds, starts the bundled system simulator on loopback and runs a full quiet
 # software update against it; prints the outcome and where the log is.
 set -euo pipefail

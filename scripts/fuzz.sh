@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets with clang (ASan + UBSan) and runs each for a bounded time from
 # the seed corpus in tests/fuzz/corpus. Any finding fails the script; the crashing input is
 # left in build-fuzz/findings/ for a regression corpus.

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Pictures of the progress window for the documentation: runs a command-line update (not quiet)
 # against the bundled system simulator on a virtual X display (Xvfb) and saves two PNG files,
 # docs/screenshots/progress-upload.png (during the image upload) and

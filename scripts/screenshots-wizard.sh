@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Pictures of the welcome dialog and of every wizard page, taken against the bundled system
 # simulator, into docs/screenshots/wizard-*.png.
 #

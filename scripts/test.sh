@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up, builds with warnings as errors, and runs every test; then the same suite under
 # AddressSanitizer + UndefinedBehaviorSanitizer.
 set -euo pipefail
@@ -7,7 +9,9 @@ bash scripts/setup.sh
 jobs=$(nproc)
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLMARCH_WERROR=ON
-# Fast checks first: formatting, then clang-tidy on the engine and the command line.
+# Fast checks first: every file's licence, formatting, then clang-tidy on the engine and the
+# command line.
+reuse lint
 cmake --build build --target format-check
 bash scripts/tidy.sh build
 cmake --build build -j "$jobs"

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs clang-tidy (.clang-tidy at the root) over the engine (src/core) and the command line
 # (src/cli); fails on any finding. Needs a configured build folder for compile_commands.json.
 # Usage: scripts/tidy.sh [build-folder]   (default: build)

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "cli/CommandLineRun.h"
 #ifdef QUILLMARCH_HAVE_GUI
 #include "gui/app/GuiEntryPoints.h"
@@ -20,7 +23,7 @@ int Run(int argc, char** argv) {
 #ifdef QUILLMARCH_HAVE_GUI
     hooks = quillmarch::MakeGuiHooks();
 #endif
-    return quillmarch::CommandLineRun::Main(argc, argv, hooks);
+    return quillmarch::CommandLineRun::Main(argc, argv, hooks, QUILLMARCH_PROGRAM_NAME);
 }
 
 }  // namespace

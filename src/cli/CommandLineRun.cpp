@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "cli/CommandLineRun.h"
 
 #include <curl/curl.h>
@@ -6,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <string_view>
 
 #include "cli/PackCommand.h"
 #include "cli/ReportedRun.h"
@@ -24,8 +28,8 @@
 
 namespace quillmarch {
 
-std::string CommandLineRun::Usage() {
-    return "Usage: quillmarch [options] ADDRESS\n"
+std::string CommandLineRun::UsageTemplate() {
+    return "Usage: {program} [options] ADDRESS\n"
            "Updates the software of a Tessary video conferencing system.\n"
            "\n"
            "ADDRESS        IP address or DNS name of the system, optionally with an FTP port:\n"
@@ -41,7 +45,8 @@ std::string CommandLineRun::Usage() {
            "  -fa          do not retain the address book\n"
            "  -fs          do not retain the system settings\n"
            "  -fp          do not retain the sample sites\n"
-           "  -f:PATH      log file (default: the address with '.' as '_', plus .log)\n"
+           "  -f:PATH      log file (default: in the current folder, the address with '.',\n"
+           "               ':', '[' and ']' as '_', plus .log: 10_1_2_3.log)\n"
            "  -t:SECONDS   time-out for the image upload (0: none)\n"
            "  --quiet      the same as -q\n"
            "  --passive    the same as -m\n"
@@ -64,7 +69,7 @@ std::string CommandLineRun::Usage() {
            "  --require-signed  refuse a pack whose manifest.json.minisig is missing or not\n"
            "               made by a trusted key (/etc/quillmarch/trusted-keys/*.pub)\n"
            "  --trusted-key FILE  also trust this minisign public key (may be repeated)\n"
-           "  --help       this text\n"
+           "  -h, --help   this text\n"
            "  --version    the program's version\n"
            "\n"
            "Restarts are watched, not timed: a wait ends once the system has gone away and\n"
@@ -72,9 +77,9 @@ std::string CommandLineRun::Usage() {
            "--verify-timeout after the image.\n"
            "Each option is one argument; quote a value that holds blanks (-p:\"my secret\").\n"
            "An option the program does not know, or a second address, is refused.\n"
-           "Image packs: quillmarch --make-manifest DIR --image-version TEXT [--pack-name T]\n"
+           "Image packs: {program} --make-manifest DIR --image-version TEXT [--pack-name T]\n"
            "               writes DIR/manifest.json (each image's models, version, size, SHA-256)\n"
-           "  quillmarch --check-images DIR [--require-signed] [--trusted-key FILE]\n"
+           "  {program} --check-images DIR [--require-signed] [--trusted-key FILE]\n"
            "               checks every listed image; exit 0 good, 1 damaged or refused\n"
            "Before anything on the system changes (and in --check) the image is checked\n"
            "against the manifest; a damaged or unlisted image is refused (image_damaged).\n"
@@ -83,7 +88,8 @@ std::string CommandLineRun::Usage() {
            "Exit status:\n"
            "  0    the update succeeded, verified if it sent an image (or the wizard\n"
            "       ran); --check: ready to update\n"
-           "  1    the update failed, or another run is writing the same log\n"
+           "  1    the update failed, another run is updating the same system, or another\n"
+           "       run is writing the same log\n"
            "  2    bad command line, or no address and no display; nothing was sent\n"
            "  3    no log could be written anywhere; nothing was sent\n"
            "  4    --check: the system already runs the version this program installs\n"
@@ -96,7 +102,7 @@ std::string CommandLineRun::Usage() {
            "  130  stopped by Ctrl+C (143: by SIGTERM, Ctrl+Break or closing the console;\n"
            "       129: by SIGHUP, a closed terminal)\n"
            "\n"
-           "Fleet runs: quillmarch --fleet FILE [fleet options] [per-system options]\n"
+           "Fleet runs: {program} --fleet FILE [fleet options] [per-system options]\n"
            "  --fleet FILE  update every system of a CSV inventory, several at once; a header\n"
            "               row names the columns address (required), name, options (per-system\n"
            "               flags such as -m -t:600), password; separated by ',' or ';'\n"
@@ -134,6 +140,24 @@ std::string CommandLineRun::Usage() {
            "test aid: HH:MM:SS[*FACTOR], the local time a fleet's --window is judged by).\n";
 }
 
+std::string CommandLineRun::Usage(const std::string& program) {
+    std::string text = UsageTemplate();
+    for (std::size_t at = text.find("{program}"); at != std::string::npos;
+         at = text.find("{program}", at + program.size()))
+        text.replace(at, std::string_view("{program}").size(), program);
+    return text;
+}
+
+std::string CommandLineRun::VersionText(const std::string& program) {
+    return program + " " + QUILLMARCH_VERSION +
+           "\n"
+           "Copyright 2026 The Quillmarch developers\n"
+           "License GPL-3.0-or-later: GNU GPL version 3 or later "
+           "<https://www.gnu.org/licenses/gpl-3.0.html>\n"
+           "This is free software: you are free to change and redistribute it.\n"
+           "There is NO WARRANTY, to the extent permitted by law.\n";
+}
+
 bool CommandLineRun::WantsHelp(const std::vector<std::string>& args) {
     for (const auto& arg : args) {
         if (arg == "--help" || arg == "-h" || arg == "/?") return true;
@@ -148,15 +172,15 @@ bool CommandLineRun::WantsVersion(const std::vector<std::string>& args) {
     return false;
 }
 
-int CommandLineRun::Main(int argc, char** argv, const GuiHooks& hooks) {
+int CommandLineRun::Main(int argc, char** argv, const GuiHooks& hooks, const std::string& program) {
     SignalScope::IgnoreBrokenPipes();
     const std::vector<std::string> args = CommandLine::Arguments(argc, argv);
     if (WantsHelp(args)) {
-        std::fputs(Usage().c_str(), stdout);
+        std::fputs(Usage(program).c_str(), stdout);
         return 0;
     }
     if (WantsVersion(args)) {
-        std::printf("quillmarch %s\n", QUILLMARCH_VERSION);
+        std::fputs(VersionText(program).c_str(), stdout);
         return 0;
     }
     if (const std::string problem = RealClock::ScaleProblem(); !problem.empty()) {
@@ -177,12 +201,12 @@ int CommandLineRun::Main(int argc, char** argv, const GuiHooks& hooks) {
     clock.SetInterrupt(&app.Interrupt());
     const StartupResult started = app.Startup(args);
     if (started.state != StartupState::kReady && started.state != StartupState::kNoArguments)
-        return Refuse(started);
+        return Refuse(started, program);
     if (app.Job().target.address.empty()) {
         if (hooks.runWizard && GuiUsable(hooks))
             return RunWizard(app, messageBox, hooks, argc, argv);
         // No wizard without a display: say how to run it instead.
-        std::fputs(Usage().c_str(), stderr);
+        std::fputs(Usage(program).c_str(), stderr);
         app.CloseLog();
         return 2;
     }
@@ -232,10 +256,11 @@ int CommandLineRun::ExitCodeFor(const RunContext& app, bool success) {
     return LeftUnsafe(app.m_systemEndMode) ? kExitLeftInUpdateMode : 1;
 }
 
-int CommandLineRun::Refuse(const StartupResult& started) {
+int CommandLineRun::Refuse(const StartupResult& started, const std::string& program) {
     switch (started.state) {
         case StartupState::kBadCommandLine:
-            std::fprintf(stderr, "quillmarch: %s\n\n%s", started.message.c_str(), Usage().c_str());
+            std::fprintf(stderr, "quillmarch: %s\n\n%s", started.message.c_str(),
+                         Usage(program).c_str());
             return 2;
         case StartupState::kLogRefused:
             std::fprintf(stderr, "quillmarch: %s; nothing was sent to the system\n",

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include <string>
@@ -15,8 +18,12 @@ struct StartupResult;
 // The executable's start-up and run modes for the command line.
 class CommandLineRun {
 public:
-    static int Main(int argc, char** argv, const GuiHooks& hooks = {});
-    static std::string Usage();
+    // `program` is the executable's own name, which --help and --version show.
+    static int Main(int argc, char** argv, const GuiHooks& hooks = {},
+                    const std::string& program = "quillmarch");
+    static std::string Usage(const std::string& program = "quillmarch");
+    // --version: the name, the version and the licence.
+    static std::string VersionText(const std::string& program);
     // "--help"/"--version" and the like, which the option letters leave free.
     static bool WantsHelp(const std::vector<std::string>& args);
     static bool WantsVersion(const std::vector<std::string>& args);
@@ -27,8 +34,10 @@ public:
     static bool LeftUnsafe(SystemEndMode mode);
 
 private:
+    // The usage text with "{program}" where the program's name goes.
+    static std::string UsageTemplate();
     // A command line the program will not run: why on stderr; answers the exit code.
-    static int Refuse(const StartupResult& started);
+    static int Refuse(const StartupResult& started, const std::string& program);
     // The update run of a command line; true on success.
     static bool RunFromCommandLine(RunContext& app, MessageBoxRouter& router, const GuiHooks& hooks,
                                    int& argc, char** argv, const ProgramEnd& endNow);

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """contrib/ansible driven by ansible-playbook against three system simulators on loopback.
 
 The playbook, the module and the vault indirection of the passwords are the shipped ones; the
@@ -21,6 +23,30 @@ SOURCE_DIR = os.environ.get(
 CLI = os.environ.get("QUILLMARCH_CLI", os.path.join(SOURCE_DIR, "build", "quillmarch-cli"))
 PAYLOADS = os.environ.get("QUILLMARCH_PAYLOADS", os.path.join(SOURCE_DIR, "build", "payloads"))
 CONTRIB = os.path.join(SOURCE_DIR, "contrib", "ansible")
+MODULE = os.path.join(CONTRIB, "plugins", "modules", "quillmarch_update.py")
+VALIDATE_MODULES = ("/usr/lib/python3/dist-packages/ansible_test/_util/controller/sanity/"
+                    "validate-modules")
+
+
+def ansible_python():
+    """The Python that runs Ansible (it has ansible importable)."""
+    with open(shutil.which("ansible-doc")) as fh:
+        return fh.readline()[2:].strip().split()[0]
+
+
+def install_collection(into):
+    """Packs contrib/ansible with ansible-galaxy and installs the tarball offline into `into`,
+    as an operator would; answers the installed collection's folder."""
+    built = os.path.join(into, "built")
+    subprocess.run(["ansible-galaxy", "collection", "build", "--output-path", built, CONTRIB],
+                   check=True, capture_output=True, timeout=300)
+    tarballs = glob.glob(os.path.join(built, "quillmarch-tessary-*.tar.gz"))
+    if len(tarballs) != 1:
+        raise AssertionError(f"ansible-galaxy built {tarballs}")
+    subprocess.run(["ansible-galaxy", "collection", "install", "--offline", "-p",
+                    os.path.join(into, "collections"), tarballs[0]],
+                   check=True, capture_output=True, timeout=300)
+    return os.path.join(into, "collections", "ansible_collections", "quillmarch", "tessary")
 sys.path.insert(0, os.path.join(SOURCE_DIR, "tools", "system-sim"))
 import simctl  # noqa: E402
 
@@ -98,9 +124,12 @@ class AnsiblePlaybook(unittest.TestCase):
             if not os.path.exists(path):
                 raise RuntimeError(f"missing {path}")
         cls.timings = {}
+        cls.collections = tempfile.mkdtemp(prefix="qm-collection-")
+        cls.installed = install_collection(cls.collections)
 
     @classmethod
     def tearDownClass(cls):
+        shutil.rmtree(cls.collections, True)
         for name, seconds in cls.timings.items():
             print(f"ansible-playbook {name}: {seconds:.1f} s", file=sys.stderr)
 
@@ -115,7 +144,6 @@ class AnsiblePlaybook(unittest.TestCase):
         self.config = os.path.join(self.dir, "ansible.cfg")
         with open(self.config, "w") as fh:
             fh.write("[defaults]\n"
-                     f"library = {os.path.join(CONTRIB, 'library')}\n"
                      "forks = 3\n"
                      "gathering = explicit\n"
                      "retry_files_enabled = False\n"
@@ -123,7 +151,7 @@ class AnsiblePlaybook(unittest.TestCase):
                      "nocolor = True\n"
                      f"local_tmp = {os.path.join(self.dir, 'ansible-local')}\n"
                      f"remote_tmp = {os.path.join(self.dir, 'ansible-remote')}\n"
-                     f"collections_path = {os.path.join(self.dir, 'collections')}\n"
+                     f"collections_path = {os.path.join(self.collections, 'collections')}\n"
                      f"roles_path = {os.path.join(self.dir, 'roles')}\n"
                      "[inventory]\n"
                      "enable_plugins = yaml\n")
@@ -176,10 +204,11 @@ class AnsiblePlaybook(unittest.TestCase):
         with open(os.path.join(self.inventory, "hosts.yml"), "w") as fh:
             json.dump(inventory, fh)
 
-    def playbook(self, name, *args, playbook="update.yml"):
+    def playbook(self, name, *args, playbook="update"):
         self.run_number += 1
         results = os.path.join(self.dir, f"results-{self.run_number}")
-        argv = [self.playbook_program, os.path.join(CONTRIB, playbook),
+        # The installed collection's playbook, by its full name.
+        argv = [self.playbook_program, f"quillmarch.tessary.{playbook}",
                 "-i", self.inventory, "--vault-password-file", self.vault_password_file,
                 "--forks", "3", "-vvv", "-e", json.dumps({"quillmarch_results_dir": results}),
                 *args]
@@ -232,6 +261,7 @@ class AnsiblePlaybook(unittest.TestCase):
         self.assertEqual(report["kind"], "update")
         self.assertEqual(report["result"], "success")
         self.assertEqual(report["exit_code"], 0)
+        self.assertEqual((result["rc"], result["exit_code"]), (0, 0))
         self.assertEqual(report["address"], f"127.0.0.1:{sim.ftp_port}")
         self.assertEqual(report["before"]["software_version"], OLD_VERSION)
         self.assertEqual(report["after"]["software_version"], NEW_VERSION)
@@ -287,6 +317,9 @@ class AnsiblePlaybook(unittest.TestCase):
             self.assertFalse(result["changed"], host)
             self.assertFalse(result["updated"], host)
             self.assertEqual(result["report"]["result"], "up_to_date")
+            # quillmarch-cli's 4 (up to date) is returned as rc, and is no failure.
+            self.assertEqual((result["rc"], result["exit_code"]), (4, 4))
+            self.assertFalse(result["failed"], host)
             self.assertEqual(again.recap[host]["changed"], 0, again.output)
             self.assertLoggedOnWithoutChanging(sim, since=marks[host])
 
@@ -344,7 +377,7 @@ class AnsiblePlaybook(unittest.TestCase):
         systems = self.start_systems(on_systems)
         self.write_inventory(systems, PASSWORDS)
 
-        run = self.playbook("canary, room-b refused", playbook="canary.yml")
+        run = self.playbook("canary, room-b refused", playbook="canary")
         self.assertEqual(run.code, 2, run.output)
         self.assertEqual(run.recap["room-a"]["changed"], 1, run.output)
         self.assertEqual(run.recap["room-b"]["failed"], 1, run.output)
@@ -360,18 +393,15 @@ class ModuleDocumentation(unittest.TestCase):
     """ansible-doc reads the module's DOCUMENTATION; it must describe the arguments the module takes."""
 
     def test_documented_options_are_the_accepted_arguments(self):
-        library = os.path.join(CONTRIB, "library")
+        library = os.path.dirname(MODULE)
         doc = subprocess.run(["ansible-doc", "--json", "-M", library, "quillmarch_update"],
                              capture_output=True, text=True, timeout=120)
         self.assertEqual(doc.returncode, 0, doc.stderr)
         documented = json.loads(doc.stdout)["quillmarch_update"]["doc"]["options"]
-        # The accepted arguments, read by the Python that runs Ansible (it has ansible importable).
-        with open(shutil.which("ansible-doc")) as fh:
-            python = fh.readline()[2:].strip().split()[0]
         probe = ("import json, runpy, sys; "
                  "m = runpy.run_path(sys.argv[1]); print(json.dumps(m['MODULE_ARGUMENTS']))")
         accepted = json.loads(subprocess.run(
-            [python, "-c", probe, os.path.join(library, "quillmarch_update.py")],
+            [ansible_python(), "-c", probe, MODULE],
             capture_output=True, text=True, check=True, timeout=60).stdout)
         self.assertEqual(sorted(documented), sorted(accepted))
         for name, option in accepted.items():
@@ -381,6 +411,57 @@ class ModuleDocumentation(unittest.TestCase):
             self.assertEqual(doc_option.get("required", False), option.get("required", False),
                              name)
         self.assertEqual([n for n, o in accepted.items() if o.get("no_log")], ["password"])
+
+    def test_documentation_and_return_values_pass_the_validate_modules_schema(self):
+        """ansible-core's own validate-modules schema (voluptuous), run offline on the module's
+        DOCUMENTATION and RETURN as a collection module."""
+        if not os.path.isdir(VALIDATE_MODULES):
+            self.skipTest("ansible-core's validate-modules is not installed")
+        probe = r"""
+import sys, yaml
+sys.path.insert(0, sys.argv[2])
+from ansible.parsing.plugin_docs import read_docstring
+from ansible.utils.plugin_docs import add_collection_to_versions_and_dates
+from validate_modules.schema import doc_schema, return_schema
+from voluptuous.humanize import humanize_error
+parsed = read_docstring(sys.argv[1], verbose=False, ignore_errors=False)
+doc, ret = parsed["doc"], parsed["returndocs"]
+add_collection_to_versions_and_dates(doc, "quillmarch.tessary", is_module=True)
+add_collection_to_versions_and_dates(ret, "quillmarch.tessary", is_module=True, return_docs=True)
+errors = []
+for data, schema in ((doc, doc_schema("quillmarch_update", for_collection=True,
+                                      plugin_type="module")),
+                     (ret, return_schema(for_collection=True, plugin_type="module"))):
+    try:
+        schema(data)
+    except Exception as exc:
+        errors.append(humanize_error(data, exc) if hasattr(exc, "errors") else repr(exc))
+print("\n".join(errors))
+"""
+        done = subprocess.run([ansible_python(), "-c", probe, MODULE, VALIDATE_MODULES],
+                              capture_output=True, text=True, timeout=120)
+        self.assertEqual(done.returncode, 0, done.stderr)
+        self.assertEqual(done.stdout.strip(), "")
+
+    def test_default_log_folder_follows_xdg_state_home(self):
+        probe = ("import json, os, runpy, sys; m = runpy.run_path(sys.argv[1]); "
+                 "print(json.dumps(m['default_log_dir']()))")
+        cases = [({"XDG_STATE_HOME": "/srv/state"}, "/srv/state/quillmarch/logs"),
+                 ({"XDG_STATE_HOME": "relative/state"}, "/home/ops/.local/state/quillmarch/logs"),
+                 ({}, "/home/ops/.local/state/quillmarch/logs")]
+        for extra, expected in cases:
+            env = dict(PATH=os.environ.get("PATH", "/usr/bin"), HOME="/home/ops", **extra)
+            done = subprocess.run([ansible_python(), "-c", probe, MODULE], env=env,
+                                  capture_output=True, text=True, check=True, timeout=60)
+            self.assertEqual(json.loads(done.stdout), expected, extra)
+
+    def test_rc_and_exit_code_are_documented_return_values(self):
+        doc = subprocess.run(["ansible-doc", "--json", "-M", os.path.dirname(MODULE),
+                              "quillmarch_update"], capture_output=True, text=True, timeout=120)
+        returns = json.loads(doc.stdout)["quillmarch_update"]["return"]
+        for key in ("rc", "exit_code", "cmd", "log", "report", "result", "failure"):
+            self.assertIn(key, returns)
+            self.assertTrue(returns[key].get("description"), key)
 
 
 if __name__ == "__main__":

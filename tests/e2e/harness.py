@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Runs the real quillmarch executable against the system simulator."""
 import getpass
 import hashlib

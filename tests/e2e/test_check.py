@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """--check end to end: the table, the exit code, the report, and a journal with no change."""
 import os
 import socket

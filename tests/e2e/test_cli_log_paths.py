@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Where the log of a run goes when -f: names folders, in the operator's own path form."""
 import os
 import unittest

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What the command line and the log promise a script: refusals before anything is sent, logs
 that are never lost, passwords that never leak, stops that end cleanly, reasons that are true."""
 import fcntl
@@ -138,8 +140,8 @@ class LogFiles(TruthCase):
             self.assertEqual(code, 0, err)
         self.assertIn("-t:3", self.log_records(log)[0])
         self.assertIn("-t:2", self.log_records(os.path.join(self.dir, "run_bak.log"))[0])
-        self.assertEqual(sorted(os.listdir(self.dir)),
-                         ["run.log", "run.log.lock", "run_bak.log", "tmp"])
+        # The log's lock goes with the run that held it.
+        self.assertEqual(sorted(os.listdir(self.dir)), ["run.log", "run_bak.log", "tmp"])
         self.assertEqual(os.listdir(self.tmp), [])
 
     @unittest.skipIf(WINDOWS_PROGRAM, "wine chooses the program's temporary folder")

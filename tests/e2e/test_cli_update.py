@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Command-line updates end to end: the real executable, the simulator, the log, the exit code."""
 import unittest
 

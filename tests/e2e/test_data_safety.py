@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Data safety end to end: the real executable against a hostile simulator. Each case checks
 what reached the system (the journal), what was left on the local disk, and the exit code."""
 import fcntl
@@ -115,10 +117,9 @@ class BoundedReads(DataSafetyCase):
         self.assertEqual(run.code, 0, run.log)
         self.assertTrue(self.uploads()["BRAMBLE"]["complete"])
         leftovers = [f for f in local_files(self.dir) if not f.startswith("run")]
-        # Only the system's lock file stays; on Windows it lives in the user's local
-        # application data, outside the test's folder.
-        lock = [] if WINDOWS_PROGRAM else [os.path.relpath(self.lock_path(), self.dir)]
-        self.assertEqual(leftovers, lock)
+        # Not even the system's lock file stays: the run removes it as it lets go.
+        self.assertEqual(leftovers, [])
+        self.assertFalse(os.path.exists(self.lock_path()))
 
 
 class OlderGroupWithoutImage(DataSafetyCase):

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """--fleet end to end: many simulated systems updated at once, each with its own log and report."""
 import os
 import re

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Fleets that go on where an earlier run stopped (--resume), that start only inside a
 maintenance window (--window, on a test clock), and that try failed systems again
 (--retry-failed); the simulators' journals show which systems were contacted."""

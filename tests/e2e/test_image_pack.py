@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Image packs end to end: the pack's manifest decides the version, a damaged image or pack is
 refused before anything on the system changes, and signatures are made with the real minisign."""
 import hashlib

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """--in-call: a system in a call is left alone, waited for, or updated anyway; single runs and
 fleets, as the simulator's journal shows."""
 import os

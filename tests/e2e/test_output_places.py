@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The log and the report go only to plain files in folders that take them; anything else is
 refused before the system is contacted, and nothing is left behind."""
 import os

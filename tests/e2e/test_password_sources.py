@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A single run or check takes its password from -p:, a private file, the environment or a
 prompt, in that order; only -p: puts it where other local users can read it."""
 import glob

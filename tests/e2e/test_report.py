@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """--report on update runs: written for success, failure and an interrupted run, always valid."""
 import os
 import signal

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A run cut short (a refused upload, a stop, a hang-up, a closed pipe, a second signal) never
 leaves the system in update mode without a word: it sends it back (RSWU, BOOT), and the log,
 the report and the exit code say where it left the system."""

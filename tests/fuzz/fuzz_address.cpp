@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Addresses as an operator or an inventory types them: host, host:port, [v6]:port, bare v6.
 #include "core/link/FtpHelpers.h"
 #include "core/util/AddressNames.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The arguments an operator or a script passes (NUL-separated in the input, as argv holds them).
 #include "core/job/CommandLine.h"
 #include "core/job/RunContext.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A fleet inventory as a spreadsheet or a hand may write it: any bytes, any quoting.
 #include "cli/fleet/FleetInventory.h"
 #include "tests/fuzz/FuzzInput.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // One line of a system's long directory listing.
 #include "core/link/FtpHelpers.h"
 #include "core/link/PlainFileName.h"

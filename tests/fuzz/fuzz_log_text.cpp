@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Anything a system sends, on its way into one log record.
 #include "core/util/TextUtil.h"
 #include "tests/fuzz/FuzzInput.h"

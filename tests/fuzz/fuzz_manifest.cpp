@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // An image pack's manifest as anyone may write it: any bytes. Accepted means every image is a
 // plain file name with a real hash, a size and models, and no file or model is listed twice.
 #include "core/pack/ImageManifest.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The small texts a system answers with: FLAG replies and model.dat (model identification),
 // webaccessport.dat and confstatus.xml.
 #include "core/catalogue/ModelCatalogue.h"

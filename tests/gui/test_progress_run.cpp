@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The progress window across threads: the engine on a worker thread, the window and the
 // message boxes on the GUI thread, and the command-line run's start and end.
 #include <QApplication>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The settings pages (choice, LAN, security, display): what they show, what they refuse,
 // which page Next adds, and the settings lines the job values they write turn into.
 

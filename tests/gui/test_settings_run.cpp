@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // One wizard walk per settings group against the system simulator, from the connection page
 // through the settings pages to Finish and the update run: the simulator ends up holding the
 // provisioning file with the group's settings lines and applies it at its restart.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -38,6 +41,8 @@ private slots:
                  qPrintable(Text(about, "versionLine")));
         QCOMPARE(Text(about, "noticeLine"),
                  QStringLiteral("Copyright (C) Tessary. All rights reserved."));
+        QVERIFY2(Text(about, "licenceLine").contains(QStringLiteral("GPL-3.0-or-later")),
+                 qPrintable(Text(about, "licenceLine")));
         QCOMPARE(about.findChild<QPushButton*>("okButton")->text(), QStringLiteral("OK"));
         QVERIFY(m_box.shown.empty());
     }

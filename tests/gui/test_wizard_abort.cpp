@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Nothing locks the operator in: Cancel stops a device call that hangs and leaves the operator
 // on a page that says what happened; a failed call never leads on to an empty page; every
 // connection failure names its reason; stale status texts go away.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The operator's choices are what runs: what the summary lists is what reaches the system,
 // choices left behind on a page the operator backed out of or hid with Typical do not, a new
 // walk starts clean, Back keeps a page's choices, and the flash erase is confirmed first.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The connection page against the system simulator: address history, refused systems, the
 // in-call question, connection failures, passive mode and the detailed-log switch.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The wizard sheet itself: page list, truncation, button arrangement, device calls off the GUI
 // thread, Cancel and Help.
 

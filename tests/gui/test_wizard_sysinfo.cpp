@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The system information page against the system simulator: the facts table, the settings
 // read into the job, Back with its disconnect, and where Next leads.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Whole walks through the wizard against the system simulator, the way an operator does them:
 // from the welcome dialog's Begin to a finished update run, and a Custom walk that tries the
 // settings task and backs out of it.

@@ -1,4 +1,6 @@
 #!/usr/bin/python3
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A tiny stand-in for the system's web server, for the web client's unit tests.
 
 Serves GET /confstatus.xml (with the LINESPEED it is given) and POST /a_sendmessage.cgi

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Keeps a system simulator for a test process that can start it but not stop it or read its
 output: a Windows test under wine starts Linux programs with neither a process handle nor pipes.
 

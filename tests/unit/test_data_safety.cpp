@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Data safety around a flash erase and in everything taken from a system, on the fake system:
 // a backup that is not whole never lets the erase happen, an erase is always followed by the
 // restore, names from the system never leave the work folder, and reads into memory are bounded.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Data safety through the real link against a hostile simulator: names that climb out of the
 // work folder, a file without end, a file dripped a byte at a time.
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Active mode: the data connection must come from the host of the control connection.
 #ifndef _WIN32
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The FTP component against the system simulator on loopback: plain and TLS, passive and
 // active data connections.
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The plain and secure device links on the FTP component, against the system simulator.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The platform layer where Windows differs: UTF-8 text against wide file names and environment,
 // the temporary folder, the user name and the clock of the log.
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The preflight/verify/report options on the command line, and the JSON report's own rules:
 // failure codes from log records, task outcomes, escaping, the atomic write.
 #include <gtest/gtest.h>

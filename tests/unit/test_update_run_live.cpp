@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Whole runs through the real link against the simulator, for the paths the command line
 // cannot choose (the flash erase is a wizard task).
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The verification (on by default) against the fake system in virtual time: the waits around
 // restarts end as soon as the system is back, and every wait stays within its bound when it
 // never is.

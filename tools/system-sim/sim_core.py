@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Shared pieces of the Tessary system simulator: model catalogue, settings,
 journal, and the on-disk state (seeding, provisioning, flash erase)."""
 

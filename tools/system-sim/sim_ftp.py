@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """FTP side of the simulator: pyftpdlib handlers carrying the Tessary remote
 commands and faults, and a service that can reboot (drop every connection,
 stop listening, come back on the same port)."""

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """HTTP side of the simulator: basic-auth protected status page and the
 message endpoint, every request journalled."""
 

@@ -1,4 +1,6 @@
 #!/usr/bin/python3
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Tessary system simulator: an FTP(S) + HTTP stand-in for the video
 conferencing system that Quillmarch updates. See README.md next to this file.
 

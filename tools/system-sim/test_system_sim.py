@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Tests of the Tessary system simulator, driven the way Quillmarch drives a
 real system: ftplib (plain and implicit TLS), raw sockets and urllib.
 

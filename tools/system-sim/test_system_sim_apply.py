@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The simulator installing an image: apply time, restart into normal mode,
 the new version in systemsoftwareversion.dat, and the four faults."""
 

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Tests of the simulator's HTTP side and of the process contract (ready
 line, ready file, ports, time scale, clean stop, argument checks)."""
 

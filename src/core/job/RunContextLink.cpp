@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // RunContext::CreateLink lives apart from the rest of the application so that the
 // application's own file does not depend on the link implementations.
 #include "core/job/RunContext.h"

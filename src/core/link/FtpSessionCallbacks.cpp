@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The libcurl callbacks of the FTP component: the protocol trail, sockets, progress and the data
 // that flows. Kept apart from the session logic so that each file reads on its own.
 #include <algorithm>

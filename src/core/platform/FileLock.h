@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include <string>
@@ -6,7 +9,8 @@ namespace quillmarch::platform {
 
 // An exclusive lock on a file, held while the object lives. The operating system lets it go when
 // the process ends in any way, so a crashed run never leaves a system or a log locked for ever.
-// Two holders in one process exclude each other too (each opens its own handle).
+// Two holders in one process exclude each other too (each opens its own handle). The holder
+// removes the lock file when it lets go, so finished runs leave none behind.
 class FileLock {
 public:
     FileLock() = default;
@@ -20,6 +24,7 @@ public:
     // without waiting. False when another holder has it or the file cannot be opened; `error`
     // then says which, in words for an operator.
     bool TryLock(const std::string& path, std::string& error);
+    // Removes the lock file, then lets the lock go.
     void Unlock();
     bool Held() const { return m_held; }
 
@@ -27,7 +32,12 @@ private:
 #ifdef _WIN32
     void* m_handle = nullptr;
 #else
+    // The file this lock still names; a locker that finds another file there (or none) after
+    // taking its lock has locked a file its holder removed, and tries again.
+    bool StillNamed(const std::string& path) const;
+
     int m_fd = -1;
+    std::string m_path;
 #endif
     bool m_held = false;
 };

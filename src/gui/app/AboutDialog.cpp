@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "gui/app/AboutDialog.h"
 
 #include <QHBoxLayout>
@@ -67,6 +70,11 @@ void AboutDialog::BuildControls() {
     m_versionLine->setObjectName(QStringLiteral("versionLine"));
     m_noticeLine = new QLabel(QStringLiteral("Copyright (C) 2011"), this);
     m_noticeLine->setObjectName(QStringLiteral("noticeLine"));
+    auto* licenceLine = new QLabel(
+        QStringLiteral("Free software under the GNU General Public License, version 3 or later\n"
+                       "(GPL-3.0-or-later), without any warranty."),
+        this);
+    licenceLine->setObjectName(QStringLiteral("licenceLine"));
     m_ok = new QPushButton(QStringLiteral("OK"), this);
     m_ok->setObjectName(QStringLiteral("okButton"));
     m_ok->setDefault(true);
@@ -75,6 +83,7 @@ void AboutDialog::BuildControls() {
     auto* texts = new QVBoxLayout;
     texts->addWidget(m_versionLine);
     texts->addWidget(m_noticeLine);
+    texts->addWidget(licenceLine);
     auto* row = new QHBoxLayout(this);
     row->addWidget(icon, 0, Qt::AlignTop);
     row->addLayout(texts, 1);

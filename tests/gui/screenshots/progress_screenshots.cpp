@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quillmarch developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The program with its GUI faces plus a photographer for the documentation: it runs exactly like
 // quillmarch (same libraries, same command line) and, from outside the progress window, saves
 // PNG pictures of it into the folder named by QUILLMARCH_SCREENSHOT_DIR:

@@ -1,5 +1,7 @@
 #!/usr/bin/python
 # -*- coding: utf-8 -*-
+# SPDX-FileCopyrightText: 2026 The Quillmarch developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Ansible module: update the software of one Tessary system with quillmarch-cli.
 
 from __future__ import absolute_import, division, print_function
@@ -27,7 +29,7 @@ description:
     quillmarch-cli's log or in its report.
 version_added: "1.0.0"
 author:
-  - Quillmarch maintainers
+  - The Quillmarch developers (@quillmarch)
 requirements:
   - quillmarch-cli on the machine the task runs on (the controller)
 options:
@@ -114,8 +116,9 @@ options:
       - Folder for quillmarch-cli's logs, created private (0700) if missing. The run's log is
         C(<address>.log) with C(.) and C(:) as C(_), the preflight's C(<address>-check.log);
         quillmarch-cli keeps the previous log of each as C(..._bak.log).
+      - Without it, C($XDG_STATE_HOME/quillmarch/logs), else C(~/.local/state/quillmarch/logs)
+        on the machine that runs quillmarch-cli.
     type: path
-    default: ~/.local/state/quillmarch/logs
   executable:
     description: The quillmarch-cli program, a path or a name looked up in C(PATH).
     type: path
@@ -150,9 +153,11 @@ notes:
     (see the README next to this module).
 attributes:
   check_mode:
+    description: Can run in check_mode and return changed status prediction without modifying target.
     support: full
     details: Runs C(quillmarch-cli --check), which sends nothing that changes the system.
   diff_mode:
+    description: Will return details on what has changed (or possibly needs changing in check_mode), when in diff mode.
     support: none
 '''
 
@@ -231,19 +236,25 @@ preflight:
       I(report).
   returned: when an update run followed a preflight
   type: dict
-exit_code:
+rc:
   description:
-    - Exit status of the last quillmarch-cli invocation (its C(--help) lists them). Not named
-      C(rc), which Ansible would take for a failure whenever it is not 0 - a preflight that
-      finds the system up to date ends with 4.
+    - Exit status of the last quillmarch-cli invocation (its C(--help) lists them). Whether the
+      task failed is decided by the outcome, not by I(rc) alone - a preflight that finds the
+      system up to date ends with 4 and the task succeeds.
+  returned: always
+  type: int
+  sample: 0
+exit_code:
+  description: The same as I(rc), kept for playbooks written before I(rc) was returned.
   returned: always
   type: int
   sample: 0
 cmd:
-  description: The last command line, with the password replaced by C(********).
+  description: The last command line; the password is never on it (it goes in the environment).
   returned: always
   type: list
   elements: str
+  sample: ["/usr/bin/quillmarch-cli", "-q", "--check", "-f:/home/ops/.local/state/quillmarch/logs/10_20_0_11-check.log", "--report", "/tmp/check.json", "10.20.0.11"]
 log:
   description: Path of the last invocation's log on the machine that ran it.
   returned: always
@@ -289,6 +300,14 @@ def full_address(address, port):
     if ":" in address and not address.startswith("["):
         address = "[%s]" % address
     return "%s:%d" % (address, port)
+
+
+def default_log_dir():
+    # The XDG base directories: state that outlives a run but is no user data.
+    state = os.environ.get("XDG_STATE_HOME", "")
+    if not os.path.isabs(state):
+        state = os.path.join(os.path.expanduser("~"), ".local", "state")
+    return os.path.join(state, "quillmarch", "logs")
 
 
 def log_name(address):
@@ -350,12 +369,14 @@ class Runner(object):
                     report = json.load(fh)
             except ValueError as exc:
                 err = "%s\n(the report could not be read: %s)" % (err, exc)
-        self.last = dict(exit_code=rc, stdout=out, stderr=err, log=log_path,
+        self.last = dict(rc=rc, exit_code=rc, stdout=out, stderr=err, log=log_path,
                          cmd=[self.executable] + tail)
         return rc, report
 
     def outcome(self, report, **extra):
-        result = dict(self.last)
+        # Ansible calls a result with a non-zero rc failed unless it says otherwise; an up-to-date
+        # preflight ends with 4 and is no failure (fail_json sets it True).
+        result = dict(self.last, failed=False)
         if report is not None:
             result.update(report=report, result=report.get("result"),
                           failure=report.get("failure"),
@@ -392,7 +413,7 @@ MODULE_ARGUMENTS = dict(
     retain_system_settings=dict(type="bool", default=True),
     retain_sample_sites=dict(type="bool", default=True),
     upload_timeout=dict(type="int"),
-    log_dir=dict(type="path", default="~/.local/state/quillmarch/logs"),
+    log_dir=dict(type="path"),
     executable=dict(type="path", default="quillmarch-cli"),
     payloads=dict(type="path"),
     require_signed=dict(type="bool", default=False),
@@ -421,7 +442,7 @@ def main():
         # Also for the help page and an older quillmarch-cli without --images.
         environ["QUILLMARCH_PAYLOADS"] = params["payloads"]
 
-    log_dir = params["log_dir"]
+    log_dir = params["log_dir"] or default_log_dir()
     try:
         os.makedirs(log_dir, mode=0o700, exist_ok=True)
     except OSError as exc:
