@@ -21,21 +21,30 @@ if(NOT WIN32)
     # quillmarch-cli(1), the GUI package only a link to it as quillmarch(1) (it depends on the
     # command-line package). Pages and the changelog are compressed as Debian wants them.
     set(QUILLMARCH_DOC_OUT ${CMAKE_BINARY_DIR}/doc)
+    # The packages carry a Debian revision (-1): changelog.gz is the project's own history
+    # (CHANGELOG.md), changelog.Debian.gz the packaging's, as Debian wants for such packages.
+    configure_file(packaging/changelog.Debian.in ${QUILLMARCH_DOC_OUT}/changelog.Debian @ONLY)
     add_custom_command(
         OUTPUT ${QUILLMARCH_DOC_OUT}/quillmarch-cli.1.gz ${QUILLMARCH_DOC_OUT}/quillmarch.1.gz
-               ${QUILLMARCH_DOC_OUT}/changelog.gz
+               ${QUILLMARCH_DOC_OUT}/changelog.gz ${QUILLMARCH_DOC_OUT}/changelog.Debian.gz
         COMMAND ${CMAKE_COMMAND} -E make_directory ${QUILLMARCH_DOC_OUT}
         COMMAND sh -c "gzip -9nc docs/quillmarch.1 > '${QUILLMARCH_DOC_OUT}/quillmarch-cli.1.gz'"
         COMMAND sh -c "echo .so man1/quillmarch-cli.1 | gzip -9nc > '${QUILLMARCH_DOC_OUT}/quillmarch.1.gz'"
         COMMAND sh -c "gzip -9nc CHANGELOG.md > '${QUILLMARCH_DOC_OUT}/changelog.gz'"
+        COMMAND sh -c "gzip -9nc '${QUILLMARCH_DOC_OUT}/changelog.Debian' > '${QUILLMARCH_DOC_OUT}/changelog.Debian.gz'"
         WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
         DEPENDS ${CMAKE_SOURCE_DIR}/docs/quillmarch.1 ${CMAKE_SOURCE_DIR}/CHANGELOG.md
+                ${QUILLMARCH_DOC_OUT}/changelog.Debian
         VERBATIM)
     add_custom_target(doc_files ALL DEPENDS ${QUILLMARCH_DOC_OUT}/quillmarch-cli.1.gz)
     install(FILES ${QUILLMARCH_DOC_OUT}/quillmarch-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
             COMPONENT cli)
-    install(FILES ${QUILLMARCH_DOC_OUT}/changelog.gz packaging/copyright
+    install(FILES ${QUILLMARCH_DOC_OUT}/changelog.gz ${QUILLMARCH_DOC_OUT}/changelog.Debian.gz
+                  packaging/copyright
             DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillmarch-cli COMPONENT cli)
+    install(FILES packaging/lintian-overrides-cli
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME quillmarch-cli
+            COMPONENT cli)
     install(FILES packaging/completions/quillmarch-cli
             DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions COMPONENT cli)
     install(FILES packaging/completions/_quillmarch
@@ -76,8 +85,12 @@ if(QUILLMARCH_GUI)
     if(NOT WIN32)
         install(FILES ${QUILLMARCH_DOC_OUT}/quillmarch.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
                 COMPONENT gui)
-        install(FILES ${QUILLMARCH_DOC_OUT}/changelog.gz packaging/copyright
+        install(FILES ${QUILLMARCH_DOC_OUT}/changelog.gz ${QUILLMARCH_DOC_OUT}/changelog.Debian.gz
+                      packaging/copyright
                 DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillmarch COMPONENT gui)
+        install(FILES packaging/lintian-overrides-gui
+                DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME quillmarch
+                COMPONENT gui)
         install(FILES packaging/completions/quillmarch
                 DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions COMPONENT gui)
         install(FILES packaging/quillmarch.desktop
@@ -111,7 +124,8 @@ else()
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_DEBIAN_CLI_PACKAGE_NAME quillmarch-cli)
     set(CPACK_DEBIAN_GUI_PACKAGE_NAME quillmarch)
-    set(CPACK_DEBIAN_GUI_PACKAGE_DEPENDS "quillmarch-cli (= ${PROJECT_VERSION})")
+    set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+    set(CPACK_DEBIAN_GUI_PACKAGE_DEPENDS "quillmarch-cli (= ${PROJECT_VERSION}-1)")
     set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
     set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quillmarch.org/")
     # CPack takes the first line as the synopsis and the rest as the long description.
