@@ -183,21 +183,27 @@ private slots:
         QVERIFY(dialog.isVisible());
     }
 
-    void failedUpdateShowsTheDialogAgainAtOnce() {
+    // A failed or stopped run ends in its progress window with the outcome; the welcome (modal)
+    // stays hidden until that window is closed, so it cannot cover the outcome and its OK.
+    void failedUpdateKeepsTheDialogHiddenUntilTheWindowCloses() {
         auto app = MakeApp({155});
         WelcomeDialog dialog(*app);
         bool visibleDuringRun = true;
         QWidget* runParent = nullptr;
+        std::function<void(int)> ended;
         dialog.SetWizardRunner([](RunContext&, QWidget*) { return true; });
-        dialog.SetUpdateRunner([&](RunContext&, QWidget* parent, std::function<void(int)>) {
+        dialog.SetUpdateRunner([&](RunContext&, QWidget* parent, std::function<void(int)> onEnded) {
             visibleDuringRun = dialog.isVisible();
             runParent = parent;
+            ended = std::move(onEnded);
             return false;
         });
         dialog.show();
         dialog.OnBegin();
         QVERIFY(!visibleDuringRun);
         QCOMPARE(runParent, &dialog);
+        QVERIFY(!dialog.isVisible());
+        ended(0);
         QVERIFY(dialog.isVisible());
     }
 

@@ -42,6 +42,7 @@ constexpr FailureRecord kFailureRecords[] = {
     {"The system refused the retain record", "retain_record_refused"},
     {"The system refused a settings file", "settings_refused"},
     {"The system did not accept the restart", "restart_refused"},
+    {"Erasing the flash memory and updating the software cannot", "failed"},
     {"Got IDCANCEL", "cancelled"},
     {"interrupted", "interrupted"},
 };

@@ -179,10 +179,11 @@ void WelcomeDialog::OnBegin() {
     if (!m_runWizard(m_app, this)) return;
     hide();
     QPointer<WelcomeDialog> self(this);
-    const bool started = m_runUpdate(m_app, this, [self](int ended) {
+    // Back only once the progress window is closed (its notice comes then, or at once when
+    // there is none): shown earlier, this modal dialog would cover the run's outcome.
+    m_runUpdate(m_app, this, [self](int ended) {
         if (self) self->OnProgressEnded(ended);
     });
-    if (!started) show();
 }
 
 void WelcomeDialog::OnAbout() {
