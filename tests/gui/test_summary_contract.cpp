@@ -2,81 +2,16 @@
 // the page, the update run against the simulator, and the simulator's journal compared with
 // what the summary said, value by value.
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
 #include <QRegularExpression>
 #include <QtTest/QtTest>
-#include <functional>
-#include <map>
 
 #include "gui/progress/GuiRun.h"
-#include "gui/widgets/AddressControl.h"
-#include "support/SimulatorProcess.h"
-#include "support/WizardHarness.h"
+#include "gui/support/EveryPageWalk.h"
 
 using namespace quillmarch;
 using namespace quillmarch::test;
 
 namespace {
-
-using PageAction = std::function<void(QWidget* page)>;
-
-// Every page a display-settings model offers: update with settings, LAN by hand, security
-// mode on with separate passwords, display, and one kind of data not kept.
-std::map<QString, PageAction> EveryPageWalk(const SimulatorProcess& sim) {
-    return {
-        {"pageIPAddress",
-         [&sim](QWidget* page) {
-             Find<QComboBox>(page, "comboAddress")
-                 ->setEditText(QString::fromStdString(sim.Address()));
-             Find<QLineEdit>(page, "editPassword")->setText(QString::fromStdString(sim.Password()));
-         }},
-        {"pageUpgradeType", [](QWidget* page) { Click(page, "radioCustom"); }},
-        {"pageUpgradeChoice", [](QWidget* page) { Click(page, "checkChangeSettings"); }},
-        {"pageSoftwareUpgrade", [](QWidget* page) { Click(page, "checkSampleSites"); }},
-        {"pageChangeSettings",
-         [](QWidget* page) {
-             Click(page, "checkLan");
-             Click(page, "checkSecureMode");
-             Click(page, "checkDisplay");
-         }},
-        {"pageNetworkSettings",
-         [](QWidget* page) {
-             Click(page, "radioManual");
-             Find<AddressControl>(page, "ipAddress")->SetDottedText("192.168.7.20");
-             Find<AddressControl>(page, "ipSubnetMask")->SetDottedText("255.255.255.0");
-             Find<AddressControl>(page, "ipGateway")->SetDottedText("192.168.7.1");
-         }},
-        {"pageSecureMode",
-         [](QWidget* page) {
-             if (Find<QCheckBox>(page, "checkUseRoom")->isChecked()) Click(page, "checkUseRoom");
-             for (const char* name : {"editRoom", "editRoomConfirm"})
-                 Find<QLineEdit>(page, name)->setText("Room-77");
-             for (const char* name : {"editRemote", "editRemoteConfirm"})
-                 Find<QLineEdit>(page, name)->setText("Far-88");
-         }},
-        {"pageDisplaySettings",
-         [](QWidget* page) {
-             Click(page, "radioVga");
-             Click(page, "radioPal");
-             Click(page, "radio16x9");
-             Click(page, "radio1024");
-         }},
-    };
-}
-
-QStringList WalkToSummary(WizardSheet& sheet, const std::map<QString, PageAction>& actions) {
-    QStringList pages;
-    for (int step = 0; step < 14 && ActivePageName(sheet) != "pageResults"; ++step) {
-        const QString name = ActivePageName(sheet);
-        pages << name;
-        if (const auto action = actions.find(name); action != actions.end())
-            action->second(sheet.ActivePage());
-        if (!Press(sheet, WizardSheet::ID_WIZNEXT)) break;
-    }
-    return pages;
-}
 
 // The first capture of `pattern` in `text`; empty when it does not match.
 QStringList Captured(const QString& text, const QString& pattern) {
@@ -108,7 +43,8 @@ private slots:
         auto sheet = StartSheet(f);
         const QStringList pages = WalkToSummary(*sheet, EveryPageWalk(sim));
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
-        for (const char* page : {"pageNetworkSettings", "pageSecureMode", "pageDisplaySettings"})
+        for (const char* page : {"pageSoftwareUpgrade", "pageChangeSettings", "pageNetworkSettings",
+                                 "pageSecureMode", "pageDisplaySettings"})
             QVERIFY2(pages.contains(page), qPrintable(pages.join(' ')));
         QWidget* summary = sheet->ActivePage();
         const auto detail = [summary](const char* name) {

@@ -70,7 +70,7 @@ private slots:
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 3);
         QCOMPARE(Find<QRadioButton>(page, "radioCustom")->isChecked(), customBefore);
-        QCOMPARE(Find<QRadioButton>(page, "radioTypical")->text(), QString("Typical"));
+        QCOMPARE(Find<QRadioButton>(page, "radioTypical")->text(), QString("&Typical"));
         QCOMPARE(Find<QLabel>(page, "labelHeading")->text(),
                  QString("Please choose the update type."));
         Find<QRadioButton>(page, chooseCustom ? "radioCustom" : "radioTypical")->click();

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QKeySequence>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStackedWidget>
@@ -109,7 +111,24 @@ void WizardSheet::BuildButtons() {
 
 void WizardSheet::SetPageTable(std::vector<WizardPage*> pages) {
     m_table = std::move(pages);
-    for (WizardPage* page : m_table) m_stack->addWidget(page);
+    for (WizardPage* page : m_table) {
+        m_stack->addWidget(page);
+        for (QLineEdit* edit : page->findChildren<QLineEdit*>()) edit->installEventFilter(this);
+    }
+}
+
+// Alt+letter is a shortcut or nothing. A shortcut is taken before the key reaches a field;
+// what is left would otherwise be typed as text (an address field took "urp" for Alt+U, R, P).
+// Ctrl+Alt passes: some keyboards type characters with it (AltGr on Windows).
+bool WizardSheet::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers modifiers = key->modifiers();
+        if ((modifiers & Qt::AltModifier) && !(modifiers & Qt::ControlModifier) &&
+            !key->text().isEmpty() && key->text().at(0).isPrint())
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 WizardPage* WizardSheet::TablePage(int tableIndex) const {
@@ -156,6 +175,22 @@ void WizardSheet::ShowPage(int listIndex) {
     }
     m_stack->setCurrentWidget(page);
     page->PageShown();
+    FocusFirstControl(page);
+}
+
+// The keyboard starts on the page, not on a button of the sheet: on the control the page chose
+// itself, else on its first control in tab order.
+void WizardSheet::FocusFirstControl(QWidget* page) {
+    const QWidget* focus = QApplication::focusWidget();
+    if (focus && page->isAncestorOf(focus)) return;
+    for (QWidget* next = page->nextInFocusChain(); next && next != page;
+         next = next->nextInFocusChain()) {
+        if (!page->isAncestorOf(next)) continue;
+        if ((next->focusPolicy() & Qt::TabFocus) && next->isVisibleTo(page) && next->isEnabled()) {
+            next->setFocus(Qt::OtherFocusReason);  // a field keeps its text unselected
+            return;
+        }
+    }
 }
 
 void WizardSheet::SetWizardButtons(unsigned flags) {
@@ -287,7 +322,12 @@ void WizardSheet::OnBusyChanged(bool busy) {
     }
     m_abortTimer->stop();
     QApplication::restoreOverrideCursor();
-    if (m_cancelling) EndWizard(IDCANCEL);
+    if (m_cancelling) {
+        EndWizard(IDCANCEL);
+        return;
+    }
+    // The page was disabled while it talked to the system: its focus moved away.
+    if (WizardPage* page = ActivePage()) FocusFirstControl(page);
 }
 
 }  // namespace quillmarch

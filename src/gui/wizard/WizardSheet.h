@@ -95,10 +95,12 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildButtons();
     void ShowPage(int listIndex);
+    void FocusFirstControl(QWidget* page);
     void OnBack();
     void OnNext();
     void OnFinish();

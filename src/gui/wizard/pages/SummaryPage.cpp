@@ -40,6 +40,7 @@ SummaryPage::SummaryPage(RunContext& app, QWidget* parent)
     // The values can be more than the page holds: the list scrolls, the page keeps its size.
     auto* scroll = new QScrollArea(this);
     scroll->setObjectName(QStringLiteral("summaryScroll"));
+    scroll->setAccessibleName(tr("What the run will do"));
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -47,9 +47,11 @@ void TaskChoicePage::PageCreated() {
     m_heading->SetText(m_app.Job().tasks.customUpdate
                            ? UiString(128, "Please select your preferred update method.")
                            : UiString(212, "Please select the tasks to be performed."));
-    m_updateSoftwareBox->setText(UiString(127, "Update Software"));
-    m_changeSettingsBox->setText(UiString(251, "Change System Settings"));
-    m_eraseFlashBox->setText(UiString(252, "Erase System Flash Memory"));
+    m_updateSoftwareBox->setText(Mnemonic(UiString(127, "Update Software"), QLatin1Char('U')));
+    m_changeSettingsBox->setText(
+        Mnemonic(UiString(251, "Change System Settings"), QLatin1Char('S')));
+    m_eraseFlashBox->setText(
+        Mnemonic(UiString(252, "Erase System Flash Memory"), QLatin1Char('E')));
 }
 
 void TaskChoicePage::PageShown() {
