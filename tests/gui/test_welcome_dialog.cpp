@@ -281,6 +281,23 @@ private slots:
         QCOMPARE(seen, QStringLiteral("aboutDialog / About Quillmarch"));
     }
 
+    // About is reachable without a right-click: a button with its Alt shortcut.
+    void aboutButtonOpensTheAboutBox() {
+        auto app = MakeApp({155});
+        WelcomeDialog dialog(*app);
+        dialog.show();
+        auto* about = dialog.findChild<QPushButton*>("aboutButton");
+        QVERIFY(about && about->isVisible());
+        QCOMPARE(QKeySequence::mnemonic(about->text()), QKeySequence(Qt::ALT | Qt::Key_A));
+        QString seen;
+        AnswerNextModal([&](QWidget* modal) {
+            seen = modal->objectName();
+            static_cast<QDialog*>(modal)->accept();
+        });
+        about->click();
+        QCOMPARE(seen, QStringLiteral("aboutDialog"));
+    }
+
     void f1OpensHelpAtTheWelcomeTopic() {
         auto app = MakeApp({155});
         app->m_payloads.SetFolder(QUILLMARCH_PAYLOAD_DIR);

@@ -2,10 +2,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStackedWidget>
@@ -107,6 +110,40 @@ void WizardSheet::BuildButtons() {
     connect(m_finish, &QPushButton::clicked, this, &WizardSheet::OnFinish);
     connect(m_cancel, &QPushButton::clicked, this, &WizardSheet::reject);
     connect(m_help, &QPushButton::clicked, this, &WizardSheet::OnHelp);
+
+    // Between Help (at the left edge once arranged) and the step buttons.
+    const int busyX = kMargin + kButtonWidth + kGap;
+    m_busyBar = new QProgressBar(m_buttonBar);
+    m_busyBar->setObjectName(QStringLiteral("busyIndicator"));
+    m_busyBar->setRange(0, 0);  // moves without a percentage: how long is not known
+    m_busyBar->setTextVisible(false);
+    m_busyBar->setAccessibleName(tr("Talking to the system"));
+    m_busyBar->setGeometry(busyX, kButtonY + 6, 60, kButtonHeight - 12);
+    m_busyTime = new QLabel(m_buttonBar);
+    m_busyTime->setObjectName(QStringLiteral("busyTime"));
+    m_busyTime->setGeometry(busyX + 66, kButtonY, 70, kButtonHeight);
+    m_busyClock = std::make_unique<QElapsedTimer>();
+    m_busyTimer = new QTimer(this);
+    m_busyTimer->setInterval(500);
+    connect(m_busyTimer, &QTimer::timeout, this, &WizardSheet::UpdateBusyTime);
+    ShowBusy(false);
+}
+
+void WizardSheet::ShowBusy(bool busy) {
+    m_busyBar->setVisible(busy);
+    m_busyTime->setVisible(busy);
+    if (!busy) {
+        m_busyTimer->stop();
+        return;
+    }
+    m_busyClock->start();
+    UpdateBusyTime();
+    m_busyTimer->start();
+}
+
+void WizardSheet::UpdateBusyTime() {
+    const qint64 seconds = m_busyClock->elapsed() / 1000;
+    m_busyTime->setText(QString::asprintf("%02lld:%02lld", seconds / 60, seconds % 60));
 }
 
 void WizardSheet::SetPageTable(std::vector<WizardPage*> pages) {
@@ -316,6 +353,7 @@ void WizardSheet::OnBusyChanged(bool busy) {
     m_stack->setEnabled(!busy);
     // Cancel stays usable: it is the way out of a call that hangs.
     m_stepButtons->setEnabled(!busy);
+    ShowBusy(busy);
     if (busy) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         return;

@@ -2,8 +2,12 @@
 
 #include <QDialog>
 #include <functional>
+#include <memory>
 #include <vector>
 
+class QElapsedTimer;
+class QLabel;
+class QProgressBar;
 class QPushButton;
 class QStackedWidget;
 class QTimer;
@@ -106,6 +110,8 @@ private:
     void OnFinish();
     void OnHelp();
     void OnBusyChanged(bool busy);
+    void ShowBusy(bool busy);
+    void UpdateBusyTime();
     void StopLinkCall();
 
     RunContext& m_app;
@@ -125,6 +131,11 @@ private:
     bool m_secureModeReported = false;
     bool m_callAborted = false;
     QTimer* m_abortTimer = nullptr;
+    // While a page talks to the system: a moving bar and the time it has taken so far.
+    QProgressBar* m_busyBar = nullptr;
+    QLabel* m_busyTime = nullptr;
+    QTimer* m_busyTimer = nullptr;
+    std::unique_ptr<QElapsedTimer> m_busyClock;
 };
 
 }  // namespace quillmarch
