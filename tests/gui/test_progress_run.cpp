@@ -26,6 +26,7 @@
 #include "gui/progress/QtMessageBox.h"
 #include "gui/support/ProgressTestApp.h"
 #include "gui/support/ProgressTestWorker.h"
+#include "gui/support/WizardHarness.h"
 #include "support/RecordingMessageBox.h"
 
 using namespace quillmarch;
@@ -180,6 +181,7 @@ void TestProgressRun::cancelDuringRunIsSeenAtTheNextSend() {
     QCOMPARE(ProgressWindows().size(), 1);
     ProgressDialog* window = ProgressWindows().first();
     QVERIFY(window->findChild<QLabel*>("outcome")->text().startsWith("The update was stopped."));
+    test::SaveScreenshotIfAsked(window, "progress-ending-stopped");
     QVERIFY(notices.isEmpty());
     window->findChild<QPushButton*>("okButton")->click();
     QTRY_COMPARE(notices, QList<int>{1});
@@ -372,6 +374,7 @@ void TestProgressRun::commandLineRunShowsBoxesAndClosesAtExit() {
             auto* line = window->findChild<QLabel*>("outcome");
             if (!ok->isEnabled() || !line->isVisible()) continue;
             shown = line->text();
+            if (neverBack) test::SaveScreenshotIfAsked(window, "progress-ending-failure");
             task = window->findChild<QLabel*>("currentTask")->text();
             where = window->pos();
             ok->click();

@@ -279,11 +279,12 @@ private slots:
         QTest::newRow("typical update")    <<  9 << false << "100000" << "100000" << "100000";
         // A security change the run makes is listed; a display change a model without display
         // settings cannot take is neither listed nor made.
+        // A settings group that does not change is not listed (no unchosen sub-items).
         QTest::newRow("custom, LAN, security wanted, display model")
-                                           << 11 << true  << "011100" << "111111" << "011100";
-        QTest::newRow("custom, other model") << 9 << true << "110011" << "111001" << "110001";
+                                           << 11 << true  << "011100" << "111101" << "011100";
+        QTest::newRow("custom, other model") << 9 << true << "110011" << "110001" << "110001";
         QTest::newRow("settings flags without the task")
-                                           << 12 << true  << "101111" << "111011" << "100001";
+                                           << 12 << true  << "101111" << "110001" << "100001";
         // clang-format on
     }
     void summaryLinesAndTicks() {

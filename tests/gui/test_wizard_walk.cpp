@@ -150,6 +150,12 @@ private slots:
                              return static_cast<QPushButton*>(nullptr);
                          }()) != nullptr &&
                     ok->isEnabled());
+        // The run ends on one sentence: it worked, and the version it was checked to run.
+        const QString ending = ok->window()->findChild<QLabel*>("outcome")->text();
+        QVERIFY2(ending.startsWith("The update succeeded: ") && ending.contains("with version"),
+                 qPrintable(ending));
+        QVERIFY(!welcome.isVisible());  // nothing covers it
+        SaveScreenshotIfAsked(ok->window(), "progress-ending-success");
         ok->click();
         QTRY_VERIFY(welcome.isVisible());
     }

@@ -121,13 +121,15 @@ void SummaryPage::ShowTasks() {
     SetLine(kUpdate, UiString(127, "Update Software"), tasks.bUpdateSoftware, true,
             values.UpdateDetail(sendsImage && m_verifyBox->isChecked()));
     SetLine(kChange, UiString(251, "Change System Settings"), tasks.bChangeSettings, custom);
-    SetLine(kLan, UiString(254, "LAN Properties"), tasks.bChangeLan, custom, values.LanDetail());
+    // A settings group is listed only when it changes: no unchosen sub-items.
+    SetLine(kLan, UiString(254, "LAN Properties"), tasks.bChangeLan, tasks.bChangeLan,
+            values.LanDetail());
     SetLine(
         kSecurity,
         tasks.bSecureModeWanted ? UiString(255, "Enable Secure Mode") : tr("Disable Security Mode"),
         tasks.bChangeSecurity, tasks.bChangeSecurity, values.SecurityDetail());
     SetLine(kDisplay, UiString(256, "Primary Display Properties"), tasks.bChangeDisplay,
-            custom && display, values.DisplayDetail());
+            tasks.bChangeDisplay && display, values.DisplayDetail());
     // An erase says which files it keeps: the rest are gone for good.
     SetLine(kErase, UiString(252, "Erase System Flash Memory"), tasks.bEraseFlash, custom,
             tr("Backs up the kept files to this computer, erases the flash memory, restores "
