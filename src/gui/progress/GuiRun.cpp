@@ -56,7 +56,8 @@ struct EndedNotice {
 
 // The end of a command-line run: the outcome line on stderr, and in the window until the
 // operator closes it, so that the window never just vanishes.
-void ShowOutcomeUntilOk(RunContext& app, QPointer<ProgressDialog> window, const QString& line) {
+void ShowOutcomeUntilOk(RunContext& app, const QPointer<ProgressDialog>& window,
+                        const QString& line) {
     std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
     if (!window || !window->isVisible()) return;
     // A stopped run ends without waiting for a click: the stop is the operator's answer.
