@@ -1,5 +1,5 @@
-// The wizard without a mouse and for a screen reader: on every page of a Custom walk, the
-// focus starts on the page's first control, every control that takes the focus has an
+// The wizard without a mouse and for a screen reader: on every page of a Custom walk, Help is
+// there, the focus starts on the page's first control, every control that takes the focus has an
 // accessible name (what a screen reader says), and every option and field can be reached with
 // an Alt shortcut of its own.
 
@@ -73,6 +73,7 @@ private slots:
         QStringList unfocused;
         QStringList noShortcut;
         QStringList altTyped;
+        QStringList noHelp;
         const auto visit = [&](QWidget* page, bool afterAction) {
             const QString name = page->objectName();
             QApplication::processEvents();
@@ -80,6 +81,7 @@ private slots:
             if (!afterAction && !Failing(page, [](QWidget*) { return false; }).isEmpty() &&
                 !(focus && page->isAncestorOf(focus)))
                 unfocused << name;
+            if (!sheet->Button(WizardSheet::IDHELP)->isVisible()) noHelp << name;
             // Alt+letter is a shortcut, never text (Alt+U, R, P used to type "urp" into the
             // address); letters that no page uses, so that nothing else happens.
             if (afterAction) {
@@ -101,6 +103,7 @@ private slots:
         };
         const QStringList pages = WalkToSummary(*sheet, EveryPageWalk(sim), visit);
         QVERIFY2(altTyped.isEmpty(), qPrintable(altTyped.join(' ')));
+        QVERIFY2(noHelp.isEmpty(), qPrintable(noHelp.join(' ')));
         QVERIFY2(pages.size() == 11, qPrintable(pages.join(" ")));
         unnamed.removeDuplicates();
         noShortcut.removeDuplicates();

@@ -77,6 +77,9 @@ void ConnectionPage::PageCreated() {
     m_addressLabel->setText(Mnemonic(UiString(22, "IP Address:"), QLatin1Char('I')));
     m_passwordLabel->setText(Mnemonic(UiString(23, "Admin Password:"), QLatin1Char('P')));
     m_addressLabel->setBuddy(m_addressBox);
+    // The box's own text field is what a screen reader lands on: it carries the name too.
+    m_addressBox->lineEdit()->setAccessibleName(
+        m_addressLabel->text().remove(QLatin1Char('&')).remove(QLatin1Char(':')));
     m_passwordLabel->setBuddy(m_passwordEdit);
     SetStatus(QString());
 }
