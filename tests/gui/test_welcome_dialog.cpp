@@ -186,21 +186,27 @@ private slots:
         QVERIFY(dialog.isVisible());
     }
 
-    void failedUpdateShowsTheDialogAgainAtOnce() {
+    // A failed or stopped run ends in its progress window with the outcome; the welcome (modal)
+    // stays hidden until that window is closed, so it cannot cover the outcome and its OK.
+    void failedUpdateKeepsTheDialogHiddenUntilTheWindowCloses() {
         auto app = MakeApp({155});
         WelcomeDialog dialog(*app);
         bool visibleDuringRun = true;
         QWidget* runParent = nullptr;
+        std::function<void(int)> ended;
         dialog.SetWizardRunner([](RunContext&, QWidget*) { return true; });
-        dialog.SetUpdateRunner([&](RunContext&, QWidget* parent, std::function<void(int)>) {
+        dialog.SetUpdateRunner([&](RunContext&, QWidget* parent, std::function<void(int)> onEnded) {
             visibleDuringRun = dialog.isVisible();
             runParent = parent;
+            ended = std::move(onEnded);
             return false;
         });
         dialog.show();
         dialog.OnBegin();
         QVERIFY(!visibleDuringRun);
         QCOMPARE(runParent, &dialog);
+        QVERIFY(!dialog.isVisible());
+        ended(0);
         QVERIFY(dialog.isVisible());
     }
 
@@ -276,6 +282,23 @@ private slots:
         });
         about->trigger();
         QCOMPARE(seen, QStringLiteral("aboutDialog / About Quillmarch"));
+    }
+
+    // About is reachable without a right-click: a button with its Alt shortcut.
+    void aboutButtonOpensTheAboutBox() {
+        auto app = MakeApp({155});
+        WelcomeDialog dialog(*app);
+        dialog.show();
+        auto* about = dialog.findChild<QPushButton*>("aboutButton");
+        QVERIFY(about && about->isVisible());
+        QCOMPARE(QKeySequence::mnemonic(about->text()), QKeySequence(Qt::ALT | Qt::Key_A));
+        QString seen;
+        AnswerNextModal([&](QWidget* modal) {
+            seen = modal->objectName();
+            static_cast<QDialog*>(modal)->accept();
+        });
+        about->click();
+        QCOMPARE(seen, QStringLiteral("aboutDialog"));
     }
 
     void f1OpensHelpAtTheWelcomeTopic() {

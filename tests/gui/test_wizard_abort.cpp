@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QtTest/QtTest>
 
@@ -59,6 +60,27 @@ private slots:
         QVERIFY(sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
         QVERIFY(sheet->Button(WizardSheet::ID_WIZNEXT)->isVisible());
         QVERIFY(f.settings.values.empty());  // nothing remembered of a stopped attempt
+    }
+
+    // A wait shows life: a moving bar and the time so far as mm:ss, gone once the call ends.
+    void aHangingConnectionShowsABusyIndicatorAndItsTime() {
+        SimulatorProcess sim({.faults = {"silent-banner"}});
+        QVERIFY2(sim.Started(), sim.StartError().c_str());
+        SWizardApp f;
+        auto sheet = OnConnectionPage(f, sim.Address(), sim.Password());
+        QVERIFY(sheet);
+        auto* bar = sheet->findChild<QProgressBar*>("busyIndicator");
+        auto* time = sheet->findChild<QLabel*>("busyTime");
+        QVERIFY(bar && time);
+        QVERIFY(!bar->isVisible());
+        sheet->Button(WizardSheet::ID_WIZNEXT)->click();
+        QVERIFY(QTest::qWaitFor([&] { return sheet->IsBusy(); }, 10000));
+        QVERIFY(bar->isVisible() && time->isVisible());
+        QCOMPARE(bar->maximum(), 0);  // no percentage: it only moves
+        QTRY_COMPARE_WITH_TIMEOUT(time->text(), QString("00:01"), 5000);
+        sheet->Button(WizardSheet::IDCANCEL)->click();
+        QVERIFY(WaitIdle(*sheet, 5000));
+        QVERIFY(!bar->isVisible() && !time->isVisible());
     }
 
     // The facts page's reads hang (a file that never ends): Cancel takes the operator back to

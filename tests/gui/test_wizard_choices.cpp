@@ -277,9 +277,13 @@ private slots:
         Find<QLineEdit>(sheet->ActivePage(), "editRoomConfirm")->setText("Room-77");
         QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
+        // LAN and display were not chosen: not listed.
         QCOMPARE(ShownLines(sheet->ActivePage()),
-                 QStringList({"lineUpdate", "lineChange", "lineLan", "lineSecurity", "lineDisplay",
-                              "lineErase"}));
+                 QStringList({"lineUpdate", "lineChange", "lineSecurity", "lineErase"}));
+        // Before Finish: which password changes, and that it does not stay on the system.
+        const QString security = Find<QLabel>(sheet->ActivePage(), "detailSecurity")->text();
+        QVERIFY2(security.contains("room password changes") && security.contains("removes"),
+                 qPrintable(security));
         QCOMPARE(Find<QLabel>(sheet->ActivePage(), "lineSecurity")->text(),
                  QString("Enable Security Mode"));
     }

@@ -191,7 +191,7 @@ private slots:
         auto sheet = StartSheet(f);
         QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         auto* passive = Find<QCheckBox>(sheet->ActivePage(), "checkPassive");
-        QCOMPARE(passive->text(), QString("Use Passive FTP"));
+        QCOMPARE(passive->text(), QString("&Use Passive FTP"));  // Alt+U
         QVERIFY(!passive->isChecked());
         passive->click();
         QVERIFY(f.app.Job().target.passiveMode);

@@ -73,7 +73,7 @@ private slots:
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 3);
         QCOMPARE(Find<QRadioButton>(page, "radioCustom")->isChecked(), customBefore);
-        QCOMPARE(Find<QRadioButton>(page, "radioTypical")->text(), QString("Typical"));
+        QCOMPARE(Find<QRadioButton>(page, "radioTypical")->text(), QString("&Typical"));
         QCOMPARE(Find<QLabel>(page, "labelHeading")->text(),
                  QString("Please choose the update type."));
         Find<QRadioButton>(page, chooseCustom ? "radioCustom" : "radioTypical")->click();
@@ -107,10 +107,10 @@ private slots:
                                                          << "111"
                                                          << "pageNetworkSettings"
                                                          << "no";
-        QTest::newRow("custom update wins") << 5 << true << "111"
-                                            << "111"
-                                            << "pageSoftwareUpgrade"
-                                            << "yes";
+        QTest::newRow("custom update and settings") << 5 << true << "110"
+                                                    << "111"
+                                                    << "pageSoftwareUpgrade"
+                                                    << "yes";
     }
     void taskChoiceShowsAndStores() {
         QFETCH(int, model);
@@ -164,6 +164,34 @@ private slots:
         OpenPage(*typicalSheet, 4);
         QVERIFY(!typicalSheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
         QVERIFY(f.settings.values.empty());  // stored only by Next
+    }
+
+    // A run erases only without a software update: the page refuses the pair with its reason
+    // instead of letting the summary promise an erase the run would skip.
+    void taskChoiceRefusesEraseWithUpdate() {
+        SWizardApp f;
+        f.app.Job().tasks.customUpdate = true;
+        f.app.Job().tasks.eraseFlash = true;  // an earlier walk's pair
+        auto sheet = StartSheet(f);
+        QWidget* page = OpenPage(*sheet, 4);
+        QPushButton* next = sheet->Button(WizardSheet::ID_WIZNEXT);
+        auto* refusal = Find<QLabel>(page, "labelRefusal");
+        QCOMPARE(Checked(page, kTasks), QString("101"));
+        QVERIFY(!next->isEnabled());
+        QVERIFY(!refusal->isHidden());
+        QVERIFY(refusal->text().contains("cannot be done in one run"));
+        QVERIFY(!Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QCOMPARE(ActivePageName(*sheet), QString("pageUpgradeChoice"));
+        Find<QCheckBox>(page, "checkUpdateSoftware")->click();
+        QVERIFY(next->isEnabled());
+        QVERIFY(refusal->isHidden());
+        Find<QCheckBox>(page, "checkEraseFlash")->click();  // nothing chosen now
+        QVERIFY(!next->isEnabled());
+        QCOMPARE(refusal->text(), QString("Choose at least one task."));
+        Find<QCheckBox>(page, "checkEraseFlash")->click();
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(!f.app.Job().tasks.updateSoftware);
+        QVERIFY(f.app.Job().tasks.eraseFlash);
     }
 
     // Back to the task choice after the summary: the tail is dropped and built anew.
@@ -254,11 +282,12 @@ private slots:
         QTest::newRow("typical update")    <<  9 << false << "100000" << "100000" << "100000";
         // A security change the run makes is listed; a display change a model without display
         // settings cannot take is neither listed nor made.
+        // A settings group that does not change is not listed (no unchosen sub-items).
         QTest::newRow("custom, LAN, security wanted, display model")
-                                           << 11 << true  << "011100" << "111111" << "011100";
-        QTest::newRow("custom, other model") << 9 << true << "110011" << "111001" << "110001";
+                                           << 11 << true  << "011100" << "111101" << "011100";
+        QTest::newRow("custom, other model") << 9 << true << "110011" << "110001" << "110001";
         QTest::newRow("settings flags without the task")
-                                           << 12 << true  << "101111" << "111011" << "100001";
+                                           << 12 << true  << "101111" << "110001" << "100001";
         // clang-format on
     }
     void summaryLinesAndTicks() {
@@ -294,7 +323,8 @@ private slots:
         QPushButton* finish = sheet->Button(WizardSheet::ID_WIZFINISH);
         QPushButton* next = sheet->Button(WizardSheet::ID_WIZNEXT);
         QVERIFY(finish->isVisible() && finish->isEnabled());
-        QCOMPARE(finish->text(), QString("&Next"));
+        // The last button says what it starts: an update here.
+        QCOMPARE(finish->text(), QString("&Update"));
         QVERIFY(next->isHidden());
 
         sheet->Button(WizardSheet::ID_WIZBACK)->show();
@@ -304,7 +334,17 @@ private slots:
         QVERIFY(next->isVisible() && next->isEnabled());
         QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QVERIFY(finish->isVisible());
-        QCOMPARE(finish->text(), QString("&Next"));
+        QCOMPARE(finish->text(), QString("&Update"));
+
+        // Without a software update there is nothing to call an update: Finish.
+        SWizardApp settingsOnly;
+        settingsOnly.app.Job().tasks.customUpdate = true;
+        settingsOnly.app.Job().tasks.updateSoftware = false;
+        settingsOnly.app.Job().tasks.changeSettings = true;
+        auto other = StartSheet(settingsOnly);
+        QWidget* summary = OpenPage(*other, 10);
+        QCOMPARE(other->Button(WizardSheet::ID_WIZFINISH)->text(), QString("&Finish"));
+        QVERIFY(Find<QLabel>(summary, "labelMainText")->text().endsWith("Click Finish to start."));
     }
 
     // Finish asks the system whether it is in a call; Cancel keeps the wizard open and a

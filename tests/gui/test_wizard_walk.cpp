@@ -153,20 +153,26 @@ private slots:
                              return static_cast<QPushButton*>(nullptr);
                          }()) != nullptr &&
                     ok->isEnabled());
+        // The run ends on one sentence: it worked, and the version it was checked to run.
+        const QString ending = ok->window()->findChild<QLabel*>("outcome")->text();
+        QVERIFY2(ending.startsWith("The update succeeded: ") && ending.contains("with version"),
+                 qPrintable(ending));
+        QVERIFY(!welcome.isVisible());  // nothing covers it
+        SaveScreenshotIfAsked(ok->window(), "progress-ending-success");
         ok->click();
         QTRY_VERIFY(welcome.isVisible());
     }
 
-    // Custom: the settings task leads (on this LAN-only model) to the LAN page; Back twice,
-    // untick it, and the walk goes on with the new choice. Cancel on the summary ends without
-    // a run.
+    // Custom: the settings task leads (on this LAN-only model) to the LAN page; Back, untick
+    // it, and the walk goes on with the new choice (the erase, without the software update it
+    // cannot share a run with). Cancel on the summary ends without a run.
     void customWalkBacksOutOfTheSettingsTask() {
         SimulatorProcess sim;
         QVERIFY2(sim.Started(), sim.StartError().c_str());
         SWizardApp f;
         int settingsVisits = 0;
-        bool backedOut = false;
         QString eraseLine;
+        QString eraseDetail;
         std::map<QString, WizardOperator::Action> actions{
             {"pageIPAddress", TypeAddress(sim)},
             {"pageUpgradeType",
@@ -176,17 +182,13 @@ private slots:
              }},
             {"pageUpgradeChoice",
              [&settingsVisits](QWidget* page) {
+                 auto* update = Find<QCheckBox>(page, "checkUpdateSoftware");
+                 if (update->isChecked()) update->click();
                  auto* change = Find<QCheckBox>(page, "checkChangeSettings");
                  if (change->isChecked() != (settingsVisits == 0)) change->click();
                  auto* erase = Find<QCheckBox>(page, "checkEraseFlash");
                  if (!erase->isChecked()) erase->click();
                  return WizardOperator::kDefault;
-             }},
-            {"pageSoftwareUpgrade",
-             [&](QWidget*) {
-                 if (settingsVisits == 0 || backedOut) return WizardOperator::kDefault;
-                 backedOut = true;  // on the way back to the task choice
-                 return WizardSheet::ID_WIZBACK;
              }},
             {"pageNetworkSettings",
              [&settingsVisits](QWidget*) {
@@ -194,8 +196,9 @@ private slots:
                  return WizardSheet::ID_WIZBACK;
              }},
             {"pageResults",
-             [&eraseLine](QWidget* page) {
+             [&eraseLine, &eraseDetail](QWidget* page) {
                  eraseLine = Find<QLabel>(page, "lineErase")->text();
+                 eraseDetail = Find<QLabel>(page, "detailErase")->text();
                  return WizardSheet::IDCANCEL;
              }},
         };
@@ -206,18 +209,18 @@ private slots:
 
         QCOMPARE(walker.pages,
                  QStringList({"pageInfoAlert", "pageIPAddress", "pageSystemInfo", "pageUpgradeType",
-                              "pageUpgradeChoice", "pageSoftwareUpgrade", "pageNetworkSettings",
-                              "pageSoftwareUpgrade", "pageUpgradeChoice", "pageSoftwareUpgrade",
-                              "pageResults"}));
+                              "pageUpgradeChoice", "pageNetworkSettings", "pageUpgradeChoice",
+                              "pageSoftwareUpgrade", "pageResults"}));
         QCOMPARE(settingsVisits, 1);
         QVERIFY(f.app.Job().tasks.customUpdate);
         QVERIFY(!f.app.Job().tasks.changeSettings);
+        QVERIFY(!f.app.Job().tasks.updateSoftware);
         QVERIFY(f.app.Job().tasks.eraseFlash);
         // The summary's erase line says what the erase keeps and that the rest is lost.
-        QVERIFY2(eraseLine.startsWith("Erase System Flash Memory\nOnly these are kept: the address "
-                                      "books (.abk files)"),
-                 qPrintable(eraseLine));
-        QVERIFY2(eraseLine.endsWith("is erased for good."), qPrintable(eraseLine));
+        QCOMPARE(eraseLine, QString("Erase System Flash Memory"));
+        QVERIFY2(eraseDetail.contains("Only these are kept: the address books (.abk files)"),
+                 qPrintable(eraseDetail));
+        QVERIFY2(eraseDetail.endsWith("is erased for good."), qPrintable(eraseDetail));
         QVERIFY(!f.app.m_log.IsOpen());  // Cancel closed it
         QVERIFY(sim.Events("upload").empty());
     }

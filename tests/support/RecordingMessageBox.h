@@ -10,7 +10,8 @@
 
 namespace quillmarch::test {
 
-// Answers every box with a fixed button and remembers what was shown.
+// Answers every box with a fixed button, or the next of a queue of answers while it lasts,
+// and remembers what was shown.
 class RecordingMessageBox : public IMessageBox {
 public:
     struct SShown {
@@ -20,9 +21,12 @@ public:
     };
     int Show(const std::string& text, const std::string& caption, unsigned style) override {
         shown.push_back({text, caption, style});
+        if (next < answers.size()) return answers[next++];
         return answer;
     }
     int answer = IDOK;
+    std::vector<int> answers;
+    std::size_t next = 0;
     std::vector<SShown> shown;
 };
 

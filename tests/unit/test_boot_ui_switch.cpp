@@ -192,28 +192,63 @@ INSTANTIATE_TEST_SUITE_P(
                       SRestartCase{"NeverTakesALogon", 3, 100000, false, 121, 600}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(BootUiSwitchTest, ASystemNeverBackClosesTheWindowAndGivesUp) {
+// A system that is not back within the wait: the operator is told why and what may be the
+// matter, and chooses; Stop gives up with the window still open, so that the run's end can
+// say where the system was left (it used to close the window, and the run vanished).
+TEST_F(BootUiSwitchTest, ASystemNeverBackAsksToRetryAndStopKeepsTheWindow) {
     ASSERT_TRUE(Connect());
     bench.system.probesAwayAfterRestart = -1;
     bench.system.attemptsAwayAfterRestart = 100000;
+    bench.box.answer = IDCANCEL;  // Stop
 
     EXPECT_FALSE(Switch());
     const auto ids = window->SentCalls();
-    ASSERT_GE(ids.size(), 2u);
-    EXPECT_EQ(ids[ids.size() - 2], ProgressCall::Close);  // the close, answered 2
-    EXPECT_EQ(ids.back(), ProgressCall::Close);           // the protocol's own second close
-    EXPECT_TRUE(window->Sent(ProgressCall::TaskDone).empty());
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), ProgressCall::Close), 0);
     const Percents shown = window->Percentages();
     EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
     EXPECT_EQ(shown.back(), 97);  // the pause's display stops short of the end
 
     ASSERT_EQ(bench.box.shown.size(), 1u);
-    EXPECT_EQ(bench.box.shown[0].text,
-              "Could not re-connect to system.\nPlease make sure system is operational.");
-    EXPECT_EQ(bench.box.shown[0].caption, "Quillmarch");
+    const auto& box = bench.box.shown[0];
+    EXPECT_EQ(box.text.rfind(
+                  "Could not re-connect to system.\nPlease make sure system is operational.", 0),
+              0u);
+    EXPECT_NE(box.text.find("within 600 s"), std::string::npos);
+    EXPECT_NE(box.text.find("its mode is unknown"), std::string::npos);
+    EXPECT_EQ(box.style & 0xFu, MB_RETRYCANCEL);
+    EXPECT_EQ(box.caption, "Quillmarch");
     EXPECT_EQ(bench.system.CountCommand("RSWU"), 0);  // the system is out of reach: no revert
     const auto lines = bench.StepLines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "Trying to connect to system"), 1);
+    EXPECT_TRUE(bench.Logged("Could not connect to Orbiscope"));
+}
+
+// Retry waits the whole bound again; a system that answers in the second wait is switched.
+TEST_F(BootUiSwitchTest, RetryWaitsAgainAndASystemBackThenIsInUpdateMode) {
+    ASSERT_TRUE(Connect());
+    bench.system.attemptsAwayAfterRestart = 125;  // 121 refused logons fill the first wait
+    bench.box.answers = {IDRETRY};
+
+    EXPECT_TRUE(Switch());
+    ASSERT_EQ(bench.box.shown.size(), 1u);
+    EXPECT_TRUE(bench.Logged("Waiting again for the system, as the operator asked"));
+    EXPECT_TRUE(bench.Logged(kInUpdateMode));
+    EXPECT_FALSE(bench.Logged("Could not connect to Orbiscope"));
+}
+
+// Nobody to ask: a quiet run and a run already stopped give up at once, without a question.
+TEST_F(BootUiSwitchTest, AQuietRunGivesUpWithoutAQuestion) {
+    ASSERT_TRUE(Connect());
+    bench.system.probesAwayAfterRestart = -1;
+    bench.system.attemptsAwayAfterRestart = 100000;
+    bench.app.Job().options.quiet = true;
+    bench.box.answer = IDRETRY;  // would loop for ever if it were asked
+
+    EXPECT_FALSE(Switch());
+    EXPECT_TRUE(bench.box.shown.empty());
+    // The box's record as before (one record, two lines).
+    EXPECT_TRUE(bench.Logged("MessageBox(Could not re-connect to system."));
+    EXPECT_TRUE(bench.Logged("Please make sure system is operational.)"));
     EXPECT_TRUE(bench.Logged("Could not connect to Orbiscope"));
 }
 

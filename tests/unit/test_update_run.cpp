@@ -118,6 +118,21 @@ TEST_F(UpdateRunTest, SettingsOnlySendsTheProvisioningFilesThenBoot) {
     EXPECT_EQ(Commands().back(), "BOOT");
 }
 
+// The erase runs only without a software update: a job with both would send the image and
+// skip the erase, so it is refused before anything reaches the system.
+TEST_F(UpdateRunTest, EraseWithUpdateIsRefusedBeforeAnythingIsSent) {
+    UseWindow();
+    m_app->Job().tasks.updateSoftware = true;
+    m_app->Job().tasks.eraseFlash = true;
+    EXPECT_FALSE(Run());
+    EXPECT_TRUE(Commands().empty());
+    EXPECT_TRUE(m_system.UploadNames().empty());
+    EXPECT_TRUE(
+        Logged("Erasing the flash memory and updating the software cannot be done in "
+               "one run. Nothing was sent to the system."));
+    EXPECT_TRUE(Logged("#### DONE : failure"));
+}
+
 TEST_F(UpdateRunTest, ARefusedSettingsFileStopsTheChainAndFailsTheRun) {
     // Each refused file: the files after it are never sent (an older settings file on the
     // system must not be pointed at or applied), and the run says it failed.

@@ -97,16 +97,26 @@ bool BootUiSwitch::RefreshGateway(DeviceLink& link) {
 }
 
 bool BootUiSwitch::RestartAndReconnect() {
+    // Each wait is bounded; after one that ends without the system, the operator may wait once
+    // more (a system that restarts slowly) or stop (the run then sends it back if it can).
+    for (;;) {
+        RestartWatch watch(m_app, RestartWatch::kUpdateModeLimit);
+        if (WaitAndReconnect(watch)) return CheckModeAfterRestart();
+        if (!AskToRetry(watch)) return GiveUp();
+        m_app.WriteLog("Waiting again for the system, as the operator asked", 0);
+    }
+}
+
+bool BootUiSwitch::WaitAndReconnect(RestartWatch& watch) {
     const std::string address = m_app.Job().target.address;
     const std::string password = m_app.Job().target.password;
-    RestartWatch watch(m_app, RestartWatch::kUpdateModeLimit);
     for (int attempt = 1;; ++attempt) {
         const int nextPercent = PauseBeforeAttempt(watch, attempt == 1);
         Log(227, "Trying to connect to system");
         if (watch.Timed(
                 [&] { return SystemConnector(m_app).ConnectToSystem(address, password); })) {
             watch.LogWaited("the restart into update mode");
-            return CheckModeAfterRestart();
+            return true;
         }
         // A signal ends the wait at once, without a box someone would have to click away; a run
         // cancelled in the window does not wait for a slow system: three quick tries, then it
@@ -114,12 +124,29 @@ bool BootUiSwitch::RestartAndReconnect() {
         if (m_app.Interrupt().ShouldStop() ||
             (m_run ? watch.Expired() : attempt >= kStoppedAttempts)) {
             watch.LogWaited("the restart into update mode");
-            return GiveUp();
+            return false;
         }
         const bool going = ProgressProtocol(m_app).Percent(
             nextPercent, m_app.LoadUiString(286, "Update Mode-Retry"));
         m_run = m_run && going;
     }
+}
+
+// Only an operator who is there and has not stopped the run is asked; a quiet run, a stopped
+// one and a terminal without anyone to answer give up at once.
+bool BootUiSwitch::AskToRetry(const RestartWatch& watch) {
+    if (m_app.Job().options.quiet || !m_run || m_app.Interrupt().Requested()) return false;
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(watch.Limit()).count();
+    const std::string text =
+        m_app.LoadUiString(75,
+                           "Could not re-connect to system.\nPlease make sure system is "
+                           "operational.") +
+        "\n\nThe system did not answer within " + std::to_string(seconds) +
+        " s of its restart into update mode. It may still be restarting; its mode is "
+        "unknown.\n\nRetry waits for it again. Stop ends the update and sends the system back "
+        "to normal mode if it can be reached.";
+    return m_app.MessageBox().Show(text, m_app.LoadUiString(76, "Quillmarch"),
+                                   MB_RETRYCANCEL | MB_ICONWARNING) == IDRETRY;
 }
 
 // Waits in 1 s steps, looking after each, until the system has gone away and answers again
@@ -167,12 +194,14 @@ bool BootUiSwitch::CheckModeAfterRestart() {
 }
 
 bool BootUiSwitch::GiveUp() {
-    if (!m_app.Interrupt().Requested())
+    // A quiet run keeps its record of the box; an operator was asked already (AskToRetry). The
+    // progress window stays open: the run goes on to send the system back, and its end says
+    // where the system was left.
+    if (m_app.Job().options.quiet && !m_app.Interrupt().Requested())
         m_app.ShowMessage(m_app.LoadUiString(75,
                                              "Could not re-connect to system.\nPlease make sure "
                                              "system is operational."),
                           m_app.LoadUiString(76, "Quillmarch"), MB_OK);
-    ProgressProtocol(m_app).Close();
     m_app.Clock().Wait(std::chrono::milliseconds(500));
     Log(230, "Could not connect to Orbiscope");
     return false;

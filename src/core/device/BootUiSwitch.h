@@ -24,6 +24,8 @@ private:
     bool SwitchWithImage();
     bool RefreshGateway(DeviceLink& link);
     bool RestartAndReconnect();
+    bool WaitAndReconnect(RestartWatch& watch);
+    bool AskToRetry(const RestartWatch& watch);
     int PauseBeforeAttempt(RestartWatch& watch, bool first);
     bool CheckModeAfterRestart();
     bool GiveUp();

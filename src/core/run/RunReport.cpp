@@ -46,6 +46,7 @@ constexpr FailureRecord kFailureRecords[] = {
     {"The system refused a settings file", "settings_refused"},
     {"The system did not accept the restart", "restart_refused"},
     {"Not updated: the system is in a call", "in_call"},
+    {"Erasing the flash memory and updating the software cannot", "failed"},
     {"Got IDCANCEL", "cancelled"},
     {"interrupted", "interrupted"},
 };

@@ -78,6 +78,8 @@ public:
 
     const std::string& FailureCode() const { return m_failureCode; }
     const std::string& FailureReason() const { return m_failureReason; }
+    const std::string& VerificationOutcome() const { return m_verification; }
+    const std::string& VerificationText() const { return m_verificationText; }
     std::string ToJson() const;
 
     // Writes `text` to `path` through a temporary file in the same folder and a rename, so a

@@ -8,6 +8,7 @@
 
 #include "core/device/BootUiSwitch.h"
 #include "core/device/ImageUploader.h"
+#include "core/device/RestartWatch.h"
 #include "core/device/SystemConnector.h"
 #include "core/job/RunContext.h"
 #include "core/link/SystemWebClient.h"
@@ -15,6 +16,7 @@
 #include "core/platform/Platform.h"
 #include "core/platform/SystemKey.h"
 #include "core/progress/ProgressProtocol.h"
+#include "core/provisioning/ProvisioningCleanup.h"
 #include "core/provisioning/ProvisioningWriter.h"
 #include "core/run/CallGuard.h"
 #include "core/run/NormalModeReturn.h"
@@ -45,8 +47,18 @@ bool UpdateRun::AnyRetained() const {
            m_app.Job().retain.sampleSites || m_app.Job().retain.callDetail;
 }
 
+// Secure mode switched on: the settings file holds the new passwords (see ProvisioningCleanup).
+bool UpdateRun::SendsPassword() const {
+    const UpdateJob& job = m_app.Job();
+    return job.tasks.changeSettings && job.security.secureModeWanted &&
+           !job.security.secureModeCurrent;
+}
+
 int UpdateRun::CountTasks() const {
     int n = m_app.Job().tasks.changeSettings ? 1 : 0;
+    // Without an image the run waits for the restart that applies the passwords, then removes
+    // their file.
+    if (!m_app.Job().tasks.updateSoftware && SendsPassword()) n += 1;
     if (m_app.Job().tasks.updateSoftware) {
         if (AnyRetained()) n += 1;
         // --verify adds the check after the restart wait.
@@ -63,6 +75,7 @@ int UpdateRun::CountTasks() const {
 bool UpdateRun::RunUpdate(std::int64_t parentWindow) {
     // Data safety: a second run against the same system must not touch it.
     if (!LockSystem()) return Finish(false);
+    if (RefuseEraseWithUpdate()) return Finish(false);
 
     m_app.m_updateRunning = true;
     ProgressProtocol progress(m_app);
@@ -109,7 +122,10 @@ void UpdateRun::RunTasks(bool& result) {
         // operator's stop the settings stay unsent, but an erase run must not leave the system
         // in update mode.
         const bool stopped = interrupt.ShouldStop();
-        if (!m_returnToNormal && !stopped && !Restart()) result = false;
+        if (!m_returnToNormal && !stopped && !Restart())
+            result = false;
+        else if (!m_returnToNormal && !stopped && SendsPassword())
+            RemoveSettingsFileAfterRestart();
         if (!m_returnToNormal && stopped && m_app.Job().tasks.eraseFlash) ReturnToNormalMode();
     }
     // Asked for update mode but never given an image: the system would wait there for ever.
@@ -158,6 +174,9 @@ bool UpdateRun::SwitchToUpdateMode() {
     BootUiSwitch modeSwitch(m_app);
     const bool switched = modeSwitch.PutSystemIntoBootUI();
     m_returnToNormal = modeSwitch.LeftInUpdateMode();
+    // The restart into update mode applied the settings file: its passwords need not stay.
+    if (switched && SendsPassword() && !m_app.Job().options.provision.empty())
+        ProvisioningCleanup(m_app).RemoveIfApplied();
     return switched;
 }
 
@@ -310,6 +329,18 @@ void UpdateRun::RefuseErase() {
     if (LoggedOn()) m_app.m_link->SendCommand("RSWU", nullptr, 1);
 }
 
+// The erase runs only without a software update (RunTasks): a job that asks for both would
+// send the image and skip the erase while its summary promised one. Nothing is sent.
+bool UpdateRun::RefuseEraseWithUpdate() {
+    if (!m_app.Job().tasks.updateSoftware || !m_app.Job().tasks.eraseFlash) return false;
+    const std::string text =
+        "Erasing the flash memory and updating the software cannot be done in one run. "
+        "Nothing was sent to the system.";
+    m_app.WriteLog(text, 0);
+    m_app.ShowMessage(text, m_app.LoadUiString(76, "Quillmarch"), MB_OK);
+    return true;
+}
+
 bool UpdateRun::LockSystem() {
     std::string error = "no private folder for the lock could be made";
     const std::string path = LockPath(error);
@@ -368,6 +399,23 @@ bool UpdateRun::Restart() {
     const bool restarted = m_app.m_link && m_app.m_link->SendCommand("BOOT", nullptr, 1) == 200;
     if (!restarted) m_app.WriteLog("The system did not accept the restart (BOOT)", 0);
     return provisioned && restarted;
+}
+
+// The settings are applied at the restart after BOOT; once the system answers again, the file
+// that carried the passwords goes. Its absence is no failure of the run: the log says so.
+void UpdateRun::RemoveSettingsFileAfterRestart() {
+    RunTask(-1, "Removing the settings file (it holds the new password)", [this] {
+        if (m_app.m_link) m_app.m_link->Disconnect();  // the restart ends the session
+        RestartWatch watch(m_app, RestartWatch::kUpdateModeLimit);
+        while (!watch.Expired() && !m_app.Interrupt().ShouldStop()) {
+            if (watch.PauseUntilBack(std::chrono::seconds(1)) ||
+                (!watch.SeenAway() && watch.Elapsed() >= std::chrono::seconds(20)))
+                break;
+        }
+        watch.LogWaited("the restart that applies the settings");
+        if (!watch.Expired() && !m_app.Interrupt().ShouldStop()) LoggedOn();
+        ProvisioningCleanup(m_app).RemoveIfApplied();
+    });
 }
 
 bool UpdateRun::Finish(bool result, bool announceEnd) {

@@ -29,6 +29,8 @@ public:
 
 private:
     bool AnyRetained() const;
+    bool SendsPassword() const;
+    void RemoveSettingsFileAfterRestart();
     void RunTasks(bool& result);
     bool SendsImage() const;
     void ChangeSettings(bool& result);
@@ -47,6 +49,7 @@ private:
     // One run per system at a time: false (and the reason logged and shown) when another run
     // holds the system's lock. Held until this object goes.
     bool LockSystem();
+    bool RefuseEraseWithUpdate();
     // Empty, with `why` naming the folder and the fix, when no private place for it exists.
     std::string LockPath(std::string& why) const;
     bool Restart();

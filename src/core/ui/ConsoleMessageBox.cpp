@@ -8,7 +8,14 @@ namespace quillmarch {
 int ConsoleMessageBox::Show(const std::string& text, const std::string& caption, unsigned style) {
     std::fprintf(m_stream, "%s: %s\n", caption.c_str(), text.c_str());
     std::fflush(m_stream);
-    return (style & 0xF) == MB_YESNO ? IDYES : IDOK;
+    switch (style & 0xF) {
+        case MB_YESNO:
+            return IDYES;
+        case MB_RETRYCANCEL:
+            return IDCANCEL;
+        default:
+            return IDOK;
+    }
 }
 
 }  // namespace quillmarch

@@ -11,17 +11,20 @@ namespace quillmarch {
 constexpr unsigned MB_OK = 0x0;
 constexpr unsigned MB_OKCANCEL = 0x1;
 constexpr unsigned MB_YESNO = 0x4;
+constexpr unsigned MB_RETRYCANCEL = 0x5;
 constexpr unsigned MB_ICONERROR = 0x10;
 constexpr unsigned MB_ICONQUESTION = 0x20;
 constexpr unsigned MB_ICONWARNING = 0x30;
 constexpr unsigned MB_ICONINFORMATION = 0x40;
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
+constexpr int IDRETRY = 4;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 
 // Shows a modal message and answers the button pressed. The GUI shows a real box; without a
-// display the console variant prints to stderr and answers OK.
+// display the console variant prints to stderr and answers OK (Yes, Cancel: nobody is there to
+// ask for a retry).
 class IMessageBox {
 public:
     virtual ~IMessageBox() = default;

@@ -117,6 +117,11 @@ void WelcomeDialog::BuildControls() {
     m_begin->setObjectName(QStringLiteral("beginButton"));
     m_begin->setDefault(true);
     connect(m_begin, &QPushButton::clicked, this, &WelcomeDialog::OnBegin);
+    // About is a button too: a context menu is found by few and not by the keyboard.
+    m_about = new QPushButton(tr("&About..."), this);
+    m_about->setObjectName(QStringLiteral("aboutButton"));
+    m_about->setAutoDefault(false);
+    connect(m_about, &QPushButton::clicked, this, &WelcomeDialog::OnAbout);
     LayOutControls();
 
     // The About entry of the window's menu: here the window's context menu.
@@ -143,7 +148,11 @@ void WelcomeDialog::LayOutControls() {
 
     auto* side = new QVBoxLayout;
     side->addWidget(m_group, 1);
-    side->addWidget(m_begin, 0, Qt::AlignRight);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_about);
+    buttons->addStretch(1);
+    buttons->addWidget(m_begin);
+    side->addLayout(buttons);
     auto* main = new QHBoxLayout(this);
     main->addWidget(m_picture, 0, Qt::AlignTop);
     main->addLayout(side, 1);
@@ -182,10 +191,11 @@ void WelcomeDialog::OnBegin() {
     if (!m_runWizard(m_app, this)) return;
     hide();
     QPointer<WelcomeDialog> self(this);
-    const bool started = m_runUpdate(m_app, this, [self](int ended) {
+    // Back only once the progress window is closed (its notice comes then, or at once when
+    // there is none): shown earlier, this modal dialog would cover the run's outcome.
+    m_runUpdate(m_app, this, [self](int ended) {
         if (self) self->OnProgressEnded(ended);
     });
-    if (!started) show();
 }
 
 void WelcomeDialog::OnAbout() {

@@ -83,6 +83,7 @@ private:
     QLabel* m_dateLabel = nullptr;
     QLabel* m_date = nullptr;
     QPushButton* m_begin = nullptr;
+    QPushButton* m_about = nullptr;
     QAction* m_aboutAction = nullptr;
 };
 

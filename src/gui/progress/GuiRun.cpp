@@ -15,6 +15,8 @@
 
 #include "core/job/RunContext.h"
 #include "core/link/DeviceLink.h"
+#include "core/run/RunEnding.h"
+#include "core/run/RunEndingWatch.h"
 #include "core/run/RunInterrupt.h"
 #include "core/run/UpdateRun.h"
 #include "core/ui/MessageBoxRouter.h"
@@ -58,20 +60,12 @@ struct EndedNotice {
 
 // The end of a command-line run: the outcome line on stderr, and in the window until the
 // operator closes it, so that the window never just vanishes.
-void ShowOutcomeUntilOk(RunContext& app, QPointer<ProgressDialog> window, bool outcome) {
-    QString reason;
-    if (!outcome) {
-        reason = app.m_link ? QString::fromStdString(app.m_link->GetLastErrorText()) : QString();
-        if (reason.isEmpty() && !app.m_logPath.empty())
-            reason = QStringLiteral("see the log %1").arg(QString::fromStdString(app.m_logPath));
-    }
-    const QString line = outcome ? QStringLiteral("The update succeeded.")
-                                 : QStringLiteral("The update failed: %1").arg(reason);
+void ShowOutcomeUntilOk(RunContext& app, const QPointer<ProgressDialog>& window,
+                        const QString& line) {
     std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
     if (!window || !window->isVisible()) return;
     // A stopped run ends without waiting for a click: the stop is the operator's answer.
     if (app.Interrupt().Requested()) return;
-    if (!window->IsStopping()) window->ShowOutcome(outcome, reason);
     QTimer stopWatch;  // wakes the wait below, so a stop given meanwhile is seen
     stopWatch.start(kStopPollMs);
     while (window && window->isVisible() && !app.Interrupt().Requested())
@@ -87,7 +81,7 @@ bool GuiRun::Run(std::function<void(int ended)> onEnded, QObject* receiver) {
         ProgressDialogFactory factory(m_app, m_mainWindow.data(),
                                       [this](ProgressDialog& dialog) { m_window = &dialog; });
         const bool outcome = RunOnWorker(factory, 0);
-        TellHowAStopEnded();
+        TellHowItEnded();
         return outcome;
     }
     auto notice = std::make_shared<EndedNotice>();
@@ -100,6 +94,7 @@ bool GuiRun::Run(std::function<void(int ended)> onEnded, QObject* receiver) {
     ProgressDialogFactory factory(
         m_app, m_mainWindow.data(), [this, notice, parentWindow](ProgressDialog& dialog) {
             m_window = &dialog;
+            dialog.SetParentWindow(parentWindow);
             QObject::connect(
                 &dialog, &ProgressDialog::endedPosted, QCoreApplication::instance(),
                 [notice, parentWindow](qint64 parent, int ended) {
@@ -108,8 +103,10 @@ bool GuiRun::Run(std::function<void(int ended)> onEnded, QObject* receiver) {
                 Qt::QueuedConnection);
         });
     const bool outcome = RunOnWorker(factory, parentWindow);
-    TellHowAStopEnded();
+    TellHowItEnded();
     notice->runReturned = true;
+    // A window the engine closed (or that never opened) gives no notice: hand back at once.
+    if (!notice->held && (!m_window || !m_window->isVisible())) notice->held = 0;
     if (notice->held) PostToGuiThread([notice] { notice->Deliver(*notice->held); });
     return outcome;
 }
@@ -119,6 +116,7 @@ bool GuiRun::RunOnWorker(IProgressWindowFactory& factory, std::int64_t parentWin
     m_app.SetProgressWindowFactory(&factory);
     std::atomic<bool> finished{false};
     bool outcome = false;
+    RunEndingWatch watch(m_app);  // the facts of the closing sentence
     auto work = [this, parentWindow, &outcome, &finished] {
         outcome = UpdateRun(m_app).RunUpdate(parentWindow);
         finished = true;
@@ -137,11 +135,17 @@ bool GuiRun::RunOnWorker(IProgressWindowFactory& factory, std::int64_t parentWin
     while (!finished) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     if (worker.joinable()) worker.join();
     m_app.SetProgressWindowFactory(previous);
+    m_ending = QString::fromStdString(RunEnding::Sentence(watch.Facts(outcome)));
     return outcome;
 }
 
-void GuiRun::TellHowAStopEnded() {
-    if (!m_window || !m_window->IsStopping()) return;
+void GuiRun::TellHowItEnded() {
+    if (!m_window || !m_window->isVisible()) return;
+    if (!m_window->IsStopping()) {
+        // A signal's stop ends the program without waiting for anyone (RunCommandLine...).
+        if (!m_app.Interrupt().Requested()) m_window->ShowOutcome(m_ending);
+        return;
+    }
     const auto state = static_cast<ProgressDialog::SystemState>(AskSystemState());
     if (m_window) m_window->ShowStopped(state);
 }
@@ -193,7 +197,7 @@ bool RunCommandLineWithProgressWindow(RunContext& app, MessageBoxRouter& router,
     if (end) loss.emplace(end);
     GuiRun run(app, nullptr);
     const bool outcome = run.Run();
-    ShowOutcomeUntilOk(app, run.Window(), outcome);
+    ShowOutcomeUntilOk(app, run.Window(), run.Ending());
     router.SetTarget(previous);
     ProgressExitHandle::HandOver(app, std::move(application));
     return outcome;

@@ -23,8 +23,9 @@ class IProgressWindowFactory;
 // (the welcome dialog); the progress window takes its top-left corner. onEnded receives the
 // window's end notice, 0 (OK) or 1 (Cancel/Quit), on the GUI thread, never before the run has
 // returned: a notice given during the run is held until then, a later one is delivered when the
-// operator closes the finished window. It is not called when the window never got to the run
-// start (no connection) or when parent has been destroyed by then. GUI thread only.
+// operator closes the finished window, and at once after the run when the window is gone
+// already (the engine closed it, or none could be made). It is not called when parent has been
+// destroyed by then. GUI thread only.
 bool RunUpdateWithProgressWindow(RunContext& app, QWidget* parent,
                                  std::function<void(int ended)> onEnded);
 
@@ -51,16 +52,20 @@ public:
     bool Run(std::function<void(int ended)> onEnded = {}, QObject* receiver = nullptr);
     // The window of the last run, while it exists.
     ProgressDialog* Window() const { return m_window.data(); }
+    // The last run's closing sentence (RunEnding); a stopped run's window says its own.
+    const QString& Ending() const { return m_ending; }
 
 private:
     bool RunOnWorker(IProgressWindowFactory& factory, std::int64_t parentWindow);
-    void TellHowAStopEnded();
+    // The closing sentence in the window; after a stop, the state the system is left in.
+    void TellHowItEnded();
     // Logs on once more to read the mode (off the GUI thread; events are served meanwhile).
     int AskSystemState();
 
     RunContext& m_app;
     QPointer<QWidget> m_mainWindow;
     QPointer<ProgressDialog> m_window;
+    QString m_ending;
 };
 
 }  // namespace quillmarch

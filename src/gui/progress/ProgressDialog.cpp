@@ -35,7 +35,7 @@ constexpr int kHeight = 406;
 constexpr int kMinWidth = 300;
 constexpr int kMinHeight = 320;
 constexpr int kTimerMs = 500;
-constexpr const char* kZeroSpan = "00:00.00";
+constexpr const char* kZeroSpan = "00:00";
 
 QLabel* NamedLabel(const char* name, QWidget* parent) {
     auto* label = new QLabel(parent);
@@ -208,7 +208,7 @@ ProgressState ProgressDialog::Caption(const std::string& caption) {
 }
 
 ProgressState ProgressDialog::RunStarted(std::int64_t taskCount, std::int64_t parentWindow) {
-    m_parentWindow = parentWindow;
+    if (parentWindow != 0) m_parentWindow = parentWindow;
     m_taskCount = taskCount;
     m_taskGroup->setTitle(
         QStringLiteral("%1 %2/%3")
@@ -269,7 +269,7 @@ void ProgressDialog::Bytes(std::int64_t bytesSoFar) {
 ProgressState ProgressDialog::TaskDone() {
     const QString name = m_currentTask->text();
     auto* row = new QTreeWidgetItem(m_taskList);
-    row->setText(0, name.isEmpty() ? QStringLiteral("Unknow task") : name);
+    row->setText(0, name.isEmpty() ? QStringLiteral("Unknown task") : name);
     if (m_bytesDone != 0) row->setText(1, FormatByteCount(m_bytesDone, true));
     row->setText(2, FormatSpan(NowSeconds() - m_taskStart));
     m_taskTotal = 0;
@@ -406,12 +406,8 @@ void ProgressDialog::ShowStopped(SystemState state) {
     ShowEnd(StoppedText(state));
 }
 
-void ProgressDialog::ShowOutcome(bool success, const QString& reason) {
-    if (success) {
-        ShowEnd(tr("The update succeeded."));
-        return;
-    }
-    ShowEnd(reason.isEmpty() ? tr("The update failed.") : tr("The update failed: %1").arg(reason));
+void ProgressDialog::ShowOutcome(const QString& sentence) {
+    ShowEnd(sentence);
 }
 
 void ProgressDialog::ShowEnd(const QString& text) {
@@ -422,6 +418,9 @@ void ProgressDialog::ShowEnd(const QString& text) {
     m_okButton->setFocus();
     m_cancelButton->setEnabled(false);
     m_cancelButton->hide();
+    // The end is the operator's to read: in front, whatever opened meanwhile.
+    raise();
+    activateWindow();
 }
 
 void ProgressDialog::keyPressEvent(QKeyEvent* event) {
@@ -457,8 +456,10 @@ QString ProgressDialog::FormatByteCount(std::int64_t count, bool withUnit) {
 
 QString ProgressDialog::FormatSpan(std::int64_t seconds) {
     const std::int64_t span = std::max<std::int64_t>(seconds, 0);
-    return QString::asprintf("%02d:%02d.%02d", static_cast<int>(span / 3600 % 24),
-                             static_cast<int>(span / 60 % 60), static_cast<int>(span % 60));
+    const auto minutes = static_cast<int>(span / 60 % 60);
+    const auto rest = static_cast<int>(span % 60);
+    if (span < 3600) return QString::asprintf("%02d:%02d", minutes, rest);
+    return QString::asprintf("%lld:%02d:%02d", static_cast<long long>(span / 3600), minutes, rest);
 }
 
 }  // namespace quillmarch

@@ -60,13 +60,17 @@ public:
     bool IsStopping() const { return m_stopping; }
     // After a stopped run: says what state the system is left in; OK closes.
     void ShowStopped(SystemState state);
-    // The end of a command-line run: the outcome stays on screen until OK.
-    void ShowOutcome(bool success, const QString& reason);
+    // The end of a run that was not stopped: its one sentence stays on screen until OK.
+    void ShowOutcome(const QString& sentence);
+    // The window reports its end (OK, Quit) to this parent from the start, so that a run that
+    // ends before it announced its tasks (no connection) still hands back when closed.
+    void SetParentWindow(qint64 parentWindow) { m_parentWindow = parentWindow; }
     static QString StoppedText(SystemState state);
 
     // 999 -> "999", 1000 -> "1", 1234567 -> "1,234"; with the unit "999 B", "1 KB", "1,234 KB".
     static QString FormatByteCount(std::int64_t count, bool withUnit);
-    // A time span as hours of the day, minutes and seconds: 312 s -> "00:05.12".
+    // A time span as minutes and seconds, hours once there are any: 312 s -> "05:12",
+    // 3661 s -> "1:01:01".
     static QString FormatSpan(std::int64_t seconds);
 
 signals:

@@ -4,6 +4,7 @@
 #include "gui/progress/QtMessageBox.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QTimer>
 
 #include "core/run/RunInterrupt.h"
@@ -47,6 +48,12 @@ int QtMessageBox::ShowOnGuiThread(QWidget* parent, const QString& text, const QS
     if (interrupt && interrupt->Requested()) return DismissedAnswer(style);
     QMessageBox box(IconFor(style), caption, text, ButtonsFor(style), parent);
     box.setObjectName(QStringLiteral("messageBox"));
+    // Retry or stop the run: the second button ends the update, it does not close a question.
+    if ((style & kButtonMask) == MB_RETRYCANCEL) {
+        box.button(QMessageBox::Retry)->setText(QObject::tr("&Retry"));
+        box.button(QMessageBox::Cancel)->setText(QObject::tr("&Stop"));
+        box.setDefaultButton(QMessageBox::Retry);
+    }
     QTimer stopWatch;
     if (interrupt) {
         QObject::connect(&stopWatch, &QTimer::timeout, &box, [&box, interrupt] {
@@ -63,6 +70,8 @@ QMessageBox::StandardButtons QtMessageBox::ButtonsFor(unsigned style) {
             return QMessageBox::Ok | QMessageBox::Cancel;
         case MB_YESNO:
             return QMessageBox::Yes | QMessageBox::No;
+        case MB_RETRYCANCEL:
+            return QMessageBox::Retry | QMessageBox::Cancel;
         default:
             return QMessageBox::Ok;
     }
@@ -93,6 +102,8 @@ int QtMessageBox::AnswerFor(int button, unsigned style) {
             return IDYES;
         case QMessageBox::No:
             return IDNO;
+        case QMessageBox::Retry:
+            return IDRETRY;
         default:
             return DismissedAnswer(style);
     }
@@ -101,6 +112,7 @@ int QtMessageBox::AnswerFor(int button, unsigned style) {
 int QtMessageBox::DismissedAnswer(unsigned style) {
     switch (style & kButtonMask) {
         case MB_OKCANCEL:
+        case MB_RETRYCANCEL:
             return IDCANCEL;
         case MB_YESNO:
             return IDNO;

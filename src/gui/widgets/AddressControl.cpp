@@ -279,4 +279,11 @@ void AddressControl::focusInEvent(QFocusEvent* event) {
     FocusField(1, true);
 }
 
+void AddressControl::SetAccessibleNames(const QString& name) {
+    setAccessibleName(name);
+    for (int i = 0; i < kFields; ++i)
+        m_fields[static_cast<size_t>(i)]->setAccessibleName(
+            tr("%1, part %2 of %3").arg(name).arg(i + 1).arg(kFields));
+}
+
 }  // namespace quillmarch

@@ -61,6 +61,8 @@ public:
     bool PasteAddress(const QString& text);
 
     AddressFieldEdit* Field(int number) const;  // 1 to 4
+    // Names the control and each of its fields ("IP Address, part 1 of 4") for a screen reader.
+    void SetAccessibleNames(const QString& name);
     QSize sizeHint() const override;
 
     // --- called by the fields ---------------------------------------------------------------

@@ -36,6 +36,14 @@ QString WizardPage::UiString(int id, const char* fallback) const {
     return QString::fromStdString(m_app.LoadUiString(id, fallback));
 }
 
+QString WizardPage::Mnemonic(const QString& text, QChar letter) {
+    if (text.contains(QLatin1Char('&'))) return text;
+    const qsizetype at = text.indexOf(letter, 0, Qt::CaseInsensitive);
+    QString marked = text;
+    marked.insert(at < 0 ? 0 : at, QLatin1Char('&'));
+    return marked;
+}
+
 void WizardPage::RememberSheet() {
     m_sheet = qobject_cast<WizardSheet*>(window());
 }

@@ -45,6 +45,10 @@ public:
     virtual bool ValidateFinish() { return true; }
     virtual void CancelClicked() {}
 
+    // `text` with an Alt shortcut on the first `letter` (either case), or on its first
+    // character when it has none; a text with a shortcut already is kept.
+    static QString Mnemonic(const QString& text, QChar letter);
+
 protected:
     QString UiString(int id, const char* fallback) const;
     // The sheet the page sits in, taken from its parent window.

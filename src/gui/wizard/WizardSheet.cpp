@@ -5,8 +5,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStackedWidget>
@@ -108,11 +113,62 @@ void WizardSheet::BuildButtons() {
     connect(m_finish, &QPushButton::clicked, this, &WizardSheet::OnFinish);
     connect(m_cancel, &QPushButton::clicked, this, &WizardSheet::reject);
     connect(m_help, &QPushButton::clicked, this, &WizardSheet::OnHelp);
+
+    // Between Help (at the left edge once arranged) and the step buttons.
+    const int busyX = kMargin + kButtonWidth + kGap;
+    m_busyBar = new QProgressBar(m_buttonBar);
+    m_busyBar->setObjectName(QStringLiteral("busyIndicator"));
+    m_busyBar->setRange(0, 0);  // moves without a percentage: how long is not known
+    m_busyBar->setTextVisible(false);
+    m_busyBar->setAccessibleName(tr("Talking to the system"));
+    m_busyBar->setGeometry(busyX, kButtonY + 6, 60, kButtonHeight - 12);
+    m_busyTime = new QLabel(m_buttonBar);
+    m_busyTime->setObjectName(QStringLiteral("busyTime"));
+    m_busyTime->setGeometry(busyX + 66, kButtonY, 70, kButtonHeight);
+    m_busyClock = std::make_unique<QElapsedTimer>();
+    m_busyTimer = new QTimer(this);
+    m_busyTimer->setInterval(500);
+    connect(m_busyTimer, &QTimer::timeout, this, &WizardSheet::UpdateBusyTime);
+    ShowBusy(false);
+}
+
+void WizardSheet::ShowBusy(bool busy) {
+    m_busyBar->setVisible(busy);
+    m_busyTime->setVisible(busy);
+    if (!busy) {
+        m_busyTimer->stop();
+        return;
+    }
+    m_busyClock->start();
+    UpdateBusyTime();
+    m_busyTimer->start();
+}
+
+void WizardSheet::UpdateBusyTime() {
+    const qint64 seconds = m_busyClock->elapsed() / 1000;
+    m_busyTime->setText(QString::asprintf("%02lld:%02lld", seconds / 60, seconds % 60));
 }
 
 void WizardSheet::SetPageTable(std::vector<WizardPage*> pages) {
     m_table = std::move(pages);
-    for (WizardPage* page : m_table) m_stack->addWidget(page);
+    for (WizardPage* page : m_table) {
+        m_stack->addWidget(page);
+        for (QLineEdit* edit : page->findChildren<QLineEdit*>()) edit->installEventFilter(this);
+    }
+}
+
+// Alt+letter is a shortcut or nothing. A shortcut is taken before the key reaches a field;
+// what is left would otherwise be typed as text (an address field took "urp" for Alt+U, R, P).
+// Ctrl+Alt passes: some keyboards type characters with it (AltGr on Windows).
+bool WizardSheet::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers modifiers = key->modifiers();
+        if ((modifiers & Qt::AltModifier) && !(modifiers & Qt::ControlModifier) &&
+            !key->text().isEmpty() && key->text().at(0).isPrint())
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 WizardPage* WizardSheet::TablePage(int tableIndex) const {
@@ -159,6 +215,22 @@ void WizardSheet::ShowPage(int listIndex) {
     }
     m_stack->setCurrentWidget(page);
     page->PageShown();
+    FocusFirstControl(page);
+}
+
+// The keyboard starts on the page, not on a button of the sheet: on the control the page chose
+// itself, else on its first control in tab order.
+void WizardSheet::FocusFirstControl(QWidget* page) {
+    const QWidget* focus = QApplication::focusWidget();
+    if (focus && page->isAncestorOf(focus)) return;
+    for (QWidget* next = page->nextInFocusChain(); next && next != page;
+         next = next->nextInFocusChain()) {
+        if (!page->isAncestorOf(next)) continue;
+        if ((next->focusPolicy() & Qt::TabFocus) && next->isVisibleTo(page) && next->isEnabled()) {
+            next->setFocus(Qt::OtherFocusReason);  // a field keeps its text unselected
+            return;
+        }
+    }
 }
 
 void WizardSheet::SetWizardButtons(unsigned flags) {
@@ -284,13 +356,19 @@ void WizardSheet::OnBusyChanged(bool busy) {
     m_stack->setEnabled(!busy);
     // Cancel stays usable: it is the way out of a call that hangs.
     m_stepButtons->setEnabled(!busy);
+    ShowBusy(busy);
     if (busy) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         return;
     }
     m_abortTimer->stop();
     QApplication::restoreOverrideCursor();
-    if (m_cancelling) EndWizard(IDCANCEL);
+    if (m_cancelling) {
+        EndWizard(IDCANCEL);
+        return;
+    }
+    // The page was disabled while it talked to the system: its focus moved away.
+    if (WizardPage* page = ActivePage()) FocusFirstControl(page);
 }
 
 }  // namespace quillmarch

@@ -5,8 +5,12 @@
 
 #include <QDialog>
 #include <functional>
+#include <memory>
 #include <vector>
 
+class QElapsedTimer;
+class QLabel;
+class QProgressBar;
 class QPushButton;
 class QStackedWidget;
 class QTimer;
@@ -98,15 +102,19 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildButtons();
     void ShowPage(int listIndex);
+    void FocusFirstControl(QWidget* page);
     void OnBack();
     void OnNext();
     void OnFinish();
     void OnHelp();
     void OnBusyChanged(bool busy);
+    void ShowBusy(bool busy);
+    void UpdateBusyTime();
     void StopLinkCall();
 
     RunContext& m_app;
@@ -126,6 +134,11 @@ private:
     bool m_secureModeReported = false;
     bool m_callAborted = false;
     QTimer* m_abortTimer = nullptr;
+    // While a page talks to the system: a moving bar and the time it has taken so far.
+    QProgressBar* m_busyBar = nullptr;
+    QLabel* m_busyTime = nullptr;
+    QTimer* m_busyTimer = nullptr;
+    std::unique_ptr<QElapsedTimer> m_busyClock;
 };
 
 }  // namespace quillmarch

@@ -9,6 +9,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -156,6 +157,15 @@ inline QWidget* OpenPage(WizardSheet& sheet, int index) {
 // Clicks the button (or check box, radio button) of that object name on a page.
 inline void Click(QWidget* page, const char* name) {
     Find<QAbstractButton>(page, name)->click();
+}
+
+// With QUILLMARCH_SCREENSHOT_DIR set (scripts/screenshots-wizard.sh), saves what `window`
+// shows there as NAME.png; otherwise does nothing.
+inline void SaveScreenshotIfAsked(QWidget* window, const QString& name) {
+    const QString dir = qEnvironmentVariable("QUILLMARCH_SCREENSHOT_DIR");
+    if (dir.isEmpty() || !window) return;
+    QDir().mkpath(dir);
+    window->grab().save(dir + "/" + name + ".png");
 }
 
 }  // namespace quillmarch::test

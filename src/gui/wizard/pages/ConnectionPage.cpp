@@ -76,8 +76,14 @@ void ConnectionPage::PageCreated() {
     m_app.Job().options.logLevel = 1;  // every wizard run starts with the detailed log
     LoadSideBitmap();
     m_heading->SetText(UiString(21, "Which system do you want to update?"));
-    m_addressLabel->setText(UiString(22, "IP Address:"));
-    m_passwordLabel->setText(UiString(23, "Admin Password:"));
+    // Alt+I and Alt+P reach the fields (the labels are their names for a screen reader too).
+    m_addressLabel->setText(Mnemonic(UiString(22, "IP Address:"), QLatin1Char('I')));
+    m_passwordLabel->setText(Mnemonic(UiString(23, "Admin Password:"), QLatin1Char('P')));
+    m_addressLabel->setBuddy(m_addressBox);
+    // The box's own text field is what a screen reader lands on: it carries the name too.
+    m_addressBox->lineEdit()->setAccessibleName(
+        m_addressLabel->text().remove(QLatin1Char('&')).remove(QLatin1Char(':')));
+    m_passwordLabel->setBuddy(m_passwordEdit);
     SetStatus(QString());
 }
 
@@ -91,7 +97,7 @@ void ConnectionPage::PageShown() {
         m_passwordEdit->clear();
         Sheet()->SetWizardButtons(WizardSheet::PSWIZB_NEXT);
     }
-    m_passiveBox->setText(UiString(144, "Use Passive Mode"));
+    m_passiveBox->setText(Mnemonic(UiString(144, "Use Passive Mode"), QLatin1Char('M')));
     m_passiveBox->setChecked(m_app.Job().target.passiveMode);
     Sheet()->ArrangeButtons();
     // The operator starts by naming the system.

@@ -72,18 +72,18 @@ QButtonGroup* DisplaySettingsPage::AddGroup(QLabel*& label, const char* labelNam
 void DisplaySettingsPage::SetTexts() {
     m_heading->SetText(UiString(267, "Select Primary Display Properties:"));
     m_outputLabel->setText(UiString(268, "Video Output:"));
-    m_output->button(0)->setText(UiString(269, "Composite"));
-    m_output->button(1)->setText(UiString(270, "S-Video"));
-    m_output->button(2)->setText(UiString(271, "VGA"));
+    m_output->button(0)->setText(Mnemonic(UiString(269, "Composite"), QLatin1Char('C')));
+    m_output->button(1)->setText(Mnemonic(UiString(270, "S-Video"), QLatin1Char('S')));
+    m_output->button(2)->setText(Mnemonic(UiString(271, "VGA"), QLatin1Char('V')));
     m_aspectLabel->setText(UiString(280, "Aspect Ratio:"));
-    m_aspect->button(0)->setText(UiString(272, "4 X 3"));
-    m_aspect->button(1)->setText(UiString(273, "16 X 9"));
+    m_aspect->button(0)->setText(Mnemonic(UiString(272, "4 X 3"), QLatin1Char('4')));
+    m_aspect->button(1)->setText(Mnemonic(UiString(273, "16 X 9"), QLatin1Char('6')));
     m_resolutionLabel->setText(UiString(279, "Screen Resolution:"));
-    m_resolution->button(0)->setText(UiString(275, "800 X 600"));
-    m_resolution->button(1)->setText(UiString(276, "1024 X 768"));
+    m_resolution->button(0)->setText(Mnemonic(UiString(275, "800 X 600"), QLatin1Char('8')));
+    m_resolution->button(1)->setText(Mnemonic(UiString(276, "1024 X 768"), QLatin1Char('0')));
     m_standardLabel->setText(UiString(274, "Video Standard:"));
-    m_standard->button(0)->setText(UiString(278, "NTSC"));
-    m_standard->button(1)->setText(UiString(277, "PAL"));
+    m_standard->button(0)->setText(Mnemonic(UiString(278, "NTSC"), QLatin1Char('T')));
+    m_standard->button(1)->setText(Mnemonic(UiString(277, "PAL"), QLatin1Char('P')));
     m_warning->SetText(UiString(266,
                                 "Warning: \nChanging this setting may cause video malfunction.  "
                                 "Please make sure you attached same video standard camera."));

@@ -60,11 +60,17 @@ LanSettingsPage::LanSettingsPage(RunContext& app, QWidget* parent)
 void LanSettingsPage::PageCreated() {
     LoadSideBitmap();
     m_heading->SetText(UiString(257, "Please select LAN Properties"));
-    m_automatic->setText(UiString(258, "Obtain IP address automatically"));
-    m_manual->setText(UiString(259, "Enter IP address manually"));
-    m_labels[0]->setText(UiString(260, "IP Address:"));
-    m_labels[1]->setText(UiString(261, "Subnet Mask:"));
-    m_labels[2]->setText(UiString(262, "Default Gateway:"));
+    m_automatic->setText(
+        Mnemonic(UiString(258, "Obtain IP address automatically"), QLatin1Char('O')));
+    m_manual->setText(Mnemonic(UiString(259, "Enter IP address manually"), QLatin1Char('E')));
+    m_labels[0]->setText(Mnemonic(UiString(260, "IP Address:"), QLatin1Char('I')));
+    m_labels[1]->setText(Mnemonic(UiString(261, "Subnet Mask:"), QLatin1Char('S')));
+    m_labels[2]->setText(Mnemonic(UiString(262, "Default Gateway:"), QLatin1Char('G')));
+    for (int i = 0; i < 3; ++i) {
+        m_labels[i]->setBuddy(m_addresses[i]);
+        m_addresses[i]->SetAccessibleNames(
+            m_labels[i]->text().remove(QLatin1Char('&')).remove(QLatin1Char(':')));
+    }
     m_warning->SetText(QStringLiteral(
         "Warning: Changing these settings may cause a loss of network connectivity."));
     m_addresses[0]->SetDottedText(m_app.Job().lan.ipAddress);

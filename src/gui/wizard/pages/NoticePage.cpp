@@ -35,8 +35,7 @@ void NoticePage::PageCreated() {
 void NoticePage::PageShown() {
     RememberSheet();
     if (!Sheet()) return;
-    Sheet()->ArrangeButtons();
-    Sheet()->Button(WizardSheet::IDHELP)->hide();
+    Sheet()->ArrangeButtons();  // Help stays: every page has its topic
 }
 
 int NoticePage::ValidateNext() {

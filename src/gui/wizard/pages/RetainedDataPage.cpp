@@ -56,12 +56,16 @@ void RetainedDataPage::PageCreated() {
     m_systemSettings->setChecked(m_app.Job().retain.systemSettings);
     m_heading->SetText(
         UiString(41, "How should Quillmarch handle your current addresses and system files?"));
-    m_directory->setText(UiString(47, "Save the entries in my Directory or Address Book"));
-    m_systemSettings->setText(UiString(48, "Save my current system settings"));
-    m_sampleSites->setText(UiString(242, "Save the entries in my Directory or Address Book"));
+    m_directory->setText(Mnemonic(UiString(47, "Save the entries in my Directory or Address Book"),
+                                  QLatin1Char('D')));
+    m_systemSettings->setText(
+        Mnemonic(UiString(48, "Save my current system settings"), QLatin1Char('S')));
+    m_sampleSites->setText(Mnemonic(
+        UiString(242, "Save the entries in my Directory or Address Book"), QLatin1Char('m')));
     // Hidden boxes keep the job's value, so a Typical update retains the call detail report.
     m_callDetail->setVisible(m_app.Job().tasks.customUpdate);
-    if (m_app.Job().tasks.customUpdate) m_callDetail->setText(UiString(220, "Call Detail Report"));
+    if (m_app.Job().tasks.customUpdate)
+        m_callDetail->setText(Mnemonic(UiString(220, "Call Detail Report"), QLatin1Char('C')));
     // The first model has no sample sites to keep.
     if (IsFirstModel()) m_app.Job().retain.sampleSites = false;
     m_sampleSites->setVisible(!IsFirstModel());

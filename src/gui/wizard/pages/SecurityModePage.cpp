@@ -59,6 +59,7 @@ QLineEdit* SecurityModePage::AddPasswordRow(QLabel*& label, const char* labelNam
     auto* edit = new QLineEdit(this);
     edit->setObjectName(QString::fromLatin1(editName));
     edit->setEchoMode(QLineEdit::Password);
+    label->setBuddy(edit);  // its name and its Alt shortcut
     auto* row = new QHBoxLayout;
     row->addWidget(label, 1);
     row->addWidget(edit, 2);
@@ -70,13 +71,15 @@ void SecurityModePage::PageCreated() {
     LoadSideBitmap();
     ReadSerialNumber();
     m_message->hide();  // a page appended anew starts without the last refusal
-    m_useRoom->setText(UiString(283,
-                                "Please enter admin password.  Password should not be empty or "
-                                "default when secure mode is enabled."));
-    m_roomLabel->setText(UiString(264, "Password:"));
-    m_roomConfirmLabel->setText(UiString(265, "Verify"));
-    m_remoteLabel->setText(UiString(284, "Password:"));
-    m_remoteConfirmLabel->setText(UiString(265, "Verify"));
+    m_useRoom->setText(
+        Mnemonic(UiString(283,
+                          "Please enter admin password.  Password should not be empty or "
+                          "default when secure mode is enabled."),
+                 QLatin1Char('U')));
+    m_roomLabel->setText(Mnemonic(UiString(264, "Password:"), QLatin1Char('R')));
+    m_roomConfirmLabel->setText(Mnemonic(UiString(265, "Verify"), QLatin1Char('C')));
+    m_remoteLabel->setText(Mnemonic(UiString(284, "Password:"), QLatin1Char('m')));
+    m_remoteConfirmLabel->setText(Mnemonic(UiString(265, "Verify"), QLatin1Char('f')));
 }
 
 void SecurityModePage::ReadSerialNumber() {

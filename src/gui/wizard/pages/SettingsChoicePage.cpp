@@ -44,9 +44,9 @@ SettingsChoicePage::SettingsChoicePage(RunContext& app, QWidget* parent)
 void SettingsChoicePage::PageCreated() {
     LoadSideBitmap();
     m_heading->SetText(UiString(253, "Please select the settings you wish to change."));
-    m_lan->setText(UiString(254, "LAN Properties"));
-    m_secureMode->setText(UiString(255, "Enable Secure Mode"));
-    m_display->setText(UiString(256, "Primary Display Properties"));
+    m_lan->setText(Mnemonic(UiString(254, "LAN Properties"), QLatin1Char('L')));
+    m_secureMode->setText(Mnemonic(UiString(255, "Enable Secure Mode"), QLatin1Char('S')));
+    m_display->setText(Mnemonic(UiString(256, "Primary Display Properties"), QLatin1Char('D')));
 }
 
 void SettingsChoicePage::PageShown() {

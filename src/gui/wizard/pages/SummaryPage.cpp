@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStringList>
 #include <QVBoxLayout>
 #include <memory>
@@ -17,6 +18,7 @@
 #include "core/link/SystemWebClient.h"
 #include "gui/widgets/BitmapPanel.h"
 #include "gui/widgets/PageLabel.h"
+#include "gui/wizard/JobSummary.h"
 #include "gui/wizard/WalkChoices.h"
 #include "gui/wizard/WizardSheet.h"
 
@@ -37,25 +39,39 @@ SummaryPage::SummaryPage(RunContext& app, QWidget* parent)
     m_mainText->setObjectName(QStringLiteral("labelMainText"));
     m_mainText->setWordWrap(true);
     Content()->addWidget(m_mainText);
-    Content()->addSpacing(8);
-    BuildLine(kUpdate, "Update", false);
-    BuildLine(kChange, "Change", false);
-    BuildLine(kLan, "Lan", true);
-    BuildLine(kSecurity, "Security", true);
-    BuildLine(kDisplay, "Display", true);
-    BuildLine(kErase, "Erase", false);
-    Content()->addSpacing(8);
+    Content()->addSpacing(4);
+    // The values can be more than the page holds: the list scrolls, the page keeps its size.
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("summaryScroll"));
+    scroll->setAccessibleName(tr("What the run will do"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* list = new QWidget(scroll);
+    list->setObjectName(QStringLiteral("summaryLines"));
+    auto* lines = new QVBoxLayout(list);
+    lines->setContentsMargins(0, 0, 0, 0);
+    lines->setSpacing(2);
+    BuildLine(lines, kUpdate, "Update", false);
+    BuildLine(lines, kChange, "Change", false);
+    BuildLine(lines, kLan, "Lan", true);
+    BuildLine(lines, kSecurity, "Security", true);
+    BuildLine(lines, kDisplay, "Display", true);
+    BuildLine(lines, kErase, "Erase", false);
+    lines->addStretch(1);
+    scroll->setWidget(list);
+    Content()->addWidget(scroll, 1);
     m_verifyBox = new QCheckBox(tr("&Verify the update"), this);
     m_verifyBox->setObjectName(QStringLiteral("checkVerify"));
     m_verifyBox->setToolTip(
         tr("After the new software is sent, wait until the system is back and "
            "check that it runs that software."));
     m_verifyBox->setChecked(true);
+    connect(m_verifyBox, &QCheckBox::toggled, this, [this] { ShowTasks(); });
     Content()->addWidget(m_verifyBox);
-    Content()->addStretch(1);
 }
 
-void SummaryPage::BuildLine(int line, const char* name, bool indented) {
+void SummaryPage::BuildLine(QVBoxLayout* lines, int line, const char* name, bool indented) {
     SLine& entry = m_lines[static_cast<size_t>(line)];
     auto* row = new QHBoxLayout;
     row->setSpacing(6);
@@ -67,23 +83,34 @@ void SummaryPage::BuildLine(int line, const char* name, bool indented) {
     entry.text->setObjectName(QStringLiteral("line") + QLatin1String(name));
     row->addWidget(entry.tick);
     row->addWidget(entry.text, 1);
-    Content()->addLayout(row);
+    lines->addLayout(row);
+    entry.detail = new QLabel(this);
+    entry.detail->setObjectName(QStringLiteral("detail") + QLatin1String(name));
+    entry.detail->setWordWrap(true);
+    entry.detail->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    entry.detail->setContentsMargins((indented ? kIndent : 0) + kTickWidth + 6, 0, 0, 2);
+    entry.detail->hide();
+    lines->addWidget(entry.detail);
 }
 
-void SummaryPage::SetLine(int line, const QString& text, bool ticked, bool shown) {
+void SummaryPage::SetLine(int line, const QString& text, bool ticked, bool shown,
+                          const QString& detail) {
     SLine& entry = m_lines[static_cast<size_t>(line)];
     entry.tick->LoadBitmap(ticked ? kTickBitmapId : kBlankBitmapId);
     entry.text->setText(text);
     entry.tick->setVisible(shown);
     entry.text->setVisible(shown);
+    // The tick's state in words, for those who cannot see the picture.
+    entry.tick->setAccessibleName(text + (ticked ? tr(": will be done") : tr(": not done")));
+    entry.detail->setText(detail);
+    entry.detail->setVisible(shown && ticked && !detail.isEmpty());
 }
 
 void SummaryPage::PageCreated() {
     LoadSideBitmap();
-    m_mainText->SetText(
-        UiString(157,
-                 "Quillmarch now has all required information to update your system.\n\nClick "
-                 "Next to Start the update."));
+    m_mainText->SetText(tr("Quillmarch now has all required information. It will do what is "
+                           "listed below, and nothing else. Click %1 to start.")
+                            .arg(FinishText().remove(QLatin1Char('&'))));
     ShowTasks();
 }
 
@@ -92,29 +119,38 @@ void SummaryPage::ShowTasks() {
     const WalkChoices::STasks tasks = WalkChoices::Effective(m_app.Job());
     const bool custom = m_app.Job().tasks.customUpdate;
     const bool display = ModelCatalogue::IsDisplaySettingsModel(m_app.Job().target.systemType);
-    SetLine(kUpdate, UiString(127, "Update Software"), tasks.bUpdateSoftware, true);
+    const bool sendsImage = tasks.bUpdateSoftware && m_app.Job().tasks.uploadImage;
+    const JobSummary values(m_app);
+    SetLine(kUpdate, UiString(127, "Update Software"), tasks.bUpdateSoftware, true,
+            values.UpdateDetail(sendsImage && m_verifyBox->isChecked()));
     SetLine(kChange, UiString(251, "Change System Settings"), tasks.bChangeSettings, custom);
-    SetLine(kLan, UiString(254, "LAN Properties"), tasks.bChangeLan, custom);
+    // A settings group is listed only when it changes: no unchosen sub-items.
+    SetLine(kLan, UiString(254, "LAN Properties"), tasks.bChangeLan, tasks.bChangeLan,
+            values.LanDetail());
     SetLine(
         kSecurity,
         tasks.bSecureModeWanted ? UiString(255, "Enable Secure Mode") : tr("Disable Security Mode"),
-        tasks.bChangeSecurity, tasks.bChangeSecurity);
+        tasks.bChangeSecurity, tasks.bChangeSecurity, values.SecurityDetail());
     SetLine(kDisplay, UiString(256, "Primary Display Properties"), tasks.bChangeDisplay,
-            custom && display);
-    // An erase says on its line which files it keeps: the rest are gone for good.
-    const QString erase = UiString(252, "Erase System Flash Memory");
-    SetLine(kErase, tasks.bEraseFlash ? erase + QStringLiteral("\n") + KeptFilesText() : erase,
-            tasks.bEraseFlash, custom);
-    m_lines[static_cast<size_t>(kErase)].text->setWordWrap(true);
+            tasks.bChangeDisplay && display, values.DisplayDetail());
+    // An erase says which files it keeps: the rest are gone for good.
+    SetLine(kErase, UiString(252, "Erase System Flash Memory"), tasks.bEraseFlash, custom,
+            tr("Backs up the kept files to this computer, erases the flash memory, restores "
+               "them and restarts the system.") +
+                QLatin1Char(' ') + KeptFilesText());
     // Only a run that sends an image has a new version to check.
-    m_verifyBox->setVisible(tasks.bUpdateSoftware && m_app.Job().tasks.uploadImage);
+    m_verifyBox->setVisible(sendsImage);
+}
+
+QString SummaryPage::FinishText() const {
+    return WalkChoices::Effective(m_app.Job()).bUpdateSoftware ? tr("&Update") : tr("&Finish");
 }
 
 void SummaryPage::PageShown() {
     RememberSheet();
     if (!Sheet()) return;
     Sheet()->SetWizardButtons(WizardSheet::PSWIZB_BACK | WizardSheet::PSWIZB_FINISH);
-    Sheet()->Button(WizardSheet::ID_WIZFINISH)->setText("&" + UiString(122, "Next"));
+    Sheet()->Button(WizardSheet::ID_WIZFINISH)->setText(FinishText());
 }
 
 int SummaryPage::ValidateBack() {

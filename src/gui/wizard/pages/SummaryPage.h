@@ -9,15 +9,17 @@
 
 class QCheckBox;
 class QLabel;
+class QVBoxLayout;
 
 namespace quillmarch {
 
 class PageLabel;
 class BitmapPanel;
 
-// The summary: the job's tasks, each with a tick when chosen, and "Verify the update" when an
-// image is sent. Its Finish button (labelled Next) asks the system once more whether it is in
-// a call, then ends the wizard so that the update run starts.
+// The summary: the job's tasks, each with a tick when chosen and, under a tick, the values the
+// run sends or changes; "Verify the update" when an image is sent. Its Finish button (labelled
+// Update or Finish) asks the system once more whether it is in a call, then ends the wizard so
+// that the update run starts.
 class SummaryPage : public WizardPage {
     Q_OBJECT
 public:
@@ -40,10 +42,14 @@ private:
     struct SLine {
         QLabel* text = nullptr;
         BitmapPanel* tick = nullptr;
+        QLabel* detail = nullptr;  // the values sent or changed; shown only under a tick
     };
 
-    void BuildLine(int line, const char* name, bool indented);
-    void SetLine(int line, const QString& text, bool ticked, bool shown);
+    void BuildLine(QVBoxLayout* lines, int line, const char* name, bool indented);
+    void SetLine(int line, const QString& text, bool ticked, bool shown,
+                 const QString& detail = QString());
+    // The last button says what it starts.
+    QString FinishText() const;
     void ShowTasks();
     // The erase confirmation; true when the operator chose to erase.
     bool ConfirmErase();

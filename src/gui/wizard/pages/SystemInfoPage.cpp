@@ -67,6 +67,7 @@ SystemInfoPage::SystemInfoPage(RunContext& app, QWidget* parent)
     m_heading->setObjectName(QStringLiteral("labelHeading"));
     m_list = new QTreeWidget(this);
     m_list->setObjectName(QStringLiteral("listFacts"));
+    m_list->setAccessibleName(tr("System information"));
     m_list->setRootIsDecorated(false);
     m_list->setFixedSize(490, 200);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);

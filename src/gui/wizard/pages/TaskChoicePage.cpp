@@ -36,6 +36,12 @@ TaskChoicePage::TaskChoicePage(RunContext& app, ISettingsBackend& settings, QWid
             UpdateNextButton();
         });
     }
+    m_refusal = new PageLabel(this);
+    m_refusal->setObjectName(QStringLiteral("labelRefusal"));
+    m_refusal->setWordWrap(true);
+    m_refusal->hide();
+    Content()->addSpacing(8);
+    Content()->addWidget(m_refusal);
     Content()->addStretch(1);
 }
 
@@ -44,9 +50,11 @@ void TaskChoicePage::PageCreated() {
     m_heading->SetText(m_app.Job().tasks.customUpdate
                            ? UiString(128, "Please select your preferred update method.")
                            : UiString(212, "Please select the tasks to be performed."));
-    m_updateSoftwareBox->setText(UiString(127, "Update Software"));
-    m_changeSettingsBox->setText(UiString(251, "Change System Settings"));
-    m_eraseFlashBox->setText(UiString(252, "Erase System Flash Memory"));
+    m_updateSoftwareBox->setText(Mnemonic(UiString(127, "Update Software"), QLatin1Char('U')));
+    m_changeSettingsBox->setText(
+        Mnemonic(UiString(251, "Change System Settings"), QLatin1Char('S')));
+    m_eraseFlashBox->setText(
+        Mnemonic(UiString(252, "Erase System Flash Memory"), QLatin1Char('E')));
 }
 
 void TaskChoicePage::PageShown() {
@@ -70,14 +78,32 @@ void TaskChoicePage::ControlsToValues() {
     m_eraseFlash = m_eraseFlashBox->isChecked();
 }
 
-void TaskChoicePage::UpdateNextButton() {
+QString TaskChoicePage::RefusalFor(bool custom, bool update, bool settings, bool erase) {
     // Typical shows the software update only; a hidden task is no reason to go on.
-    const bool custom = m_app.Job().tasks.customUpdate;
-    EnableNext(m_updateSoftware || (custom && (m_changeSettings || m_eraseFlash)));
+    if (!update && !(custom && (settings || erase))) return tr("Choose at least one task.");
+    // A run erases only without a software update (UpdateRun refuses the pair): offering both
+    // would promise an erase that never happens.
+    if (custom && update && erase)
+        return tr(
+            "Erasing the flash memory and updating the software cannot be done in one "
+            "run. Untick one of them: erase first, then run the update again.");
+    return {};
+}
+
+void TaskChoicePage::UpdateNextButton() {
+    const QString refusal = RefusalFor(m_app.Job().tasks.customUpdate, m_updateSoftware,
+                                       m_changeSettings, m_eraseFlash);
+    m_refusal->setText(refusal);
+    m_refusal->setVisible(!refusal.isEmpty());
+    EnableNext(refusal.isEmpty());
 }
 
 int TaskChoicePage::ValidateNext() {
     ControlsToValues();
+    if (!RefusalFor(m_app.Job().tasks.customUpdate, m_updateSoftware, m_changeSettings,
+                    m_eraseFlash)
+             .isEmpty())
+        return kStay;
     m_app.Job().tasks.updateSoftware = m_updateSoftware;
     m_app.Job().tasks.changeSettings = m_changeSettings;
     m_app.Job().tasks.eraseFlash = m_eraseFlash;

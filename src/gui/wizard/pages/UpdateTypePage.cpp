@@ -34,8 +34,8 @@ void UpdateTypePage::PageCreated() {
     LoadSideBitmap();
     (m_app.Job().tasks.customUpdate ? m_custom : m_typical)->setChecked(true);
     m_heading->SetText(UiString(250, "Please choose the update type."));
-    m_custom->setText(UiString(249, "Custom"));
-    m_typical->setText(UiString(248, "Typical"));
+    m_custom->setText(Mnemonic(UiString(249, "Custom"), QLatin1Char('C')));
+    m_typical->setText(Mnemonic(UiString(248, "Typical"), QLatin1Char('T')));
 }
 
 void UpdateTypePage::PageShown() {
