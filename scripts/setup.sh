@@ -11,5 +11,5 @@ $SUDO apt-get install -y -qq --no-install-recommends \
     build-essential cmake ninja-build pkg-config ca-certificates \
     libcurl4-openssl-dev libgtest-dev libgmock-dev nlohmann-json3-dev libsodium-dev minisign \
     python3 python3-pyftpdlib python3-openssl python3-jsonschema curl clang-format clang-tidy \
-    ansible-core reuse lintian mandoc \
+    ansible-core python3-voluptuous reuse lintian mandoc bash-completion \
     qt6-base-dev xvfb xauth dpkg-dev >/dev/null
