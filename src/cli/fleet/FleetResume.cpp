@@ -20,6 +20,7 @@
 #include "core/job/RunModeOptions.h"
 #include "core/platform/Platform.h"
 #include "core/platform/SystemKey.h"
+#include "core/util/StrictJson.h"
 #include "core/util/TextUtil.h"
 
 namespace quillmarch::fleet {
@@ -32,28 +33,8 @@ constexpr int kMaxDepth = 8;  // a fleet report nests six deep
 constexpr int kFtpPort = 21;
 constexpr std::size_t kMaxText = 4096;
 
-// Without exceptions; a key given twice (the last would silently win) or deep nesting refused.
 bool ParseStrict(const std::string& text, Json& out, std::string& error) {
-    std::vector<std::set<std::string>> keys;
-    bool duplicate = false;
-    bool deep = false;
-    auto callback = [&](int depth, Json::parse_event_t event, Json& parsed) {
-        if (depth > kMaxDepth) deep = true;
-        if (event == Json::parse_event_t::object_start) keys.emplace_back();
-        if (event == Json::parse_event_t::object_end && !keys.empty()) keys.pop_back();
-        if (event == Json::parse_event_t::key && !keys.empty() &&
-            !keys.back().insert(parsed.get<std::string>()).second)
-            duplicate = true;
-        return !deep;
-    };
-    out = Json::parse(text.begin(), text.end(), callback, false);
-    if (deep)
-        error = "nested deeper than a fleet report";
-    else if (duplicate)
-        error = "a field is given twice";
-    else if (out.is_discarded())
-        error = "not valid JSON";
-    return error.empty();
+    return StrictJson::Parse(text, kMaxDepth, "nested deeper than a fleet report", out, error);
 }
 
 const Json* Field(const Json& object, const char* name) {

@@ -5,9 +5,9 @@
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
-#include <set>
 
 #include "core/pack/PackDigest.h"
+#include "core/util/StrictJson.h"
 #include "core/util/TextUtil.h"
 
 namespace quillmarch {
@@ -38,29 +38,8 @@ bool OnlyKeys(const Json& object, std::initializer_list<const char*> keys, std::
     return true;
 }
 
-// Parses without exceptions, refusing duplicate keys (the last would silently win) and deep
-// nesting (no honest manifest nests).
 bool ParseStrict(std::string_view text, Json& out, std::string& error) {
-    std::vector<std::set<std::string>> keys;
-    bool duplicate = false;
-    bool deep = false;
-    auto callback = [&](int depth, Json::parse_event_t event, Json& parsed) {
-        if (depth > kMaxDepth) deep = true;
-        if (event == Json::parse_event_t::object_start) keys.emplace_back();
-        if (event == Json::parse_event_t::object_end && !keys.empty()) keys.pop_back();
-        if (event == Json::parse_event_t::key && !keys.empty() &&
-            !keys.back().insert(parsed.get<std::string>()).second)
-            duplicate = true;
-        return !deep;
-    };
-    out = Json::parse(text.begin(), text.end(), callback, false);
-    if (deep)
-        error = "nested deeper than any manifest";
-    else if (duplicate)
-        error = "a field is given twice";
-    else if (out.is_discarded())
-        error = "not valid JSON";
-    return error.empty();
+    return StrictJson::Parse(text, kMaxDepth, "nested deeper than any manifest", out, error);
 }
 
 }  // namespace
