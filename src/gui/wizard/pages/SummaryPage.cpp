@@ -209,6 +209,9 @@ void SummaryPage::OnCallChecked(bool inCall) {
     if (inCall && !AskToBreakCall()) return;      // stays on the summary; Finish asks again
     WalkChoices::DropHiddenChoices(m_app.Job());  // the run does what the summary listed
     m_app.Job().options.verify = !m_verifyBox->isHidden() && m_verifyBox->isChecked();
+    // The log opened before the system was known: the run starts under a header that names
+    // the system and its model, as a command-line run's does.
+    m_app.WriteOptionDump();
     Sheet()->EndWizard(WizardSheet::ID_WIZFINISH);
 }
 
