@@ -113,6 +113,9 @@ QString GatewayRefusal(quint32 address, quint32 mask, quint32 gateway) {
 LanSettingsPage::LanSettingsPage(RunContext& app, QWidget* parent)
     : WizardPage(app, kTemplateId, kSideBitmapId, parent) {
     setObjectName(QStringLiteral("pageNetworkSettings"));
+    SetHeader(
+        tr("LAN settings"),
+        tr("How the system gets its network address: automatically, or the addresses you enter."));
     m_heading = new PageLabel(this);
     m_heading->setObjectName(QStringLiteral("labelHeading"));
     m_heading->setWordWrap(true);

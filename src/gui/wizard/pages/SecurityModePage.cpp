@@ -30,6 +30,7 @@ std::string TrimRight(const std::string& text) {
 SecurityModePage::SecurityModePage(RunContext& app, QWidget* parent)
     : WizardPage(app, kTemplateId, kSideBitmapId, parent) {
     setObjectName(QStringLiteral("pageSecureMode"));
+    SetHeader(tr("Security mode"), tr("The new passwords the system uses in security mode."));
     m_heading = new PageLabel(this);
     m_heading->setObjectName(QStringLiteral("labelHeading"));
     m_heading->setWordWrap(true);
@@ -117,10 +118,10 @@ void SecurityModePage::ApplyCheckBoxView() {
 QString SecurityModePage::HeadingFor(bool secureModeNow, bool useRoomForRemote) {
     // Says what the system reports and what the run will do; the old wording claimed security
     // mode was on while the system reported it off.
-    const QString state =
-        secureModeNow ? tr("This system runs in security mode now, and it stays on.")
-                      : tr("This system does not run in security mode now: this update "
-                           "switches it on.");
+    const QString state = secureModeNow
+                              ? tr("This system runs in security mode now, and it stays on.")
+                              : tr("This system does not run in security mode now: this update "
+                                   "switches it on.");
     const QString asked = useRoomForRemote
                               ? tr("Enter a new room password; remote access will use it too.")
                               : tr("Enter a new room password and a new remote access password.");
@@ -128,9 +129,10 @@ QString SecurityModePage::HeadingFor(bool secureModeNow, bool useRoomForRemote) 
 }
 
 QString SecurityModePage::WeakPasswordText() {
-    return tr("A password for security mode may not be empty, the current password or the "
-              "system's serial number. To keep the current password, go Back and leave security "
-              "mode as it is.");
+    return tr(
+        "A password for security mode may not be empty, the current password or the "
+        "system's serial number. To keep the current password, go Back and leave security "
+        "mode as it is.");
 }
 
 bool SecurityModePage::IsAcceptable(const QString& password, const std::string& current) const {

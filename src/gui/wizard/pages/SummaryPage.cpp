@@ -35,6 +35,8 @@ constexpr int kIndent = 24;
 SummaryPage::SummaryPage(RunContext& app, QWidget* parent)
     : WizardPage(app, kTemplateId, kSideBitmapId, parent) {
     setObjectName(QStringLiteral("pageResults"));
+    SetHeader(tr("Summary"),
+              tr("Check what this run sends and changes; the last button starts it."));
     m_mainText = new PageLabel(this);
     m_mainText->setObjectName(QStringLiteral("labelMainText"));
     m_mainText->setWordWrap(true);
