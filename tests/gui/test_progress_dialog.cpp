@@ -47,6 +47,7 @@ private slots:
     void formatByteCount();
     void formatSpan_data();
     void formatSpan();
+    void retryStatusIsNeitherListedNorCounted();
     void moreTasksFinishedThanAnnounced();
     void unnamedTasks_data();
     void unnamedTasks();
@@ -99,8 +100,9 @@ void TestProgressDialog::percentageShowsTextAndBar_data() {
     QTest::newRow("above 100 fills the bar")
         << qint64(150) << QString() << "150 %" << 100 << "Main Image";
     QTest::newRow("zero") << qint64(0) << QString() << "0 %" << 0 << "Main Image";
+    // A named status is a wait on the system: no number, a busy bar (checked below).
     QTest::newRow("with a new task name") << qint64(42) << "Update Mode-Retry"
-                                          << "42 %" << 42 << "Update Mode-Retry";
+                                          << "waiting for the system" << 0 << "Update Mode-Retry";
     QTest::newRow("with an empty task name") << qint64(7) << ""
                                              << "7 %" << 7 << "";
 }
@@ -113,6 +115,37 @@ void TestProgressDialog::percentageShowsTextAndBar() {
     QTEST(Text("currentPercent"), "shown");
     QTEST(Bar()->value(), "bar");
     QTEST(Text("currentTask"), "task");
+    QCOMPARE(Bar()->maximum() == 0, !name.isEmpty());
+}
+
+// The restart wait as the engine drives it: percentages, then a retry status, then more
+// percentages. No number after the retry began, the finished task listed under its own name,
+// and a run that ends early counts only the tasks that ended.
+void TestProgressDialog::retryStatusIsNeitherListedNorCounted() {
+    m_dialog->RunStarted(5, 0);
+    m_dialog->TaskStarted("Backup", kStepTaskBytes);
+    m_dialog->TaskDone();
+    m_dialog->TaskStarted("Update Mode", kStepTaskBytes);
+    m_dialog->Percent(78, std::nullopt);
+    QCOMPARE(Text("currentPercent"), QStringLiteral("78 %"));
+    m_dialog->Percent(79, std::string("Update Mode - Retrying"));
+    for (const qint64 percent : {78, 90, 97}) {
+        m_dialog->Percent(percent, std::nullopt);
+        QCOMPARE(Text("currentPercent"), QStringLiteral("waiting for the system"));
+        QCOMPARE(Bar()->maximum(), 0);
+    }
+    QCOMPARE(Text("currentTask"), QStringLiteral("Update Mode - Retrying"));
+    m_dialog->TaskDone();
+    QCOMPARE(List()->topLevelItem(1)->text(0), QStringLiteral("Update Mode"));
+    // The next task counts again.
+    m_dialog->TaskStarted("Main Image", kStepTaskBytes);
+    m_dialog->Percent(5, std::nullopt);
+    QCOMPARE(Text("currentPercent"), QStringLiteral("5 %"));
+    QCOMPARE(Bar()->maximum(), 100);
+    m_dialog->RunEnded();
+    QCOMPARE(GroupTitle(), QStringLiteral("Tasks 2/5"));
+    QCOMPARE(Text("currentPercent"), QStringLiteral("2 / 5"));
+    QCOMPARE(Bar()->value(), 100);
 }
 
 void TestProgressDialog::byteCountsAgainstTheTaskTotal_data() {
@@ -313,10 +346,11 @@ void TestProgressDialog::runEndOffersOkAndQuit() {
     m_dialog->Percent(40, std::nullopt);
     QCOMPARE(m_dialog->RunEnded(), ProgressState::Running);
     QCOMPARE(Text("currentTask"), QStringLiteral("Done"));
-    QCOMPARE(Text("currentPercent"), QStringLiteral("2 / 2"));
+    // Ended before its first task finished: none of the two is counted done.
+    QCOMPARE(Text("currentPercent"), QStringLiteral("0 / 2"));
     QCOMPARE(Text("taskTime"), QString());
     QCOMPARE(Bar()->value(), 100);
-    QCOMPARE(GroupTitle(), QStringLiteral("Tasks 2/2"));
+    QCOMPARE(GroupTitle(), QStringLiteral("Tasks 0/2"));
     QVERIFY(Button("okButton")->isEnabled());
     QVERIFY(Button("cancelButton")->isEnabled());
     QCOMPARE(Button("cancelButton")->text(), QStringLiteral("&Quit"));

@@ -369,6 +369,8 @@ void TestProgressRun::commandLineRunShowsBoxesAndClosesAtExit() {
     // The run ends in the window, with its outcome, until the operator presses OK.
     QString shown;
     QString task;
+    QString counts;
+    QStringList listed;
     QPoint where;
     QTimer okPresser;
     connect(&okPresser, &QTimer::timeout, [&] {
@@ -379,6 +381,10 @@ void TestProgressRun::commandLineRunShowsBoxesAndClosesAtExit() {
             shown = line->text();
             if (neverBack) test::SaveScreenshotIfAsked(window, "progress-ending-failure");
             task = window->findChild<QLabel*>("currentTask")->text();
+            counts = window->findChild<QGroupBox*>("taskGroup")->title();
+            const auto* list = window->findChild<QTreeWidget*>("taskList");
+            for (int row = 0; row < list->topLevelItemCount(); ++row)
+                listed << list->topLevelItem(row)->text(0);
             where = window->pos();
             ok->click();
         }
@@ -391,6 +397,10 @@ void TestProgressRun::commandLineRunShowsBoxesAndClosesAtExit() {
     okPresser.stop();
     QVERIFY2(shown.startsWith(outcome), qPrintable(shown));
     QCOMPARE(task, QStringLiteral("Done"));
+    // The tasks under their own names (never a retry status), counted as far as the run got.
+    QVERIFY2(!listed.join('|').contains("Retr"), qPrintable(listed.join('|')));
+    QVERIFY2(counts.startsWith(QStringLiteral("Tasks %1/").arg(listed.size())), qPrintable(counts));
+    QVERIFY2(!counts.endsWith(QStringLiteral("/%1").arg(listed.size())), qPrintable(counts));
     const QRect desktop = QGuiApplication::primaryScreen()->geometry();
     QCOMPARE(where, QPoint(desktop.width() / 2, desktop.height() / 2));
     QCOMPARE(answerer.m_texts.size(), 1);

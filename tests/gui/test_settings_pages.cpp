@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QtTest/QtTest>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include "core/provisioning/ProvisioningWriter.h"
 #include "gui/widgets/AddressControl.h"
 #include "gui/widgets/AddressFieldEdit.h"
+#include "gui/wizard/pages/LanSettingsPage.h"
 #include "support/ModalAnswer.h"
 #include "support/SimulatorProcess.h"
 #include "support/WizardHarness.h"
@@ -33,8 +35,8 @@ const QString kNoteOff =
 const QString kMismatch =
     "The passwords you typed do not match. Please retype the new password in both boxes.";
 const QString kDefaultPassword =
-    "If you choose to retain your default password, or have no password, then you must "
-    "disable security mode.";
+    "A password for security mode may not be empty, the current password or the system's "
+    "serial number. To keep the current password, go Back and leave security mode as it is.";
 const QString kLanWarning =
     "Warning: Changing these settings may cause a loss of network connectivity.";
 
@@ -227,23 +229,155 @@ private slots:
         auto* gateway = Find<AddressControl>(page, "ipGateway");
         for (int field = 1; field <= 4; ++field) gateway->Field(field)->clear();
         gateway->Field(1)->setText("192");
-        QStringList reported;
-        AnswerNextModal([&reported](QWidget* box) {
-            reported << static_cast<QMessageBox*>(box)->text();
-            static_cast<QMessageBox*>(box)->accept();
-        });
-        QVERIFY(!Press(*sheet, WizardSheet::ID_WIZNEXT) ||
-                ActivePageName(*sheet) == "pageNetworkSettings");
-        QTRY_COMPARE(reported.size(), 1);
+        // Next stays disabled, with the reason on the page, until the gateway is whole or gone.
+        auto* validity = Find<QLabel>(page, "labelValidity");
+        QVERIFY(!sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(!validity->isHidden());
+        QCOMPARE(validity->text(),
+                 QString("The default gateway is incomplete: fill in all four parts."));
+        QVERIFY(!Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageNetworkSettings"));
         QCOMPARE(f.app.Job().lan.ipAddress, std::string());
 
+        // An empty gateway is allowed, and the page says what that means.
         gateway->Field(1)->clear();
+        QVERIFY(sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(validity->text().startsWith("No default gateway"));
         QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageDisplaySettings"));
         QCOMPARE(Lines(f.app).section('\n', 0, 3),
                  QString("dhcp_flg,Off\ndefaultgateway,\"\"\nsubnetmask,255.255.0.0\n"
                          "ipaddress,192.168.7.20"));
+    }
+
+    // Manual addresses as typed (fields joined by dots): what the LAN page refuses, and why.
+    void lanRefusal_data() {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("mask");
+        QTest::addColumn<QString>("gateway");
+        QTest::addColumn<QString>("refusal");  // its start; empty: accepted
+        const QString ok;
+        QTest::newRow("whole setup") << "192.168.7.20"
+                                     << "255.255.255.0"
+                                     << "192.168.7.1" << ok;
+        QTest::newRow("no gateway") << "192.168.7.20"
+                                    << "255.255.0.0"
+                                    << "..." << ok;
+        QTest::newRow("wide mask, gateway far away") << "10.1.2.3"
+                                                     << "255.0.0.0"
+                                                     << "10.200.0.1" << ok;
+        QTest::newRow("/30 smallest usable") << "10.0.0.1"
+                                             << "255.255.255.252"
+                                             << "10.0.0.2" << ok;
+        QTest::newRow("mask with a hole") << "10.0.0.5"
+                                          << "77.1.2.3"
+                                          << "..."
+                                          << "77.1.2.3 is not a usable subnet mask";
+        QTest::newRow("mask ones after zeros") << "10.0.0.5"
+                                               << "255.0.255.0"
+                                               << "..."
+                                               << "255.0.255.0 is not a usable subnet mask";
+        QTest::newRow("mask zero") << "10.0.0.5"
+                                   << "0.0.0.0"
+                                   << "..."
+                                   << "0.0.0.0 is not a usable subnet mask";
+        QTest::newRow("mask /31") << "10.0.0.5"
+                                  << "255.255.255.254"
+                                  << "..."
+                                  << "255.255.255.254 is not a usable subnet mask";
+        QTest::newRow("mask /32") << "10.0.0.5"
+                                  << "255.255.255.255"
+                                  << "..."
+                                  << "255.255.255.255 is not a usable subnet mask";
+        QTest::newRow("mask missing") << "10.0.0.5"
+                                      << "..."
+                                      << "..."
+                                      << "Enter the subnet mask.";
+        QTest::newRow("mask partly typed") << "10.0.0.5"
+                                           << "255.255..0"
+                                           << "..."
+                                           << "The subnet mask is incomplete";
+        QTest::newRow("address missing") << "..."
+                                         << "255.255.255.0"
+                                         << "..."
+                                         << "Enter the IP address.";
+        QTest::newRow("address field above 255") << "10.0.0.300"
+                                                 << "255.255.255.0"
+                                                 << "..."
+                                                 << "Each part of the IP address";
+        QTest::newRow("address is the subnet") << "10.0.0.0"
+                                               << "255.255.255.0"
+                                               << "..."
+                                               << "10.0.0.0 is the subnet's own address";
+        QTest::newRow("address is the broadcast") << "10.0.0.255"
+                                                  << "255.255.255.0"
+                                                  << "..."
+                                                  << "10.0.0.255 is the subnet's broadcast";
+        QTest::newRow("multicast address") << "224.0.0.5"
+                                           << "255.255.255.0"
+                                           << "..."
+                                           << "224.0.0.5 cannot be used as the IP address";
+        QTest::newRow("gateway partly typed") << "10.0.0.5"
+                                              << "255.255.255.0"
+                                              << "10..."
+                                              << "The default gateway is incomplete";
+        QTest::newRow("gateway outside the subnet")
+            << "192.168.7.20"
+            << "255.255.255.0"
+            << "192.168.8.1"
+            << "The default gateway 192.168.8.1 is not in the subnet of 192.168.7.20 with "
+               "mask 255.255.255.0";
+        QTest::newRow("gateway is the system") << "10.0.0.5"
+                                               << "255.255.255.0"
+                                               << "10.0.0.5"
+                                               << "The default gateway cannot be the system's";
+        QTest::newRow("gateway is the broadcast")
+            << "10.0.0.5"
+            << "255.255.255.0"
+            << "10.0.0.255"
+            << "10.0.0.255 is the subnet's broadcast address; it cannot be the default gateway";
+    }
+    void lanRefusal() {
+        QFETCH(QString, address);
+        QFETCH(QString, mask);
+        QFETCH(QString, gateway);
+        QFETCH(QString, refusal);
+        const QString got = LanSettingsPage::RefusalFor(address, mask, gateway);
+        if (refusal.isEmpty())
+            QCOMPARE(got, QString());
+        else
+            QVERIFY2(got.startsWith(refusal), qPrintable(got));
+    }
+
+    // The mask typed on the page: Next follows the refusal, and the reason is on the page.
+    void lanPageRefusesBadMask() {
+        SWizardApp f;
+        f.app.Job().target.systemType = 9;
+        f.app.Job().lan.dhcpWanted = f.app.Job().lan.dhcpCurrent = false;
+        f.app.Job().lan.ipAddress = "10.0.0.5";
+        f.app.Job().lan.subnetMask = "255.255.255.0";
+        f.app.Job().lan.defaultGateway = "10.0.0.1";
+        auto sheet = StartSheet(f);
+        QWidget* page = OpenPage(*sheet, 7);
+        QVERIFY(page);
+        QPushButton* next = sheet->Button(WizardSheet::ID_WIZNEXT);
+        auto* validity = Find<QLabel>(page, "labelValidity");
+        QVERIFY(next->isEnabled());
+        QVERIFY(validity->isHidden());
+        Find<AddressControl>(page, "ipSubnetMask")->SetDottedText("77.1.2.3");
+        QVERIFY(!next->isEnabled());
+        QVERIFY(!validity->isHidden());
+        QVERIFY(validity->text().startsWith("77.1.2.3 is not a usable subnet mask"));
+        // Automatic addressing sends no mask: nothing to refuse.
+        Find<QRadioButton>(page, "radioDhcp")->click();
+        QVERIFY(next->isEnabled());
+        QVERIFY(validity->isHidden());
+        Find<QRadioButton>(page, "radioManual")->click();
+        QVERIFY(!next->isEnabled());
+        Find<AddressControl>(page, "ipSubnetMask")->SetDottedText("255.255.0.0");
+        QVERIFY(next->isEnabled());
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QCOMPARE(f.app.Job().lan.subnetMask, std::string("255.255.0.0"));
     }
 
     // Against the simulator, whose serial number is SN12345678 and administrator password
@@ -300,9 +434,8 @@ private slots:
         QCOMPARE(Shown(page, remoteRows), useRoom ? QString("00000") : QString("11110"));
         QVERIFY(Find<QLabel>(page, "labelHeading")
                     ->text()
-                    .startsWith("Your system is currently set for security mode. For increased "
-                                "security, " +
-                                QString(useRoom ? "you must" : "it is required")));
+                    .endsWith(useRoom ? "remote access will use it too."
+                                      : "a new remote access password."));
         for (auto* edit : page->findChildren<QLineEdit*>())
             QCOMPARE(edit->echoMode(), QLineEdit::Password);
         SetPasswords(page, typed);
@@ -402,6 +535,49 @@ private slots:
         QCOMPARE(f.app.Job().display.videoOutput, 7);
         QVERIFY(f.app.Job().display.aspect16x9);
         QVERIFY(f.app.Job().display.palWanted);
+    }
+    // The heading follows the mode the system reported and the remote-password choice, and
+    // its advice names only what the page and the sheet offer.
+    void securityPageWording_data() {
+        QTest::addColumn<bool>("secureNow");
+        QTest::addColumn<bool>("useRoom");
+        QTest::addColumn<QString>("heading");
+        const QString switchOn =
+            "This system does not run in security mode now: this update switches it on. ";
+        const QString staysOn = "This system runs in security mode now, and it stays on. ";
+        const QString oneNew = "Enter a new room password; remote access will use it too.";
+        const QString twoNew = "Enter a new room password and a new remote access password.";
+        QTest::newRow("off, room for remote") << false << true << switchOn + oneNew;
+        QTest::newRow("off, two passwords") << false << false << switchOn + twoNew;
+        QTest::newRow("on, room for remote") << true << true << staysOn + oneNew;
+        QTest::newRow("on, two passwords") << true << false << staysOn + twoNew;
+    }
+    void securityPageWording() {
+        QFETCH(bool, secureNow);
+        QFETCH(bool, useRoom);
+        QFETCH(QString, heading);
+        QVERIFY2(m_sim && m_sim->Started(), "simulator");
+        QVERIFY(m_sheet);
+        RunContext& app = m_fixture->app;
+        while (ActivePageName(*m_sheet) != "pageSystemInfo")
+            QVERIFY(Press(*m_sheet, WizardSheet::ID_WIZBACK));
+        app.Job().security.secureModeCurrent = secureNow;
+        app.Job().security.useRoomForRemote = !useRoom;
+        app.Job().display.changeDisplay = false;
+        QWidget* page = OpenPage(*m_sheet, 8);
+        QVERIFY(page);
+        // The box is clicked, so the heading must follow the operator's choice too.
+        Find<QCheckBox>(page, "checkUseRoom")->click();
+        QCOMPARE(Find<QLabel>(page, "labelHeading")->text(), heading);
+        app.Job().security.secureModeCurrent = false;
+        // No advice to use a control this page lacks.
+        SetPasswords(page, {"", "", "", ""});
+        QVERIFY(Press(*m_sheet, WizardSheet::ID_WIZNEXT));
+        const QString refusal = Find<QLabel>(page, "labelMessage")->text();
+        QCOMPARE(refusal, kDefaultPassword);
+        for (auto* box : page->findChildren<QAbstractButton*>())
+            QVERIFY(!refusal.contains(box->text().remove('&'), Qt::CaseInsensitive));
+        QVERIFY(!refusal.contains("disable", Qt::CaseInsensitive));
     }
 
     void initTestCase() {

@@ -16,6 +16,7 @@
 
 #include "gui/progress/GuiRun.h"
 #include "gui/widgets/AddressControl.h"
+#include "support/ScopedTempDir.h"
 #include "support/SimulatorProcess.h"
 #include "support/WizardHarness.h"
 
@@ -78,6 +79,7 @@ private slots:
         QCOMPARE(ActivePageName(*sheet), QString("pageNetworkSettings"));
         Click(sheet->ActivePage(), "radioManual");
         Find<AddressControl>(sheet->ActivePage(), "ipAddress")->SetDottedText("10.9.8.7");
+        Find<AddressControl>(sheet->ActivePage(), "ipGateway")->SetDottedText("10.9.8.1");
         QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
         QVERIFY(ShownLines(sheet->ActivePage()).contains("lineLan"));
@@ -128,6 +130,33 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(file.readAll());
         QVERIFY2(text.contains(" : Verified: "), qPrintable(text.right(2000)));
+    }
+
+    // The wizard opens its log before it knows the system; the run must still start under a
+    // header naming the address and the model, as a command-line run's does.
+    void theLogHeaderNamesTheSystemAtFinish() {
+        SimulatorProcess sim;
+        QVERIFY2(sim.Started(), sim.StartError().c_str());
+        SWizardApp f;
+        auto sheet = StartSheet(f);
+        QVERIFY(ConnectThroughWizard(*sheet, sim));
+        const std::filesystem::path log =
+            f.dir.Path() / ("127_0_0_1_" + std::to_string(sim.FtpPort()) + ".log");
+        const std::string addressLine = "\tAddress          = " + sim.Address() + "\r\n";
+        const int type = f.app.Job().target.systemType;
+        QVERIFY(type >= 0 && type < f.app.Catalogue().GetSize());
+        const std::string typeLine =
+            "\tSystem Type      = " + f.app.Catalogue().GetAt(type).DisplayName();
+        QVERIFY(ReadFile(log).find(typeLine) == std::string::npos);  // not known at its start
+        for (int step = 0; step < 6 && ActivePageName(*sheet) != "pageResults"; ++step)
+            QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZFINISH));
+        QCOMPARE(sheet->result(), WizardSheet::ID_WIZFINISH);
+        const std::string text = ReadFile(log);
+        const auto header = text.rfind("Quillmarch\r\n\tAddress");
+        QVERIFY2(header != std::string::npos, text.c_str());
+        QVERIFY2(text.find(addressLine, header) != std::string::npos, text.c_str());
+        QVERIFY2(text.find(typeLine, header) != std::string::npos, text.c_str());
     }
 
     // Unticked, or with no image to send, the run does not verify.

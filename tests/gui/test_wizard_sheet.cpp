@@ -240,6 +240,36 @@ private slots:
         QVERIFY(ReadFile(f.dir.Path() / "wizard.log").find("Finish Update") != std::string::npos);
     }
 
+    // Every page names itself and says in a line what it asks; the sheet's header follows the
+    // page shown and keeps the sheet's size.
+    void everyPageHasATitleAndALineOfExplanation() {
+        SWizardApp f;
+        auto sheet = StartSheet(f);
+        QSet<QString> titles;
+        for (int i = 0; sheet->TablePage(i); ++i) {
+            const WizardPage* page = sheet->TablePage(i);
+            QVERIFY2(!page->Title().isEmpty(), qPrintable(page->objectName()));
+            QVERIFY2(page->Subtitle().size() > page->Title().size(),
+                     qPrintable(page->objectName()));
+            titles.insert(page->Title());
+        }
+        QCOMPARE(titles.size(), 11);
+        // The update type page explains both choices.
+        const QString typeLine = sheet->TablePage(3)->Subtitle();
+        QVERIFY(typeLine.contains("Typical") && typeLine.contains("Custom"));
+
+        auto* title = sheet->findChild<QLabel*>("pageTitle");
+        auto* subtitle = sheet->findChild<QLabel*>("pageSubtitle");
+        QVERIFY(title && subtitle && title->isVisible() && subtitle->isVisible());
+        QCOMPARE(title->text(), sheet->TablePage(0)->Title());
+        const QSize size = sheet->size();
+        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QCOMPARE(ActivePageName(*sheet), QString("pageIPAddress"));
+        QCOMPARE(title->text(), sheet->ActivePage()->Title());
+        QCOMPARE(subtitle->text(), sheet->ActivePage()->Subtitle());
+        QCOMPARE(sheet->size(), size);
+    }
+
     // F1 asks for help at the topic of the current page; the note has none.
     void helpOpensTheTopicOfTheCurrentPage() {
         SWizardApp f;

@@ -139,12 +139,14 @@ void WelcomeDialog::LayOutControls() {
     facts->setRowMinimumHeight(1, 12);
     facts->addWidget(m_systemLabel, 2, 0, Qt::AlignTop);
     facts->addWidget(m_models, 2, 1);
-    facts->addWidget(m_versionLabel, 3, 0, Qt::AlignTop);
-    facts->addWidget(m_version, 3, 1);
-    facts->addWidget(m_dateLabel, 4, 0, Qt::AlignTop);
-    facts->addWidget(m_date, 4, 1);
+    // The version is one unbroken line wider than the models column: on a row of its own under
+    // its label it no longer widens the window (at scale factor 2 that passed 1600 pixels).
+    facts->addWidget(m_versionLabel, 3, 0, 1, 2, Qt::AlignTop);
+    facts->addWidget(m_version, 4, 0, 1, 2);
+    facts->addWidget(m_dateLabel, 5, 0, Qt::AlignTop);
+    facts->addWidget(m_date, 5, 1);
     facts->setColumnStretch(1, 1);
-    facts->setRowStretch(5, 1);
+    facts->setRowStretch(6, 1);
 
     auto* side = new QVBoxLayout;
     side->addWidget(m_group, 1);

@@ -220,14 +220,17 @@ ProgressState ProgressDialog::RunStarted(std::int64_t taskCount, std::int64_t pa
 }
 
 ProgressState ProgressDialog::RunEnded() {
+    // The tasks that did end, of those announced: a failed run shows how far it got.
+    const QString done = QString::number(m_taskList->topLevelItemCount());
     const QString count = QString::number(m_taskCount);
-    m_currentPercent->setText(QStringLiteral("%1 / %2").arg(count, count));
+    m_currentPercent->setText(QStringLiteral("%1 / %2").arg(done, count));
     m_currentTask->setText(UiString(171, "Done"));
+    SetWaiting(false);
     SetBar(100);
     m_okButton->setEnabled(true);
     m_cancelButton->setText(QStringLiteral("&") + UiString(172, "Quit"));
     m_cancelButton->setEnabled(!m_stopping);
-    m_taskGroup->setTitle(QStringLiteral("%1 %2/%3").arg(UiString(167, "Tasks"), count, count));
+    m_taskGroup->setTitle(QStringLiteral("%1 %2/%3").arg(UiString(167, "Tasks"), done, count));
     m_timer.stop();
     m_taskTime->clear();
     QApplication::beep();
@@ -238,6 +241,8 @@ ProgressState ProgressDialog::TaskStarted(const std::optional<std::string>& name
                                           std::int64_t totalBytes) {
     // No name at all is an unknown task; an empty name stays empty (and lists as unknown).
     m_currentTask->setText(name ? QString::fromStdString(*name) : QStringLiteral("Unknown Task"));
+    m_taskName = m_currentTask->text();
+    SetWaiting(false);
     m_currentPercent->clear();
     m_taskTime->setText(QString::fromLatin1(kZeroSpan));
     SetBar(0);
@@ -249,11 +254,22 @@ ProgressState ProgressDialog::TaskStarted(const std::optional<std::string>& name
 
 ProgressState ProgressDialog::Percent(std::int64_t percent,
                                       const std::optional<std::string>& taskName) {
+    if (taskName) m_currentTask->setText(QString::fromStdString(*taskName));
+    // A named status (the retry of a restart wait) means the task waits on the system for as
+    // long as it takes: a percentage would claim a share of a whole nobody knows.
+    if (taskName && !taskName->empty()) SetWaiting(true);
+    if (m_waiting) return m_state;
     if (percent < 0) percent = 90;
     SetBar(percent);
     m_currentPercent->setText(QString::number(percent) + QStringLiteral(" %"));
-    if (taskName) m_currentTask->setText(QString::fromStdString(*taskName));
     return m_state;
+}
+
+void ProgressDialog::SetWaiting(bool waiting) {
+    m_waiting = waiting;
+    // A busy bar (no range) shows life without a number.
+    m_progressBar->setRange(0, waiting ? 0 : 100);
+    if (waiting) m_currentPercent->setText(tr("waiting for the system"));
 }
 
 // Bytes so far of the current transfer. Once they reach the task's total the total is raised
@@ -267,7 +283,10 @@ void ProgressDialog::Bytes(std::int64_t bytesSoFar) {
 }
 
 ProgressState ProgressDialog::TaskDone() {
-    const QString name = m_currentTask->text();
+    // Listed under the name it started with, not a status it showed on the way.
+    const QString name = m_taskName;
+    m_taskName.clear();
+    SetWaiting(false);
     auto* row = new QTreeWidgetItem(m_taskList);
     row->setText(0, name.isEmpty() ? QStringLiteral("Unknown task") : name);
     if (m_bytesDone != 0) row->setText(1, FormatByteCount(m_bytesDone, true));

@@ -105,6 +105,7 @@ private:
 
     void UpdateCaption();
     void SetBar(std::int64_t percent);
+    void SetWaiting(bool waiting);
     void PostEnded(int ended);
     void SetTaskCounts(std::int64_t done);
     void FitListWidth();
@@ -122,6 +123,8 @@ private:
     ProgressState m_state = ProgressState::Running;
     QTimer m_timer;
     bool m_stopping = false;
+    QString m_taskName;      // the current task's name as it started
+    bool m_waiting = false;  // the current task waits on the system: no percentage
 
     QGroupBox* m_taskGroup = nullptr;
     QTreeWidget* m_taskList = nullptr;

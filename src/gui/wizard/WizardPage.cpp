@@ -36,6 +36,11 @@ QString WizardPage::UiString(int id, const char* fallback) const {
     return QString::fromStdString(m_app.LoadUiString(id, fallback));
 }
 
+void WizardPage::SetHeader(const QString& title, const QString& subtitle) {
+    m_title = title;
+    m_subtitle = subtitle;
+}
+
 QString WizardPage::Mnemonic(const QString& text, QChar letter) {
     if (text.contains(QLatin1Char('&'))) return text;
     const qsizetype at = text.indexOf(letter, 0, Qt::CaseInsensitive);

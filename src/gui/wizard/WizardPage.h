@@ -33,6 +33,9 @@ public:
     WizardPage(RunContext& app, int templateId, int sideBitmapId, QWidget* parent = nullptr);
 
     int TemplateId() const { return m_templateId; }
+    // The sheet's header above the page: what the page is for, and a line on what it asks.
+    const QString& Title() const { return m_title; }
+    const QString& Subtitle() const { return m_subtitle; }
     bool IsCreated() const { return m_created; }
 
     virtual void PageCreated() {}
@@ -51,6 +54,7 @@ public:
 
 protected:
     QString UiString(int id, const char* fallback) const;
+    void SetHeader(const QString& title, const QString& subtitle);
     // The sheet the page sits in, taken from its parent window.
     void RememberSheet();
     WizardSheet* Sheet() const { return m_sheet; }
@@ -74,6 +78,8 @@ private:
 
     int m_templateId;
     int m_sideBitmapId;
+    QString m_title;
+    QString m_subtitle;
     bool m_created = false;
     WizardSheet* m_sheet = nullptr;
     BitmapPanel* m_sidePanel = nullptr;

@@ -60,6 +60,11 @@ WizardSheet::WizardSheet(RunContext& app, QWidget* owner) : QDialog(owner), m_ap
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->setSizeConstraint(QLayout::SetFixedSize);
+    column->addWidget(BuildHeader());
+    auto* headerLine = new QFrame(this);
+    headerLine->setFrameShape(QFrame::HLine);
+    headerLine->setFrameShadow(QFrame::Sunken);
+    column->addWidget(headerLine);
     m_stack = new QStackedWidget(this);
     m_stack->setObjectName(QStringLiteral("pageStack"));
     m_stack->setFixedSize(WizardPage::kPageWidth, WizardPage::kPageHeight);
@@ -205,6 +210,33 @@ void WizardSheet::Begin() {
     if (m_current < 0 && GetPageCount() > 0) ShowPage(0);
 }
 
+// The current page's title and its line of explanation, on the base colour as a wizard's
+// header band is.
+QWidget* WizardSheet::BuildHeader() {
+    auto* header = new QWidget(this);
+    header->setObjectName(QStringLiteral("sheetHeader"));
+    header->setFixedWidth(WizardPage::kPageWidth);
+    header->setBackgroundRole(QPalette::Base);
+    header->setAutoFillBackground(true);
+    m_title = new QLabel(header);
+    m_title->setObjectName(QStringLiteral("pageTitle"));
+    QFont bold = m_title->font();
+    bold.setBold(true);
+    m_title->setFont(bold);
+    m_subtitle = new QLabel(header);
+    m_subtitle->setObjectName(QStringLiteral("pageSubtitle"));
+    m_subtitle->setWordWrap(true);
+    // Two lines whatever the page says, so that the sheet keeps its height from page to page.
+    m_subtitle->setMinimumHeight(2 * m_subtitle->fontMetrics().lineSpacing());
+    m_subtitle->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* rows = new QVBoxLayout(header);
+    rows->setContentsMargins(16, 8, 16, 6);
+    rows->setSpacing(2);
+    rows->addWidget(m_title);
+    rows->addWidget(m_subtitle);
+    return header;
+}
+
 void WizardSheet::ShowPage(int listIndex) {
     WizardPage* page = PageAt(listIndex);
     if (!page) return;
@@ -214,6 +246,8 @@ void WizardSheet::ShowPage(int listIndex) {
         page->PageCreated();
     }
     m_stack->setCurrentWidget(page);
+    m_title->setText(page->Title());
+    m_subtitle->setText(page->Subtitle());
     page->PageShown();
     FocusFirstControl(page);
 }

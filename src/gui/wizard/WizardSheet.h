@@ -106,6 +106,7 @@ protected:
 
 private:
     void BuildButtons();
+    QWidget* BuildHeader();
     void ShowPage(int listIndex);
     void FocusFirstControl(QWidget* page);
     void OnBack();
@@ -119,6 +120,8 @@ private:
 
     RunContext& m_app;
     QStackedWidget* m_stack = nullptr;
+    QLabel* m_title = nullptr;
+    QLabel* m_subtitle = nullptr;
     QWidget* m_buttonBar = nullptr;
     QWidget* m_stepButtons = nullptr;
     QPushButton* m_back = nullptr;

@@ -32,6 +32,8 @@ namespace quillmarch {
 ConnectionPage::ConnectionPage(RunContext& app, ISettingsBackend& settings, QWidget* parent)
     : WizardPage(app, kTemplateId, kSideBitmapId, parent), m_settings(settings) {
     setObjectName(QStringLiteral("pageIPAddress"));
+    SetHeader(tr("Connect to the system"),
+              tr("Give the system's address and its administrator password; Next connects to it."));
     BuildControls();
 }
 

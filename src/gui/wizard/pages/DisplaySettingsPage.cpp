@@ -25,6 +25,8 @@ constexpr int kVga = 2;
 DisplaySettingsPage::DisplaySettingsPage(RunContext& app, QWidget* parent)
     : WizardPage(app, kTemplateId, kSideBitmapId, parent) {
     setObjectName(QStringLiteral("pageDisplaySettings"));
+    SetHeader(tr("Display settings"),
+              tr("The video output, video standard and aspect ratio of the primary display."));
     m_heading = new PageLabel(this);
     m_heading->setObjectName(QStringLiteral("labelHeading"));
     m_heading->setWordWrap(true);

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <QString>
 #include <array>
 #include <string>
 
@@ -31,12 +32,20 @@ public:
     int ValidateNext() override;
     int ValidateBack() override;
 
+    // Why Next is refused for these manual addresses, each given as its four fields joined
+    // by dots ("..." when all are empty); empty when they make a working setup. An empty
+    // gateway is allowed: the system then reaches its own subnet only.
+    static QString RefusalFor(const QString& address, const QString& mask, const QString& gateway);
+
 private:
     static constexpr int kAddresses = 3;  // address, subnet mask, default gateway
 
     void ChooseDhcp(bool dhcp);
     void ShowAddresses(bool show);
     void UpdateWarning();
+    // Shows why Next is refused (or that no gateway is set) and enables Next accordingly.
+    void UpdateValidity();
+    QString FieldsText(int control) const;
     // The dotted text of one control; empty when all its fields are. False (after reporting
     // the bad field) for a partly filled or out-of-range address.
     static bool ReadAddress(AddressControl& control, std::string& text);
@@ -47,6 +56,7 @@ private:
     std::array<QLabel*, kAddresses> m_labels{};
     std::array<AddressControl*, kAddresses> m_addresses{};
     PageLabel* m_warning = nullptr;
+    PageLabel* m_validity = nullptr;
 };
 
 }  // namespace quillmarch

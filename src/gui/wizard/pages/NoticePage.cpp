@@ -15,6 +15,8 @@ namespace quillmarch {
 NoticePage::NoticePage(RunContext& app, QWidget* parent)
     : WizardPage(app, kTemplateId, kSideBitmapId, parent) {
     setObjectName(QStringLiteral("pageInfoAlert"));
+    SetHeader(tr("Before you start"),
+              tr("A notice on what to do on the system once the update is done."));
     // The note is part of the page itself, not of the UI string tables.
     m_note = new QLabel(
         QStringLiteral("Note: If this system is registered to a Tessary HLM server, you must "

@@ -29,6 +29,7 @@ QCheckBox* MakeBox(QWidget* parent, QLayout* layout, const char* name, bool mult
 RetainedDataPage::RetainedDataPage(RunContext& app, QWidget* parent)
     : WizardPage(app, kTemplateId, kSideBitmapId, parent) {
     setObjectName(QStringLiteral("pageSoftwareUpgrade"));
+    SetHeader(tr("Data to keep"), tr("Choose which of the system's data survives the update."));
     m_heading = new PageLabel(this);
     m_heading->setObjectName(QStringLiteral("labelHeading"));
     m_heading->setWordWrap(true);

@@ -30,6 +30,7 @@ std::string TrimRight(const std::string& text) {
 SecurityModePage::SecurityModePage(RunContext& app, QWidget* parent)
     : WizardPage(app, kTemplateId, kSideBitmapId, parent) {
     setObjectName(QStringLiteral("pageSecureMode"));
+    SetHeader(tr("Security mode"), tr("The new passwords the system uses in security mode."));
     m_heading = new PageLabel(this);
     m_heading->setObjectName(QStringLiteral("labelHeading"));
     m_heading->setWordWrap(true);
@@ -111,8 +112,27 @@ void SecurityModePage::ApplyCheckBoxView() {
          {static_cast<QWidget*>(m_remoteLabel), static_cast<QWidget*>(m_remote),
           static_cast<QWidget*>(m_remoteConfirmLabel), static_cast<QWidget*>(m_remoteConfirm)})
         remote->setVisible(!useRoom);
-    const char* fallback = "Your system is currently set for security mode.";
-    m_heading->SetText(useRoom ? UiString(263, fallback) : UiString(282, fallback));
+    m_heading->SetText(HeadingFor(m_app.Job().security.secureModeCurrent, useRoom));
+}
+
+QString SecurityModePage::HeadingFor(bool secureModeNow, bool useRoomForRemote) {
+    // Says what the system reports and what the run will do; the old wording claimed security
+    // mode was on while the system reported it off.
+    const QString state = secureModeNow
+                              ? tr("This system runs in security mode now, and it stays on.")
+                              : tr("This system does not run in security mode now: this update "
+                                   "switches it on.");
+    const QString asked = useRoomForRemote
+                              ? tr("Enter a new room password; remote access will use it too.")
+                              : tr("Enter a new room password and a new remote access password.");
+    return state + QLatin1Char(' ') + asked;
+}
+
+QString SecurityModePage::WeakPasswordText() {
+    return tr(
+        "A password for security mode may not be empty, the current password or the "
+        "system's serial number. To keep the current password, go Back and leave security "
+        "mode as it is.");
 }
 
 bool SecurityModePage::IsAcceptable(const QString& password, const std::string& current) const {
@@ -134,9 +154,7 @@ int SecurityModePage::ValidateNext() {
     const bool remoteOk = useRoom || IsAcceptable(m_remote->text(), m_app.Job().target.password);
     const bool roomOk = IsAcceptable(m_room->text(), m_app.Job().security.roomPassword);
     if (!remoteOk || !roomOk) {
-        m_message->SetText(UiString(214,
-                                    "If you choose to retain your default password, or have no "
-                                    "password, then you must disable security mode."));
+        m_message->SetText(WeakPasswordText());
         m_message->show();
         return kStay;
     }

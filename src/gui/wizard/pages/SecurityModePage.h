@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <QString>
 #include <string>
 
 #include "gui/wizard/WizardPage.h"
@@ -29,6 +30,12 @@ public:
     void PageCreated() override;
     void PageShown() override;
     int ValidateNext() override;
+
+    // The heading: the system's reported mode, what the run does with it, and which
+    // passwords the page asks for.
+    static QString HeadingFor(bool secureModeNow, bool useRoomForRemote);
+    // Why a typed password is refused.
+    static QString WeakPasswordText();
 
 private:
     void ApplyCheckBoxView();

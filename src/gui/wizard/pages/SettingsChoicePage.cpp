@@ -17,6 +17,8 @@ namespace quillmarch {
 SettingsChoicePage::SettingsChoicePage(RunContext& app, QWidget* parent)
     : WizardPage(app, kTemplateId, kSideBitmapId, parent) {
     setObjectName(QStringLiteral("pageChangeSettings"));
+    SetHeader(tr("Settings to change"),
+              tr("Choose which of the system's settings this run changes."));
     m_heading = new PageLabel(this);
     m_heading->setObjectName(QStringLiteral("labelHeading"));
     m_heading->setWordWrap(true);

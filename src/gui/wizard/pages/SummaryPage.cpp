@@ -35,6 +35,8 @@ constexpr int kIndent = 24;
 SummaryPage::SummaryPage(RunContext& app, QWidget* parent)
     : WizardPage(app, kTemplateId, kSideBitmapId, parent) {
     setObjectName(QStringLiteral("pageResults"));
+    SetHeader(tr("Summary"),
+              tr("Check what this run sends and changes; the last button starts it."));
     m_mainText = new PageLabel(this);
     m_mainText->setObjectName(QStringLiteral("labelMainText"));
     m_mainText->setWordWrap(true);
@@ -209,6 +211,9 @@ void SummaryPage::OnCallChecked(bool inCall) {
     if (inCall && !AskToBreakCall()) return;      // stays on the summary; Finish asks again
     WalkChoices::DropHiddenChoices(m_app.Job());  // the run does what the summary listed
     m_app.Job().options.verify = !m_verifyBox->isHidden() && m_verifyBox->isChecked();
+    // The log opened before the system was known: the run starts under a header that names
+    // the system and its model, as a command-line run's does.
+    m_app.WriteOptionDump();
     Sheet()->EndWizard(WizardSheet::ID_WIZFINISH);
 }
 

@@ -63,6 +63,7 @@ std::string TrimRight(const std::string& text) {
 SystemInfoPage::SystemInfoPage(RunContext& app, QWidget* parent)
     : WizardPage(app, kTemplateId, 0, parent) {
     setObjectName(QStringLiteral("pageSystemInfo"));
+    SetHeader(tr("The system found"), tr("Check that this is the system you mean to update."));
     m_heading = new PageLabel(this);
     m_heading->setObjectName(QStringLiteral("labelHeading"));
     m_list = new QTreeWidget(this);

@@ -18,6 +18,7 @@ namespace quillmarch {
 TaskChoicePage::TaskChoicePage(RunContext& app, ISettingsBackend& settings, QWidget* parent)
     : WizardPage(app, kTemplateId, kSideBitmapId, parent), m_settings(settings) {
     setObjectName(QStringLiteral("pageUpgradeChoice"));
+    SetHeader(tr("Tasks"), tr("Choose what this run does to the system."));
     m_heading = new PageLabel(this);
     m_heading->setObjectName(QStringLiteral("labelHeading"));
     m_heading->setWordWrap(true);

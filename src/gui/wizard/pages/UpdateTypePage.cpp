@@ -15,6 +15,8 @@ namespace quillmarch {
 UpdateTypePage::UpdateTypePage(RunContext& app, QWidget* parent)
     : WizardPage(app, kTemplateId, kSideBitmapId, parent) {
     setObjectName(QStringLiteral("pageUpgradeType"));
+    SetHeader(tr("Update type"), tr("Typical updates the software only; Custom also lets you "
+                                    "change the system's settings or erase its flash memory."));
     m_heading = new PageLabel(this);
     m_heading->setObjectName(QStringLiteral("labelHeading"));
     m_heading->setWordWrap(true);
