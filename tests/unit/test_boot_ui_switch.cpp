@@ -328,6 +328,23 @@ TEST_F(BootUiSwitchTest, RefusedSwusIsLoggedAndTheSwitchGoesOn) {
     EXPECT_TRUE(bench.Logged(kNotInUpdateMode));
 }
 
+// A refused restart leaves the system in normal mode with update mode pending: the request is
+// withdrawn at once rather than waiting for a restart that never comes.
+TEST_F(BootUiSwitchTest, RefusedBootWithdrawsTheRequestWithoutWaiting) {
+    ASSERT_TRUE(Connect());
+    bench.system.failingCommands = {"boot"};
+    BootUiSwitch modeSwitch(bench.app);
+
+    EXPECT_FALSE(modeSwitch.PutSystemIntoBootUI());
+    EXPECT_EQ(bench.system.commands, (std::vector<std::string>{"SWUS", "boot", "RSWU"}));
+    EXPECT_FALSE(bench.system.swusPending);
+    EXPECT_FALSE(modeSwitch.LeftInUpdateMode());
+    EXPECT_EQ(bench.system.restarts, 0);
+    EXPECT_TRUE(bench.clock.waits.empty());
+    EXPECT_TRUE(bench.Logged("The system did not accept the restart into update mode (boot)"));
+    EXPECT_TRUE(bench.Logged(kNotInUpdateMode));
+}
+
 TEST_F(BootUiSwitchTest, CancelAtTaskStartDoesNothing) {
     ASSERT_TRUE(Connect());
     window->cancelFromSend = 1;

@@ -146,9 +146,9 @@ TEST(FtpActivePeer, DataConnectionOnlyFromTheControlPeer) {
         RecordingComponent ftp;
         std::vector<std::string> notices;
         ftp.SetNoticeHook([&](const std::string& text) { notices.push_back(text); });
-        ftp.SetRemoteHost("127.0.0.1:" + std::to_string(server.Port()));
-        ftp.SetUser("admin");
-        ftp.SetPassword("pw");
+        EXPECT_EQ(ftp.SetRemoteHost("127.0.0.1:" + std::to_string(server.Port())), ftpcode::kOk);
+        EXPECT_EQ(ftp.SetUser("admin"), ftpcode::kOk);
+        EXPECT_EQ(ftp.SetPassword("pw"), ftpcode::kOk);
         ftp.SetPassive(false);
         ASSERT_EQ(ftp.Logon(), ftpcode::kOk) << c.dataSource;
         ftp.SetLocalFile("");

@@ -112,11 +112,11 @@ SSimOptions SimOptions(bool tls, std::vector<std::string> faults = {},
 }
 
 int LogonTo(FtpSession& ftp, const SimulatorProcess& sim, bool passive = true) {
-    ftp.SetRemoteHost(sim.Address());
-    ftp.SetUser("admin");
-    ftp.SetPassword(sim.Password());
+    EXPECT_EQ(ftp.SetRemoteHost(sim.Address()), ftpcode::kOk);
+    EXPECT_EQ(ftp.SetUser("admin"), ftpcode::kOk);
+    EXPECT_EQ(ftp.SetPassword(sim.Password()), ftpcode::kOk);
     ftp.SetPassive(passive);
-    ftp.SetTimeout(10);  // nothing in these tests may hang
+    EXPECT_EQ(ftp.SetTimeout(10), ftpcode::kOk);  // nothing in these tests may hang
     ftp.Config("AbsoluteTimeout=true");
     return ftp.Logon();
 }
@@ -223,10 +223,13 @@ TEST_P(FtpComponentSession, LogonAnswersTheDocumentedCodes) {
     };
     for (const auto& c : cases) {
         CRecorder ftp(GetParam());
-        ftp.SetRemoteHost(c.address);
-        ftp.SetUser("admin");
-        ftp.SetPassword(c.password);
-        ftp.SetTimeout(10);
+        // The setter already refuses the address the logon refuses as malformed.
+        EXPECT_EQ(ftp.SetRemoteHost(c.address) == ftpcode::kInvalidArgument,
+                  c.code == ftpcode::kInvalidArgument)
+            << c.name;
+        EXPECT_EQ(ftp.SetUser("admin"), ftpcode::kOk);
+        EXPECT_EQ(ftp.SetPassword(c.password), ftpcode::kOk);
+        EXPECT_EQ(ftp.SetTimeout(10), ftpcode::kOk);
         EXPECT_EQ(ftp.Logon(), c.code) << c.name;
         EXPECT_EQ(ftp.IsConnected(), c.code == ftpcode::kOk) << c.name;
         EXPECT_EQ(ftp.HasStatus("Connected", 0), c.code == ftpcode::kOk) << c.name;
@@ -424,10 +427,10 @@ TEST(FtpComponentBounds, SilentBannerIsBoundedByTimeoutOrTheReplyBound) {
     };
     for (const auto& c : cases) {
         CRecorder ftp(false);
-        ftp.SetRemoteHost(sim.Address());
-        ftp.SetUser("admin");
-        ftp.SetPassword(sim.Password());
-        ftp.SetTimeout(c.timeout);
+        EXPECT_EQ(ftp.SetRemoteHost(sim.Address()), ftpcode::kOk);
+        EXPECT_EQ(ftp.SetUser("admin"), ftpcode::kOk);
+        EXPECT_EQ(ftp.SetPassword(sim.Password()), ftpcode::kOk);
+        EXPECT_EQ(ftp.SetTimeout(c.timeout), ftpcode::kOk);
         ASSERT_FALSE(ftp.Config(c.setting).empty());
         EXPECT_EQ(ftp.Logon(), ftpcode::kTimeout) << c.name;
         EXPECT_FALSE(ftp.IsConnected());
@@ -440,7 +443,7 @@ TEST(FtpComponentBounds, StalledDownloadEndsAtTheStallBoundAndClosesTheSession) 
     ASSERT_TRUE(sim.PutFile("big.bin", PatternBytes(100000, 4)));
     CRecorder ftp(false);
     ASSERT_EQ(LogonTo(ftp, sim), ftpcode::kOk);
-    ftp.SetTimeout(0);
+    EXPECT_EQ(ftp.SetTimeout(0), ftpcode::kOk);
     ASSERT_EQ(ftp.Config("StallTimeout=1"), "1");
     ftp.SetLocalFile("");
     ftp.SetRemoteFile("big.bin");
@@ -453,9 +456,9 @@ TEST(FtpComponentBounds, SilentAfterLogonIsBoundedByTheReplyBound) {
     SimulatorProcess sim(SimOptions(false, {"silent-after-login"}));
     ASSERT_TRUE(sim.Started()) << sim.StartError();
     CRecorder ftp(false);
-    ftp.SetRemoteHost(sim.Address());
-    ftp.SetUser("admin");
-    ftp.SetPassword(sim.Password());
+    EXPECT_EQ(ftp.SetRemoteHost(sim.Address()), ftpcode::kOk);
+    EXPECT_EQ(ftp.SetUser("admin"), ftpcode::kOk);
+    EXPECT_EQ(ftp.SetPassword(sim.Password()), ftpcode::kOk);
     ASSERT_EQ(ftp.Config("ReplyTimeout=1"), "1");
     EXPECT_EQ(ftp.Logon(), ftpcode::kTimeout);  // the PWD after USER/PASS goes unanswered
     EXPECT_EQ(sim.Events("login").size(), 1u);

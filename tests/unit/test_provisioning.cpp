@@ -101,7 +101,7 @@ TEST_F(ProvisioningTest, PasswordsNeverReachTheLog) {
     m_app->Job().security.secureModeWanted = true;
     m_app->Job().security.newRoomPassword = m_app->Job().security.newRemotePassword = "TopSecret9";
     Collect();
-    Writer().WriteProvisioning();
+    EXPECT_TRUE(Writer().WriteProvisioning());
     for (const auto& record : LogRecords()) EXPECT_EQ(record.find("TopSecret9"), std::string::npos);
 }
 

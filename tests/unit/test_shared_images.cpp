@@ -79,7 +79,8 @@ TEST_F(SharedImagesTest, RunsInThreadsGetTheSameBytes) {
     std::vector<std::size_t> sizes(kRuns, 0);
     std::vector<std::thread> threads;
     for (int i = 0; i < kRuns; ++i)
-        threads.emplace_back([&, i] { loaders[i]->LoadPayload(158, &data[i], &sizes[i]); });
+        threads.emplace_back(
+            [&, i] { EXPECT_TRUE(loaders[i]->LoadPayload(158, &data[i], &sizes[i])) << i; });
     for (auto& thread : threads) thread.join();
     for (int i = 0; i < kRuns; ++i) {
         EXPECT_EQ(data[i], data[0]) << i;

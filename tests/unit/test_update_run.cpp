@@ -322,6 +322,49 @@ INSTANTIATE_TEST_SUITE_P(Drops, DroppedRestoreTest,
                          ::testing::Values(DroppedRestoreCase{1, true}, DroppedRestoreCase{2, true},
                                            DroppedRestoreCase{5, false}));
 
+struct RefusedReturnCase {
+    const char* what;
+    const char* refused;
+    bool stopDuringErase;  // else the backup fails and the erase is refused
+    const char* logged;
+};
+
+void PrintTo(const RefusedReturnCase& c, std::ostream* out) {
+    *out << c.what;
+}
+
+class RefusedReturnTest : public FlashEraseTest,
+                          public ::testing::WithParamInterface<RefusedReturnCase> {};
+
+// Commands that bring the system back to normal mode are checked: a refusal is said in the log,
+// since the system may be left in update mode.
+TEST_P(RefusedReturnTest, IsLoggedAndTheRunFails) {
+    const RefusedReturnCase& c = GetParam();
+    m_system.failingCommands = {c.refused};
+    if (c.stopDuringErase) {
+        m_system.onCommand = [this](const std::string& command) {
+            if (command == "ERFL") m_app->Interrupt().Request(2);
+        };
+    } else {
+        m_system.failingDownloads = {"friends.abk"};
+    }
+    EXPECT_FALSE(Run());
+    m_system.onCommand = nullptr;
+    EXPECT_EQ(m_system.CountCommand("ERFL"), c.stopDuringErase ? 1 : 0);
+    EXPECT_EQ(m_system.CountCommand(c.refused), 1);
+    EXPECT_TRUE(Logged(c.logged));
+    EXPECT_TRUE(Logged("#### DONE : failure"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, RefusedReturnTest,
+    ::testing::Values(
+        RefusedReturnCase{"stop during the erase, BOOT refused", "BOOT", true,
+                          "The system refused RSWU or BOOT; it may still be in update mode"},
+        RefusedReturnCase{"backup incomplete, RSWU refused", "RSWU", false,
+                          "The system did not accept the withdrawal of update mode (RSWU); it may "
+                          "restart in update mode"}));
+
 // A cancel while the system restarts into update mode is a stop: no erase, no settings sent
 // after it, and the system is sent back to normal mode rather than left waiting for an image.
 TEST_F(FlashEraseTest, CancelDuringSwitchSkipsEraseAndSendsTheSystemBack) {

@@ -30,10 +30,10 @@ public:
     // The data stays valid until the next load.
     // Asking again for the payload held now hands out the same bytes without reading the file
     // again: the image that was checked is the image that is sent.
-    bool LoadPayload(std::uint16_t id, const std::uint8_t** data, std::size_t* size);
+    [[nodiscard]] bool LoadPayload(std::uint16_t id, const std::uint8_t** data, std::size_t* size);
     void Release();
     // From the file system only (a stat): the payload exists with at least `minimum` bytes.
-    bool Present(std::uint16_t id, std::uintmax_t minimum = 1) const;
+    [[nodiscard]] bool Present(std::uint16_t id, std::uintmax_t minimum = 1) const;
     // SHA-256 (hex) of the payload held now; empty when none. Computed once per image, also
     // when runs share it.
     std::string HeldSha256();
@@ -45,7 +45,7 @@ public:
 
 private:
     // Reads `file` into the held buffer (or takes the fleet's shared copy); false on failure.
-    bool ReadHeld(const std::filesystem::path& file);
+    [[nodiscard]] bool ReadHeld(const std::filesystem::path& file);
     // Hands out the held payload's bytes.
     void Hand(const std::uint8_t** data, std::size_t* size) const;
 

@@ -76,7 +76,15 @@ bool BootUiSwitch::SwitchWithImage() {
         Log(231, "System is already in bootui mode");
         return true;
     }
-    link->SendCommand("boot", nullptr, 0);
+    // A refused restart leaves the system in normal mode with update mode pending: waiting
+    // for a restart that never comes would only end in a box. The run sends it back instead.
+    if (link->SendCommand("boot", nullptr, 0) != 200) {
+        m_app.WriteLog("The system did not accept the restart into update mode (boot)", 0);
+        // It still runs in normal mode: withdrawing the request is all it needs.
+        m_reverted = link->SendCommand("RSWU", nullptr, 0) == 200;
+        Log(229, "System not in update mode");
+        return false;
+    }
     link->Disconnect();
     return RestartAndReconnect();
 }
@@ -171,7 +179,7 @@ int BootUiSwitch::PauseBeforeAttempt(RestartWatch& watch, bool first) {
 }
 
 bool BootUiSwitch::CheckModeAfterRestart() {
-    Report(99);  // its answer is not needed any more
+    static_cast<void>(Report(99));  // its answer is not needed any more
     if (m_app.m_link->IsNormalMode()) {
         if (!m_app.Job().options.quiet) {
             m_app.MessageBox().Show(

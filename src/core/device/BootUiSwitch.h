@@ -15,22 +15,22 @@ class RestartWatch;
 class BootUiSwitch {
 public:
     explicit BootUiSwitch(RunContext& app) : m_app(app) {}
-    bool PutSystemIntoBootUI();
+    [[nodiscard]] bool PutSystemIntoBootUI();
     // SWUS was sent, and the system was not sent back again here: until it takes an image it
     // is in update mode, or on its way there.
-    bool LeftInUpdateMode() const { return m_switchSent && !m_reverted; }
+    [[nodiscard]] bool LeftInUpdateMode() const { return m_switchSent && !m_reverted; }
 
 private:
-    bool SwitchWithImage();
-    bool RefreshGateway(DeviceLink& link);
-    bool RestartAndReconnect();
-    bool WaitAndReconnect(RestartWatch& watch);
-    bool AskToRetry(const RestartWatch& watch);
-    int PauseBeforeAttempt(RestartWatch& watch, bool first);
-    bool CheckModeAfterRestart();
-    bool GiveUp();
+    [[nodiscard]] bool SwitchWithImage();
+    [[nodiscard]] bool RefreshGateway(DeviceLink& link);
+    [[nodiscard]] bool RestartAndReconnect();
+    [[nodiscard]] bool WaitAndReconnect(RestartWatch& watch);
+    [[nodiscard]] bool AskToRetry(const RestartWatch& watch);
+    [[nodiscard]] int PauseBeforeAttempt(RestartWatch& watch, bool first);
+    [[nodiscard]] bool CheckModeAfterRestart();
+    [[nodiscard]] bool GiveUp();
     void RevertToNormalMode();
-    bool Report(int percent);
+    [[nodiscard]] bool Report(int percent);
     void Log(int id, const char* fallback);
 
     RunContext& m_app;

@@ -101,10 +101,14 @@ bool ImageUploader::PutImageToSystem(const std::uint8_t* data, std::size_t size,
 
 void ImageUploader::AnnounceImage(DeviceLink& link, const std::string& remoteName,
                                   std::size_t size) {
-    // The system checks the image against these; their replies are not examined.
-    link.SendCommand("unlock", nullptr, 0);
-    link.SendCommand("size " + remoteName + "_" + std::to_string(size), nullptr, 0);
-    link.SendCommand("crc " + CrcText(m_app.Job().target.systemType), nullptr, 0);
+    // The system checks the image against these. Their replies are not judged: not every
+    // system knows all three, and one that does not still takes the image. A lost session
+    // shows in the upload that follows.
+    static_cast<void>(link.SendCommand("unlock", nullptr, 0));
+    static_cast<void>(
+        link.SendCommand("size " + remoteName + "_" + std::to_string(size), nullptr, 0));
+    static_cast<void>(
+        link.SendCommand("crc " + CrcText(m_app.Job().target.systemType), nullptr, 0));
 }
 
 bool ImageUploader::WaitForReboot(const std::string& title, unsigned durationMs, bool skip) {

@@ -19,23 +19,25 @@ class ImageUploader {
 public:
     explicit ImageUploader(RunContext& app) : m_app(app) {}
 
-    bool PutMainImage(const std::string& imageKey, const std::string& remoteName, bool wait);
-    bool PutImageToSystem(const std::uint8_t* data, std::size_t size,
-                          const std::string& remoteName);
+    [[nodiscard]] bool PutMainImage(const std::string& imageKey, const std::string& remoteName,
+                                    bool wait);
+    [[nodiscard]] bool PutImageToSystem(const std::uint8_t* data, std::size_t size,
+                                        const std::string& remoteName);
     // Paced as the display counts through `durationMs`, but ends as soon as the system has
     // gone away and answers again; one seen away gets up to the job's verification time-out.
     // A system never seen away is trusted after the paced time, as before.
-    bool WaitForReboot(const std::string& title, unsigned durationMs, bool skip);
+    [[nodiscard]] bool WaitForReboot(const std::string& title, unsigned durationMs, bool skip);
 
     // The fixed text of the "crc %s" command for a system type (0..14).
     static std::string CrcText(int systemType);
 
     // The system took the whole image: from here it installs and restarts by itself.
-    bool ImageSent() const { return m_sent; }
+    [[nodiscard]] bool ImageSent() const { return m_sent; }
 
 private:
-    bool LoadAndSend(const std::string& imageKey, const std::string& remoteName, bool wait);
-    bool AwaitReturn(RestartWatch& watch, ProgressProtocol& progress, bool& run);
+    [[nodiscard]] bool LoadAndSend(const std::string& imageKey, const std::string& remoteName,
+                                   bool wait);
+    [[nodiscard]] bool AwaitReturn(RestartWatch& watch, ProgressProtocol& progress, bool& run);
     void AnnounceImage(DeviceLink& link, const std::string& remoteName, std::size_t size);
     void Log(int id, const char* fallback, const std::string& suffix = std::string());
 

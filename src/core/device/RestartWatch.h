@@ -23,11 +23,11 @@ public:
     RestartWatch(RunContext& app, std::chrono::milliseconds limit);
 
     // Looks once: true when the system was seen away before and answers now.
-    bool Back();
+    [[nodiscard]] bool Back();
     // Looks once: true when the system answers now.
-    bool Answers();
+    [[nodiscard]] bool Answers();
     // Waits up to `step`, looking every quarter second. True as soon as the system is back.
-    bool PauseUntilBack(std::chrono::milliseconds step);
+    [[nodiscard]] bool PauseUntilBack(std::chrono::milliseconds step);
     // Runs `work` (a logon, say) and counts the time it took.
     template <typename Work>
     auto Timed(Work&& work) {
@@ -37,8 +37,8 @@ public:
         return result;
     }
 
-    bool SeenAway() const { return m_seenAway; }
-    bool Expired() const { return m_elapsed >= m_limit; }
+    [[nodiscard]] bool SeenAway() const { return m_seenAway; }
+    [[nodiscard]] bool Expired() const { return m_elapsed >= m_limit; }
     std::chrono::milliseconds Elapsed() const { return m_elapsed; }
     std::chrono::milliseconds Limit() const { return m_limit; }
     // The record of how long the wait for `what` took: "Waited 23.4 s for ... (limit 600 s)".

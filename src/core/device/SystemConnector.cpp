@@ -27,9 +27,9 @@ bool SystemConnector::ConnectToSystem(const std::string& address, const std::str
         return false;
 
     // The logon's own FLAG query only needed the mode; this one is for the model.
+    // Without an answer the model is left as found so far; model.dat may still name it.
     std::string reply;
-    link->SendCommand("FLAG", &reply, 1);
-    Identify(text::Trim(text::Lower(reply)));
+    if (link->SendCommand("FLAG", &reply, 1) == 200) Identify(text::Trim(text::Lower(reply)));
 
     if (m_app.Job().target.systemType == ModelCatalogue::kUnknown) {
         std::string modelText;

@@ -15,7 +15,7 @@ public:
     explicit SystemConnector(RunContext& app) : m_app(app) {}
     // An empty address reconnects with the stored address and password. True when the link is
     // logged on at the end.
-    bool ConnectToSystem(const std::string& address, const std::string& password);
+    [[nodiscard]] bool ConnectToSystem(const std::string& address, const std::string& password);
 
 private:
     // Folds a lower-cased text into the job's system type.

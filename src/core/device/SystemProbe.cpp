@@ -6,6 +6,7 @@
 #include <curl/curl.h>
 
 #include "core/job/RunContext.h"
+#include "core/link/CurlOptions.h"
 #include "core/util/AddressNames.h"
 
 namespace quillmarch {
@@ -37,14 +38,17 @@ bool SystemProbe::Answers(const std::string& address, bool secure,
     if (!curl) return false;
     // An HTTP URL with CONNECT_ONLY is a bare TCP connection: no protocol byte is sent.
     const std::string url = "http://" + UrlHost(split.host) + ":" + std::to_string(port) + "/";
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_CONNECT_ONLY, 1L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeout.count()));
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(timeout.count()));
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_PROXY, "");
-    curl_easy_setopt(curl, CURLOPT_NOPROXY, "*");
-    const CURLcode code = curl_easy_perform(curl);
+    // A refused option would probe with libcurl's defaults (a proxy, no bound): no answer then.
+    const bool configured = CurlOptions(curl)
+                                .Set(CURLOPT_URL, url.c_str())
+                                .Set(CURLOPT_CONNECT_ONLY, 1L)
+                                .Set(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeout.count()))
+                                .Set(CURLOPT_TIMEOUT_MS, static_cast<long>(timeout.count()))
+                                .Set(CURLOPT_NOSIGNAL, 1L)
+                                .Set(CURLOPT_PROXY, "")
+                                .Set(CURLOPT_NOPROXY, "*")
+                                .Ok();
+    const CURLcode code = configured ? curl_easy_perform(curl) : CURLE_UNKNOWN_OPTION;
     curl_easy_cleanup(curl);
     return code == CURLE_OK;
 }

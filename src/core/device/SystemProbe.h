@@ -17,10 +17,11 @@ public:
     static constexpr std::chrono::milliseconds kConnectTimeout{2000};
 
     // The job's address, through the application's probe when one is set (tests).
-    static bool Answers(RunContext& app);
+    [[nodiscard]] static bool Answers(RunContext& app);
     // host, host:port, [v6]:port; without a port 21 (990 for the secure link). Bounded by
     // `timeout`; never through a proxy.
-    static bool Answers(const std::string& address, bool secure, std::chrono::milliseconds timeout);
+    [[nodiscard]] static bool Answers(const std::string& address, bool secure,
+                                      std::chrono::milliseconds timeout);
 };
 
 }  // namespace quillmarch

@@ -35,7 +35,8 @@ DeviceLink::DeviceLink(RunContext& app) : m_app(app) {}
 DeviceLink::~DeviceLink() = default;
 
 void DeviceLink::Disconnect() {
-    Logoff();
+    // The session is gone afterwards whatever the component answers.
+    static_cast<void>(Logoff());
     m_loggedOn = false;
 }
 
@@ -52,10 +53,11 @@ bool DeviceLink::LogonToSystem(const std::string& address, const std::string& us
         m_app.WriteLog(m_lastError, 0);
         return false;
     }
-    SetRemoteHost(host);
-    SetUser(user);
-    SetPassword(password.empty() ? " " : password);
-    SetTimeout(10);
+    // Logon checks the address, user and password again and reports what it refuses.
+    static_cast<void>(SetRemoteHost(host));
+    static_cast<void>(SetUser(user));
+    static_cast<void>(SetPassword(password.empty() ? " " : password));
+    static_cast<void>(SetTimeout(10));  // in range: cannot be refused
     Config("UseRemoteHostAddressForPassive=true");
     Config("AbsoluteTimeout=true");
     const int code = Logon();
@@ -71,14 +73,14 @@ bool DeviceLink::LogonToSystem(const std::string& address, const std::string& us
         Disconnect();
         return false;
     }
-    SetTimeout(0);
+    static_cast<void>(SetTimeout(0));  // in range: cannot be refused
     m_loggedOn = true;
     if (!QueryMode()) {
         Disconnect();
         m_lastError = m_app.LoadUiString(211, "Not a correct FTP server for system");
         return false;
     }
-    SetTransferMode(2);
+    static_cast<void>(SetTransferMode(2));  // binary, always known
     m_host = host;
     return true;
 }
@@ -247,9 +249,9 @@ bool DeviceLink::UploadBuffer(const std::string& remoteName, const std::uint8_t*
         Config("OutBufferSize=" + std::to_string(size));
     m_app.WriteLog("After setting out buffer size = " + Config("OutBufferSize"), 1);
     SetRemoteFile(remoteName);
-    SetUploadData(data, size);
-    if (timeoutSeconds > 0) SetTimeout(timeoutSeconds);
-    const int code = Upload();
+    int code = SetUploadData(data, size);
+    if (code == 0 && timeoutSeconds > 0) code = SetTimeout(timeoutSeconds);
+    if (code == 0) code = Upload();
     if (code != 0) m_app.WriteLog("FTP: File Upload failed - " + std::to_string(code), 1);
     return code == 0;
 }

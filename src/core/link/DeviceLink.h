@@ -29,57 +29,58 @@ public:
     DeviceLink& operator=(const DeviceLink&) = delete;
 
     // --- primitives -------------------------------------------------------------------------
-    virtual int SetTimeout(int seconds) = 0;  // 0 = no limit of our own (see the component)
-    virtual int SetRemoteHost(const std::string& host) = 0;
+    [[nodiscard]] virtual int SetTimeout(
+        int seconds) = 0;  // 0 = no limit of our own (see the component)
+    [[nodiscard]] virtual int SetRemoteHost(const std::string& host) = 0;
     virtual int SetLocalFile(const std::string& path) = 0;  // empty: to/from memory
     virtual int SetRemoteFile(const std::string& name) = 0;
     // The bytes the next Upload sends instead of the local file (kept by the caller meanwhile).
-    virtual int SetUploadData(const std::uint8_t* data, std::size_t size) = 0;
-    virtual int Upload() = 0;
-    virtual int Download() = 0;
+    [[nodiscard]] virtual int SetUploadData(const std::uint8_t* data, std::size_t size) = 0;
+    [[nodiscard]] virtual int Upload() = 0;
+    [[nodiscard]] virtual int Download() = 0;
     virtual int SetPassive(bool passive) = 0;
-    virtual bool GetPassive() = 0;
+    [[nodiscard]] virtual bool GetPassive() = 0;
     virtual std::string GetLastReply() = 0;  // "200 text"
-    virtual int SetCommand(const std::string& command) = 0;
-    virtual int SetTransferMode(int mode) = 0;  // 2 = binary
-    virtual int Logon() = 0;
-    virtual int Logoff() = 0;
-    virtual int SetPassword(const std::string& password) = 0;
-    virtual int SetUser(const std::string& user) = 0;
-    virtual int ListDirectory() = 0;
+    [[nodiscard]] virtual int SetCommand(const std::string& command) = 0;
+    [[nodiscard]] virtual int SetTransferMode(int mode) = 0;  // 2 = binary
+    [[nodiscard]] virtual int Logon() = 0;
+    [[nodiscard]] virtual int Logoff() = 0;
+    [[nodiscard]] virtual int SetPassword(const std::string& password) = 0;
+    [[nodiscard]] virtual int SetUser(const std::string& user) = 0;
+    [[nodiscard]] virtual int ListDirectory() = 0;
     virtual std::string GetRemoteFile() = 0;
     virtual std::string Config(const std::string& setting) = 0;  // "name" reads, "name=value" sets
     virtual int Interrupt() = 0;
     virtual int Abort() = 0;
 
     // --- state ------------------------------------------------------------------------------
-    bool IsSecure() const { return m_secure; }
-    bool IsLoggedOn() const { return m_loggedOn; }
-    bool IsNormalMode() const { return m_normalMode; }
+    [[nodiscard]] bool IsSecure() const { return m_secure; }
+    [[nodiscard]] bool IsLoggedOn() const { return m_loggedOn; }
+    [[nodiscard]] bool IsNormalMode() const { return m_normalMode; }
     void Disconnect();
     std::string GetLastErrorText() const { return m_lastError; }
     // The window transfers report their byte counts to; a null window keeps the earlier one.
     void SetNotifyWindow(std::shared_ptr<IProgressWindow> window);
 
     // --- operations ---------------------------------------------------------------------------
-    bool LogonToSystem(const std::string& address, const std::string& user,
-                       const std::string& password);
-    bool QueryMode();
+    [[nodiscard]] bool LogonToSystem(const std::string& address, const std::string& user,
+                                     const std::string& password);
+    [[nodiscard]] bool QueryMode();
     // 200 when the component sent the command and got a reply, 0 otherwise.
-    int SendCommand(const std::string& command, std::string* reply, int wantReply);
+    [[nodiscard]] int SendCommand(const std::string& command, std::string* reply, int wantReply);
     // A remote file into memory, at most `limit` bytes: a larger one is cut off and refused.
-    bool DownloadToString(const std::string& remoteName, std::string& out,
-                          std::size_t limit = filelimit::kTextFileBytes);
+    [[nodiscard]] bool DownloadToString(const std::string& remoteName, std::string& out,
+                                        std::size_t limit = filelimit::kTextFileBytes);
     // A one-value settings file ("name.dat"), at most filelimit::kValueFileBytes.
-    bool DownloadDatFile(const std::string& baseName, std::string& out);
+    [[nodiscard]] bool DownloadDatFile(const std::string& baseName, std::string& out);
     // Sends the buffer straight from memory (no copy on disk).
-    bool UploadBuffer(const std::string& remoteName, const std::uint8_t* data, std::size_t size,
-                      int timeoutSeconds);
+    [[nodiscard]] bool UploadBuffer(const std::string& remoteName, const std::uint8_t* data,
+                                    std::size_t size, int timeoutSeconds);
     void ClearFileFilter();
     void AddFileFilter(const std::string& name);
     // Appends the names found; false (and nothing appended) when the listing failed or found
     // more than filelimit::kBackupFiles names.
-    bool ListFiles(std::vector<std::string>& names);
+    [[nodiscard]] bool ListFiles(std::vector<std::string>& names);
 
     // --- local copies (the backup around a flash erase) ------------------------------------
     enum class FetchKind { kOk, kMissing, kTooLarge, kLocalError, kTransferError };
@@ -91,10 +92,10 @@ public:
     // A remote file into a new local file: every write, the flush and the close are checked and
     // the bytes written compared with those received; more than `maxBytes` is refused. A copy
     // that is not whole is removed. kMissing: the system has no such file (a 550 reply).
-    SFetch FetchToFile(const std::string& remoteName, const std::string& localPath,
-                       std::int64_t maxBytes);
+    [[nodiscard]] SFetch FetchToFile(const std::string& remoteName, const std::string& localPath,
+                                     std::int64_t maxBytes);
     // Sends a local file under `remoteName`.
-    bool SendFile(const std::string& localPath, const std::string& remoteName);
+    [[nodiscard]] bool SendFile(const std::string& localPath, const std::string& remoteName);
     // How local files are created; the default writes to the disk. Tests make writes fail here.
     void SetLocalFileOpener(LocalFileOpener opener) { m_localFileOpener = std::move(opener); }
     // The run's work folder, with a trailing separator: made fresh and private (0700) on first
@@ -133,7 +134,7 @@ private:
     enum class SinkState { kFine, kTooLarge, kLocalError };
     void CollectText(const char* chunk, std::size_t length);
     void WriteToSink(const char* chunk, std::size_t length);
-    SFetch FinishFetch(int code, const std::string& localPath);
+    [[nodiscard]] SFetch FinishFetch(int code, const std::string& localPath);
     std::string WorkBase() const;
 
     LocalFileOpener m_localFileOpener;
@@ -147,6 +148,6 @@ private:
 };
 
 // Creates the directory and its missing parents; an empty or existing path is success.
-bool CreateDirectoryTree(const std::string& path);
+[[nodiscard]] bool CreateDirectoryTree(const std::string& path);
 
 }  // namespace quillmarch

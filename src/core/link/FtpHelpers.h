@@ -13,25 +13,25 @@
 // Text and code helpers of the FTP component (FtpSession): pure functions, no session.
 namespace quillmarch::ftp {
 
-bool HasLineBreak(std::string_view text);
+[[nodiscard]] bool HasLineBreak(std::string_view text);
 // Host names and address literals only: nothing that could change the URL built around it.
-bool ValidHost(const std::string& host);
+[[nodiscard]] bool ValidHost(const std::string& host);
 using text::EqualsNoCase;
 using text::Trim;
 // The last line of a reply: three digits followed by a space or nothing.
-bool IsFinalReplyLine(const std::string& line);
+[[nodiscard]] bool IsFinalReplyLine(const std::string& line);
 
 // The file name in one line of a long listing: the text after the eight leading fields,
 // without a symbolic link's " -> target". Empty for lines that name no entry ("total 12").
 std::string ListingName(const std::string& line);
 
 // "true"/"false"/"1"/"0" (any case) into `flag`; false leaves it unchanged.
-bool ParseFlag(const std::string& value, bool& flag);
+[[nodiscard]] bool ParseFlag(const std::string& value, bool& flag);
 // Decimal digits only, at least `minimum`; false leaves `number` unchanged.
-bool ParseNumber(const std::string& value, long minimum, long& number);
+[[nodiscard]] bool ParseNumber(const std::string& value, long minimum, long& number);
 
 // A libcurl result as a component code (ftpcode). `atLogon`: the perform was the logon;
 // `stopped`: Interrupt or Abort was called during it.
-int MapCurlResult(CURLcode result, bool atLogon, bool stopped);
+[[nodiscard]] int MapCurlResult(CURLcode result, bool atLogon, bool stopped);
 
 }  // namespace quillmarch::ftp

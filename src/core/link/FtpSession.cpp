@@ -10,6 +10,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "core/link/CurlOptions.h"
 #include "core/link/FtpHelpers.h"
 #include "core/platform/Platform.h"
 
@@ -170,9 +171,9 @@ int FtpSession::Logon() {
     if (const int code = ValidateLogon(); code != ftpcode::kOk) return code;
     m_curl.reset(curl_easy_init());
     m_multi.reset(curl_multi_init());
-    if (!m_curl || !m_multi)
+    if (!m_curl || !m_multi ||
+        curl_multi_setopt(m_multi.get(), CURLMOPT_MAXCONNECTS, 1L) != CURLM_OK)
         return Fail(ftpcode::kProtocolError, "libcurl could not create a session");
-    curl_multi_setopt(m_multi.get(), CURLMOPT_MAXCONNECTS, 1L);
     m_inLogon = true;
     const CURLcode result = Perform(Operation::kLogon);
     m_inLogon = false;
@@ -201,7 +202,8 @@ int FtpSession::Logoff() {
     if (m_connected && SessionAlive()) {
         // QUIT as a command of our own, so that the trail shows it.
         curl_slist quit{const_cast<char*>("*QUIT"), nullptr};
-        Perform(Operation::kCommand, &quit);
+        // The session ends either way; a QUIT nobody answers changes nothing.
+        static_cast<void>(Perform(Operation::kCommand, &quit));
     }
     CloseHandle();
     m_connected = false;
@@ -328,8 +330,16 @@ std::string FtpSession::FileUrl() const {
 CURLcode FtpSession::Perform(Operation operation, curl_slist* quote) {
     m_operation = operation;
     m_refusedReconnect = false;
-    ApplySessionOptions();
-    ApplyOperationOptions(operation, quote);
+    CurlOptions options(m_curl.get());
+    ApplySessionOptions(options);
+    ApplyOperationOptions(options, operation, quote);
+    if (!options.Ok()) {
+        // Nothing was sent: the refusal is the operation's error, in words for the log.
+        const std::string error = options.Error();
+        error.copy(m_errorBuffer, sizeof(m_errorBuffer) - 1);
+        m_errorBuffer[std::min(error.size(), sizeof(m_errorBuffer) - 1)] = '\0';
+        return options.Result();
+    }
     const CURLcode result = Run();
     FlushTrail();
     return result;
@@ -360,45 +370,43 @@ CURLcode FtpSession::Run() {
     return result;
 }
 
-void FtpSession::ApplySessionOptions() {
-    CURL* curl = m_curl.get();
-    curl_easy_reset(curl);  // options are sticky; the connection survives the reset
+void FtpSession::ApplySessionOptions(CurlOptions& options) {
+    curl_easy_reset(m_curl.get());  // options are sticky; the connection survives the reset
     m_errorBuffer[0] = '\0';
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, m_errorBuffer);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
-    curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, &FtpSession::OnDebug);
-    curl_easy_setopt(curl, CURLOPT_DEBUGDATA, this);
-    curl_easy_setopt(curl, CURLOPT_OPENSOCKETFUNCTION, &FtpSession::OnOpenSocket);
-    curl_easy_setopt(curl, CURLOPT_OPENSOCKETDATA, this);
-    curl_easy_setopt(curl, CURLOPT_SOCKOPTFUNCTION, &FtpSession::OnSocketOption);
-    curl_easy_setopt(curl, CURLOPT_SOCKOPTDATA, this);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &FtpSession::OnProgress);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
-    curl_easy_setopt(curl, CURLOPT_USERNAME, m_user.c_str());
-    curl_easy_setopt(curl, CURLOPT_PASSWORD, m_password.c_str());
-    curl_easy_setopt(curl, CURLOPT_MAXAGE_CONN, kNeverExpireSeconds);
-    curl_easy_setopt(curl, CURLOPT_MAXCONNECTS, 1L);
-    curl_easy_setopt(curl, CURLOPT_FTP_USE_EPSV, 0L);
-    curl_easy_setopt(curl, CURLOPT_FTP_USE_EPRT, 0L);
-    curl_easy_setopt(curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
-    curl_easy_setopt(curl, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
-    curl_easy_setopt(curl, CURLOPT_TRANSFERTEXT, m_transferMode == 1 ? 1L : 0L);
-    curl_easy_setopt(curl, CURLOPT_FTP_SKIP_PASV_IP, m_remoteHostForPassive ? 1L : 0L);
-    curl_easy_setopt(curl, CURLOPT_FTPPORT, m_passive ? nullptr : "-");
-    curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE,
-                     std::clamp(m_outBufferSize, kMinUploadBuffer, kMaxUploadBuffer));
+    options.Set(CURLOPT_ERRORBUFFER, m_errorBuffer);
+    options.Set(CURLOPT_NOSIGNAL, 1L);
+    options.Set(CURLOPT_VERBOSE, 1L);
+    options.Set(CURLOPT_DEBUGFUNCTION, &FtpSession::OnDebug);
+    options.Set(CURLOPT_DEBUGDATA, this);
+    options.Set(CURLOPT_OPENSOCKETFUNCTION, &FtpSession::OnOpenSocket);
+    options.Set(CURLOPT_OPENSOCKETDATA, this);
+    options.Set(CURLOPT_SOCKOPTFUNCTION, &FtpSession::OnSocketOption);
+    options.Set(CURLOPT_SOCKOPTDATA, this);
+    options.Set(CURLOPT_NOPROGRESS, 0L);
+    options.Set(CURLOPT_XFERINFOFUNCTION, &FtpSession::OnProgress);
+    options.Set(CURLOPT_XFERINFODATA, this);
+    options.Set(CURLOPT_USERNAME, m_user.c_str());
+    options.Set(CURLOPT_PASSWORD, m_password.c_str());
+    options.Set(CURLOPT_MAXAGE_CONN, kNeverExpireSeconds);
+    options.Set(CURLOPT_MAXCONNECTS, 1L);
+    options.Set(CURLOPT_FTP_USE_EPSV, 0L);
+    options.Set(CURLOPT_FTP_USE_EPRT, 0L);
+    options.Set(CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
+    options.Set(CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
+    options.Set(CURLOPT_TRANSFERTEXT, m_transferMode == 1 ? 1L : 0L);
+    options.Set(CURLOPT_FTP_SKIP_PASV_IP, m_remoteHostForPassive ? 1L : 0L);
+    options.Set(CURLOPT_FTPPORT, m_passive ? nullptr : "-");
+    options.Set(CURLOPT_UPLOAD_BUFFERSIZE,
+                std::clamp(m_outBufferSize, kMinUploadBuffer, kMaxUploadBuffer));
     if (m_tls) {
         // Systems carry self-made certificates: accepted whatever their status.
-        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
-        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
+        options.Set(CURLOPT_SSL_VERIFYPEER, 0L);
+        options.Set(CURLOPT_SSL_VERIFYHOST, 0L);
     }
-    ApplyBounds();
+    ApplyBounds(options);
 }
 
-void FtpSession::ApplyBounds() {
-    CURL* curl = m_curl.get();
+void FtpSession::ApplyBounds(CurlOptions& options) {
     long reply = m_replySeconds;
     long stall = m_stallSeconds;
     long connect = m_connectSeconds;
@@ -410,41 +418,41 @@ void FtpSession::ApplyBounds() {
         reply = stall = m_timeout;  // the caller's timeout bounds idle time only
         connect = std::min<long>(connect, m_timeout);
     }
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, overall * 1000L);
-    curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, reply);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, stall);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, connect);
+    options.Set(CURLOPT_TIMEOUT_MS, overall * 1000L);
+    options.Set(CURLOPT_SERVER_RESPONSE_TIMEOUT, reply);
+    options.Set(CURLOPT_LOW_SPEED_LIMIT, 1L);
+    options.Set(CURLOPT_LOW_SPEED_TIME, stall);
+    options.Set(CURLOPT_CONNECTTIMEOUT, connect);
 }
 
-void FtpSession::ApplyOperationOptions(Operation operation, curl_slist* quote) {
-    CURL* curl = m_curl.get();
+void FtpSession::ApplyOperationOptions(CurlOptions& options, Operation operation,
+                                       curl_slist* quote) {
     switch (operation) {
         case Operation::kLogon:
-            if (m_tls) curl_easy_setopt(curl, CURLOPT_CERTINFO, 1L);
+            if (m_tls) options.Set(CURLOPT_CERTINFO, 1L);
             [[fallthrough]];
         case Operation::kCommand:
-            curl_easy_setopt(curl, CURLOPT_URL, BaseUrl().c_str());
-            curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
-            curl_easy_setopt(curl, CURLOPT_QUOTE, quote);
+            options.Set(CURLOPT_URL, BaseUrl().c_str());
+            options.Set(CURLOPT_NOBODY, 1L);
+            options.Set(CURLOPT_QUOTE, quote);
             break;
         case Operation::kList:
-            curl_easy_setopt(curl, CURLOPT_URL, BaseUrl().c_str());
-            curl_easy_setopt(curl, CURLOPT_DIRLISTONLY, 0L);
-            curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &FtpSession::OnWrite);
-            curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
+            options.Set(CURLOPT_URL, BaseUrl().c_str());
+            options.Set(CURLOPT_DIRLISTONLY, 0L);
+            options.Set(CURLOPT_WRITEFUNCTION, &FtpSession::OnWrite);
+            options.Set(CURLOPT_WRITEDATA, this);
             break;
         case Operation::kDownload:
-            curl_easy_setopt(curl, CURLOPT_URL, FileUrl().c_str());
-            curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &FtpSession::OnWrite);
-            curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
+            options.Set(CURLOPT_URL, FileUrl().c_str());
+            options.Set(CURLOPT_WRITEFUNCTION, &FtpSession::OnWrite);
+            options.Set(CURLOPT_WRITEDATA, this);
             break;
         case Operation::kUpload:
-            curl_easy_setopt(curl, CURLOPT_URL, FileUrl().c_str());
-            curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
-            curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(m_uploadSize));
-            curl_easy_setopt(curl, CURLOPT_READFUNCTION, &FtpSession::OnRead);
-            curl_easy_setopt(curl, CURLOPT_READDATA, this);
+            options.Set(CURLOPT_URL, FileUrl().c_str());
+            options.Set(CURLOPT_UPLOAD, 1L);
+            options.Set(CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(m_uploadSize));
+            options.Set(CURLOPT_READFUNCTION, &FtpSession::OnRead);
+            options.Set(CURLOPT_READDATA, this);
             break;
     }
 }
@@ -524,9 +532,12 @@ void FtpSession::LoseSession(int code, const std::string& description) {
 void FtpSession::CloseHandle() {
     if (!m_curl) return;
     // libcurl may still talk while closing; nothing of it reaches the events.
-    curl_easy_setopt(m_curl.get(), CURLOPT_VERBOSE, 0L);
-    curl_easy_setopt(m_curl.get(), CURLOPT_DEBUGFUNCTION, nullptr);
-    curl_easy_setopt(m_curl.get(), CURLOPT_OPENSOCKETFUNCTION, nullptr);
+    // A refusal here changes nothing: the handle is going either way.
+    static_cast<void>(CurlOptions(m_curl.get())
+                          .Set(CURLOPT_VERBOSE, 0L)
+                          .Set(CURLOPT_DEBUGFUNCTION, nullptr)
+                          .Set(CURLOPT_OPENSOCKETFUNCTION, nullptr)
+                          .Result());
     m_curl.reset();
     m_multi.reset();  // closes the connection it keeps
     m_controlSocket = CURL_SOCKET_BAD;

@@ -18,6 +18,8 @@
 
 namespace quillmarch {
 
+class CurlOptions;
+
 // Return codes of the FTP component. 0 is success; the link passes every code through.
 namespace ftpcode {
 inline constexpr int kOk = 0;
@@ -71,47 +73,48 @@ public:
     FtpSession& operator=(const FtpSession&) = delete;
 
     // True when this libcurl offers ftp:// (ftps:// for `secure`).
-    static bool IsAvailable(bool secure);
+    [[nodiscard]] static bool IsAvailable(bool secure);
 
     // --- properties ----------------------------------------------------------------------
     // "host", "host:port" or "[v6]:port"; without a port RemotePort applies.
-    int SetRemoteHost(const std::string& host);
+    [[nodiscard]] int SetRemoteHost(const std::string& host);
     std::string GetRemoteHost() const { return m_remoteHost; }
     // 0 = the default of the kind: 21 plain, 990 secure (implicit TLS).
-    int SetRemotePort(int port);
-    int GetRemotePort() const { return m_remotePort; }
-    int SetUser(const std::string& user);
-    int SetPassword(const std::string& password);
+    [[nodiscard]] int SetRemotePort(int port);
+    [[nodiscard]] int GetRemotePort() const { return m_remotePort; }
+    [[nodiscard]] int SetUser(const std::string& user);
+    [[nodiscard]] int SetPassword(const std::string& password);
     int SetLocalFile(const std::string& path);  // empty: Download raises Transfer events only
     std::string GetLocalFile() const { return m_localFile; }
     int SetRemoteFile(const std::string& name);
     std::string GetRemoteFile() const { return m_remoteFile; }
     // The bytes the next Upload sends instead of LocalFile (an image straight from memory, no
     // copy on disk). The caller keeps them until Upload returns; one Upload uses them up.
-    int SetUploadData(const std::uint8_t* data, std::size_t size);
+    [[nodiscard]] int SetUploadData(const std::uint8_t* data, std::size_t size);
     int SetPassive(bool passive);
-    bool GetPassive() const { return m_passive; }
-    int SetTimeout(int seconds);  // 0: no bound of the caller (the fixed bounds still hold)
-    int GetTimeout() const { return m_timeout; }
-    int SetTransferMode(int mode);  // 0 default (binary), 1 ASCII, 2 binary
-    int GetTransferMode() const { return m_transferMode; }
+    [[nodiscard]] bool GetPassive() const { return m_passive; }
+    [[nodiscard]] int SetTimeout(
+        int seconds);  // 0: no bound of the caller (the fixed bounds still hold)
+    [[nodiscard]] int GetTimeout() const { return m_timeout; }
+    [[nodiscard]] int SetTransferMode(int mode);  // 0 default (binary), 1 ASCII, 2 binary
+    [[nodiscard]] int GetTransferMode() const { return m_transferMode; }
     // Sends one raw command and waits for its reply. kServerRefused for a 4xx/5xx reply (the
     // session stays); the reply line is in LastReply either way.
-    int SetCommand(const std::string& command);
+    [[nodiscard]] int SetCommand(const std::string& command);
     std::string GetLastReply() const { return m_lastReply; }
     // "Name" reads a setting, "Name=value" sets it; both answer the value now in force, or ""
     // for an unknown name or an unusable value. Names: UseRemoteHostAddressForPassive,
     // AbsoluteTimeout (true/false), OutBufferSize (bytes), ReplyTimeout, StallTimeout,
     // ConnectTimeout, TransferTimeout (seconds, > 0).
     std::string Config(const std::string& setting);
-    bool IsConnected() const { return m_connected; }
+    [[nodiscard]] bool IsConnected() const { return m_connected; }
 
     // --- methods -------------------------------------------------------------------------
-    int Logon();
-    int Logoff();
-    int Upload();
-    int Download();
-    int ListDirectoryLong();
+    [[nodiscard]] int Logon();
+    [[nodiscard]] int Logoff();
+    [[nodiscard]] int Upload();
+    [[nodiscard]] int Download();
+    [[nodiscard]] int ListDirectoryLong();
     int Interrupt();
     int Abort();
     // Asked while an operation runs; true stops it as Interrupt does (the operator asked the
@@ -146,38 +149,39 @@ private:
 
     static std::size_t OnWrite(char* data, std::size_t size, std::size_t count, void* self);
     static std::size_t OnRead(char* data, std::size_t size, std::size_t count, void* self);
-    static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
-    static int OnDebug(CURL* handle, curl_infotype type, char* data, std::size_t size, void* self);
+    [[nodiscard]] static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
+    [[nodiscard]] static int OnDebug(CURL* handle, curl_infotype type, char* data, std::size_t size,
+                                     void* self);
     static curl_socket_t OnOpenSocket(void* self, curlsocktype purpose, curl_sockaddr* address);
-    static int OnSocketOption(void* self, curl_socket_t socket, curlsocktype purpose);
+    [[nodiscard]] static int OnSocketOption(void* self, curl_socket_t socket, curlsocktype purpose);
 
-    CURLcode Perform(Operation operation, curl_slist* quote = nullptr);
-    CURLcode Run();
-    void ApplySessionOptions();
-    void ApplyOperationOptions(Operation operation, curl_slist* quote);
-    void ApplyBounds();
-    int ValidateLogon();
-    int CheckDataMode();
+    [[nodiscard]] CURLcode Perform(Operation operation, curl_slist* quote = nullptr);
+    [[nodiscard]] CURLcode Run();
+    void ApplySessionOptions(CurlOptions& options);
+    void ApplyOperationOptions(CurlOptions& options, Operation operation, curl_slist* quote);
+    void ApplyBounds(CurlOptions& options);
+    [[nodiscard]] int ValidateLogon();
+    [[nodiscard]] int CheckDataMode();
     void EndTransfer(bool success);
     void FlushTrail();
-    int ControlPort() const;
+    [[nodiscard]] int ControlPort() const;
     std::string BaseUrl() const;
     std::string FileUrl() const;
-    int CheckSession();
-    int Finish(Operation operation, CURLcode result);
-    int MapCurlCode(Operation operation, CURLcode result) const;
-    int Fail(int code, const std::string& description);
+    [[nodiscard]] int CheckSession();
+    [[nodiscard]] int Finish(Operation operation, CURLcode result);
+    [[nodiscard]] int MapCurlCode(Operation operation, CURLcode result) const;
+    [[nodiscard]] int Fail(int code, const std::string& description);
     void LoseSession(int code, const std::string& description);
     void CloseHandle();
-    bool SessionAlive() const;
+    [[nodiscard]] bool SessionAlive() const;
     void TraceLines(int direction, const char* data, std::size_t size);
     void TraceLine(int direction, std::string line);
     void StartTransferOnce();
-    bool WriteChunk(const char* data, std::size_t length);
+    [[nodiscard]] bool WriteChunk(const char* data, std::size_t length);
     std::size_t CopyUploadData(char* buffer, std::size_t room) const;
     void DeliverListing(bool flushAll);
-    int PrepareUpload();
-    int CommandReplyCode() const;
+    [[nodiscard]] int PrepareUpload();
+    [[nodiscard]] int CommandReplyCode() const;
     void ReportCertificate();
     std::string ConfigValue(const std::string& name) const;
 

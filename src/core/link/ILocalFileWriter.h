@@ -17,9 +17,9 @@ class ILocalFileWriter {
 public:
     virtual ~ILocalFileWriter() = default;
     // Writes the whole chunk, or answers false.
-    virtual bool Write(const char* data, std::size_t length) = 0;
+    [[nodiscard]] virtual bool Write(const char* data, std::size_t length) = 0;
     // Flushes to the disk and closes; false when any part of it failed.
-    virtual bool Close() = 0;
+    [[nodiscard]] virtual bool Close() = 0;
     // What failed, in words for the log.
     virtual std::string Error() const = 0;
 };

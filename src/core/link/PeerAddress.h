@@ -17,6 +17,6 @@ std::string SocketPeer(curl_socket_t socket);
 
 // True when both numeric addresses name the same host: zones ("%eth0") are ignored and an
 // IPv4-mapped IPv6 address equals its IPv4 form. Anything unparsable is never the same.
-bool SameHost(const std::string& a, const std::string& b);
+[[nodiscard]] bool SameHost(const std::string& a, const std::string& b);
 
 }  // namespace quillmarch::peer

@@ -16,6 +16,6 @@ inline constexpr std::size_t kMaxFileNameBytes = 255;
 // and on Windows: not empty, at most kMaxFileNameBytes, no "/", "\\" or ":" (drive letters,
 // streams), no "..", no control characters, no trailing dot or blank, no device name (CON,
 // NUL, COM1...).
-bool IsPlainFileName(std::string_view name);
+[[nodiscard]] bool IsPlainFileName(std::string_view name);
 
 }  // namespace quillmarch::ftp

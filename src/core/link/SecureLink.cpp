@@ -6,7 +6,8 @@
 namespace quillmarch {
 
 SecureLink::SecureLink(RunContext& app) : SessionLink(app, true) {
-    FtpSession::SetRemotePort(990);  // implicit TLS
+    // Implicit TLS; a constant port in range cannot be refused.
+    static_cast<void>(FtpSession::SetRemotePort(990));
 }
 
 }  // namespace quillmarch

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/job/RunContext.h"
+#include "core/link/CurlOptions.h"
 #include "core/util/AddressNames.h"
 #include "core/util/TextUtil.h"
 
@@ -112,34 +113,35 @@ std::size_t AppendBody(char* data, std::size_t size, std::size_t count, void* si
     return bytes;
 }
 
-void Configure(CURL* curl, const HttpRequest& request, const curl_slist* headers, bool verifyPeer,
-               std::string& sink) {
-    curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+CURLcode Configure(CURL* curl, const HttpRequest& request, const curl_slist* headers,
+                   bool verifyPeer, std::string& sink) {
+    CurlOptions options(curl);
+    options.Set(CURLOPT_URL, request.url.c_str());
+    options.Set(CURLOPT_NOSIGNAL, 1L);
     // The system sits on the local network: a proxy from the environment must not catch it.
-    curl_easy_setopt(curl, CURLOPT_PROXY, "");
-    curl_easy_setopt(curl, CURLOPT_NOPROXY, "*");
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT, kTotalTimeoutSeconds);
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, kUserAgent);
-    curl_easy_setopt(curl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
-    curl_easy_setopt(curl, CURLOPT_USERNAME, kHttpUser);
-    curl_easy_setopt(curl, CURLOPT_PASSWORD, request.password.c_str());
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, verifyPeer ? 1L : 0L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, verifyPeer ? 2L : 0L);
+    options.Set(CURLOPT_PROXY, "");
+    options.Set(CURLOPT_NOPROXY, "*");
+    options.Set(CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+    options.Set(CURLOPT_TIMEOUT, kTotalTimeoutSeconds);
+    options.Set(CURLOPT_FOLLOWLOCATION, 0L);
+    options.Set(CURLOPT_USERAGENT, kUserAgent);
+    options.Set(CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
+    options.Set(CURLOPT_USERNAME, kHttpUser);
+    options.Set(CURLOPT_PASSWORD, request.password.c_str());
+    options.Set(CURLOPT_SSL_VERIFYPEER, verifyPeer ? 1L : 0L);
+    options.Set(CURLOPT_SSL_VERIFYHOST, verifyPeer ? 2L : 0L);
     // A header of the caller's naming (Content-Length among them) replaces libcurl's own.
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &AppendBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+    options.Set(CURLOPT_HTTPHEADER, headers);
+    options.Set(CURLOPT_WRITEFUNCTION, &AppendBody);
+    options.Set(CURLOPT_WRITEDATA, &sink);
     if (request.post) {
-        curl_easy_setopt(curl, CURLOPT_POST, 1L);
-        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE,
-                         static_cast<curl_off_t>(request.body.size()));
-        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, request.body.data());
+        options.Set(CURLOPT_POST, 1L);
+        options.Set(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
+        options.Set(CURLOPT_POSTFIELDS, request.body.data());
     } else {
-        curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+        options.Set(CURLOPT_HTTPGET, 1L);
     }
+    return options.Result();
 }
 
 // One send. On success the answer's status and body; the body stays out of the response
@@ -156,7 +158,10 @@ CURLcode SendOnce(const HttpRequest& request, bool verifyPeer, long& status,
         headers.reset(longer);
     }
     std::string received;
-    Configure(curl.get(), request, headers.get(), verifyPeer, received);
+    if (const CURLcode refused =
+            Configure(curl.get(), request, headers.get(), verifyPeer, received);
+        refused != CURLE_OK)
+        return refused;
     const CURLcode code = curl_easy_perform(curl.get());
     if (code != CURLE_OK) return code;
     curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &status);

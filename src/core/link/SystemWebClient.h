@@ -19,26 +19,27 @@ public:
 
     explicit SystemWebClient(RunContext& app) : m_app(app) {}
 
-    bool HttpRequestToSystem(const std::string& objectName, std::string& response,
-                             const std::string& headerText, const std::string& body, Verb verb);
-    bool IsSystemInCall();
+    [[nodiscard]] bool HttpRequestToSystem(const std::string& objectName, std::string& response,
+                                           const std::string& headerText, const std::string& body,
+                                           Verb verb);
+    [[nodiscard]] bool IsSystemInCall();
     // Whether the system is in a call; nothing when its web server did not answer.
-    std::optional<bool> CallState();
-    bool NotifySystem(const std::string& message);
+    [[nodiscard]] std::optional<bool> CallState();
+    [[nodiscard]] bool NotifySystem(const std::string& message);
 
     // The call state from a confstatus.xml response: its LINESPEED above 0.
-    static bool LineSpeedShowsCall(const std::string& response);
+    [[nodiscard]] static bool LineSpeedShowsCall(const std::string& response);
     // "message=%s\r\n" with every space as "+".
     static std::string NotificationBody(const std::string& message);
     // The port a webaccessport.dat text names: the decimal digits after leading white space;
     // 80 when there are none or they name no port (0, above 65535).
-    static int PortFromText(const std::string& text);
+    [[nodiscard]] static int PortFromText(const std::string& text);
 
 private:
     // False, after logging it, when webenabled.dat says "False"; an unreadable file allows.
-    bool WebServerEnabled();
+    [[nodiscard]] bool WebServerEnabled();
     // The plain link's web port: webaccessport.dat when it can be read, else 80.
-    int PlainWebPort();
+    [[nodiscard]] int PlainWebPort();
 
     RunContext& m_app;
 };

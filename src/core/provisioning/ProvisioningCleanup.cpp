@@ -48,7 +48,11 @@ bool ProvisioningCleanup::RemoveIfApplied() {
         link->SendCommand(std::string("DELE ") + ProvisioningWriter::kProvisionFile, nullptr, 1) /
             100 ==
         2;
-    link->SendCommand(std::string("DELE ") + ProvisioningWriter::kUrlFile, nullptr, 1);
+    // The pointer file holds no password: left behind it is noted, and the run goes on.
+    if (link->SendCommand(std::string("DELE ") + ProvisioningWriter::kUrlFile, nullptr, 1) != 200)
+        m_app.WriteLog(std::string("The settings pointer file may be left on the system: ") +
+                           ProvisioningWriter::kUrlFile,
+                       0);
     m_app.WriteLog(removed ? "Removed the applied settings file (it held the new password) from "
                              "the system"
                            : "The settings file with the new password may be left on the system",

@@ -18,10 +18,10 @@ public:
     explicit ProvisioningCleanup(RunContext& app) : m_app(app) {}
 
     // Whether the job's settings text holds a password (secure mode switched on).
-    static bool CarriesPassword(const std::string& provision);
+    [[nodiscard]] static bool CarriesPassword(const std::string& provision);
     // On a logged-on link after the system's restart: removes the settings file and its
     // pointer when the system has applied them. True when they are gone (or none was sent).
-    bool RemoveIfApplied();
+    [[nodiscard]] bool RemoveIfApplied();
 
 private:
     RunContext& m_app;

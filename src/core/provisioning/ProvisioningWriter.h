@@ -33,7 +33,7 @@ public:
     void CollectSettingsLines();
     // Sends the three files when there are lines; true when nothing was to be sent or the
     // link could be reached.
-    bool WriteProvisioning();
+    [[nodiscard]] bool WriteProvisioning();
 
 private:
     void AddLanLines();

@@ -26,12 +26,12 @@ public:
 
     // True when the run may go on to change the system; `moment` names what comes next in the
     // log ("the update", "the switch to update mode").
-    bool MayGoOn(const std::string& moment);
+    [[nodiscard]] bool MayGoOn(const std::string& moment);
 
 private:
-    std::optional<bool> Look();
-    bool WaitForEnd(const std::string& moment);
-    bool Reconnect();
+    [[nodiscard]] std::optional<bool> Look();
+    [[nodiscard]] bool WaitForEnd(const std::string& moment);
+    [[nodiscard]] bool Reconnect();
     void Refuse(const std::string& text);
     void Tell(const std::string& state, double waitedSeconds);
 

@@ -28,12 +28,12 @@ public:
 
     explicit NormalModeReturn(RunContext& app) : m_app(app) {}
 
-    SystemEndMode Run();
+    [[nodiscard]] SystemEndMode Run();
     // The log record that names the mode; the report reads its start ("System left in ").
     static const char* Record(SystemEndMode mode);
 
 private:
-    bool Reconnect();
+    [[nodiscard]] bool Reconnect();
 
     RunContext& m_app;
 };

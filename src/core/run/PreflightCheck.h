@@ -32,17 +32,17 @@ public:
     explicit PreflightCheck(RunContext& app) : m_app(app) {}
 
     // Runs the check, prints its table to `out`, logs it, fills the report when given.
-    int Run(RunReport* report, std::FILE* out);
+    [[nodiscard]] int Run(RunReport* report, std::FILE* out);
 
 private:
     using Rows = std::vector<std::pair<std::string, std::string>>;
 
-    int ConnectFailure(RunReport* report, Rows& rows);
-    int Judge(const SystemFacts& facts, RunReport* report, std::string& words);
+    [[nodiscard]] int ConnectFailure(RunReport* report, Rows& rows);
+    [[nodiscard]] int Judge(const SystemFacts& facts, RunReport* report, std::string& words);
     std::vector<std::string> PlannedTasks() const;
     std::string RetainRecord() const;
     std::string PackRow() const;
-    int End(int code, const std::string& words, const Rows& rows, std::FILE* out);
+    [[nodiscard]] int End(int code, const std::string& words, const Rows& rows, std::FILE* out);
 
     RunContext& m_app;
 };

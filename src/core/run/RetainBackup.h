@@ -24,14 +24,14 @@ public:
 
     explicit RetainBackup(RunContext& app) : m_app(app) {}
 
-    bool WriteRetainRecord();
+    [[nodiscard]] bool WriteRetainRecord();
     // True only when every retained file the system has was copied whole, within the limits
     // (filelimit::kBackupFiles, kBackupBytes): only then may the flash be erased. Every
     // failure is logged with its reason.
-    bool BackupFiles();
+    [[nodiscard]] bool BackupFiles();
     // Sends every copy back (marked sample sites dropped unless they are retained). True only
     // when every copy went back; each one that did not is logged by name.
-    bool RestoreFiles();
+    [[nodiscard]] bool RestoreFiles();
     // Ends the backup: the work folder is removed, or kept (and named in the log) when its
     // copies may be the only ones left of the system's data.
     void EndBackup(bool keepCopies);
@@ -39,26 +39,29 @@ public:
     const std::vector<std::string>& Copies() const { return m_copies; }
 
     // The retain mask: a set bit names a kind that is not retained; 79 keeps nothing.
-    static int RetainMask(bool directory, bool systemSettings, bool sampleSites, bool callDetail,
-                          bool userConfiguration);
+    [[nodiscard]] static int RetainMask(bool directory, bool systemSettings, bool sampleSites,
+                                        bool callDetail, bool userConfiguration);
     // The fixed files fetched when the system settings are retained.
     static const std::vector<std::string>& ChoiceFiles();
     // True when an address-book text carries the sample-site marker (any letter case).
-    static bool IsSampleSiteText(const std::string& text);
+    [[nodiscard]] static bool IsSampleSiteText(const std::string& text);
 
 private:
-    bool CollectNames(DeviceLink& link, std::vector<std::string>& names, std::size_t& fixed);
+    [[nodiscard]] bool CollectNames(DeviceLink& link, std::vector<std::string>& names,
+                                    std::size_t& fixed);
     std::vector<std::string> PlainNames(const std::vector<std::string>& names);
-    bool FetchAll(DeviceLink& link, const std::vector<std::string>& names, std::size_t fixed);
-    bool FetchBounded(DeviceLink& link, const std::vector<std::string>& names, std::size_t fixed);
-    int ScaledSeconds(int seconds) const;
-    bool RestoreOne(const std::string& name);
+    [[nodiscard]] bool FetchAll(DeviceLink& link, const std::vector<std::string>& names,
+                                std::size_t fixed);
+    [[nodiscard]] bool FetchBounded(DeviceLink& link, const std::vector<std::string>& names,
+                                    std::size_t fixed);
+    [[nodiscard]] int ScaledSeconds(int seconds) const;
+    [[nodiscard]] bool RestoreOne(const std::string& name);
     void LogFilesNotKept(DeviceLink& link, const std::vector<std::string>& kept);
-    bool FetchOne(DeviceLink& link, const std::string& name, bool mayBeMissing,
-                  std::int64_t& total);
-    bool Fail(const std::string& reason);
+    [[nodiscard]] bool FetchOne(DeviceLink& link, const std::string& name, bool mayBeMissing,
+                                std::int64_t& total);
+    [[nodiscard]] bool Fail(const std::string& reason);
     void RemoveSampleSiteCopies();
-    bool IsMarkedCopy(const std::string& name, bool& opened) const;
+    [[nodiscard]] bool IsMarkedCopy(const std::string& name, bool& opened) const;
 
     RunContext& m_app;
     std::string m_dir;

@@ -28,17 +28,17 @@ public:
     // Async-signal-safe. The first request's signal number is kept; answers true when a request
     // had already been made (the handler then ends the program at once).
     bool Request(int signalNumber) noexcept;
-    bool Requested() const noexcept { return m_requested.load(); }
+    [[nodiscard]] bool Requested() const noexcept { return m_requested.load(); }
     // The signal of the first request, 0 when none.
-    int Signal() const noexcept { return m_signal.load(); }
-    bool InCriticalSection() const noexcept { return m_critical.load() > 0; }
-    bool ShouldStop() const noexcept { return Requested() && !InCriticalSection(); }
+    [[nodiscard]] int Signal() const noexcept { return m_signal.load(); }
+    [[nodiscard]] bool InCriticalSection() const noexcept { return m_critical.load() > 0; }
+    [[nodiscard]] bool ShouldStop() const noexcept { return Requested() && !InCriticalSection(); }
     // True while any run of the process holds a critical section or an exit hold: a further
     // stop request must then not end the program, or a system would be left erased or in
     // update mode. Async-signal-safe.
-    static bool ExitHeld() noexcept { return s_exitHolds.load() > 0; }
+    [[nodiscard]] static bool ExitHeld() noexcept { return s_exitHolds.load() > 0; }
     // Exit code of an interrupted run: 128 + the signal (130 for SIGINT, 143 for SIGTERM).
-    int ExitCode() const noexcept { return 128 + Signal(); }
+    [[nodiscard]] int ExitCode() const noexcept { return 128 + Signal(); }
 
     // Keeps a further request from ending the program at once while it lives (the run is
     // bringing a system back to normal mode), without holding off ShouldStop. Holds nest.

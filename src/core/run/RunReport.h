@@ -84,8 +84,8 @@ public:
 
     // Writes `text` to `path` through a temporary file in the same folder and a rename, so a
     // reader finds the old document or the whole new one. False with `error` in words.
-    static bool WriteAtomically(const std::string& path, const std::string& text,
-                                std::string& error);
+    [[nodiscard]] static bool WriteAtomically(const std::string& path, const std::string& text,
+                                              std::string& error);
     // A JSON string of `text` (valid UTF-8 whatever the input), and a time as the report
     // writes it (UTC, ISO 8601): for documents that hold reports.
     static std::string JsonString(std::string_view text);

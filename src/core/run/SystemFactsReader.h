@@ -51,7 +51,8 @@ public:
                                  const ImageCatalogue& images);
     // A system's version text names the version this run installs (both cleaned as the facts
     // table shows them, then compared whole); false when that version is not known.
-    static bool IsInstalledVersion(const RunContext& app, const std::string& systemText);
+    [[nodiscard]] static bool IsInstalledVersion(const RunContext& app,
+                                                 const std::string& systemText);
     static std::string ModelName(const UpdateJob& job, const ModelCatalogue& models);
 };
 

@@ -126,7 +126,8 @@ void UpdateRun::RunTasks(bool& result) {
             result = false;
         else if (!m_returnToNormal && !stopped && SendsPassword())
             RemoveSettingsFileAfterRestart();
-        if (!m_returnToNormal && stopped && m_app.Job().tasks.eraseFlash) ReturnToNormalMode();
+        if (!m_returnToNormal && stopped && m_app.Job().tasks.eraseFlash && !ReturnToNormalMode())
+            result = false;
     }
     // Asked for update mode but never given an image: the system would wait there for ever.
     if (m_returnToNormal) {
@@ -175,8 +176,9 @@ bool UpdateRun::SwitchToUpdateMode() {
     const bool switched = modeSwitch.PutSystemIntoBootUI();
     m_returnToNormal = modeSwitch.LeftInUpdateMode();
     // The restart into update mode applied the settings file: its passwords need not stay.
+    // The cleanup logs what it leaves behind; a file left there does not fail the run.
     if (switched && SendsPassword() && !m_app.Job().options.provision.empty())
-        ProvisioningCleanup(m_app).RemoveIfApplied();
+        static_cast<void>(ProvisioningCleanup(m_app).RemoveIfApplied());
     return switched;
 }
 
@@ -305,13 +307,16 @@ void UpdateRun::EraseFlash(bool& result) {
         bool restored = false;
         result = RunTask(207, "Restore Files",
                          [&] {
-                             LoggedOn();  // the erase may have ended the session
+                             // The erase may have ended the session; each file reconnects
+                             // on its own if this fails.
+                             static_cast<void>(LoggedOn());
                              restored = backup.RestoreFiles();
                          }) &&
                  result && restored;
         backup.EndBackup(!restored);
     }
-    LoggedOn();  // the final BOOT must reach the system
+    // The final BOOT must reach the system; without a session it fails the run there.
+    static_cast<void>(LoggedOn());
 }
 
 bool UpdateRun::Erase() {
@@ -326,7 +331,13 @@ void UpdateRun::RefuseErase() {
         "The system is restarted in normal mode; see the log for the reason.";
     m_app.WriteLog(text, 0);
     m_app.ShowMessage(text, m_app.LoadUiString(76, "Quillmarch"), MB_OK);
-    if (LoggedOn()) m_app.m_link->SendCommand("RSWU", nullptr, 1);
+    // The final restart follows; a pending update-mode request would bring the system back
+    // in update mode, waiting for an image nobody sends.
+    if (!LoggedOn() || m_app.m_link->SendCommand("RSWU", nullptr, 1) != 200)
+        m_app.WriteLog(
+            "The system did not accept the withdrawal of update mode (RSWU); it may "
+            "restart in update mode",
+            0);
 }
 
 // The erase runs only without a software update (RunTasks): a job that asks for both would
@@ -375,17 +386,20 @@ std::string UpdateRun::LockPath(std::string& why) const {
     return folder + platform::Separator() + name + ".lock";
 }
 
-void UpdateRun::ReturnToNormalMode() {
+bool UpdateRun::ReturnToNormalMode() {
     // The stop has already been honoured; these two commands must not be cut short by it.
     RunInterrupt::CriticalSection closing(m_app.Interrupt());
     m_app.WriteLog("Stopped: the system is restarted in normal mode", 0);
     if (!LoggedOn()) {
         m_app.WriteLog("Could not reach the system to restart it; it may still be in update mode",
                        0);
-        return;
+        return false;
     }
-    m_app.m_link->SendCommand("RSWU", nullptr, 1);
-    m_app.m_link->SendCommand("BOOT", nullptr, 1);
+    DeviceLink& link = *m_app.m_link;
+    const bool sent =
+        link.SendCommand("RSWU", nullptr, 1) == 200 && link.SendCommand("BOOT", nullptr, 1) == 200;
+    if (!sent) m_app.WriteLog("The system refused RSWU or BOOT; it may still be in update mode", 0);
+    return sent;
 }
 
 bool UpdateRun::Restart() {
@@ -404,7 +418,9 @@ bool UpdateRun::Restart() {
 // The settings are applied at the restart after BOOT; once the system answers again, the file
 // that carried the passwords goes. Its absence is no failure of the run: the log says so.
 void UpdateRun::RemoveSettingsFileAfterRestart() {
-    RunTask(-1, "Removing the settings file (it holds the new password)", [this] {
+    // The step's outcome is logged by the cleanup; a file left behind does not fail the run,
+    // and the operator's answer to the step changes nothing any more.
+    static_cast<void>(RunTask(-1, "Removing the settings file (it holds the new password)", [this] {
         if (m_app.m_link) m_app.m_link->Disconnect();  // the restart ends the session
         RestartWatch watch(m_app, RestartWatch::kUpdateModeLimit);
         while (!watch.Expired() && !m_app.Interrupt().ShouldStop()) {
@@ -413,9 +429,10 @@ void UpdateRun::RemoveSettingsFileAfterRestart() {
                 break;
         }
         watch.LogWaited("the restart that applies the settings");
-        if (!watch.Expired() && !m_app.Interrupt().ShouldStop()) LoggedOn();
-        ProvisioningCleanup(m_app).RemoveIfApplied();
-    });
+        // Without a session the cleanup logs that the file could not be reached.
+        if (!watch.Expired() && !m_app.Interrupt().ShouldStop()) static_cast<void>(LoggedOn());
+        static_cast<void>(ProvisioningCleanup(m_app).RemoveIfApplied());
+    }));
 }
 
 bool UpdateRun::Finish(bool result, bool announceEnd) {

@@ -23,38 +23,39 @@ public:
     explicit UpdateRun(RunContext& app) : m_app(app) {}
 
     // parentWindow: the window the progress window reports its end to, 0 for none.
-    bool RunUpdate(std::int64_t parentWindow);
-    bool RunUpdateNoParent() { return RunUpdate(0); }
-    int CountTasks() const;
+    [[nodiscard]] bool RunUpdate(std::int64_t parentWindow);
+    [[nodiscard]] bool RunUpdateNoParent() { return RunUpdate(0); }
+    [[nodiscard]] int CountTasks() const;
 
 private:
-    bool AnyRetained() const;
-    bool SendsPassword() const;
+    [[nodiscard]] bool AnyRetained() const;
+    [[nodiscard]] bool SendsPassword() const;
     void RemoveSettingsFileAfterRestart();
     void RunTasks(bool& result);
-    bool SendsImage() const;
+    [[nodiscard]] bool SendsImage() const;
     void ChangeSettings(bool& result);
     void UpdateSoftware(bool& result);
     void NotifyUpdate();
-    bool SwitchToUpdateMode();
+    [[nodiscard]] bool SwitchToUpdateMode();
     void NoteImageSent(bool sent);
     void SendImage(bool& result);
     void SendOlderGroupImage(bool& result);
     void NoteUnchecked();
     void EraseFlash(bool& result);
-    bool RunTask(int nameId, const char* fallback, const std::function<void()>& work);
-    bool Erase();
+    [[nodiscard]] bool RunTask(int nameId, const char* fallback, const std::function<void()>& work);
+    [[nodiscard]] bool Erase();
     void RefuseErase();
-    bool LoggedOn();
+    [[nodiscard]] bool LoggedOn();
     // One run per system at a time: false (and the reason logged and shown) when another run
     // holds the system's lock. Held until this object goes.
-    bool LockSystem();
-    bool RefuseEraseWithUpdate();
+    [[nodiscard]] bool LockSystem();
+    [[nodiscard]] bool RefuseEraseWithUpdate();
     // Empty, with `why` naming the folder and the fix, when no private place for it exists.
     std::string LockPath(std::string& why) const;
-    bool Restart();
-    void ReturnToNormalMode();
-    bool Finish(bool result, bool announceEnd = false);
+    [[nodiscard]] bool Restart();
+    // False when the system could not be reached or refused RSWU or BOOT.
+    [[nodiscard]] bool ReturnToNormalMode();
+    [[nodiscard]] bool Finish(bool result, bool announceEnd = false);
 
     RunContext& m_app;
     platform::FileLock m_systemLock;

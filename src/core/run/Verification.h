@@ -25,7 +25,7 @@ public:
     // `fixedWait`: today's restart wait. An answering system that was never seen away is
     // looked at only once it has passed. Logs "Verified: ..." or "Verification failed: ...";
     // true when verified.
-    bool VerifyUpdate(std::chrono::milliseconds fixedWait);
+    [[nodiscard]] bool VerifyUpdate(std::chrono::milliseconds fixedWait);
 
 private:
     enum class State { kWaiting, kNormal, kUpdateMode, kGone, kNoLogon, kStopped };
@@ -37,7 +37,7 @@ private:
     std::string JudgeNormalSystem(std::string& verified);
     std::string JudgeUnknownVersion(std::string& verified);
     void ReadFactsAfter();
-    bool Percent(std::chrono::milliseconds elapsed, std::chrono::milliseconds whole);
+    [[nodiscard]] bool Percent(std::chrono::milliseconds elapsed, std::chrono::milliseconds whole);
     std::chrono::milliseconds Limit() const;
 
     RunContext& m_app;

@@ -19,6 +19,6 @@ using Bytes = std::array<std::uint8_t, 4>;
 Bytes Parse(std::string_view text);
 // The leading decimal number of a text as the C library's atoi reads it, without its
 // overflow: saturated to int's range; 0 without one.
-int LeadingNumber(std::string_view text);
+[[nodiscard]] int LeadingNumber(std::string_view text);
 
 }  // namespace quillmarch::dotted

@@ -13,8 +13,8 @@ namespace quillmarch {
 class StrictJson {
 public:
     // False with error set ("not valid JSON", "a field is given twice", or tooDeep).
-    static bool Parse(std::string_view text, int maxDepth, const std::string& tooDeep,
-                      nlohmann::json& out, std::string& error);
+    [[nodiscard]] static bool Parse(std::string_view text, int maxDepth, const std::string& tooDeep,
+                                    nlohmann::json& out, std::string& error);
 };
 
 }  // namespace quillmarch

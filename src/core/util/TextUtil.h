@@ -15,7 +15,7 @@ inline constexpr std::string_view kBlanks = " \t\r\n\v\f";
 std::string Trim(std::string_view text, std::string_view blanks = kBlanks);
 std::string Lower(std::string text);
 std::string Upper(std::string text);
-bool EqualsNoCase(std::string_view a, std::string_view b);
+[[nodiscard]] bool EqualsNoCase(std::string_view a, std::string_view b);
 
 // Longest text from outside (a reply, a listing name, a file's contents, an error) that one log
 // record carries; enough for any honest reply, too little to fill a disk.

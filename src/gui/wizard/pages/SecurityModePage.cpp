@@ -93,7 +93,8 @@ void SecurityModePage::ReadSerialNumber() {
         this,
         [&app, serial] {
             // Stays empty when the file cannot be fetched.
-            if (app.m_link) app.m_link->DownloadDatFile("serialnumber", *serial);
+            if (app.m_link && !app.m_link->DownloadDatFile("serialnumber", *serial))
+                serial->clear();
         },
         [this, serial] { m_serialNumber = TrimRight(*serial); });
 }

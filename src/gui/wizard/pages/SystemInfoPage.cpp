@@ -117,7 +117,7 @@ void SystemInfoPage::ReadSettings() {
         [&app, texts] {
             for (int i = 0; i < kSettingCount; ++i) {
                 std::string text;  // stays empty when the file cannot be fetched
-                if (app.m_link) app.m_link->DownloadDatFile(kSettingKeys[i], text);
+                if (app.m_link && !app.m_link->DownloadDatFile(kSettingKeys[i], text)) text.clear();
                 (*texts)[static_cast<size_t>(i)] = TrimRight(text);
             }
         },
