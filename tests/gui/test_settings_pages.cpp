@@ -84,6 +84,15 @@ void SetPasswords(QWidget* page, const QStringList& texts) {
     for (int i = 0; i < 4; ++i) Find<QLineEdit>(page, names[i])->setText(texts[i]);
 }
 
+// A LAN-only model whose system reports fixed addresses (10.0.0.5/24 via 10.0.0.1).
+void SetManualLanOnLanOnlyModel(SWizardApp& f) {
+    f.app.Job().target.systemType = 9;
+    f.app.Job().lan.dhcpWanted = f.app.Job().lan.dhcpCurrent = false;
+    f.app.Job().lan.ipAddress = "10.0.0.5";
+    f.app.Job().lan.subnetMask = "255.255.255.0";
+    f.app.Job().lan.defaultGateway = "10.0.0.1";
+}
+
 }  // namespace
 
 class TestSettingsPages : public QObject {
@@ -175,11 +184,7 @@ private slots:
     // A LAN-only model: the LAN lines are wanted exactly when the addressing mode changes.
     void lanPageOnLanOnlyModel() {
         SWizardApp f;
-        f.app.Job().target.systemType = 9;
-        f.app.Job().lan.dhcpWanted = f.app.Job().lan.dhcpCurrent = false;
-        f.app.Job().lan.ipAddress = "10.0.0.5";
-        f.app.Job().lan.subnetMask = "255.255.255.0";
-        f.app.Job().lan.defaultGateway = "10.0.0.1";
+        SetManualLanOnLanOnlyModel(f);
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 7);
         QVERIFY(page);
@@ -352,11 +357,7 @@ private slots:
     // The mask typed on the page: Next follows the refusal, and the reason is on the page.
     void lanPageRefusesBadMask() {
         SWizardApp f;
-        f.app.Job().target.systemType = 9;
-        f.app.Job().lan.dhcpWanted = f.app.Job().lan.dhcpCurrent = false;
-        f.app.Job().lan.ipAddress = "10.0.0.5";
-        f.app.Job().lan.subnetMask = "255.255.255.0";
-        f.app.Job().lan.defaultGateway = "10.0.0.1";
+        SetManualLanOnLanOnlyModel(f);
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 7);
         QVERIFY(page);
