@@ -84,7 +84,7 @@ private slots:
             if (!afterAction && !Failing(page, [](QWidget*) { return false; }).isEmpty() &&
                 !(focus && page->isAncestorOf(focus)))
                 unfocused << name;
-            if (!sheet->Button(WizardSheet::IDHELP)->isVisible()) noHelp << name;
+            if (!sheet->Button(QWizard::HelpButton)->isVisible()) noHelp << name;
             // Alt+letter is a shortcut, never text (Alt+U, R, P used to type "urp" into the
             // address); letters that no page uses, so that nothing else happens.
             if (afterAction) {

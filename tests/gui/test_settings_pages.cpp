@@ -70,11 +70,11 @@ std::string FolderText(const std::filesystem::path& folder) {
 // Connects through the wizard to the simulator and stops on the system information page.
 std::unique_ptr<WizardSheet> OnSystemInfoPage(SWizardApp& f, const SimulatorProcess& sim) {
     auto sheet = StartSheet(f);
-    if (!Press(*sheet, WizardSheet::ID_WIZNEXT)) return nullptr;
+    if (!Press(*sheet, QWizard::NextButton)) return nullptr;
     QWidget* page = sheet->ActivePage();
     Find<QComboBox>(page, "comboAddress")->setEditText(QString::fromStdString(sim.Address()));
     Find<QLineEdit>(page, "editPassword")->setText(QString::fromStdString(sim.Password()));
-    if (!Press(*sheet, WizardSheet::ID_WIZNEXT)) return nullptr;
+    if (!Press(*sheet, QWizard::NextButton)) return nullptr;
     if (ActivePageName(*sheet) != "pageSystemInfo") return nullptr;
     return sheet;
 }
@@ -149,10 +149,10 @@ private slots:
                  shown);
         QCOMPARE(Find<QCheckBox>(page, "checkDisplay")->isChecked(),
                  shown[2] == '1' && job[1] == '1');
-        QCOMPARE(sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled(), next);
+        QCOMPARE(sheet->Button(QWizard::NextButton)->isEnabled(), next);
         if (!note.isEmpty()) QCOMPARE(Find<QLabel>(page, "labelSecurityNote")->text(), note);
         if (!next) return;
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QCOMPARE(ActivePageName(*sheet), nextPage);
         QCOMPARE(f.app.Job().display.changeDisplay, shown[2] == '1' && job[1] == '1');
         QCOMPARE(f.app.Job().security.secureModeWanted, job[2] == '1');
@@ -165,7 +165,7 @@ private slots:
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 6);
         QVERIFY(page);
-        QPushButton* next = sheet->Button(WizardSheet::ID_WIZNEXT);
+        QPushButton* next = sheet->Button(QWizard::NextButton);
         QVERIFY(!next->isEnabled());
         auto* display = Find<QCheckBox>(page, "checkDisplay");
         auto* lan = Find<QCheckBox>(page, "checkLan");
@@ -207,7 +207,7 @@ private slots:
         QVERIFY(!f.app.Job().lan.changeLan);
         QCOMPARE(Shown(page, addresses), QString("1111110"));
         Find<AddressControl>(page, "ipAddress")->SetDottedText("10.0.0.77");
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
         QCOMPARE(f.app.Job().lan.ipAddress, std::string("10.0.0.77"));
         QVERIFY(!f.app.Job().lan.changeLan);
@@ -236,19 +236,19 @@ private slots:
         gateway->Field(1)->setText("192");
         // Next stays disabled, with the reason on the page, until the gateway is whole or gone.
         auto* validity = Find<QLabel>(page, "labelValidity");
-        QVERIFY(!sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(!sheet->Button(QWizard::NextButton)->isEnabled());
         QVERIFY(!validity->isHidden());
         QCOMPARE(validity->text(),
                  QString("The default gateway is incomplete: fill in all four parts."));
-        QVERIFY(!Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(!Press(*sheet, QWizard::NextButton));
         QCOMPARE(ActivePageName(*sheet), QString("pageNetworkSettings"));
         QCOMPARE(f.app.Job().lan.ipAddress, std::string());
 
         // An empty gateway is allowed, and the page says what that means.
         gateway->Field(1)->clear();
-        QVERIFY(sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(sheet->Button(QWizard::NextButton)->isEnabled());
         QVERIFY(validity->text().startsWith("No default gateway"));
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QCOMPARE(ActivePageName(*sheet), QString("pageDisplaySettings"));
         QCOMPARE(Lines(f.app).section('\n', 0, 3),
                  QString("dhcp_flg,Off\ndefaultgateway,\"\"\nsubnetmask,255.255.0.0\n"
@@ -361,7 +361,7 @@ private slots:
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 7);
         QVERIFY(page);
-        QPushButton* next = sheet->Button(WizardSheet::ID_WIZNEXT);
+        QPushButton* next = sheet->Button(QWizard::NextButton);
         auto* validity = Find<QLabel>(page, "labelValidity");
         QVERIFY(next->isEnabled());
         QVERIFY(validity->isHidden());
@@ -377,7 +377,7 @@ private slots:
         QVERIFY(!next->isEnabled());
         Find<AddressControl>(page, "ipSubnetMask")->SetDottedText("255.255.0.0");
         QVERIFY(next->isEnabled());
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QCOMPARE(f.app.Job().lan.subnetMask, std::string("255.255.0.0"));
     }
 
@@ -422,7 +422,7 @@ private slots:
         QVERIFY(m_sheet);
         RunContext& app = m_fixture->app;
         while (ActivePageName(*m_sheet) != "pageSystemInfo")
-            QVERIFY(Press(*m_sheet, WizardSheet::ID_WIZBACK));
+            QVERIFY(Press(*m_sheet, QWizard::BackButton));
         app.Job().security.useRoomForRemote = useRoom;
         app.Job().security.roomPassword = "oldroom";
         app.Job().security.newRoomPassword = app.Job().security.newRemotePassword = "unchanged";
@@ -441,7 +441,7 @@ private slots:
             QCOMPARE(edit->echoMode(), QLineEdit::Password);
         SetPasswords(page, typed);
 
-        QVERIFY(Press(*m_sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*m_sheet, QWizard::NextButton));
         if (message.isEmpty()) {
             QCOMPARE(ActivePageName(*m_sheet), QString("pageResults"));
             QCOMPARE(app.Job().security.newRoomPassword, typed[0].toStdString());
@@ -461,7 +461,7 @@ private slots:
         QVERIFY(m_sheet);
         RunContext& app = m_fixture->app;
         while (ActivePageName(*m_sheet) != "pageSystemInfo")
-            QVERIFY(Press(*m_sheet, WizardSheet::ID_WIZBACK));
+            QVERIFY(Press(*m_sheet, QWizard::BackButton));
         app.Job().security.useRoomForRemote = true;
         app.Job().security.secureModeWanted = true;
         app.Job().security.secureModeCurrent = false;
@@ -469,7 +469,7 @@ private slots:
         QWidget* page = OpenPage(*m_sheet, 8);
         QVERIFY(page);
         SetPasswords(page, {"Zq7-unique-room", "Zq7-unique-room", "", ""});
-        QVERIFY(Press(*m_sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*m_sheet, QWizard::NextButton));
         QCOMPARE(ActivePageName(*m_sheet), QString("pageResults"));
         QCOMPARE(Lines(app), QString("securemode,True\nsw,Zq7-unique-room\nuseroompassword,True\n"
                                      "roomsw,Zq7-unique-room\n"));
@@ -509,7 +509,7 @@ private slots:
         Find<QRadioButton>(page, "radio800")->click();
         QCOMPARE(Shown(page, swapped), QString("1110000"));
 
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
         QCOMPARE(Lines(f.app), QString("monitor1display,4:3\ncameratype,PAL\n"
                                        "vgaresolution,60HZ800x600\nmonitoroutputsignal,VGA\n"));
@@ -531,7 +531,7 @@ private slots:
             QVERIFY(!Find<QRadioButton>(page, name)->isChecked());
         QCOMPARE(Shown(page, {"labelStandard", "labelResolution", "labelWarning"}), QString("100"));
         Find<QRadioButton>(page, "radio16x9")->click();
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QCOMPARE(ActivePageName(*sheet), QString("pageSoftwareUpgrade"));  // erase only
         QCOMPARE(f.app.Job().display.videoOutput, 7);
         QVERIFY(f.app.Job().display.aspect16x9);
@@ -561,7 +561,7 @@ private slots:
         QVERIFY(m_sheet);
         RunContext& app = m_fixture->app;
         while (ActivePageName(*m_sheet) != "pageSystemInfo")
-            QVERIFY(Press(*m_sheet, WizardSheet::ID_WIZBACK));
+            QVERIFY(Press(*m_sheet, QWizard::BackButton));
         app.Job().security.secureModeCurrent = secureNow;
         app.Job().security.useRoomForRemote = !useRoom;
         app.Job().display.changeDisplay = false;
@@ -573,7 +573,7 @@ private slots:
         app.Job().security.secureModeCurrent = false;
         // No advice to use a control this page lacks.
         SetPasswords(page, {"", "", "", ""});
-        QVERIFY(Press(*m_sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*m_sheet, QWizard::NextButton));
         const QString refusal = Find<QLabel>(page, "labelMessage")->text();
         QCOMPARE(refusal, kDefaultPassword);
         for (auto* box : page->findChildren<QAbstractButton*>())

@@ -97,7 +97,7 @@ QStringList WalkToSummary(WizardSheet& sheet, const std::map<QString, PageAction
         const auto action = actions.find(name);
         if (action != actions.end()) action->second(sheet.ActivePage());
         if (shoot.contains(name)) SaveScreenshot(&sheet, name);
-        if (!Press(sheet, WizardSheet::ID_WIZNEXT)) break;
+        if (!Press(sheet, QWizard::NextButton)) break;
     }
     return pages;
 }
@@ -170,7 +170,7 @@ private slots:
         const QStringList pages = WalkToSummary(*sheet, actions, shoot);
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
         QVERIFY2(pages.contains(settingsPage), qPrintable(pages.join(' ')));
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZFINISH));
+        QVERIFY(Press(*sheet, QWizard::FinishButton));
         sheet.reset();
         QVERIFY(RunUpdateWithProgressWindow(f.app, nullptr, {}));
         CloseFinishedProgressWindows();

@@ -61,9 +61,9 @@ private slots:
         QVERIFY(detail("detailErase").isEmpty());   // not chosen: not listed
         QVERIFY(!update.contains("Sample Sites"));  // unticked on the retained-data page
         QVERIFY(!security.contains("Room-77") && !security.contains("Far-88"));
-        QCOMPARE(sheet->Button(WizardSheet::ID_WIZFINISH)->text(), QString("&Update"));
+        QCOMPARE(sheet->Button(QWizard::FinishButton)->text(), QString("&Update"));
 
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZFINISH));
+        QVERIFY(Press(*sheet, QWizard::FinishButton));
         sheet.reset();
         QVERIFY(RunUpdateWithProgressWindow(f.app, nullptr, {}));
 

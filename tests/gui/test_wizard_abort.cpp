@@ -24,13 +24,13 @@ namespace {
 // Presses Next without waiting, lets the device call hang for a moment on `busyPage`, then
 // presses Cancel. True when Cancel was usable and the call ended within a few seconds.
 bool CancelWhileBusy(WizardSheet& sheet, const QString& busyPage) {
-    sheet.Button(WizardSheet::ID_WIZNEXT)->click();
+    sheet.Button(QWizard::NextButton)->click();
     if (!QTest::qWaitFor([&] { return sheet.IsBusy() && ActivePageName(sheet) == busyPage; },
                          10000))
         return false;
     QTest::qWait(400);  // the call is hanging now
     if (!sheet.IsBusy()) return false;
-    QPushButton* cancel = sheet.Button(WizardSheet::IDCANCEL);
+    QPushButton* cancel = sheet.Button(QWizard::CancelButton);
     if (!cancel->isEnabled()) return false;
     cancel->click();
     return WaitIdle(sheet, 5000);
@@ -57,8 +57,8 @@ private slots:
         QVERIFY(sheet->isVisible());
         QCOMPARE(ActivePageName(*sheet), QString("pageIPAddress"));
         QVERIFY2(Status(*sheet).startsWith("Stopped"), qPrintable(Status(*sheet)));
-        QVERIFY(sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
-        QVERIFY(sheet->Button(WizardSheet::ID_WIZNEXT)->isVisible());
+        QVERIFY(sheet->Button(QWizard::NextButton)->isEnabled());
+        QVERIFY(sheet->Button(QWizard::NextButton)->isVisible());
         QVERIFY(f.settings.values.empty());  // nothing remembered of a stopped attempt
     }
 
@@ -73,12 +73,12 @@ private slots:
         auto* time = sheet->findChild<QLabel*>("busyTime");
         QVERIFY(bar && time);
         QVERIFY(!bar->isVisible());
-        sheet->Button(WizardSheet::ID_WIZNEXT)->click();
+        sheet->Button(QWizard::NextButton)->click();
         QVERIFY(QTest::qWaitFor([&] { return sheet->IsBusy(); }, 10000));
         QVERIFY(bar->isVisible() && time->isVisible());
         QCOMPARE(bar->maximum(), 0);  // no percentage: it only moves
         QTRY_COMPARE_WITH_TIMEOUT(time->text(), QString("00:01"), 5000);
-        sheet->Button(WizardSheet::IDCANCEL)->click();
+        sheet->Button(QWizard::CancelButton)->click();
         QVERIFY(WaitIdle(*sheet, 5000));
         QVERIFY(!bar->isVisible() && !time->isVisible());
     }
@@ -96,7 +96,7 @@ private slots:
         QCOMPARE(ActivePageName(*sheet), QString("pageIPAddress"));
         QVERIFY2(Status(*sheet).contains("system information"), qPrintable(Status(*sheet)));
         QVERIFY(!f.app.m_link->IsLoggedOn());
-        QVERIFY(sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(sheet->Button(QWizard::NextButton)->isEnabled());
     }
 
     // Every way a connection fails says why, after the "cannot connect" text.
@@ -121,7 +121,7 @@ private slots:
         SWizardApp f;
         auto sheet = OnConnectionPage(f, address, fault.isEmpty() ? "x" : "guess");
         QVERIFY(sheet);
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QCOMPARE(ActivePageName(*sheet), QString("pageIPAddress"));
         const QString status = Status(*sheet);
         const QString lead = "Cannot connect to system: ";
@@ -135,12 +135,12 @@ private slots:
         SWizardApp f;
         auto sheet = OnConnectionPage(f, "127.0.0.1:1", "x");
         QVERIFY(sheet);
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QVERIFY(Status(*sheet).startsWith("Cannot connect"));
         auto* box = Find<QComboBox>(sheet->ActivePage(), "comboAddress");
         QTest::keyClick(box->lineEdit(), Qt::Key_Backspace);
         QCOMPARE(Status(*sheet), QString());
-        QVERIFY(sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(sheet->Button(QWizard::NextButton)->isEnabled());
     }
 };
 

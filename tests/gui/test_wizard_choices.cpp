@@ -27,11 +27,11 @@ namespace {
 
 // Connects through the wizard's connection page; true once the facts page shows.
 bool ConnectThroughWizard(WizardSheet& sheet, const SimulatorProcess& sim) {
-    if (!Press(sheet, WizardSheet::ID_WIZNEXT)) return false;
+    if (!Press(sheet, QWizard::NextButton)) return false;
     QWidget* page = sheet.ActivePage();
     Find<QComboBox>(page, "comboAddress")->setEditText(QString::fromStdString(sim.Address()));
     Find<QLineEdit>(page, "editPassword")->setText(QString::fromStdString(sim.Password()));
-    return Press(sheet, WizardSheet::ID_WIZNEXT) && ActivePageName(sheet) == "pageSystemInfo";
+    return Press(sheet, QWizard::NextButton) && ActivePageName(sheet) == "pageSystemInfo";
 }
 
 // The summary lines that show, in page order, by their object names.
@@ -70,30 +70,30 @@ private slots:
         SWizardApp f(0.01);  // waits that outlast the simulator's restarts on a loaded machine too
         auto sheet = StartSheet(f);
         QVERIFY(ConnectThroughWizard(*sheet, sim));
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         Click(sheet->ActivePage(), "radioCustom");
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         Click(sheet->ActivePage(), "checkChangeSettings");
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));  // retained data
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));  // retained data
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QCOMPARE(ActivePageName(*sheet), QString("pageNetworkSettings"));
         Click(sheet->ActivePage(), "radioManual");
         Find<AddressControl>(sheet->ActivePage(), "ipAddress")->SetDottedText("10.9.8.7");
         Find<AddressControl>(sheet->ActivePage(), "ipGateway")->SetDottedText("10.9.8.1");
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
         QVERIFY(ShownLines(sheet->ActivePage()).contains("lineLan"));
 
         for (int step = 0; step < 4 && ActivePageName(*sheet) != "pageUpgradeType"; ++step)
-            QVERIFY(Press(*sheet, WizardSheet::ID_WIZBACK));
+            QVERIFY(Press(*sheet, QWizard::BackButton));
         QCOMPARE(ActivePageName(*sheet), QString("pageUpgradeType"));
         Click(sheet->ActivePage(), "radioTypical");
         for (int step = 0; step < 4 && ActivePageName(*sheet) != "pageResults"; ++step)
-            QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+            QVERIFY(Press(*sheet, QWizard::NextButton));
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
         QCOMPARE(ShownLines(sheet->ActivePage()), QStringList{"lineUpdate"});
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZFINISH));
-        QCOMPARE(sheet->result(), WizardSheet::ID_WIZFINISH);
+        QVERIFY(Press(*sheet, QWizard::FinishButton));
+        QCOMPARE(sheet->result(), int(QDialog::Accepted));
         sheet.reset();
 
         QVERIFY(RunUpdateWithProgressWindow(f.app, nullptr, {}));
@@ -113,12 +113,12 @@ private slots:
         auto sheet = StartSheet(f);
         QVERIFY(ConnectThroughWizard(*sheet, sim));
         for (int step = 0; step < 6 && ActivePageName(*sheet) != "pageResults"; ++step)
-            QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+            QVERIFY(Press(*sheet, QWizard::NextButton));
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
         auto* verify = Find<QCheckBox>(sheet->ActivePage(), "checkVerify");
         QVERIFY(!verify->isHidden());
         QVERIFY(verify->isChecked());
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZFINISH));
+        QVERIFY(Press(*sheet, QWizard::FinishButton));
         sheet.reset();
         QVERIFY(f.app.Job().options.verify);
 
@@ -149,9 +149,9 @@ private slots:
             "\tSystem Type      = " + f.app.Catalogue().GetAt(type).DisplayName();
         QVERIFY(ReadFile(log).find(typeLine) == std::string::npos);  // not known at its start
         for (int step = 0; step < 6 && ActivePageName(*sheet) != "pageResults"; ++step)
-            QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZFINISH));
-        QCOMPARE(sheet->result(), WizardSheet::ID_WIZFINISH);
+            QVERIFY(Press(*sheet, QWizard::NextButton));
+        QVERIFY(Press(*sheet, QWizard::FinishButton));
+        QCOMPARE(sheet->result(), int(QDialog::Accepted));
         const std::string text = ReadFile(log);
         const auto header = text.rfind("Quillmarch\r\n\tAddress");
         QVERIFY2(header != std::string::npos, text.c_str());
@@ -181,7 +181,7 @@ private slots:
             auto* verify = Find<QCheckBox>(summary, "checkVerify");
             QVERIFY2(verify->isHidden() == !c.shown, c.what);
             if (c.untick) verify->setChecked(false);
-            QVERIFY2(Press(*sheet, WizardSheet::ID_WIZFINISH), c.what);
+            QVERIFY2(Press(*sheet, QWizard::FinishButton), c.what);
             QVERIFY2(f.app.Job().options.verify == c.verify, c.what);
         }
     }
@@ -222,17 +222,16 @@ private slots:
         auto sheet = StartSheet(f);
         QWidget* choice = OpenPage(*sheet, 6);
         QVERIFY(choice);
-        sheet->Button(WizardSheet::ID_WIZBACK)->show();  // the facts page would show it
         Click(choice, "checkDisplay");
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QWidget* display = sheet->ActivePage();
         QCOMPARE(display->objectName(), QString("pageDisplaySettings"));
         Click(display, "radioComposite");
         Click(display, "radioPal");
         Click(display, "radio16x9");
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZBACK));
+        QVERIFY(Press(*sheet, QWizard::BackButton));
         QCOMPARE(sheet->ActivePage(), choice);
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QCOMPARE(sheet->ActivePage(), display);
         QVERIFY(Find<QRadioButton>(display, "radioComposite")->isChecked());
         QVERIFY(Find<QRadioButton>(display, "radioPal")->isChecked());
@@ -266,13 +265,13 @@ private slots:
             else
                 box->button(QMessageBox::Cancel)->click();
         });
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZFINISH));
+        QVERIFY(Press(*sheet, QWizard::FinishButton));
         QVERIFY(cancelIsDefault);
         for (const char* word : {"back up", "erase", "restore", "restart"})
             QVERIFY2(text.contains(word), qPrintable(text));
         QVERIFY(sheet->isVisible());
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
-        QVERIFY(sheet->result() != WizardSheet::ID_WIZFINISH);
+        QVERIFY(sheet->result() != QDialog::Accepted);
         QVERIFY(
             f.app.Job().tasks.eraseFlash);  // still chosen; the operator may go back or ask again
     }
@@ -288,23 +287,23 @@ private slots:
         auto sheet = StartSheet(f);
         QVERIFY(ConnectThroughWizard(*sheet, sim));
         QVERIFY(sheet->SecureModeReported());
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         Click(sheet->ActivePage(), "radioCustom");
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         Click(sheet->ActivePage(), "checkUpdateSoftware");
         Click(sheet->ActivePage(), "checkChangeSettings");
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QWidget* choice = sheet->ActivePage();
         QCOMPARE(choice->objectName(), QString("pageChangeSettings"));
         auto* secure = Find<QCheckBox>(choice, "checkSecureMode");
         QVERIFY(secure->isVisible() && !secure->isChecked());  // the system says: off
         secure->click();
         QVERIFY(Find<QLabel>(choice, "labelSecurityNote")->isVisible());
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QCOMPARE(ActivePageName(*sheet), QString("pageSecureMode"));
         Find<QLineEdit>(sheet->ActivePage(), "editRoom")->setText("Room-77");
         Find<QLineEdit>(sheet->ActivePage(), "editRoomConfirm")->setText("Room-77");
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
         // LAN and display were not chosen: not listed.
         QCOMPARE(ShownLines(sheet->ActivePage()),

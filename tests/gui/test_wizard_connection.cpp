@@ -37,20 +37,20 @@ private slots:
         f.settings.values[HistoryName(f.app)] = "a,,HOST.example,c";
         f.app.Job().target.address = "host.Example";
         auto sheet = StartSheet(f);
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         auto* box = Find<QComboBox>(sheet->ActivePage(), "comboAddress");
         QStringList items;
         for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
         QCOMPARE(items, QStringList({"host.Example", "a", "c"}));
         QCOMPARE(box->currentText(), QString("host.Example"));
-        QVERIFY(sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(sheet->Button(QWizard::NextButton)->isEnabled());
 
         // Next follows the operator's text.
         box->lineEdit()->selectAll();
         QTest::keyClick(box->lineEdit(), Qt::Key_Delete);
-        QVERIFY(!sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(!sheet->Button(QWizard::NextButton)->isEnabled());
         QTest::keyClicks(box->lineEdit(), "x");
-        QVERIFY(sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(sheet->Button(QWizard::NextButton)->isEnabled());
     }
 
     // After connecting, the address used goes to the front of the model's history.
@@ -86,7 +86,7 @@ private slots:
         auto sheet = OnConnectionPage(f, typed.toStdString(), sim.Password());
         QVERIFY(sheet);
 
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QCOMPARE(ActivePageName(*sheet), QString("pageSystemInfo"));
         QCOMPARE(QString::fromStdString(f.settings.values[name]), expected);
         QCOMPARE(f.settings.writes, writes);
@@ -119,10 +119,10 @@ private slots:
         auto sheet = OnConnectionPage(f, sim.Address(), sim.Password());
         QVERIFY(sheet);
 
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QCOMPARE(ActivePageName(*sheet), QString("pageIPAddress"));
         QCOMPARE(Status(*sheet), "Quillmarch cannot update: " + named + "\n" + kRefuseTail);
-        QVERIFY(sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(sheet->Button(QWizard::NextButton)->isEnabled());
         QVERIFY(f.app.m_link->IsLoggedOn());
         QVERIFY(f.settings.values.empty());   // nothing remembered
         QVERIFY(sim.Events("http").empty());  // no call check either
@@ -144,7 +144,7 @@ private slots:
         QVERIFY(sheet);
 
         MessageBoxAnswerer answerer(agree ? QMessageBox::Ok : QMessageBox::Cancel);
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QCOMPARE(answerer.captions, QStringList({"The system is in a call"}));
         QCOMPARE(answerer.texts.value(0),
                  QString("The current call will be disconnected if you update now.\nDo you want "
@@ -158,7 +158,7 @@ private slots:
         }
         QCOMPARE(ActivePageName(*sheet), QString("pageIPAddress"));
         QCOMPARE(Status(*sheet), QString());  // no longer "Trying to connect"
-        QVERIFY(sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(sheet->Button(QWizard::NextButton)->isEnabled());
         QVERIFY(f.settings.values.empty());
     }
 
@@ -168,12 +168,12 @@ private slots:
         SWizardApp f;
         auto sheet = OnConnectionPage(f, sim.Address(), "guess");
         QVERIFY(sheet);
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QCOMPARE(ActivePageName(*sheet), QString("pageIPAddress"));
         QCOMPARE(Status(*sheet), QString("Cannot connect to system: Wrong password"));
-        QVERIFY(sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(sheet->Button(QWizard::NextButton)->isEnabled());
         // A second try runs the whole sequence again on a fresh link.
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QTRY_COMPARE(sim.Events("login").size(), size_t(2));  // the journal may lag the reply
     }
 
@@ -181,7 +181,7 @@ private slots:
         SWizardApp f;
         auto sheet = OnConnectionPage(f, "", "");
         QVERIFY(sheet);
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QCOMPARE(ActivePageName(*sheet), QString("pageIPAddress"));
         QVERIFY(Status(*sheet).startsWith("Cannot connect to system"));
     }
@@ -189,7 +189,7 @@ private slots:
     void passiveCheckBoxFollowsTheLink() {
         SWizardApp f;
         auto sheet = StartSheet(f);
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         auto* passive = Find<QCheckBox>(sheet->ActivePage(), "checkPassive");
         QCOMPARE(passive->text(), QString("&Use Passive FTP"));  // Alt+U
         QVERIFY(!passive->isChecked());
@@ -230,7 +230,7 @@ private slots:
         QCOMPARE(f.app.Job().options.logLevel, 0);
         QVERIFY(!f.app.m_log.IsOpen());
 
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QCOMPARE(ActivePageName(*sheet), QString("pageSystemInfo"));
         QVERIFY(!f.app.m_log.IsOpen());
         QVERIFY(!std::filesystem::exists(f.dir.Path() /

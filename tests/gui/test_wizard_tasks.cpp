@@ -77,7 +77,7 @@ private slots:
         QCOMPARE(Find<QLabel>(page, "labelHeading")->text(),
                  QString("Please choose the update type."));
         Find<QRadioButton>(page, chooseCustom ? "radioCustom" : "radioTypical")->click();
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QCOMPARE(f.app.Job().tasks.customUpdate, chooseCustom);
         QCOMPARE(ActivePageName(*sheet), QString("pageUpgradeChoice"));
     }
@@ -134,9 +134,9 @@ private slots:
                         : QString("Please select the tasks to be performed."));
         QCOMPARE(Visible(page, kTasks), visible);
         QCOMPARE(Checked(page, kTasks), tasks);
-        QVERIFY(sheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(sheet->Button(QWizard::NextButton)->isEnabled());
 
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QCOMPARE(ActivePageName(*sheet), next);
         QCOMPARE(QString::fromStdString(f.settings.values["UploadSoftware"]), stored);
         QCOMPARE(f.app.Job().tasks.eraseFlash,
@@ -148,7 +148,7 @@ private slots:
         f.app.Job().tasks.customUpdate = true;
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 4);
-        QPushButton* next = sheet->Button(WizardSheet::ID_WIZNEXT);
+        QPushButton* next = sheet->Button(QWizard::NextButton);
         QVERIFY(next->isEnabled());
         Find<QCheckBox>(page, "checkUpdateSoftware")->click();
         QVERIFY(!next->isEnabled());
@@ -162,7 +162,7 @@ private slots:
         typical.app.Job().tasks.eraseFlash = typical.app.Job().tasks.changeSettings = true;
         auto typicalSheet = StartSheet(typical);
         OpenPage(*typicalSheet, 4);
-        QVERIFY(!typicalSheet->Button(WizardSheet::ID_WIZNEXT)->isEnabled());
+        QVERIFY(!typicalSheet->Button(QWizard::NextButton)->isEnabled());
         QVERIFY(f.settings.values.empty());  // stored only by Next
     }
 
@@ -174,13 +174,13 @@ private slots:
         f.app.Job().tasks.eraseFlash = true;  // an earlier walk's pair
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 4);
-        QPushButton* next = sheet->Button(WizardSheet::ID_WIZNEXT);
+        QPushButton* next = sheet->Button(QWizard::NextButton);
         auto* refusal = Find<QLabel>(page, "labelRefusal");
         QCOMPARE(Checked(page, kTasks), QString("101"));
         QVERIFY(!next->isEnabled());
         QVERIFY(!refusal->isHidden());
         QVERIFY(refusal->text().contains("cannot be done in one run"));
-        QVERIFY(!Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(!Press(*sheet, QWizard::NextButton));
         QCOMPARE(ActivePageName(*sheet), QString("pageUpgradeChoice"));
         Find<QCheckBox>(page, "checkUpdateSoftware")->click();
         QVERIFY(next->isEnabled());
@@ -189,7 +189,7 @@ private slots:
         QVERIFY(!next->isEnabled());
         QCOMPARE(refusal->text(), QString("Choose at least one task."));
         Find<QCheckBox>(page, "checkEraseFlash")->click();
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QVERIFY(!f.app.Job().tasks.updateSoftware);
         QVERIFY(f.app.Job().tasks.eraseFlash);
     }
@@ -201,18 +201,17 @@ private slots:
         f.app.Job().target.systemType = 5;
         auto sheet = StartSheet(f);
         QWidget* page = OpenPage(*sheet, 4);
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));  // retained data
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));  // summary
+        QVERIFY(Press(*sheet, QWizard::NextButton));  // retained data
+        QVERIFY(Press(*sheet, QWizard::NextButton));  // summary
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
         QCOMPARE(sheet->GetPageCount(), 4);
-        sheet->Button(WizardSheet::ID_WIZBACK)->show();  // the facts page would show it
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZBACK));
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZBACK));
+        QVERIFY(Press(*sheet, QWizard::BackButton));
+        QVERIFY(Press(*sheet, QWizard::BackButton));
         QCOMPARE(sheet->ActivePage(), page);
         QCOMPARE(sheet->GetPageCount(), 2);
         Find<QCheckBox>(page, "checkUpdateSoftware")->click();
         Find<QCheckBox>(page, "checkChangeSettings")->click();
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QCOMPARE(ActivePageName(*sheet), QString("pageChangeSettings"));
         QCOMPARE(sheet->GetPageCount(), 3);
     }
@@ -264,7 +263,7 @@ private slots:
         Find<QCheckBox>(page, "checkDirectory")->click();
         if (model == 0) Find<QCheckBox>(page, "checkSampleSites")->setChecked(true);
 
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QCOMPARE(ActivePageName(*sheet), next);
         QVERIFY(!f.app.Job().retain.directory);
         QVERIFY(f.app.Job().retain.systemSettings);
@@ -318,21 +317,20 @@ private slots:
         SWizardApp f;
         auto sheet = StartSheet(f);
         OpenPage(*sheet, 5);
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
-        QPushButton* finish = sheet->Button(WizardSheet::ID_WIZFINISH);
-        QPushButton* next = sheet->Button(WizardSheet::ID_WIZNEXT);
+        QPushButton* finish = sheet->Button(QWizard::FinishButton);
+        QPushButton* next = sheet->Button(QWizard::NextButton);
         QVERIFY(finish->isVisible() && finish->isEnabled());
         // The last button says what it starts: an update here.
         QCOMPARE(finish->text(), QString("&Update"));
         QVERIFY(next->isHidden());
 
-        sheet->Button(WizardSheet::ID_WIZBACK)->show();
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZBACK));
+        QVERIFY(Press(*sheet, QWizard::BackButton));
         QCOMPARE(ActivePageName(*sheet), QString("pageSoftwareUpgrade"));
         QVERIFY(finish->isHidden());
         QVERIFY(next->isVisible() && next->isEnabled());
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZNEXT));
+        QVERIFY(Press(*sheet, QWizard::NextButton));
         QVERIFY(finish->isVisible());
         QCOMPARE(finish->text(), QString("&Update"));
 
@@ -343,7 +341,7 @@ private slots:
         settingsOnly.app.Job().tasks.changeSettings = true;
         auto other = StartSheet(settingsOnly);
         QWidget* summary = OpenPage(*other, 10);
-        QCOMPARE(other->Button(WizardSheet::ID_WIZFINISH)->text(), QString("&Finish"));
+        QCOMPARE(other->Button(QWizard::FinishButton)->text(), QString("&Finish"));
         QVERIFY(Find<QLabel>(summary, "labelMainText")->text().endsWith("Click Finish to start."));
     }
 
@@ -360,18 +358,18 @@ private slots:
         OpenPage(*sheet, 10);
         {
             MessageBoxAnswerer answerer(QMessageBox::Cancel);
-            QVERIFY(Press(*sheet, WizardSheet::ID_WIZFINISH));
+            QVERIFY(Press(*sheet, QWizard::FinishButton));
             QCOMPARE(answerer.captions, QStringList({"The system is in a call"}));
         }
         QVERIFY(sheet->isVisible());
         QCOMPARE(ActivePageName(*sheet), QString("pageResults"));
-        QVERIFY(sheet->Button(WizardSheet::ID_WIZBACK)->isEnabled());
+        QVERIFY(sheet->Button(QWizard::BackButton)->isEnabled());
         {
             MessageBoxAnswerer answerer(QMessageBox::Ok);
-            QVERIFY(Press(*sheet, WizardSheet::ID_WIZFINISH));
+            QVERIFY(Press(*sheet, QWizard::FinishButton));
             QCOMPARE(answerer.texts.size(), 1);
         }
-        QCOMPARE(sheet->result(), WizardSheet::ID_WIZFINISH);
+        QCOMPARE(sheet->result(), int(QDialog::Accepted));
         QVERIFY(!sheet->isVisible());
         QTRY_COMPARE(sim.Events("http").size(), size_t(2));
     }
@@ -384,8 +382,8 @@ private slots:
         auto sheet = StartSheet(f);
         OpenPage(*sheet, 10);
         MessageBoxAnswerer answerer(QMessageBox::Cancel);
-        QVERIFY(Press(*sheet, WizardSheet::ID_WIZFINISH));
-        QCOMPARE(sheet->result(), WizardSheet::ID_WIZFINISH);
+        QVERIFY(Press(*sheet, QWizard::FinishButton));
+        QCOMPARE(sheet->result(), int(QDialog::Accepted));
         QVERIFY(answerer.texts.isEmpty());
         QTRY_COMPARE(sim.Events("http").size(), size_t(1));
     }

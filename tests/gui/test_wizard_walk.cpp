@@ -49,7 +49,7 @@ void SaveScreenshot(QWidget* window, const QString& stem) {
 // the wizard's own modal loop runs.
 class WizardOperator {
 public:
-    static constexpr int kDefault = 0;  // Next, or Finish on the summary
+    static constexpr int kDefault = -1;  // Next, or Finish on the summary
     using Action = std::function<int(QWidget* page)>;
 
     // Screenshots (when asked for) are named after the page plus `suffix`, and taken of the
@@ -77,10 +77,10 @@ private:
         const auto action = m_actions.find(name);
         int button = action == m_actions.end() ? kDefault : action->second(page);
         if (button == kDefault)
-            button = name == "pageResults" ? WizardSheet::ID_WIZFINISH : WizardSheet::ID_WIZNEXT;
+            button = name == "pageResults" ? QWizard::FinishButton : QWizard::NextButton;
         if (m_shoot.isEmpty() || m_shoot.contains(name))
             SaveScreenshot(sheet, FileStem(name) + m_suffix);
-        sheet->Button(button)->click();
+        sheet->Button(static_cast<QWizard::WizardButton>(button))->click();
     }
 
     std::map<QString, Action> m_actions;
@@ -193,13 +193,13 @@ private slots:
             {"pageNetworkSettings",
              [&settingsVisits](QWidget*) {
                  ++settingsVisits;
-                 return WizardSheet::ID_WIZBACK;
+                 return QWizard::BackButton;
              }},
             {"pageResults",
              [&eraseLine, &eraseDetail](QWidget* page) {
                  eraseLine = Find<QLabel>(page, "lineErase")->text();
                  eraseDetail = Find<QLabel>(page, "detailErase")->text();
-                 return WizardSheet::IDCANCEL;
+                 return QWizard::CancelButton;
              }},
         };
         WizardOperator walker(std::move(actions), "-custom",

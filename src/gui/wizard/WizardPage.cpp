@@ -9,14 +9,13 @@
 #include <QVBoxLayout>
 
 #include "core/job/RunContext.h"
-#include "core/wizard/WalkRules.h"
 #include "gui/widgets/BitmapPanel.h"
 #include "gui/wizard/WizardSheet.h"
 
 namespace quillmarch {
 
 WizardPage::WizardPage(RunContext& app, int templateId, int sideBitmapId, QWidget* parent)
-    : QWidget(parent), m_app(app), m_templateId(templateId), m_sideBitmapId(sideBitmapId) {
+    : QWizardPage(parent), m_app(app), m_templateId(templateId), m_sideBitmapId(sideBitmapId) {
     setFixedSize(kPageWidth, kPageHeight);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(10, 10, 10, 6);
@@ -37,8 +36,14 @@ QString WizardPage::UiString(int id, const char* fallback) const {
 }
 
 void WizardPage::SetHeader(const QString& title, const QString& subtitle) {
-    m_title = title;
-    m_subtitle = subtitle;
+    setTitle(title);
+    setSubTitle(subtitle);
+}
+
+bool WizardPage::validatePage() {
+    // The summary is the last page: its button is Finish.
+    if (isFinalPage()) return ValidateFinish();
+    return ValidateNext() == kAdvance;
 }
 
 QString WizardPage::Mnemonic(const QString& text, QChar letter) {
@@ -49,22 +54,13 @@ QString WizardPage::Mnemonic(const QString& text, QChar letter) {
     return marked;
 }
 
-void WizardPage::RememberSheet() {
-    m_sheet = qobject_cast<WizardSheet*>(window());
-}
-
-void WizardPage::TruncateAfterThis() {
-    if (!m_sheet) return;
-    const int current = m_sheet->GetActiveIndex();
-    while (m_sheet->GetPageCount() - 1 > current) m_sheet->RemovePage(m_sheet->GetPageCount() - 1);
-}
-
-void WizardPage::AddNextPage(int thisPage) {
-    if (m_sheet) m_sheet->AddPage(WalkRules::NextPage(thisPage, m_app.Job()));
+WizardSheet* WizardPage::Sheet() const {
+    return qobject_cast<WizardSheet*>(wizard());
 }
 
 void WizardPage::EnableNext(bool enable) {
-    if (m_sheet) m_sheet->Button(WizardSheet::ID_WIZNEXT)->setEnabled(enable);
+    m_nextAllowed = enable;
+    emit completeChanged();
 }
 
 void WizardPage::LoadSideBitmap() {

@@ -4,7 +4,7 @@
 #pragma once
 
 #include <QString>
-#include <QWidget>
+#include <QWizardPage>
 
 class QVBoxLayout;
 
@@ -14,13 +14,14 @@ class RunContext;
 class WizardSheet;
 class BitmapPanel;
 
-// One wizard page. The sheet calls the hooks: initialisation when the page's window is
-// created (each time the page is appended anew), activation whenever it becomes current, and
-// Next, Back, Finish and Cancel when those buttons are pressed on it.
-class WizardPage : public QWidget {
+// One wizard page. The sheet calls the hooks: initialisation each time the walk comes to the
+// page forward (the wizard's initializePage), activation whenever it becomes current, Next and
+// Finish when those buttons are pressed on it (the wizard's validatePage), Back as the page is
+// left backward (the wizard's cleanupPage) and Cancel.
+class WizardPage : public QWizardPage {
     Q_OBJECT
 public:
-    // Answers of the Next and Back hooks.
+    // Answers of the Next hook.
     static constexpr int kAdvance = 0;
     static constexpr int kStay = -1;
     // Page area of the sheet, and the side panel's bitmap size.
@@ -33,20 +34,25 @@ public:
     WizardPage(RunContext& app, int templateId, int sideBitmapId, QWidget* parent = nullptr);
 
     int TemplateId() const { return m_templateId; }
-    // The sheet's header above the page: what the page is for, and a line on what it asks.
-    const QString& Title() const { return m_title; }
-    const QString& Subtitle() const { return m_subtitle; }
-    bool IsCreated() const { return m_created; }
 
     virtual void PageCreated() {}
     virtual void PageShown() {}
-    // kAdvance: the sheet shows the next page of its list; kStay: it stays (a page that
-    // finishes its work later calls ShowNextPage itself).
+    // kAdvance: the sheet shows the page the walk rules name next; kStay: it stays (a page
+    // that finishes its work later calls ShowNextPage itself).
     virtual int ValidateNext() { return kAdvance; }
-    virtual int ValidateBack() { return kAdvance; }
+    // The page is being left with Back: keep what the operator chose, close what it opened.
+    // The wizard goes back whatever the page does.
+    virtual void BackClicked() {}
     // True: the wizard ends with Finish now.
     virtual bool ValidateFinish() { return true; }
     virtual void CancelClicked() {}
+
+    // The wizard's hooks, mapped onto the ones above.
+    void initializePage() override { PageCreated(); }
+    void cleanupPage() override { BackClicked(); }
+    bool validatePage() override;
+    // Next (or Finish) is offered while the page allows it (EnableNext).
+    bool isComplete() const override { return m_nextAllowed; }
 
     // `text` with an Alt shortcut on the first `letter` (either case), or on its first
     // character when it has none; a text with a shortcut already is kept.
@@ -54,14 +60,11 @@ public:
 
 protected:
     QString UiString(int id, const char* fallback) const;
+    // The wizard's header above the page: what the page is for, and a line on what it asks.
     void SetHeader(const QString& title, const QString& subtitle);
-    // The sheet the page sits in, taken from its parent window.
-    void RememberSheet();
-    WizardSheet* Sheet() const { return m_sheet; }
-    // Drops every page after this one from the sheet's list.
-    void TruncateAfterThis();
-    // Appends the page the walk rules name after `thisPage`.
-    void AddNextPage(int thisPage);
+    // The sheet the page sits in; null before it is put into one.
+    WizardSheet* Sheet() const;
+    // Offers or withholds Next (and Finish); a page that withholds it says why on the page.
     void EnableNext(bool enable);
     void LoadSideBitmap();
     // The in-call question (logged first): true when the operator agrees to break the call.
@@ -73,15 +76,9 @@ protected:
     RunContext& m_app;
 
 private:
-    friend class WizardSheet;
-    void SetCreated(bool created) { m_created = created; }
-
     int m_templateId;
     int m_sideBitmapId;
-    QString m_title;
-    QString m_subtitle;
-    bool m_created = false;
-    WizardSheet* m_sheet = nullptr;
+    bool m_nextAllowed = true;
     BitmapPanel* m_sidePanel = nullptr;
     QVBoxLayout* m_content = nullptr;
 };

@@ -26,7 +26,8 @@ namespace quillmarch {
 
 namespace {
 
-// Page-table order; indexes 6 to 9 are the settings pages.
+// Page-table order, which is also the pages' ids in the wizard; indexes 6 to 9 are the
+// settings pages.
 std::vector<WizardPage*> MakePageTable(RunContext& app, ISettingsBackend& settings) {
     return {
         new NoticePage(app),
@@ -49,7 +50,6 @@ std::unique_ptr<WizardSheet> WizardRunner::BuildSheet(RunContext& app, ISettings
                                                       QWidget* owner) {
     auto sheet = std::make_unique<WizardSheet>(app, owner);
     sheet->SetPageTable(MakePageTable(app, settings));
-    sheet->AddPage(0);
     QObject::connect(sheet.get(), &WizardSheet::HelpRequested, sheet.get(),
                      [&app](int templateId) { HelpLauncher(app).ShowHelpFor(templateId); });
     return sheet;
@@ -59,7 +59,7 @@ bool WizardRunner::Run(RunContext& app, QWidget* owner, ISettingsBackend& settin
     WalkChoices::ResetForNewWalk(app.Job());  // nothing carries over from the last walk
     auto sheet = BuildSheet(app, settings, owner);
     sheet->Begin();
-    const bool finished = sheet->exec() == WizardSheet::ID_WIZFINISH;
+    const bool finished = sheet->exec() == QDialog::Accepted;
     if (!finished) app.CloseLog();
     return finished;
 }

@@ -17,7 +17,7 @@ class ISettingsBackend;
 // started on the information note, run modally over its owner.
 class WizardRunner {
 public:
-    // The sheet ready to show: page table set, page 0 in its list, help wired. The settings
+    // The sheet ready to show (it starts on page 0): page table set, help wired. The settings
     // store must outlive the sheet.
     static std::unique_ptr<WizardSheet> BuildSheet(RunContext& app, ISettingsBackend& settings,
                                                    QWidget* owner);

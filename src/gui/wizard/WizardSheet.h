@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include <QDialog>
+#include <QWizard>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -12,7 +12,6 @@ class QElapsedTimer;
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QStackedWidget;
 class QTimer;
 class QWidget;
 
@@ -22,62 +21,43 @@ class DeviceWorker;
 class RunContext;
 class WizardPage;
 
-// The wizard sheet. It holds the page table (every page object of one wizard run) and a list
-// of exactly the pages the operator has walked through plus the current one: each page's Next
-// appends the single page that follows it, and pages after a page are dropped when that page
-// is shown again (see WalkRules).
-class WizardSheet : public QDialog {
+// The wizard sheet, on Qt's own wizard: the page ids are the walk rules' page-table indexes,
+// the page Next leads to is the one the walk rules name (nextId), and the wizard keeps the
+// pages walked through, so Back returns along the walk. Pages whose Next or Finish needs the
+// system answer later: they start a device call here, stay, and move on from its result.
+class WizardSheet : public QWizard {
     Q_OBJECT
 public:
-    // Button command ids, which are also the dialog's results.
-    static constexpr int ID_WIZBACK = 0x3023;
-    static constexpr int ID_WIZNEXT = 0x3024;
-    static constexpr int ID_WIZFINISH = 0x3025;
-    static constexpr int IDCANCEL = 2;
-    static constexpr int IDHELP = 9;
-    // Wizard button states.
-    static constexpr unsigned PSWIZB_BACK = 1;
-    static constexpr unsigned PSWIZB_NEXT = 2;
-    static constexpr unsigned PSWIZB_FINISH = 4;
-
     WizardSheet(RunContext& app, QWidget* owner = nullptr);
     ~WizardSheet() override;
 
-    // Takes the page objects, in page-table order, and owns them from now on.
-    void SetPageTable(std::vector<WizardPage*> pages);
+    // Takes the page objects, in page-table order (page id = index), and owns them from now on.
+    void SetPageTable(const std::vector<WizardPage*>& pages);
     WizardPage* TablePage(int tableIndex) const;
-
-    // --- the page list ------------------------------------------------------------------------
-    // Appends page-table entry `tableIndex`. False for an index outside the table or a page
-    // already in the list (programming errors; the walk rules produce neither).
-    bool AddPage(int tableIndex);
-    int GetPageCount() const { return static_cast<int>(m_pages.size()); }
-    int GetActiveIndex() const { return m_current; }
-    WizardPage* PageAt(int listIndex) const;
-    WizardPage* ActivePage() const { return PageAt(m_current); }
-    // Removes a page after the current one; its window counts as destroyed, so its
-    // initialisation runs again when it is appended anew.
-    void RemovePage(int listIndex);
-    // Shows the first page of the list; call once the first page was added.
+    WizardPage* ActivePage() const;
+    // The pages walked through, the current one included.
+    int GetPageCount() const { return static_cast<int>(visitedIds().size()); }
+    // Shows the first page; the wizard also does so itself when it is first shown.
     void Begin();
 
-    // --- buttons --------------------------------------------------------------------------------
-    void SetWizardButtons(unsigned flags);
-    QPushButton* Button(int id) const;
-    // Help to the left edge, the others moved right into the room it leaves (only once),
-    // texts set, Back hidden.
-    void ArrangeButtons();
+    // A wizard button as the push button it is.
+    QPushButton* Button(WizardButton which) const;
 
     // --- page requests --------------------------------------------------------------------------
-    // For pages whose Next or Back completes later (after device calls): move on now.
+    // For pages whose Next completes later (after device calls): move on now, without asking
+    // the page again.
     void ShowNextPage();
     void ShowPreviousPage();
-    // Ends the wizard with this result (ID_WIZFINISH or IDCANCEL).
+    // Shows page `tableIndex` next instead of the one the walk rules name, without the current
+    // page's Next work (opens one page of the walk directly). False for a page that does not
+    // exist or was walked through already.
+    bool ShowPageDirectly(int tableIndex);
+    // Ends the wizard: Accepted (Finish, the page's work is done) or Rejected.
     void EndWizard(int result);
 
     // Device calls of the pages: queued off the GUI thread with a wait cursor, the pages and
-    // buttons disabled meanwhile; `apply` runs afterwards on the GUI thread while `context`
-    // still exists.
+    // the step buttons disabled meanwhile; `apply` runs afterwards on the GUI thread while
+    // `context` still exists.
     void RunOnDevice(QObject* context, std::function<void()> work, std::function<void()> apply);
     bool IsBusy() const;
     // Cancel while a page talks to the system stops the call (the link's Abort) instead of
@@ -93,6 +73,11 @@ public:
     void SetSecureModeReported(bool reported) { m_secureModeReported = reported; }
     bool SecureModeReported() const { return m_secureModeReported; }
 
+    // The page after the current one: the one opened directly, else the walk's (NextOnWalk).
+    int nextId() const final;
+    // Asks the current page (its Next or Finish hook) unless the page itself moves on.
+    bool validateCurrentPage() override;
+
 signals:
     // Help asked for (button or F1), with the dialog template id of the current page.
     void HelpRequested(int templateId);
@@ -101,38 +86,33 @@ public slots:
     void reject() override;  // Cancel, Escape and the close box
 
 protected:
+    // The walk rules' page after `current`, from the job's choices as the pages wrote them.
+    virtual int NextOnWalk(int current) const;
+    void initializePage(int id) override;
+    void cleanupPage(int id) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildButtons();
-    QWidget* BuildHeader();
-    void ShowPage(int listIndex);
+    void SetUpButtons();
+    void BuildBusyIndicator();
+    void OnPageChanged(int id);
     void FocusFirstControl(QWidget* page);
-    void OnBack();
-    void OnNext();
-    void OnFinish();
     void OnHelp();
     void OnBusyChanged(bool busy);
+    void HoldStepButtons();
     void ShowBusy(bool busy);
+    void PlaceBusyIndicator();
     void UpdateBusyTime();
     void StopLinkCall();
 
     RunContext& m_app;
-    QStackedWidget* m_stack = nullptr;
-    QLabel* m_title = nullptr;
-    QLabel* m_subtitle = nullptr;
-    QWidget* m_buttonBar = nullptr;
-    QWidget* m_stepButtons = nullptr;
-    QPushButton* m_back = nullptr;
-    QPushButton* m_nextButton = nullptr;
-    QPushButton* m_finish = nullptr;
-    QPushButton* m_cancel = nullptr;
-    QPushButton* m_help = nullptr;
     DeviceWorker* m_worker = nullptr;
-    std::vector<WizardPage*> m_table;
-    std::vector<WizardPage*> m_pages;
-    int m_current = -1;
+    // Set while a page's own Next or Finish work is done and the wizard moves on.
+    bool m_pageWorkDone = false;
+    // Set while the wizard ends: its reset of the walked pages is no Back.
+    bool m_ending = false;
+    int m_directNext = -1;
     bool m_cancelling = false;
     bool m_secureModeReported = false;
     bool m_callAborted = false;

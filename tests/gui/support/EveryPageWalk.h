@@ -79,7 +79,7 @@ inline QStringList WalkToSummary(WizardSheet& sheet, const std::map<QString, Pag
         if (const auto action = actions.find(name); action != actions.end())
             action->second(sheet.ActivePage());
         if (visit) visit(sheet.ActivePage(), true);
-        if (!Press(sheet, WizardSheet::ID_WIZNEXT)) break;
+        if (!Press(sheet, QWizard::NextButton)) break;
     }
     return pages;
 }

@@ -97,18 +97,15 @@ private:
     QTimer m_timer;
 };
 
-inline QPushButton* SheetButton(const WizardSheet& sheet, int id) {
-    return sheet.Button(id);
-}
-
 // Waits until the sheet's device calls are done (bounded); false if they never end.
 inline bool WaitIdle(const WizardSheet& sheet, int timeoutMs = 60000) {
     return QTest::qWaitFor([&sheet] { return !sheet.IsBusy(); }, timeoutMs);
 }
 
-// Presses a button of the sheet and waits for the device calls it starts.
-inline bool Press(WizardSheet& sheet, int id) {
-    QPushButton* button = sheet.Button(id);
+// Presses a button of the wizard (QWizard::NextButton, BackButton, ...) and waits for the
+// device calls it starts. False when the button is not offered.
+inline bool Press(WizardSheet& sheet, QWizard::WizardButton which) {
+    QPushButton* button = sheet.Button(which);
     if (!button || !button->isVisible() || !button->isEnabled()) return false;
     button->click();
     return WaitIdle(sheet);
@@ -118,7 +115,8 @@ inline QString ActivePageName(const WizardSheet& sheet) {
     return sheet.ActivePage() ? sheet.ActivePage()->objectName() : QString();
 }
 
-// The sheet of a full wizard run, shown without a modal loop so the test can drive it.
+// The sheet of a full wizard run, shown without a modal loop so the test can drive it (it
+// starts on its first page as it is shown).
 inline std::unique_ptr<WizardSheet> StartSheet(SWizardApp& fixture) {
     auto sheet = WizardRunner::BuildSheet(fixture.app, fixture.settings, nullptr);
     sheet->show();
@@ -135,7 +133,7 @@ T* Find(const QWidget* page, const char* name) {
 inline std::unique_ptr<WizardSheet> OnConnectionPage(SWizardApp& f, const std::string& address,
                                                      const std::string& password) {
     auto sheet = StartSheet(f);
-    if (!Press(*sheet, WizardSheet::ID_WIZNEXT)) return nullptr;
+    if (!Press(*sheet, QWizard::NextButton)) return nullptr;
     QWidget* page = sheet->ActivePage();
     Find<QComboBox>(page, "comboAddress")->setEditText(QString::fromStdString(address));
     Find<QLineEdit>(page, "editPassword")->setText(QString::fromStdString(password));
@@ -147,10 +145,20 @@ inline QString Status(const WizardSheet& sheet) {
     return Find<QLabel>(sheet.ActivePage(), "labelStatus")->text();
 }
 
-// Puts page-table entry `index` after the current page and shows it, once idle.
+// Whether the wizard's header (outside the page) shows `text` in a label of its own.
+inline bool HeaderShows(const WizardSheet& sheet, const QString& text) {
+    const QWidget* page = sheet.currentPage();
+    for (const QLabel* label : sheet.findChildren<QLabel*>()) {
+        if (label->isVisible() && label->text() == text && page && !page->isAncestorOf(label))
+            return true;
+    }
+    return false;
+}
+
+// Shows page-table entry `index` after the current page, as if the walk had led there, once
+// idle.
 inline QWidget* OpenPage(WizardSheet& sheet, int index) {
-    if (!sheet.AddPage(index)) return nullptr;
-    sheet.ShowNextPage();
+    if (!sheet.ShowPageDirectly(index)) return nullptr;
     return WaitIdle(sheet) ? sheet.ActivePage() : nullptr;
 }
 

@@ -21,7 +21,6 @@
 #include "core/prefs/AddressHistory.h"
 #include "core/prefs/SettingsStore.h"
 #include "core/util/AddressNames.h"
-#include "core/wizard/WalkRules.h"
 #include "gui/widgets/BitmapPanel.h"
 #include "gui/widgets/PageLabel.h"
 #include "gui/wizard/WalkChoices.h"
@@ -91,17 +90,15 @@ void ConnectionPage::PageCreated() {
 
 void ConnectionPage::PageShown() {
     ShowEntryControls(true);
-    RememberSheet();
     if (!Sheet()) return;
     FillAddressBox();
     SetStatus(QString());
     if (!m_app.Job().target.address.empty()) {
         m_passwordEdit->clear();
-        Sheet()->SetWizardButtons(WizardSheet::PSWIZB_NEXT);
+        EnableNext(true);
     }
     m_passiveBox->setText(Mnemonic(UiString(144, "Use Passive Mode"), QLatin1Char('M')));
     m_passiveBox->setChecked(m_app.Job().target.passiveMode);
-    Sheet()->ArrangeButtons();
     // The operator starts by naming the system.
     m_addressBox->setFocus(Qt::OtherFocusReason);
     m_addressBox->lineEdit()->selectAll();
@@ -218,8 +215,6 @@ void ConnectionPage::OnConnected(const std::string& address, const SConnectResul
     // Another system, or the same one anew: the choices start clean.
     WalkChoices::ResetForNewWalk(m_app.Job());
     ShowEntryControls(false);
-    TruncateAfterThis();
-    AddNextPage(WalkRules::kIPAddress);
     Sheet()->ShowNextPage();
 }
 

@@ -11,7 +11,6 @@
 #include <QVBoxLayout>
 
 #include "core/job/RunContext.h"
-#include "core/wizard/WalkRules.h"
 #include "gui/widgets/PageLabel.h"
 
 namespace quillmarch {
@@ -109,9 +108,7 @@ void DisplaySettingsPage::Select(QButtonGroup& group, int id) {
 }
 
 void DisplaySettingsPage::PageShown() {
-    RememberSheet();
     EnableNext(true);
-    TruncateAfterThis();
 }
 
 void DisplaySettingsPage::ApplyOutputView() {
@@ -143,14 +140,12 @@ void DisplaySettingsPage::StoreChoices() {
 
 int DisplaySettingsPage::ValidateNext() {
     StoreChoices();
-    AddNextPage(WalkRules::kDisplaySettings);
     return kAdvance;
 }
 
-int DisplaySettingsPage::ValidateBack() {
+void DisplaySettingsPage::BackClicked() {
     // The page is built anew from the job when the operator comes back: keep what was chosen.
     StoreChoices();
-    return kAdvance;
 }
 
 }  // namespace quillmarch

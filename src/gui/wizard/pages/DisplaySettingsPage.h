@@ -30,7 +30,7 @@ public:
     void PageCreated() override;
     void PageShown() override;
     int ValidateNext() override;
-    int ValidateBack() override;
+    void BackClicked() override;
 
 private:
     QButtonGroup* AddGroup(QLabel*& label, const char* labelName,

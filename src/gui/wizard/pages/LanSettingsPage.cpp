@@ -11,7 +11,6 @@
 
 #include "core/catalogue/ModelCatalogue.h"
 #include "core/job/RunContext.h"
-#include "core/wizard/WalkRules.h"
 #include "gui/widgets/AddressControl.h"
 #include "gui/widgets/AddressFieldEdit.h"
 #include "gui/widgets/PageLabel.h"
@@ -222,8 +221,6 @@ void LanSettingsPage::PageCreated() {
 }
 
 void LanSettingsPage::PageShown() {
-    RememberSheet();
-    TruncateAfterThis();
     UpdateValidity();
 }
 
@@ -263,10 +260,10 @@ bool LanSettingsPage::ReadAddress(AddressControl& control, std::string& text) {
     return true;
 }
 
-int LanSettingsPage::ValidateBack() {
+void LanSettingsPage::BackClicked() {
     // Kept for the operator's return (the page is built anew from the job); an address that
     // is not whole yet is not kept, and nothing is reported on the way back.
-    if (m_app.Job().lan.dhcpWanted) return kAdvance;
+    if (m_app.Job().lan.dhcpWanted) return;
     std::array<std::string*, kAddresses> targets{
         &m_app.Job().lan.ipAddress, &m_app.Job().lan.subnetMask, &m_app.Job().lan.defaultGateway};
     for (int i = 0; i < kAddresses; ++i) {
@@ -276,7 +273,6 @@ int LanSettingsPage::ValidateBack() {
         *targets[static_cast<size_t>(i)] =
             QStringLiteral("%1.%2.%3.%4").arg(b[0]).arg(b[1]).arg(b[2]).arg(b[3]).toStdString();
     }
-    return kAdvance;
 }
 
 int LanSettingsPage::ValidateNext() {
@@ -289,7 +285,6 @@ int LanSettingsPage::ValidateNext() {
         m_app.Job().lan.subnetMask = texts[1];
         m_app.Job().lan.defaultGateway = texts[2];
     }
-    AddNextPage(WalkRules::kNetworkSettings);
     return kAdvance;
 }
 

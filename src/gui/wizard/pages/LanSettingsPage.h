@@ -30,7 +30,7 @@ public:
     void PageCreated() override;
     void PageShown() override;
     int ValidateNext() override;
-    int ValidateBack() override;
+    void BackClicked() override;
 
     // Why Next is refused for these manual addresses, each given as its four fields joined
     // by dots ("..." when all are empty); empty when they make a working setup. An empty

@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/wizard/WalkRules.h"
 #include "gui/wizard/WizardSheet.h"
 
 namespace quillmarch {
@@ -32,17 +31,6 @@ NoticePage::NoticePage(RunContext& app, QWidget* parent)
 
 void NoticePage::PageCreated() {
     LoadSideBitmap();
-}
-
-void NoticePage::PageShown() {
-    RememberSheet();
-    if (!Sheet()) return;
-    Sheet()->ArrangeButtons();  // Help stays: every page has its topic
-}
-
-int NoticePage::ValidateNext() {
-    AddNextPage(WalkRules::kInfoAlert);
-    return kAdvance;
 }
 
 }  // namespace quillmarch

@@ -9,8 +9,7 @@ class QLabel;
 
 namespace quillmarch {
 
-// The information note: the wizard's first page, a fixed note for the operator. It sets up the
-// sheet's button row for the rest of the wizard.
+// The information note: the wizard's first page, a fixed note for the operator.
 class NoticePage : public WizardPage {
     Q_OBJECT
 public:
@@ -20,8 +19,6 @@ public:
     explicit NoticePage(RunContext& app, QWidget* parent = nullptr);
 
     void PageCreated() override;
-    void PageShown() override;
-    int ValidateNext() override;
 
 private:
     QLabel* m_note = nullptr;

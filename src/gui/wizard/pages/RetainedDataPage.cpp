@@ -9,7 +9,6 @@
 
 #include "core/catalogue/ModelCatalogue.h"
 #include "core/job/RunContext.h"
-#include "core/wizard/WalkRules.h"
 #include "gui/widgets/PageLabel.h"
 
 namespace quillmarch {
@@ -74,9 +73,7 @@ void RetainedDataPage::PageCreated() {
 }
 
 void RetainedDataPage::PageShown() {
-    RememberSheet();
     EnableNext(true);
-    TruncateAfterThis();
 }
 
 int RetainedDataPage::ValidateNext() {
@@ -84,7 +81,6 @@ int RetainedDataPage::ValidateNext() {
     m_app.Job().retain.systemSettings = m_systemSettings->isChecked();
     m_app.Job().retain.callDetail = m_callDetail->isChecked();
     if (!IsFirstModel()) m_app.Job().retain.sampleSites = m_sampleSites->isChecked();
-    AddNextPage(WalkRules::kSoftwareUpgrade);
     return kAdvance;
 }
 

@@ -12,7 +12,6 @@
 
 #include "core/job/RunContext.h"
 #include "core/util/TextUtil.h"
-#include "core/wizard/WalkRules.h"
 #include "gui/widgets/PageLabel.h"
 #include "gui/wizard/WizardSheet.h"
 
@@ -85,7 +84,6 @@ void SecurityModePage::PageCreated() {
 
 void SecurityModePage::ReadSerialNumber() {
     m_serialNumber.clear();
-    if (!Sheet()) RememberSheet();
     if (!Sheet()) return;
     auto serial = std::make_shared<std::string>();
     RunContext& app = m_app;
@@ -100,9 +98,7 @@ void SecurityModePage::ReadSerialNumber() {
 }
 
 void SecurityModePage::PageShown() {
-    RememberSheet();
     EnableNext(true);
-    TruncateAfterThis();
     m_useRoom->setChecked(m_app.Job().security.useRoomForRemote);
     ApplyCheckBoxView();
 }
@@ -164,7 +160,6 @@ int SecurityModePage::ValidateNext() {
     m_app.Job().security.newRoomPassword = m_room->text().toStdString();
     m_app.Job().security.newRemotePassword =
         useRoom ? m_app.Job().security.newRoomPassword : m_remote->text().toStdString();
-    AddNextPage(WalkRules::kSecureMode);
     return kAdvance;
 }
 

@@ -8,7 +8,6 @@
 
 #include "core/catalogue/ModelCatalogue.h"
 #include "core/job/RunContext.h"
-#include "core/wizard/WalkRules.h"
 #include "gui/widgets/PageLabel.h"
 #include "gui/wizard/WizardSheet.h"
 
@@ -52,8 +51,6 @@ void SettingsChoicePage::PageCreated() {
 }
 
 void SettingsChoicePage::PageShown() {
-    RememberSheet();
-    TruncateAfterThis();
     m_lan->setChecked(m_app.Job().lan.changeLan);
     // The security mode can be changed only when the system said which mode it is in; a
     // hidden box leaves its place in the column to the display box.
@@ -95,7 +92,6 @@ int SettingsChoicePage::ValidateNext() {
     m_app.Job().lan.changeLan = m_lan->isChecked();
     m_app.Job().security.secureModeWanted = m_secureMode->isChecked();
     m_app.Job().display.changeDisplay = m_display->isChecked();
-    AddNextPage(WalkRules::kChangeSettings);
     return kAdvance;
 }
 

@@ -149,15 +149,9 @@ QString SummaryPage::FinishText() const {
 }
 
 void SummaryPage::PageShown() {
-    RememberSheet();
     if (!Sheet()) return;
-    Sheet()->SetWizardButtons(WizardSheet::PSWIZB_BACK | WizardSheet::PSWIZB_FINISH);
-    Sheet()->Button(WizardSheet::ID_WIZFINISH)->setText(FinishText());
-}
-
-int SummaryPage::ValidateBack() {
-    if (Sheet()) Sheet()->SetWizardButtons(WizardSheet::PSWIZB_BACK | WizardSheet::PSWIZB_NEXT);
-    return kAdvance;
+    // The last button says what it does.
+    setButtonText(QWizard::FinishButton, FinishText());
 }
 
 bool SummaryPage::ValidateFinish() {
@@ -214,7 +208,7 @@ void SummaryPage::OnCallChecked(bool inCall) {
     // The log opened before the system was known: the run starts under a header that names
     // the system and its model, as a command-line run's does.
     m_app.WriteOptionDump();
-    Sheet()->EndWizard(WizardSheet::ID_WIZFINISH);
+    Sheet()->EndWizard(QDialog::Accepted);
 }
 
 }  // namespace quillmarch

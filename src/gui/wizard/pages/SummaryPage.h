@@ -35,7 +35,6 @@ public:
 
     void PageCreated() override;
     void PageShown() override;
-    int ValidateBack() override;
     bool ValidateFinish() override;
 
 private:

@@ -14,7 +14,6 @@
 #include "core/job/RunContext.h"
 #include "core/run/SystemFactsReader.h"
 #include "core/util/TextUtil.h"
-#include "core/wizard/WalkRules.h"
 #include "gui/widgets/PageLabel.h"
 #include "gui/wizard/WizardSheet.h"
 #include "gui/wizard/pages/ConnectionPage.h"
@@ -98,17 +97,12 @@ void SystemInfoPage::PageCreated() {
 }
 
 void SystemInfoPage::PageShown() {
-    RememberSheet();
     if (!Sheet()) return;
-    Sheet()->Button(WizardSheet::ID_WIZBACK)->show();
     FillList();
     EnableNext(true);
-    Sheet()->SetWizardButtons(WizardSheet::PSWIZB_BACK | WizardSheet::PSWIZB_NEXT);
-    TruncateAfterThis();
 }
 
 void SystemInfoPage::ReadSettings() {
-    if (!Sheet()) RememberSheet();
     if (!Sheet()) return;
     auto texts = std::make_shared<std::array<std::string, kSettingCount>>();
     RunContext& app = m_app;
@@ -183,7 +177,7 @@ void SystemInfoPage::OnFactsRead(const SFacts& facts) {
 
 void SystemInfoPage::GoBackSaying(const QString& message) {
     m_goBackMessage = message;
-    Disconnect(true);
+    if (Sheet()) Sheet()->ShowPreviousPage();
 }
 
 void SystemInfoPage::ShowFacts(const std::vector<std::string>& facts) {
@@ -210,21 +204,17 @@ void SystemInfoPage::ShowFacts(const std::vector<std::string>& facts) {
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
 }
 
-int SystemInfoPage::ValidateNext() {
-    AddNextPage(WalkRules::kSystemInfo);
-    return kAdvance;
-}
-
-int SystemInfoPage::ValidateBack() {
-    Disconnect(true);
-    return kStay;  // goes back once the link is closed
+void SystemInfoPage::BackClicked() {
+    // The connection page is shown at once; it takes no input until the link is closed.
+    m_files.clear();
+    Disconnect(std::exchange(m_goBackMessage, QString()));
 }
 
 void SystemInfoPage::CancelClicked() {
-    Disconnect(false);
+    Disconnect(QString());
 }
 
-void SystemInfoPage::Disconnect(bool thenGoBack) {
+void SystemInfoPage::Disconnect(const QString& message) {
     if (!Sheet()) return;
     RunContext& app = m_app;
     Sheet()->RunOnDevice(
@@ -232,11 +222,7 @@ void SystemInfoPage::Disconnect(bool thenGoBack) {
         [&app] {
             if (app.m_link) app.m_link->Disconnect();
         },
-        [this, thenGoBack] {
-            if (!thenGoBack) return;
-            m_files.clear();
-            Sheet()->ShowPreviousPage();
-            const QString message = std::exchange(m_goBackMessage, QString());
+        [this, message] {
             auto* connection = qobject_cast<ConnectionPage*>(Sheet()->ActivePage());
             if (connection && !message.isEmpty()) connection->ShowStatus(message);
         });

@@ -31,8 +31,7 @@ public:
 
     void PageCreated() override;
     void PageShown() override;
-    int ValidateNext() override;
-    int ValidateBack() override;
+    void BackClicked() override;
     void CancelClicked() override;
 
     // A fact as shown: trimmed, then every character other than an ASCII letter or digit,
@@ -52,10 +51,11 @@ private:
     void ReadSettings();
     void FillList();
     void OnFactsRead(const SFacts& facts);
-    // Leaves the system (disconnects) and shows the connection page with the message.
+    // Goes back to the connection page, which shows the message once the link is closed.
     void GoBackSaying(const QString& message);
     void ShowFacts(const std::vector<std::string>& facts);
-    void Disconnect(bool thenGoBack);
+    // Leaves the system; then the connection page shows `message`, when there is one.
+    void Disconnect(const QString& message);
 
     PageLabel* m_heading = nullptr;
     QLabel* m_clickNext = nullptr;

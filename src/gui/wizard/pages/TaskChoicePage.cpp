@@ -8,7 +8,6 @@
 
 #include "core/job/RunContext.h"
 #include "core/prefs/SettingsStore.h"
-#include "core/wizard/WalkRules.h"
 #include "gui/widgets/PageLabel.h"
 #include "gui/wizard/WalkChoices.h"
 #include "gui/wizard/WizardSheet.h"
@@ -59,8 +58,6 @@ void TaskChoicePage::PageCreated() {
 }
 
 void TaskChoicePage::PageShown() {
-    RememberSheet();
-    TruncateAfterThis();
     m_updateSoftware = m_app.Job().tasks.updateSoftware;
     m_changeSettings = m_app.Job().tasks.changeSettings;
     m_eraseFlash = m_app.Job().tasks.eraseFlash;
@@ -112,7 +109,6 @@ int TaskChoicePage::ValidateNext() {
     WalkChoices::DropHiddenChoices(m_app.Job());
     std::string stored = m_app.Job().tasks.updateSoftware ? "yes" : "no";
     SettingsStore(m_settings).AccessSetting(true, "UploadSoftware", stored);
-    AddNextPage(WalkRules::kUpgradeChoice);
     return kAdvance;
 }
 

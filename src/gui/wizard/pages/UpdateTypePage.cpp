@@ -7,7 +7,6 @@
 #include <QVBoxLayout>
 
 #include "core/job/RunContext.h"
-#include "core/wizard/WalkRules.h"
 #include "gui/widgets/PageLabel.h"
 
 namespace quillmarch {
@@ -41,14 +40,11 @@ void UpdateTypePage::PageCreated() {
 }
 
 void UpdateTypePage::PageShown() {
-    RememberSheet();
-    TruncateAfterThis();
     EnableNext(true);
 }
 
 int UpdateTypePage::ValidateNext() {
     m_app.Job().tasks.customUpdate = m_custom->isChecked();
-    AddNextPage(WalkRules::kUpgradeType);
     return kAdvance;
 }
 
