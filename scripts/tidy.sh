@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-FileCopyrightText: 2026 The Quillmarch developers
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Runs clang-tidy (.clang-tidy at the root) over the engine (src/core) and the command line
-# (src/cli); fails on any finding. Needs a configured build folder for compile_commands.json.
+# Runs clang-tidy (.clang-tidy at the root) over the engine (src/core), the command line
+# (src/cli) and the GUI (src/gui, when the build has it); fails on any finding. Needs a
+# configured build folder for compile_commands.json.
 # Usage: scripts/tidy.sh [build-folder]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,6 +14,10 @@ if [ ! -f "$build/compile_commands.json" ]; then
     exit 2
 fi
 
+# The GUI's sources are in the compile commands only when the build has the GUI.
+gui=""
+grep -q '/src/gui/' "$build/compile_commands.json" && gui=src/gui
+
 escape() { sed 's/[.[\*^$()+?{|]/\\&/g'; }
 
 sources=()
@@ -22,7 +27,7 @@ while IFS= read -r file; do
         *.cpp) sources+=("$PWD/$file") ;;
         *.h) headers+=("$PWD/$file") ;;
     esac
-done < <(find src/core src/cli -type f \( -name "*.cpp" -o -name "*.h" \) | sort)
+done < <(find src/core src/cli $gui -type f \( -name "*.cpp" -o -name "*.h" \) | sort)
 
 # Findings in a header count only for the headers in scope, whichever file includes them.
 header_filter="^($(printf '%s\n' "${headers[@]}" | escape | paste -sd '|'))\$"

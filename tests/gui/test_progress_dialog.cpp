@@ -381,8 +381,8 @@ void TestProgressDialog::closing() {
     QFETCH(EAction, action);
     QFETCH(bool, closes);
     QFETCH(int, ended);
-    QSignalSpy notices(m_dialog.data(), &ProgressDialog::endedPosted);
-    m_dialog->Open();
+    QSignalSpy notices(m_dialog.data(), &ProgressDialog::EndedPosted);
+    m_dialog->ShowAbove();
     QVERIFY(QTest::qWaitForWindowExposed(m_dialog.data()));
     m_dialog->RunStarted(3, parent);
     if (runEnded) m_dialog->RunEnded();
@@ -477,8 +477,8 @@ void TestProgressDialog::stopDuringTheRun() {
     QFETCH(EAction, action);
     QFETCH(bool, agree);
     QFETCH(bool, stops);
-    QSignalSpy notices(m_dialog.data(), &ProgressDialog::endedPosted);
-    m_dialog->Open();
+    QSignalSpy notices(m_dialog.data(), &ProgressDialog::EndedPosted);
+    m_dialog->ShowAbove();
     QVERIFY(QTest::qWaitForWindowExposed(m_dialog.data()));
     m_dialog->RunStarted(3, 77);
     QStringList questions;

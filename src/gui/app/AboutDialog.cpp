@@ -42,7 +42,8 @@ bool ParseVersion(const std::string& text, std::array<int, 4>& parts) {
 }  // namespace
 
 AboutDialog::AboutDialog(RunContext& app, QWidget* parent,
-                         std::optional<std::string> productVersion, std::string buildDate)
+                         const std::optional<std::string>& productVersion,
+                         const std::string& buildDate)
     : QDialog(parent), m_app(app) {
     EnsureGuiResources();
     setObjectName(QStringLiteral("aboutDialog"));

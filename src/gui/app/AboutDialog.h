@@ -23,8 +23,8 @@ public:
     // productVersion: the version the program was built as (up to four numbers, "6.0.0");
     // nullopt when the program carries none, text without numbers when it is unreadable.
     explicit AboutDialog(RunContext& app, QWidget* parent = nullptr,
-                         std::optional<std::string> productVersion = ProgramVersion(),
-                         std::string buildDate = ProgramBuildDate());
+                         const std::optional<std::string>& productVersion = ProgramVersion(),
+                         const std::string& buildDate = ProgramBuildDate());
 
     // The version this program was built as.
     static std::optional<std::string> ProgramVersion();

@@ -96,7 +96,7 @@ bool GuiRun::Run(std::function<void(int ended)> onEnded, QObject* receiver) {
             m_window = &dialog;
             dialog.SetParentWindow(parentWindow);
             QObject::connect(
-                &dialog, &ProgressDialog::endedPosted, QCoreApplication::instance(),
+                &dialog, &ProgressDialog::EndedPosted, QCoreApplication::instance(),
                 [notice, parentWindow](qint64 parent, int ended) {
                     if (parent == parentWindow) notice->Receive(ended);
                 },

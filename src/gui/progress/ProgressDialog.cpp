@@ -189,7 +189,7 @@ void ProgressDialog::Place(QWidget* mainWindow) {
     move(desktop.width() / 2, desktop.height() / 2);
 }
 
-void ProgressDialog::Open() {
+void ProgressDialog::ShowAbove() {
     setAttribute(Qt::WA_DeleteOnClose);
     // Above the application's windows and not blocked by a modal one opened earlier (the
     // welcome dialog); the caller goes on at once.
@@ -453,7 +453,7 @@ void ProgressDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void ProgressDialog::PostEnded(int ended) {
-    if (m_parentWindow != 0) emit endedPosted(m_parentWindow, ended);
+    if (m_parentWindow != 0) emit EndedPosted(m_parentWindow, ended);
 }
 
 // The bar runs from 0 to 100; a larger percentage fills it, the text shows the number itself.

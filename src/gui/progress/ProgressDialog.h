@@ -51,7 +51,7 @@ public:
     ProgressState State() const { return m_state; }
 
     // Shows the window, modeless for the caller but above the application's other windows.
-    void Open();
+    void ShowAbove();
 
     // What a stopped run left the system in, as far as can be told afterwards.
     enum class SystemState { kNormalMode, kUpdateMode, kUnknown };
@@ -76,7 +76,7 @@ public:
 signals:
     // The window's end notice for the parent window named by the run start: 0 after OK,
     // 1 after Cancel or Quit. Not sent without a parent, nor when the engine closes the window.
-    void endedPosted(qint64 parentWindow, int ended);
+    void EndedPosted(qint64 parentWindow, int ended);
 
 public slots:
     // OK and Enter; nothing while OK is disabled (Enter never stops a run).

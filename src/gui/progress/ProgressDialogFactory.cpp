@@ -19,7 +19,7 @@ std::shared_ptr<IProgressWindow> ProgressDialogFactory::Start() {
         auto* dialog = new ProgressDialog(m_app, m_mainWindow.data());
         if (m_onCreated) m_onCreated(*dialog);
         window = std::make_shared<ProgressWindowBridge>(dialog);
-        dialog->Open();
+        dialog->ShowAbove();
     });
     return window;
 }
