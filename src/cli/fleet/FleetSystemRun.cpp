@@ -11,9 +11,11 @@
 #include "cli/CommandLineRun.h"
 #include "cli/ReportedRun.h"
 #include "cli/fleet/FleetProgressSink.h"
+#include "cli/fleet/FleetSystemArguments.h"
+#include "cli/fleet/FleetSystemJob.h"
 #include "cli/fleet/FleetView.h"
 #include "core/catalogue/SharedImages.h"
-#include "core/job/CommandLine.h"
+#include "core/job/JobStartup.h"
 #include "core/job/RunContext.h"
 #include "core/job/RunModeOptions.h"
 #include "core/pack/ImageCheck.h"
@@ -57,32 +59,6 @@ RunInterrupt& FleetSystemRun::Interrupt() {
     return m_app->Interrupt();
 }
 
-std::string FleetSystemRun::LogPath(const FleetOptions& options, const std::string& address) {
-    std::string name = CommandLine::LogName(address);
-    if (options.logDir.empty()) return name;
-    return platform::Utf8FromPath(platform::PathFromUtf8(options.logDir) /
-                                  platform::PathFromUtf8(name));
-}
-
-std::vector<std::string> FleetSystemRun::Arguments(const FleetPlan& plan,
-                                                   const FleetSystem& system) {
-    // The system's own flags come after the common ones.
-    std::vector<std::string> args = plan.options.commonOptions;
-    args.insert(args.end(), system.options.begin(), system.options.end());
-    args.push_back("-q");
-    args.push_back("-p:" + system.password);
-    args.push_back("-f:" + LogPath(plan.options, system.address));
-    if (plan.options.check) args.push_back("--check");
-    args.push_back("--verify-timeout");
-    args.push_back(std::to_string(plan.options.verifyTimeoutSeconds));
-    args.push_back("--in-call");
-    args.push_back(RunModeOptions::CallPolicyName(plan.options.inCall));
-    args.push_back("--in-call-timeout");
-    args.push_back(std::to_string(plan.options.inCallTimeoutSeconds));
-    args.push_back(system.address);
-    return args;
-}
-
 void FleetSystemRun::MakeReport() {
     m_report =
         std::make_unique<RunReport>(m_plan.options.check ? "check" : "update", QUILLMARCH_VERSION);
@@ -100,7 +76,12 @@ SystemOutcome FleetSystemRun::Run() {
     const auto start = std::chrono::steady_clock::now();
     m_view.Started(m_index);
     SystemOutcome outcome;
-    const StartupResult started = m_app->Startup(Arguments(m_plan, m_system));
+    FleetSystemJob job;
+    StartupResult started;
+    if (!FleetSystemArguments::Job(m_plan, m_system, job, started.message))
+        started.state = StartupState::kBadCommandLine;
+    else
+        started = JobStartup::Start(*m_app, job.job, job.logPath);
     if (started.state != StartupState::kReady) {
         outcome.result = SystemResult::kFailed;
         outcome.reason = started.message;

@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "cli/fleet/FleetOutcome.h"
 #include "cli/fleet/FleetPlan.h"
@@ -41,11 +40,6 @@ public:
     RunInterrupt& Interrupt();
     // --retry-failed: why the tries before failed ("try 1: ..."), for this try's log.
     void SetTryNote(std::string tries) { m_tries = std::move(tries); }
-
-    // The log of a system: <log dir>/<the name an ordinary run gives the address's log>.
-    static std::string LogPath(const FleetOptions& options, const std::string& address);
-    // The arguments of the ordinary command line this system's run is made of.
-    static std::vector<std::string> Arguments(const FleetPlan& plan, const FleetSystem& system);
 
 private:
     void MakeReport();
