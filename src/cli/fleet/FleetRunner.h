@@ -13,19 +13,19 @@
 
 #include "cli/fleet/FleetOutcome.h"
 #include "cli/fleet/FleetPlan.h"
+#include "cli/fleet/IFleetSystemRun.h"
 
 namespace quillmarch {
 class RunInterrupt;
-class SharedImages;
 }  // namespace quillmarch
 
 namespace quillmarch::fleet {
 
 class FleetClock;
-class FleetSystemRun;
 class FleetView;
 
-// Runs a fleet's systems, up to `jobs` at once, each in its own thread with its own run.
+// Runs a fleet's systems, up to `jobs` at once, each in its own thread with its own run (made by
+// `makeRun`).
 // The canaries go first and alone; after `maxFailures` failures no new system starts. The
 // operator's first stop (`stop`) starts no new system; the second (`abort`) asks every running
 // one to stop at its next safe point. One system's failure never disturbs another's run.
@@ -36,8 +36,7 @@ class FleetView;
 class FleetRunner {
 public:
     FleetRunner(const FleetPlan& plan, FleetView& view, const RunInterrupt& stop,
-                const RunInterrupt& abort, std::shared_ptr<SharedImages> images,
-                const FleetClock& clock);
+                const RunInterrupt& abort, FleetSystemRunMaker makeRun, const FleetClock& clock);
     ~FleetRunner();
     FleetRunner(const FleetRunner&) = delete;
     FleetRunner& operator=(const FleetRunner&) = delete;
@@ -47,7 +46,7 @@ public:
 
 private:
     struct Slot {
-        std::unique_ptr<FleetSystemRun> run;  // while it runs
+        std::unique_ptr<IFleetSystemRun> run;  // while it runs
         std::thread thread;
         bool started = false;
         bool finished = false;
@@ -71,7 +70,7 @@ private:
     FleetView& m_view;
     const RunInterrupt& m_stop;
     const RunInterrupt& m_abort;
-    std::shared_ptr<SharedImages> m_images;
+    FleetSystemRunMaker m_makeRun;
     const FleetClock& m_clock;
     std::vector<SystemOutcome> m_outcomes;
     std::vector<Slot> m_slots;

@@ -36,14 +36,16 @@ constexpr const char* kStoppedWords = "Stopped by the operator";
 }  // namespace
 
 FleetSystemRun::FleetSystemRun(const FleetPlan& plan, std::size_t system,
-                               std::shared_ptr<SharedImages> images, FleetView& view)
+                               std::shared_ptr<SharedImages> images, FleetView& view,
+                               std::string tries)
     : m_plan(plan),
       m_system(plan.systems[system]),
       m_index(system),
       m_view(view),
       m_clock(std::make_unique<RealClock>(RealClock::ScaleFromEnvironment())),
       m_messageBox(std::make_unique<ConsoleMessageBox>()),
-      m_app(std::make_unique<RunContext>(*m_clock, *m_messageBox)) {
+      m_app(std::make_unique<RunContext>(*m_clock, *m_messageBox)),
+      m_tries(std::move(tries)) {
     m_app->m_payloads.ShareThrough(std::move(images));
     m_app->SetTimeScale(m_clock->Scale());
     m_clock->SetInterrupt(&m_app->Interrupt());
@@ -55,8 +57,16 @@ FleetSystemRun::~FleetSystemRun() {
     if (m_app) m_app->SetRunObserver(nullptr);
 }
 
-RunInterrupt& FleetSystemRun::Interrupt() {
-    return m_app->Interrupt();
+void FleetSystemRun::Stop(int signalNumber) {
+    m_app->Interrupt().Request(signalNumber);
+}
+
+FleetSystemRunMaker FleetSystemRun::Maker(const FleetPlan& plan,
+                                          std::shared_ptr<SharedImages> images, FleetView& view) {
+    return
+        [&plan, images = std::move(images), &view](std::size_t system, const std::string& tries) {
+            return std::make_unique<FleetSystemRun>(plan, system, images, view, tries);
+        };
 }
 
 void FleetSystemRun::MakeReport() {
