@@ -409,6 +409,9 @@ TEST(FleetRunner, AFirstStopStartsNoMoreAndASecondStopsTheRunningOnes) {
         if (c.stops == 2) {
             EXPECT_EQ(runs.Signals(), (std::vector<int>{kSigInt, kSigInt}));
         }
+        // The operator hears at once that the stop was taken.
+        const std::string said = fleet.Said();
+        EXPECT_NE(said.find("Stopping: no new system starts"), std::string::npos) << said;
     }
 }
 

@@ -56,6 +56,7 @@ std::vector<SystemOutcome> FleetRunner::Run() {
     std::unique_lock<std::mutex> lock(m_mutex);
     while (true) {
         PassOnAbort();
+        SayStop();
         if (m_canaryPhase && CanariesDone()) JudgeCanaries();
         WatchWindow();
         while (MayStart()) StartNext();
@@ -124,6 +125,15 @@ void FleetRunner::PassOnAbort() {
     for (Slot& slot : m_slots) {
         if (slot.run && !slot.finished) slot.run->Stop(m_abort.Signal());
     }
+}
+
+// The operator learns that the stop was taken, not only when the fleet ends.
+void FleetRunner::SayStop() {
+    if (m_stopSaid || !m_stop.Requested()) return;
+    m_stopSaid = true;
+    m_view.Say(
+        "Stopping: no new system starts; running updates finish (stop again to end them at "
+        "their next safe point)");
 }
 
 bool FleetRunner::CanariesDone() const {

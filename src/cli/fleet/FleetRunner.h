@@ -28,7 +28,8 @@ class FleetView;
 // `makeRun`).
 // The canaries go first and alone; after `maxFailures` failures no new system starts. The
 // operator's first stop (`stop`) starts no new system; the second (`abort`) asks every running
-// one to stop at its next safe point. One system's failure never disturbs another's run.
+// one to stop at its next safe point; the first is said once seen. One system's failure never
+// disturbs another's run.
 // Systems a resumed run found done keep the earlier result and are not contacted. With a
 // --window, systems start only inside it (a fleet started before it waits for it to open);
 // once it closes no new system starts. --retry-failed N tries the failed systems again at the
@@ -57,6 +58,7 @@ private:
     void StartNext();
     void Work(std::size_t system);
     void PassOnAbort();
+    void SayStop();
     bool CanariesDone() const;
     void JudgeCanaries();
     void WatchWindow();
@@ -83,6 +85,7 @@ private:
     int m_failures = 0;
     bool m_canaryPhase = false;
     bool m_abortPassedOn = false;
+    bool m_stopSaid = false;
     bool m_windowOpened = false;
     bool m_windowClosed = false;
     bool m_waitSaid = false;
