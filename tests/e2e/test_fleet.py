@@ -16,6 +16,8 @@ INSTALLED = "Release_ru 9.0.6.2-103 05-September-2011 02:10"
 UP_TO_DATE = dict(software_version=INSTALLED)
 WRONG_PASSWORD = dict(password="other")  # the inventory says "secret"
 NEVER_BACK = dict(fault=["restart-never-returns"])
+# What the fleet says once it has taken the operator's first stop.
+STOP_TAKEN = "Stopping: no new system starts"
 
 
 class Fleet(SimulatorCase):
@@ -181,6 +183,7 @@ class FleetInterrupt(Fleet):
                 self.start_fleet(dict(apply_time="3"), {}, {})
                 stdout, stderr, code = self.stopped_fleet(signals)
                 self.assertEqual(code, 130, stdout + stderr)
+                self.assertEqual(stdout.count(STOP_TAKEN), 1, stdout)
                 self.assertEqual(self.summary(stdout), {
                     "room-0": first, "room-1": "not started", "room-2": "not started"})
                 for sim in self.sims[1:]:
@@ -203,14 +206,40 @@ class FleetInterrupt(Fleet):
                 os.path.join(self.dir, "logs"), "--report", self.report_path]
         env = dict(os.environ, QUILLMARCH_TIME_SCALE=TIME_SCALE,
                    QUILLMARCH_PAYLOADS=program_path(PAYLOADS))
-        proc = subprocess.Popen(argv, cwd=self.dir, env=env, stdout=subprocess.PIPE,
-                                stderr=subprocess.PIPE, text=True)
-        self.sims[0].wait_for("upload", timeout=30)
-        for _ in range(signals):
+        # The output goes to files the test reads while the fleet runs.
+        out_path = os.path.join(self.dir, "stdout.txt")
+        err_path = os.path.join(self.dir, "stderr.txt")
+        with open(out_path, "w", encoding="utf-8") as out, \
+                open(err_path, "w", encoding="utf-8") as err:
+            proc = subprocess.Popen(argv, cwd=self.dir, env=env, stdout=out, stderr=err)
+        try:
+            self.sims[0].wait_for("upload", timeout=30)
             proc.send_signal(signal.SIGINT)
-            time.sleep(0.2)  # the fleet takes each stop in turn
-        stdout, stderr = proc.communicate(timeout=120)
-        return stdout, stderr, proc.returncode
+            # Two signals pending at once are delivered as one: the second goes only once the
+            # fleet has said it took the first.
+            self.wait_for_output(proc, out_path, STOP_TAKEN, timeout=30)
+            if signals == 2:
+                proc.send_signal(signal.SIGINT)
+            proc.wait(timeout=120)
+        finally:
+            if proc.poll() is None:
+                proc.kill()
+                proc.wait()
+        with open(out_path, encoding="utf-8") as out, open(err_path, encoding="utf-8") as err:
+            return out.read(), err.read(), proc.returncode
+
+    def wait_for_output(self, proc, path, text, timeout):
+        """Polls the file a running program writes until it holds text; fails after timeout."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            with open(path, encoding="utf-8", errors="replace") as fh:
+                if text in fh.read():
+                    return
+            if proc.poll() is not None:
+                break
+            time.sleep(0.02)
+        with open(path, encoding="utf-8", errors="replace") as fh:
+            self.fail(f"{text!r} never came (exit {proc.poll()}): {fh.read()}")
 
 
 class FleetRefused(Fleet):

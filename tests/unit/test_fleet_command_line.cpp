@@ -7,11 +7,6 @@
 #include <vector>
 
 #include "cli/fleet/FleetCommandLine.h"
-#include "cli/fleet/FleetSystemArguments.h"
-#include "core/job/CommandLine.h"
-#include "core/job/RunContext.h"
-#include "core/ui/ConsoleMessageBox.h"
-#include "core/util/RealClock.h"
 
 namespace quillmarch::fleet {
 namespace {
@@ -147,37 +142,6 @@ TEST(FleetCommandLine, NoRefusalRepeatsAPasswordOrAStrayWord) {
         EXPECT_FALSE(ParseFleetCommandLine(args, out, error));
         EXPECT_EQ(error.find("hunter2"), std::string::npos) << error;
     }
-}
-
-TEST(FleetCommandLine, ASystemsRunArgumentsGiveTheJobOfItsRow) {
-    FleetOptions options;
-    std::string error;
-    ASSERT_TRUE(ParseFleetCommandLine(
-        {"--fleet", "f.csv", "--log-dir", "out", "--verify-timeout=60", "-m", "-t:30"}, options,
-        error))
-        << error;
-    FleetSystem system;
-    system.address = "[::1]:2121";
-    system.name = "../../etc/passwd";  // a label only: it must not reach the log's path
-    system.options = {"-fa"};
-    system.password = "a \"secret\" -q";
-    RealClock clock;
-    ConsoleMessageBox messageBox;
-    RunContext app(clock, messageBox);
-    ASSERT_TRUE(CommandLine::Parse(app, FleetSystemArguments::RunArguments(options, system), error))
-        << error;
-    EXPECT_EQ(app.Job().target.address, "[::1]:2121");
-    EXPECT_EQ(app.Job().target.password, "a \"secret\" -q");
-    EXPECT_EQ(app.m_logPath, "out/___1__2121.log");
-    EXPECT_TRUE(app.Job().options.quiet);
-    EXPECT_TRUE(app.Job().options.verify);
-    EXPECT_EQ(app.Job().options.verifyTimeoutSeconds, 60);
-    EXPECT_FALSE(app.Job().options.checkOnly);
-    EXPECT_TRUE(app.Job().target.passiveMode);
-    EXPECT_EQ(app.Job().options.uploadTimeoutSeconds, 30);
-    EXPECT_FALSE(app.Job().retain.directory);
-    EXPECT_EQ(app.Job().options.commandLine.find("secret"), std::string::npos)
-        << app.Job().options.commandLine;
 }
 
 }  // namespace

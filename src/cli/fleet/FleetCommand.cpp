@@ -18,6 +18,7 @@
 #include "cli/fleet/FleetReport.h"
 #include "cli/fleet/FleetRunner.h"
 #include "cli/fleet/FleetSummary.h"
+#include "cli/fleet/FleetSystemRun.h"
 #include "cli/fleet/FleetView.h"
 #include "core/catalogue/SharedImages.h"
 #include "core/platform/Platform.h"
@@ -80,7 +81,9 @@ int FleetCommand::Main(const std::vector<std::string>& args) {
     std::vector<SystemOutcome> outcomes;
     {
         SignalScope signals(stop, &abort);
-        FleetRunner runner(plan, view, stop, abort, std::make_shared<SharedImages>(), clock);
+        FleetRunner runner(plan, view, stop, abort,
+                           FleetSystemRun::Maker(plan, std::make_shared<SharedImages>(), view),
+                           clock);
         outcomes = runner.Run();
     }
     view.Close();

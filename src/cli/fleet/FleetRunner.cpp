@@ -8,9 +8,7 @@
 
 #include "cli/fleet/FleetClock.h"
 #include "cli/fleet/FleetReport.h"
-#include "cli/fleet/FleetSystemRun.h"
 #include "cli/fleet/FleetView.h"
-#include "core/catalogue/SharedImages.h"
 #include "core/run/RunInterrupt.h"
 
 namespace quillmarch::fleet {
@@ -31,13 +29,13 @@ std::string Label(const FleetSystem& system) {
 }  // namespace
 
 FleetRunner::FleetRunner(const FleetPlan& plan, FleetView& view, const RunInterrupt& stop,
-                         const RunInterrupt& abort, std::shared_ptr<SharedImages> images,
+                         const RunInterrupt& abort, FleetSystemRunMaker makeRun,
                          const FleetClock& clock)
     : m_plan(plan),
       m_view(view),
       m_stop(stop),
       m_abort(abort),
-      m_images(std::move(images)),
+      m_makeRun(std::move(makeRun)),
       m_clock(clock),
       m_outcomes(plan.systems.size()),
       m_slots(plan.systems.size()),
@@ -58,6 +56,7 @@ std::vector<SystemOutcome> FleetRunner::Run() {
     std::unique_lock<std::mutex> lock(m_mutex);
     while (true) {
         PassOnAbort();
+        SayStop();
         if (m_canaryPhase && CanariesDone()) JudgeCanaries();
         WatchWindow();
         while (MayStart()) StartNext();
@@ -85,8 +84,7 @@ bool FleetRunner::MayStart() const {
 void FleetRunner::StartNext() {
     const std::size_t system = m_order[m_next++];
     Slot& slot = m_slots[system];
-    slot.run = std::make_unique<FleetSystemRun>(m_plan, system, m_images, m_view);
-    if (!slot.tries.empty()) slot.run->SetTryNote(slot.tries);
+    slot.run = m_makeRun(system, slot.tries);
     slot.started = true;
     slot.finished = false;
     ++m_running;
@@ -95,7 +93,7 @@ void FleetRunner::StartNext() {
 
 void FleetRunner::Work(std::size_t system) {
     SystemOutcome outcome = m_slots[system].run->Run();
-    std::unique_ptr<FleetSystemRun> done;
+    std::unique_ptr<IFleetSystemRun> done;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         outcome.tries = m_outcomes[system].tries + 1;
@@ -125,8 +123,17 @@ void FleetRunner::PassOnAbort() {
     if (m_abortPassedOn || !m_abort.Requested()) return;
     m_abortPassedOn = true;
     for (Slot& slot : m_slots) {
-        if (slot.run && !slot.finished) slot.run->Interrupt().Request(m_abort.Signal());
+        if (slot.run && !slot.finished) slot.run->Stop(m_abort.Signal());
     }
+}
+
+// The operator learns that the stop was taken, not only when the fleet ends.
+void FleetRunner::SayStop() {
+    if (m_stopSaid || !m_stop.Requested()) return;
+    m_stopSaid = true;
+    m_view.Say(
+        "Stopping: no new system starts; running updates finish (stop again to end them at "
+        "their next safe point)");
 }
 
 bool FleetRunner::CanariesDone() const {

@@ -13,22 +13,23 @@
 
 #include "cli/fleet/FleetOutcome.h"
 #include "cli/fleet/FleetPlan.h"
+#include "cli/fleet/IFleetSystemRun.h"
 
 namespace quillmarch {
 class RunInterrupt;
-class SharedImages;
 }  // namespace quillmarch
 
 namespace quillmarch::fleet {
 
 class FleetClock;
-class FleetSystemRun;
 class FleetView;
 
-// Runs a fleet's systems, up to `jobs` at once, each in its own thread with its own run.
+// Runs a fleet's systems, up to `jobs` at once, each in its own thread with its own run (made by
+// `makeRun`).
 // The canaries go first and alone; after `maxFailures` failures no new system starts. The
 // operator's first stop (`stop`) starts no new system; the second (`abort`) asks every running
-// one to stop at its next safe point. One system's failure never disturbs another's run.
+// one to stop at its next safe point; the first is said once seen. One system's failure never
+// disturbs another's run.
 // Systems a resumed run found done keep the earlier result and are not contacted. With a
 // --window, systems start only inside it (a fleet started before it waits for it to open);
 // once it closes no new system starts. --retry-failed N tries the failed systems again at the
@@ -36,8 +37,7 @@ class FleetView;
 class FleetRunner {
 public:
     FleetRunner(const FleetPlan& plan, FleetView& view, const RunInterrupt& stop,
-                const RunInterrupt& abort, std::shared_ptr<SharedImages> images,
-                const FleetClock& clock);
+                const RunInterrupt& abort, FleetSystemRunMaker makeRun, const FleetClock& clock);
     ~FleetRunner();
     FleetRunner(const FleetRunner&) = delete;
     FleetRunner& operator=(const FleetRunner&) = delete;
@@ -47,7 +47,7 @@ public:
 
 private:
     struct Slot {
-        std::unique_ptr<FleetSystemRun> run;  // while it runs
+        std::unique_ptr<IFleetSystemRun> run;  // while it runs
         std::thread thread;
         bool started = false;
         bool finished = false;
@@ -58,6 +58,7 @@ private:
     void StartNext();
     void Work(std::size_t system);
     void PassOnAbort();
+    void SayStop();
     bool CanariesDone() const;
     void JudgeCanaries();
     void WatchWindow();
@@ -71,7 +72,7 @@ private:
     FleetView& m_view;
     const RunInterrupt& m_stop;
     const RunInterrupt& m_abort;
-    std::shared_ptr<SharedImages> m_images;
+    FleetSystemRunMaker m_makeRun;
     const FleetClock& m_clock;
     std::vector<SystemOutcome> m_outcomes;
     std::vector<Slot> m_slots;
@@ -84,6 +85,7 @@ private:
     int m_failures = 0;
     bool m_canaryPhase = false;
     bool m_abortPassedOn = false;
+    bool m_stopSaid = false;
     bool m_windowOpened = false;
     bool m_windowClosed = false;
     bool m_waitSaid = false;

@@ -3,8 +3,14 @@
 
 #include "cli/fleet/FleetSystemArguments.h"
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "core/job/CommandLine.h"
 #include "core/job/RunContext.h"
+#include "core/job/RunModeOptions.h"
+#include "core/platform/Platform.h"
 #include "core/ui/ConsoleMessageBox.h"
 #include "core/util/AddressNames.h"
 #include "core/util/RealClock.h"
@@ -30,12 +36,31 @@ bool IsFleetWide(const std::string& lower) {
     return false;
 }
 
-// The ordinary parser on a job record of its own; nothing is opened or sent.
-bool ParseScratch(const std::vector<std::string>& args, std::string& error) {
+// The ordinary parser on a job record of its own; nothing is opened or sent. `job`, when given,
+// receives what the arguments set.
+bool ParseScratch(const std::vector<std::string>& args, std::string& error,
+                  UpdateJob* job = nullptr) {
     RealClock clock;
     ConsoleMessageBox messageBox;
     RunContext scratch(clock, messageBox);
-    return CommandLine::Parse(scratch, args, error);
+    if (!CommandLine::Parse(scratch, args, error)) return false;
+    if (job) *job = scratch.Job();
+    return true;
+}
+
+// The "Command Line: " record of a system's log, as a single run given the same flags and the
+// fleet's settings would show it. Only ever shown: the password is masked before it is built.
+std::string RecordedCommandLine(const FleetOptions& options, const FleetSystem& system,
+                                std::vector<std::string> words, const std::string& logPath) {
+    words.push_back("-q");
+    words.push_back(system.password.empty() ? "-p:" : "-p:****");
+    words.push_back("-f:" + logPath);
+    if (options.check) words.push_back("--check");
+    words.insert(words.end(),
+                 {"--verify-timeout", std::to_string(options.verifyTimeoutSeconds), "--in-call",
+                  RunModeOptions::CallPolicyName(options.inCall), "--in-call-timeout",
+                  std::to_string(options.inCallTimeoutSeconds), system.address});
+    return CommandLine::MaskedText(words);
 }
 
 }  // namespace
@@ -87,18 +112,34 @@ bool FleetSystemArguments::CheckRow(const std::vector<std::string>& common,
     return ParseScratch(args, error);
 }
 
-std::vector<std::string> FleetSystemArguments::RunArguments(const FleetOptions& options,
-                                                            const FleetSystem& system) {
-    // The log's name comes from the address, never from the row's name.
-    const std::string log = options.logDir + "/" + CommandLine::LogName(system.address);
-    std::vector<std::string> args = {
-        "-q", "-f:" + log, "--verify-timeout=" + std::to_string(options.verifyTimeoutSeconds)};
-    if (options.check) args.push_back("--check");
-    args.insert(args.end(), options.commonOptions.begin(), options.commonOptions.end());
-    args.insert(args.end(), system.options.begin(), system.options.end());
-    args.push_back("-p:" + system.password);
-    args.push_back(system.address);
-    return args;
+bool FleetSystemArguments::Job(const FleetPlan& plan, const FleetSystem& system,
+                               FleetSystemJob& out, std::string& error) {
+    const FleetOptions& options = plan.options;
+    // The system's own flags come after the common ones. Neither holds a password or an
+    // address: the inventory and the fleet's command line refuse them there.
+    std::vector<std::string> flags = options.commonOptions;
+    flags.insert(flags.end(), system.options.begin(), system.options.end());
+    UpdateJob job;
+    if (!ParseScratch(flags, error, &job)) return false;
+    job.target.address = system.address;
+    job.target.password = system.password;
+    job.options.quiet = true;
+    if (options.check) job.options.checkOnly = true;
+    job.options.verify = true;
+    job.options.verifyTimeoutSeconds = options.verifyTimeoutSeconds;
+    job.options.inCall = options.inCall;
+    job.options.inCallTimeoutSeconds = options.inCallTimeoutSeconds;
+    out.logPath = LogPath(options, system.address);
+    job.options.commandLine = RecordedCommandLine(options, system, std::move(flags), out.logPath);
+    out.job = std::move(job);
+    return true;
+}
+
+std::string FleetSystemArguments::LogPath(const FleetOptions& options, const std::string& address) {
+    std::string name = CommandLine::LogName(address);
+    if (options.logDir.empty()) return name;
+    return platform::Utf8FromPath(platform::PathFromUtf8(options.logDir) /
+                                  platform::PathFromUtf8(name));
 }
 
 }  // namespace quillmarch::fleet

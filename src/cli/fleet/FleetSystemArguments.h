@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/fleet/FleetPlan.h"
+#include "cli/fleet/FleetSystemJob.h"
 
 namespace quillmarch::fleet {
 
@@ -28,12 +29,17 @@ public:
     static bool CheckRow(const std::vector<std::string>& common,
                          const std::vector<std::string>& rowOptions, const std::string& address,
                          std::string& error);
-    // The arguments one system's run parses: quiet, verified within the fleet's bound (--check
-    // for a fleet check), its log under --log-dir named from the address as a single run names
-    // it, the common and the row's flags, its password and address. Built in memory for
-    // CommandLine::Parse; never a process's argv.
-    static std::vector<std::string> RunArguments(const FleetOptions& options,
-                                                 const FleetSystem& system);
+    // One system's job: the common and the row's flags as the ordinary parser reads them, then
+    // what the fleet decides for every system (quiet, verified within the fleet's bound, --check,
+    // the call policy), the address, the password and the log under --log-dir, set directly. The
+    // password is kept in the job's password field alone; the job's "Command Line: " record
+    // reads as a single run's with the same flags, its password masked. False with `error` when
+    // the flags are refused (the rows were checked when the inventory was read).
+    static bool Job(const FleetPlan& plan, const FleetSystem& system, FleetSystemJob& out,
+                    std::string& error);
+    // The log of a system: <log dir>/<the name a single run gives the address's log>; never
+    // named from the row's name.
+    static std::string LogPath(const FleetOptions& options, const std::string& address);
 };
 
 }  // namespace quillmarch::fleet

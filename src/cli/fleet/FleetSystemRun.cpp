@@ -11,9 +11,11 @@
 #include "cli/CommandLineRun.h"
 #include "cli/ReportedRun.h"
 #include "cli/fleet/FleetProgressSink.h"
+#include "cli/fleet/FleetSystemArguments.h"
+#include "cli/fleet/FleetSystemJob.h"
 #include "cli/fleet/FleetView.h"
 #include "core/catalogue/SharedImages.h"
-#include "core/job/CommandLine.h"
+#include "core/job/JobStartup.h"
 #include "core/job/RunContext.h"
 #include "core/job/RunModeOptions.h"
 #include "core/pack/ImageCheck.h"
@@ -34,14 +36,16 @@ constexpr const char* kStoppedWords = "Stopped by the operator";
 }  // namespace
 
 FleetSystemRun::FleetSystemRun(const FleetPlan& plan, std::size_t system,
-                               std::shared_ptr<SharedImages> images, FleetView& view)
+                               std::shared_ptr<SharedImages> images, FleetView& view,
+                               std::string tries)
     : m_plan(plan),
       m_system(plan.systems[system]),
       m_index(system),
       m_view(view),
       m_clock(std::make_unique<RealClock>(RealClock::ScaleFromEnvironment())),
       m_messageBox(std::make_unique<ConsoleMessageBox>()),
-      m_app(std::make_unique<RunContext>(*m_clock, *m_messageBox)) {
+      m_app(std::make_unique<RunContext>(*m_clock, *m_messageBox)),
+      m_tries(std::move(tries)) {
     m_app->m_payloads.ShareThrough(std::move(images));
     m_app->SetTimeScale(m_clock->Scale());
     m_clock->SetInterrupt(&m_app->Interrupt());
@@ -53,34 +57,16 @@ FleetSystemRun::~FleetSystemRun() {
     if (m_app) m_app->SetRunObserver(nullptr);
 }
 
-RunInterrupt& FleetSystemRun::Interrupt() {
-    return m_app->Interrupt();
+void FleetSystemRun::Stop(int signalNumber) {
+    m_app->Interrupt().Request(signalNumber);
 }
 
-std::string FleetSystemRun::LogPath(const FleetOptions& options, const std::string& address) {
-    std::string name = CommandLine::LogName(address);
-    if (options.logDir.empty()) return name;
-    return platform::Utf8FromPath(platform::PathFromUtf8(options.logDir) /
-                                  platform::PathFromUtf8(name));
-}
-
-std::vector<std::string> FleetSystemRun::Arguments(const FleetPlan& plan,
-                                                   const FleetSystem& system) {
-    // The system's own flags come after the common ones.
-    std::vector<std::string> args = plan.options.commonOptions;
-    args.insert(args.end(), system.options.begin(), system.options.end());
-    args.push_back("-q");
-    args.push_back("-p:" + system.password);
-    args.push_back("-f:" + LogPath(plan.options, system.address));
-    if (plan.options.check) args.push_back("--check");
-    args.push_back("--verify-timeout");
-    args.push_back(std::to_string(plan.options.verifyTimeoutSeconds));
-    args.push_back("--in-call");
-    args.push_back(RunModeOptions::CallPolicyName(plan.options.inCall));
-    args.push_back("--in-call-timeout");
-    args.push_back(std::to_string(plan.options.inCallTimeoutSeconds));
-    args.push_back(system.address);
-    return args;
+FleetSystemRunMaker FleetSystemRun::Maker(const FleetPlan& plan,
+                                          std::shared_ptr<SharedImages> images, FleetView& view) {
+    return
+        [&plan, images = std::move(images), &view](std::size_t system, const std::string& tries) {
+            return std::make_unique<FleetSystemRun>(plan, system, images, view, tries);
+        };
 }
 
 void FleetSystemRun::MakeReport() {
@@ -100,7 +86,12 @@ SystemOutcome FleetSystemRun::Run() {
     const auto start = std::chrono::steady_clock::now();
     m_view.Started(m_index);
     SystemOutcome outcome;
-    const StartupResult started = m_app->Startup(Arguments(m_plan, m_system));
+    FleetSystemJob job;
+    StartupResult started;
+    if (!FleetSystemArguments::Job(m_plan, m_system, job, started.message))
+        started.state = StartupState::kBadCommandLine;
+    else
+        started = JobStartup::Start(*m_app, job.job, job.logPath);
     if (started.state != StartupState::kReady) {
         outcome.result = SystemResult::kFailed;
         outcome.reason = started.message;

@@ -6,14 +6,13 @@
 #include <cstddef>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "cli/fleet/FleetOutcome.h"
 #include "cli/fleet/FleetPlan.h"
+#include "cli/fleet/IFleetSystemRun.h"
 
 namespace quillmarch {
 class RunContext;
-class RunInterrupt;
 class RealClock;
 class ConsoleMessageBox;
 class SharedImages;
@@ -26,26 +25,23 @@ class FleetView;
 
 // One system of a fleet: its own clock, run context, log, lock and report, built here from
 // the plan so the rest of the fleet never reaches into a run context. Made on the fleet's
-// thread; Run goes on the system's own thread; Interrupt may be asked from the fleet's thread
-// while Run goes on.
-class FleetSystemRun {
+// thread; Run goes on the system's own thread; Stop may be asked from the fleet's thread while
+// Run goes on.
+class FleetSystemRun final : public IFleetSystemRun {
 public:
+    // `tries`: why the tries before failed ("try 1: ..."), for this try's log (--retry-failed).
     FleetSystemRun(const FleetPlan& plan, std::size_t system, std::shared_ptr<SharedImages> images,
-                   FleetView& view);
-    ~FleetSystemRun();
+                   FleetView& view, std::string tries);
+    ~FleetSystemRun() override;
     FleetSystemRun(const FleetSystemRun&) = delete;
     FleetSystemRun& operator=(const FleetSystemRun&) = delete;
 
-    // The update (or, in a --check fleet, the check) from start to end.
-    SystemOutcome Run();
-    RunInterrupt& Interrupt();
-    // --retry-failed: why the tries before failed ("try 1: ..."), for this try's log.
-    void SetTryNote(std::string tries) { m_tries = std::move(tries); }
+    SystemOutcome Run() override;
+    void Stop(int signalNumber) override;
 
-    // The log of a system: <log dir>/<the name an ordinary run gives the address's log>.
-    static std::string LogPath(const FleetOptions& options, const std::string& address);
-    // The arguments of the ordinary command line this system's run is made of.
-    static std::vector<std::string> Arguments(const FleetPlan& plan, const FleetSystem& system);
+    // The real runs of the plan's systems, for the fleet runner; they share the images.
+    static FleetSystemRunMaker Maker(const FleetPlan& plan, std::shared_ptr<SharedImages> images,
+                                     FleetView& view);
 
 private:
     void MakeReport();

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/job/CommandLine.h"
+#include "core/job/JobStartup.h"
 #include "core/platform/OutputPlace.h"
 #include "core/platform/Platform.h"
 #include "core/ui/HelpFile.h"
@@ -54,19 +55,8 @@ StartupResult RunContext::Startup(const std::vector<std::string>& args) {
         result.state = StartupState::kBadCommandLine;
         return result;
     }
+    if (!args.empty()) return JobStartup::Open(*this);
     OpenImagePack();
-    if (!args.empty()) {
-        // Without an address the wizard opens its log once it knows the system.
-        const bool wantLog = m_job.options.logLevel == 0 && !m_logPath.empty();
-        if (wantLog && !StartLog(m_logPath)) {
-            result.state = m_log.Busy()      ? StartupState::kLogBusy
-                           : m_log.Refused() ? StartupState::kLogRefused
-                                             : StartupState::kNoLog;
-            result.message = m_log.FailureReason();
-            return result;
-        }
-        result.state = StartupState::kReady;
-    }
     CreateLink(false);
     return result;
 }
