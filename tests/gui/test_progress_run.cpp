@@ -86,6 +86,29 @@ private:
     QTimer m_timer;
 };
 
+// Deletes a window just as the first call queued for the application object is about to run:
+// in a test where only the engine queues calls there, that call has been waiting for the GUI
+// thread by then, however the threads were scheduled.
+class CWindowGoesBeforeQueuedCall : public QObject {
+public:
+    explicit CWindowGoesBeforeQueuedCall(ProgressDialog* window) : m_window(window) {}
+    bool Fired() const { return m_fired; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!m_fired && watched == QCoreApplication::instance() &&
+            event->type() == QEvent::MetaCall) {
+            m_fired = true;
+            delete m_window.data();
+        }
+        return false;  // the call itself still runs, and finds the window gone
+    }
+
+private:
+    QPointer<ProgressDialog> m_window;
+    bool m_fired = false;
+};
+
 }  // namespace
 
 class TestProgressRun : public QObject {
@@ -233,17 +256,16 @@ void TestProgressRun::sendWaitingWhenTheWindowGoesAnswersGone() {
     ProgressDialogFactory factory(m_testApp->App(), nullptr);
     const std::shared_ptr<IProgressWindow> handle = factory.Start();
     QCOMPARE(ProgressWindows().size(), 1);
-    std::atomic<bool> sending{false};
+    // The window goes while the engine's send is queued, not before it was sent: the send then
+    // waits for a call that finds no window.
+    QCoreApplication::processEvents();  // what the window's start queued runs before the watch
+    CWindowGoesBeforeQueuedCall goes(ProgressWindows().first());
+    QCoreApplication::instance()->installEventFilter(&goes);
     std::atomic<ProgressState> answer{ProgressState::Running};
-    CProgressTestWorker engine([&] {
-        sending = true;
-        answer = handle->Ping();
-    });
-    // The GUI thread serves nothing meanwhile, so the send is most likely queued by now.
-    while (!sending) std::this_thread::yield();
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    delete ProgressWindows().first();
+    CProgressTestWorker engine([&] { answer = handle->Ping(); });
     QTRY_VERIFY(engine.Finished());
+    QVERIFY(goes.Fired());
+    QVERIFY(ProgressWindows().isEmpty());
     QCOMPARE(answer.load(), ProgressState::Gone);
 }
 

@@ -2,8 +2,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include <QAction>
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
@@ -249,21 +251,33 @@ private slots:
         QVERIFY(!dialog.isVisible());
     }
 
+    // The notice of a progress window closed after the welcome dialog is gone reaches nothing:
+    // the dialog is not shown again, nor ended 10 ms later, from memory that is freed (on the
+    // heap, so that a dialog that does reach it crashes here, and the sanitizer build names it).
     void endNoticeAfterTheDialogIsGoneIsIgnored() {
         auto app = MakeApp({155});
         std::function<void(int)> ended;
-        {
-            WelcomeDialog dialog(*app);
-            dialog.SetWizardRunner([](RunContext&, QWidget*) { return true; });
-            dialog.SetUpdateRunner([&](RunContext&, QWidget*, std::function<void(int)> onEnded) {
-                ended = std::move(onEnded);
-                return true;
-            });
-            dialog.OnBegin();
-        }
+        QPointer<WelcomeDialog> dialog = new WelcomeDialog(*app);
+        dialog->SetWizardRunner([](RunContext&, QWidget*) { return true; });
+        dialog->SetUpdateRunner([&](RunContext&, QWidget*, std::function<void(int)> onEnded) {
+            ended = std::move(onEnded);
+            return true;
+        });
+        dialog->OnBegin();
+        QVERIFY(ended);
+        // While the dialog lives, the notice reaches it: OK shows it again.
+        QVERIFY(!dialog->isVisible());
+        ended(0);
+        QVERIFY(dialog->isVisible());
+        delete dialog.data();
+        QVERIFY(dialog.isNull());
         ended(1);
         ended(0);
-        QTest::qWait(30);
+        QTest::qWait(50);  // well past the 10 ms after which a Quit would end the dialog
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            QVERIFY(!qobject_cast<WelcomeDialog*>(widget));
+            QVERIFY2(!widget->isVisible(), qPrintable(widget->objectName()));
+        }
     }
 
     void aboutEntryOpensTheAboutBox() {

@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The preflight/verify/report options on the command line, and the JSON report's own rules:
-// failure codes from log records, task outcomes, escaping, the atomic write.
+// failure codes from the engine's failures (never from log words), task outcomes, escaping, the
+// atomic write.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,6 +14,7 @@
 
 #include "core/job/CommandLine.h"
 #include "core/job/RunContext.h"
+#include "core/run/FailureCode.h"
 #include "core/run/RunReport.h"
 #include "support/FakeClock.h"
 #include "support/RecordingMessageBox.h"
@@ -100,8 +102,9 @@ TEST(RunReport, FirstFailureRecordNamesTheCauseAndFailsItsTask) {
     report.OnLogRecord("FTP Quote SWUS > OK");
     report.OnTaskDone();
     report.OnTaskStart("Main Image");
-    report.OnLogRecord("Put Image Failure");
-    report.OnLogRecord("Verification failed: later records do not replace the cause");
+    report.OnFailure(FailureCode::kUploadFailed, "Put Image Failure");
+    report.OnFailure(FailureCode::kVerificationFailed,
+                     "Verification failed: later records do not replace the cause");
     report.OnTaskDone();
     report.OnTaskStart("Waiting for Reboot");  // never done: the run stopped inside it
     report.Finish("failure", 1);
@@ -120,18 +123,60 @@ TEST(RunReport, FirstFailureRecordNamesTheCauseAndFailsItsTask) {
 TEST(RunReport, ConnectFailureTakesItsReasonAndAWrongPasswordIsARefusedLogon) {
     const struct {
         const char* reason;
+        bool logonRefused;
         const char* code;
-    } cases[] = {{"Wrong password", "logon_refused"},
-                 {"Connection refused: nothing listens", "connect_failed"}};
+    } cases[] = {{"Wrong password", true, "logon_refused"},
+                 {"Connection refused: nothing listens", false, "connect_failed"}};
     for (const auto& c : cases) {
         RunReport report("update", "1");
-        report.OnLogRecord("Could not connect to system");
-        report.OnLogRecord(std::string("Reason: ") + c.reason);
+        report.OnFailure(FailureCode::kConnectFailed, "Could not connect to system");
+        report.OnConnectReason(c.reason, c.logonRefused);
         report.Finish("failure", 1);
         const auto json = nlohmann::json::parse(report.ToJson());
         EXPECT_EQ(json["failure"]["code"], c.code);
         EXPECT_EQ(json["failure"]["reason"],
                   std::string("Could not connect to system: ") + c.reason);
+    }
+}
+
+// The code is the engine's, whatever the log says: records in the words that once named a
+// failure name none, and a failure given without any words keeps its code.
+TEST(RunReport, TheCodeComesWithTheFailureNotFromTheLogsWords) {
+    const struct {
+        const char* what;
+        std::vector<std::string> records;
+        FailureCode failure;  // kNone: the run gives none
+        const char* record;   // the failure's own record
+        const char* code;
+    } cases[] = {
+        {"former failure words alone",
+         {"Put Image Failure", "Got IDCANCEL from Progress Dlg", "Could not connect to system",
+          "Reason: Wrong password", "interrupted"},
+         FailureCode::kNone,
+         "",
+         "failed"},
+        {"a code without words", {}, FailureCode::kCancelled, "", "cancelled"},
+        {"reworded record",
+         {},
+         FailureCode::kUploadFailed,
+         "The image did not arrive",
+         "upload_failed"},
+        {"a reason with no connect failure before it",
+         {"Reason: Wrong password"},
+         FailureCode::kRestartRefused,
+         "BOOT refused",
+         "restart_refused"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        RunReport report("update", "1");
+        for (const std::string& record : c.records) report.OnLogRecord(record);
+        if (c.failure != FailureCode::kNone) report.OnFailure(c.failure, c.record);
+        report.OnConnectReason("Wrong password", true);  // refines only a connect failure
+        report.Finish("failure", 1);
+        const auto json = nlohmann::json::parse(report.ToJson());
+        EXPECT_EQ(json["failure"]["code"], c.code);
+        EXPECT_EQ(report.FailureCode(), c.code);
     }
 }
 
@@ -155,7 +200,7 @@ TEST(RunReport, SystemTextCannotBreakTheDocument) {
 
 TEST(RunReport, InterruptionOverridesTheCause) {
     RunReport report("update", "1");
-    report.OnLogRecord("Put Image Failure");
+    report.OnFailure(FailureCode::kUploadFailed, "Put Image Failure");
     report.Finish("interrupted", 130);
     const auto json = nlohmann::json::parse(report.ToJson());
     EXPECT_EQ(json["failure"]["code"], "interrupted");

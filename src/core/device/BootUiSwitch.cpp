@@ -55,16 +55,16 @@ bool BootUiSwitch::SwitchWithImage() {
     // it would be stale and could report update mode for a system never asked.
     DeviceLink* link = m_app.m_link.get();
     if (!link || (!link->IsLoggedOn() && !SystemConnector(m_app).ConnectToSystem("", ""))) {
-        Log(229, "System not in update mode");
+        LogFailure(229, "System not in update mode");
         return false;
     }
     if (link->IsNormalMode() && !RefreshGateway(*link)) {
-        Log(229, "System not in update mode");
+        LogFailure(229, "System not in update mode");
         return false;
     }
     // A refused file (too large) can end the session; the switch needs one.
     if (!link->IsLoggedOn() && !SystemConnector(m_app).ConnectToSystem("", "")) {
-        Log(229, "System not in update mode");
+        LogFailure(229, "System not in update mode");
         return false;
     }
 
@@ -79,10 +79,11 @@ bool BootUiSwitch::SwitchWithImage() {
     // A refused restart leaves the system in normal mode with update mode pending: waiting
     // for a restart that never comes would only end in a box. The run sends it back instead.
     if (link->SendCommand("boot", nullptr, 0) != 200) {
-        m_app.WriteLog("The system did not accept the restart into update mode (boot)", 0);
+        m_app.WriteFailure(FailureCode::kRestartRefused,
+                           "The system did not accept the restart into update mode (boot)");
         // It still runs in normal mode: withdrawing the request is all it needs.
         m_reverted = link->SendCommand("RSWU", nullptr, 0) == 200;
-        Log(229, "System not in update mode");
+        LogFailure(229, "System not in update mode");
         return false;
     }
     link->Disconnect();
@@ -190,11 +191,11 @@ bool BootUiSwitch::CheckModeAfterRestart() {
                     "\t- Release '0' on the remote control\n\t- Execute Quillmacrh again."),
                 "Quillmarch", MB_OK);
         }
-        Log(229, "System not in update mode");
+        LogFailure(229, "System not in update mode");
         return false;
     }
     if (!m_run) {
-        Log(229, "System not in update mode");
+        LogFailure(229, "System not in update mode");
         return false;
     }
     Log(228, "System is update mode");
@@ -211,7 +212,7 @@ bool BootUiSwitch::GiveUp() {
                                              "system is operational."),
                           m_app.LoadUiString(76, "Quillmarch"), MB_OK);
     m_app.Clock().Wait(std::chrono::milliseconds(500));
-    Log(230, "Could not connect to Orbiscope");
+    LogFailure(230, "Could not connect to Orbiscope");
     return false;
 }
 
@@ -231,6 +232,11 @@ bool BootUiSwitch::Report(int percent) {
 
 void BootUiSwitch::Log(int id, const char* fallback) {
     m_app.WriteLog(m_app.LoadUiString(id, fallback), 0);
+}
+
+// Every way the switch fails is one failure to the report: no update mode.
+void BootUiSwitch::LogFailure(int id, const char* fallback) {
+    m_app.WriteFailure(FailureCode::kUpdateModeFailed, m_app.LoadUiString(id, fallback));
 }
 
 }  // namespace quillmarch

@@ -32,6 +32,7 @@ private:
     void RevertToNormalMode();
     [[nodiscard]] bool Report(int percent);
     void Log(int id, const char* fallback);
+    void LogFailure(int id, const char* fallback);
 
     RunContext& m_app;
     // Running AND of the progress answers: false once the operator stopped the run.

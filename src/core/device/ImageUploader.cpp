@@ -34,7 +34,7 @@ bool ImageUploader::PutMainImage(const std::string& imageKey, const std::string&
     bool result = false;
     bool attempted = false;
     if (!m_app.ImagePresent(m_app.Job().target.systemType)) {
-        Log(225, "Can not update system");
+        LogFailure(FailureCode::kNoImage, 225, "Can not update system");
     } else if (!m_app.Job().tasks.uploadImage) {
         Log(215, "Not update the image");
     } else {
@@ -57,9 +57,10 @@ bool ImageUploader::LoadAndSend(const std::string& imageKey, const std::string& 
     bool result = loaded && started;
     if (result) {
         result = PutImageToSystem(data, size, remoteName);
-        if (!result) Log(218, "Could not put image to ", imageKey);
+        if (!result)
+            LogFailure(FailureCode::kUploadFailed, 218, "Could not put image to ", imageKey);
     } else {
-        Log(219, "Could not get ", imageKey);
+        LogFailure(FailureCode::kNoImage, 219, "Could not get ", imageKey);
     }
     m_app.m_payloads.Release();  // the image is not needed in memory any more
     const bool done = progress.TaskDone();
@@ -77,7 +78,7 @@ bool ImageUploader::PutImageToSystem(const std::uint8_t* data, std::size_t size,
                    0);
     if (!m_app.Job().tasks.uploadImage) return true;
     if (!data && size != 0) {  // nothing to read the promised bytes from
-        Log(237, "Put Image Failure");
+        LogFailure(FailureCode::kUploadFailed, 237, "Put Image Failure");
         return false;
     }
     if ((!m_app.m_link || !m_app.m_link->IsLoggedOn()) &&
@@ -94,7 +95,7 @@ bool ImageUploader::PutImageToSystem(const std::uint8_t* data, std::size_t size,
     if (uploaded) {
         Log(236, "Put Image Success");
     } else {
-        Log(237, "Put Image Failure");
+        LogFailure(FailureCode::kUploadFailed, 237, "Put Image Failure");
     }
     return uploaded;
 }
@@ -154,6 +155,11 @@ bool ImageUploader::AwaitReturn(RestartWatch& watch, ProgressProtocol& progress,
 
 void ImageUploader::Log(int id, const char* fallback, const std::string& suffix) {
     m_app.WriteLog(m_app.LoadUiString(id, fallback) + suffix, 0);
+}
+
+void ImageUploader::LogFailure(FailureCode code, int id, const char* fallback,
+                               const std::string& suffix) {
+    m_app.WriteFailure(code, m_app.LoadUiString(id, fallback) + suffix);
 }
 
 }  // namespace quillmarch

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/run/FailureCode.h"
+
 namespace quillmarch {
 
 class RunContext;
@@ -40,6 +42,8 @@ private:
     [[nodiscard]] bool AwaitReturn(RestartWatch& watch, ProgressProtocol& progress, bool& run);
     void AnnounceImage(DeviceLink& link, const std::string& remoteName, std::size_t size);
     void Log(int id, const char* fallback, const std::string& suffix = std::string());
+    void LogFailure(FailureCode code, int id, const char* fallback,
+                    const std::string& suffix = std::string());
 
     RunContext& m_app;
     bool m_sent = false;

@@ -106,6 +106,11 @@ void RunContext::WriteLog(const std::string& text, int level) {
     if (m_runObserver) m_runObserver->OnLogRecord(text);
 }
 
+void RunContext::WriteFailure(FailureCode code, const std::string& record) {
+    WriteLog(record, 0);
+    if (m_runObserver) m_runObserver->OnFailure(code, record);
+}
+
 void RunContext::TellOperator(const std::string& text) {
     if (m_console) {
         m_console(text);
@@ -140,8 +145,11 @@ void RunContext::ReportConnectFailure() {
     std::string reason = m_link ? m_link->GetLastErrorText() : std::string();
     if (!m_link) reason = "No FTP link could be made";
     if (reason.empty()) reason = "The system did not say which model it is";
-    if (m_interrupt.Requested()) reason = "Interrupted by the operator";
+    const bool interrupted = m_interrupt.Requested();
+    if (interrupted) reason = "Interrupted by the operator";
     WriteLog("Reason: " + reason, 0);
+    if (m_runObserver)
+        m_runObserver->OnConnectReason(reason, m_link && !interrupted && m_link->LogonRefused());
     if (!m_job.options.quiet)
         TellOperator(LoadUiString(10, "Could not connect to system") + ": " + reason);
 }

@@ -18,6 +18,7 @@
 #include "core/log/UpdateLog.h"
 #include "core/pack/ImagePack.h"
 #include "core/progress/IProgressWindowFactory.h"
+#include "core/run/FailureCode.h"
 #include "core/run/IRunObserver.h"
 #include "core/run/RunInterrupt.h"
 #include "core/run/SystemEndMode.h"
@@ -129,6 +130,9 @@ public:
     // Quiet run: logs "MessageBox(text)" and answers OK; otherwise shows the box.
     int ShowMessage(const std::string& text, const std::string& caption, unsigned style);
     void WriteLog(const std::string& text, int level = 0);
+    // A record that tells why the run fails: logged as any other, and handed to the observer
+    // with its code, which is what the report and the exit code go by.
+    void WriteFailure(FailureCode code, const std::string& record);
     // One line for the operator on the console, whatever the run mode.
     void TellOperator(const std::string& text);
     // False when no log could be opened anywhere (m_log says why).

@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "core/job/RunContext.h"
+#include "core/link/FtpSession.h"
 #include "core/link/LogonReason.h"
 #include "core/platform/LocalFileWriter.h"
 #include "core/platform/Platform.h"
@@ -48,6 +49,7 @@ bool DeviceLink::LogonToSystem(const std::string& address, const std::string& us
                                const std::string& password) {
     const std::string host = address::Normalise(address);
     m_lastError.clear();  // a reason of an earlier attempt must not explain this one
+    m_logonRefused = false;
     if (password.find_first_of("\r\n") != std::string::npos) {
         m_lastError = kPasswordLineBreak;
         m_app.WriteLog(m_lastError, 0);
@@ -67,6 +69,8 @@ bool DeviceLink::LogonToSystem(const std::string& address, const std::string& us
         m_app.WriteLog(line, 1);
         // The operator's own language where the program has the words, plain English else.
         m_lastError = LogonFailureReason(code, GetLastReply());
+        // A 530 that asks for encryption did not judge the password.
+        m_logonRefused = code == ftpcode::kLogonRefused && m_lastError == LogonFailureReason(code);
         if (m_lastError == LogonFailureReason(code) && code == 301)
             m_lastError = m_app.LoadUiString(290, "Wrong Password");
         if (code == 10061) m_lastError = m_app.LoadUiString(291, "Connection Refused");
@@ -88,6 +92,7 @@ bool DeviceLink::LogonToSystem(const std::string& address, const std::string& us
 int DeviceLink::SendCommand(const std::string& command, std::string* reply, int wantReply) {
     if (SetCommand(command) != 0) {
         m_lastError = "Not connected yet";
+        m_logonRefused = false;
         return 0;
     }
     if (reply && wantReply == 1) {
@@ -241,6 +246,7 @@ bool DeviceLink::UploadBuffer(const std::string& remoteName, const std::uint8_t*
                               std::size_t size, int timeoutSeconds) {
     if (data == nullptr && size != 0) {
         m_lastError = "WriteFile() not a valid file name";
+        m_logonRefused = false;
         return false;
     }
     const std::string before = Config("OutBufferSize");

@@ -59,6 +59,8 @@ public:
     [[nodiscard]] bool IsNormalMode() const { return m_normalMode; }
     void Disconnect();
     std::string GetLastErrorText() const { return m_lastError; }
+    // The last error is the system turning the password down (whatever words it is shown in).
+    [[nodiscard]] bool LogonRefused() const { return m_logonRefused; }
     // The window transfers report their byte counts to; a null window keeps the earlier one.
     void SetNotifyWindow(std::shared_ptr<IProgressWindow> window);
 
@@ -127,6 +129,7 @@ protected:
     std::string m_workDir;
     std::shared_ptr<IProgressWindow> m_notifyWnd;
     bool m_loggedOn = false;
+    bool m_logonRefused = false;
     // True while an in-memory download collects its text.
     bool m_collecting = false;
 

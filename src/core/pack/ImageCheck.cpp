@@ -44,18 +44,20 @@ RunReport::PackFacts ImageCheck::ReportFacts(const RunContext& app) {
     return facts;
 }
 
-bool ImageCheck::Fail(const std::string& code, const std::string& record) {
+bool ImageCheck::Fail(FailureCode code, const std::string& record) {
     m_code = code;
     m_reason = record;
-    m_app.WriteLog(record, 0);
+    m_app.WriteFailure(code, record);
     m_app.m_payloads.Release();
     return false;
 }
 
 bool ImageCheck::Confirm() {
     const ImagePack& pack = m_app.m_pack;
-    if (pack.GetState() == ImagePack::State::kNotFound) return Fail("no_image", pack.Problem());
-    if (pack.GetState() == ImagePack::State::kRefused) return Fail("pack_refused", pack.Problem());
+    if (pack.GetState() == ImagePack::State::kNotFound)
+        return Fail(FailureCode::kNoImage, pack.Problem());
+    if (pack.GetState() == ImagePack::State::kRefused)
+        return Fail(FailureCode::kPackRefused, pack.Problem());
     const int row = m_app.Job().target.systemType;
     const std::string file = ImageFile(m_app);
     if (!KnownRow(row) || file.empty()) return true;  // the run's own checks refuse these
@@ -70,22 +72,24 @@ bool ImageCheck::CheckBytes(const std::string& file, const std::string& model) {
     const ManifestImage* listed = pack.HasManifest() ? pack.Manifest().ForFile(file) : nullptr;
     const std::string refused = "Image refused: " + text::ForLog(pack.Folder(), 200) + "/" + file;
     if (pack.HasManifest() && (!listed || !ImageManifest::ListsModel(*listed, model)))
-        return Fail("image_damaged", refused + ": the pack's manifest lists no such image for " +
-                                         "the model " + model);
+        return Fail(
+            FailureCode::kImageDamaged,
+            refused + ": the pack's manifest lists no such image for " + "the model " + model);
     const std::uint8_t* data = nullptr;
     std::size_t size = 0;
     const std::uint16_t id = static_cast<std::uint16_t>(std::stoi(file));
     if (!m_app.m_payloads.LoadPayload(id, &data, &size)) {
         if (!listed) return true;  // no manifest: the upload's own "Can not update" says it
-        return Fail("image_damaged", refused + ": the file is missing or cannot be read");
+        return Fail(FailureCode::kImageDamaged,
+                    refused + ": the file is missing or cannot be read");
     }
     const std::string sha256 = m_app.m_payloads.HeldSha256();
     if (listed && size != listed->size)
-        return Fail("image_damaged", refused + ": " + std::to_string(size) +
-                                         " bytes, the manifest says " +
-                                         std::to_string(listed->size));
+        return Fail(FailureCode::kImageDamaged, refused + ": " + std::to_string(size) +
+                                                    " bytes, the manifest says " +
+                                                    std::to_string(listed->size));
     if (listed && sha256 != listed->sha256)
-        return Fail("image_damaged",
+        return Fail(FailureCode::kImageDamaged,
                     refused + ": SHA-256 " + sha256 + ", the manifest says " + listed->sha256);
     m_app.m_pack.SetChecked(file, sha256);
     if (listed) {

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "core/run/FailureCode.h"
 #include "core/run/RunReport.h"
 
 namespace quillmarch {
@@ -19,12 +20,12 @@ class ImageCheck {
 public:
     explicit ImageCheck(RunContext& app) : m_app(app) {}
 
-    // True when the run may send the image. Otherwise the log says why in a record the report
-    // turns into a stable failure code ("Image refused: ..." is image_damaged).
+    // True when the run may send the image. Otherwise the log says why, and the run's observer
+    // gets the failure with its code (image_damaged, no_image, pack_refused).
     bool Confirm();
-    // The failure in words (empty after a success), and its stable code.
+    // The failure in words (empty after a success), and its code.
     const std::string& Reason() const { return m_reason; }
-    const std::string& Code() const { return m_code; }
+    FailureCode Code() const { return m_code; }
 
     // The version text the pack says the identified model's image installs; empty when it does
     // not say (no manifest, an unknown model, an image not listed for it).
@@ -35,13 +36,13 @@ public:
     static std::string ImageFile(const RunContext& app);
 
 private:
-    bool Fail(const std::string& code, const std::string& record);
+    bool Fail(FailureCode code, const std::string& record);
     bool CheckBytes(const std::string& file, const std::string& model);
     void NoteSample();
 
     RunContext& m_app;
     std::string m_reason;
-    std::string m_code;
+    FailureCode m_code = FailureCode::kNone;
 };
 
 }  // namespace quillmarch

@@ -66,7 +66,8 @@ bool ProgressProtocol::Deliver(const WindowCall& call, bool closes) {
     // Closed or gone: the operator cancelled. Tell it once more to close and stop reporting.
     window->Close();
     m_app.m_progressWnd.reset();
-    m_app.WriteLog(m_app.LoadUiString(238, "Got IDCANCEL from Progress Dlg"), 0);
+    m_app.WriteFailure(FailureCode::kCancelled,
+                       m_app.LoadUiString(238, "Got IDCANCEL from Progress Dlg"));
     m_app.m_updateRunning = false;
     return false;
 }

@@ -101,7 +101,7 @@ bool CallGuard::WaitForEnd(const std::string& moment) {
 
 // In the log and on stderr: a script sees why its run did nothing.
 void CallGuard::Refuse(const std::string& text) {
-    m_app.WriteLog(text, 0);
+    m_app.WriteFailure(FailureCode::kInCall, text);
     m_app.TellOperator(text);
 }
 
@@ -110,7 +110,8 @@ bool CallGuard::Reconnect() {
     if (!m_app.m_link) return false;
     m_app.m_link->Disconnect();
     if (SystemConnector(m_app).ConnectToSystem("", "")) return true;
-    m_app.WriteLog(m_app.LoadUiString(10, "Could not connect to system"), 0);
+    m_app.WriteFailure(FailureCode::kConnectFailed,
+                       m_app.LoadUiString(10, "Could not connect to system"));
     return false;
 }
 

@@ -75,7 +75,8 @@ int PreflightCheck::Run(RunReport* report, std::FILE* out) {
 }
 
 int PreflightCheck::ConnectFailure(RunReport* report, Rows& rows) {
-    m_app.WriteLog(m_app.LoadUiString(10, "Could not connect to system"), 0);
+    m_app.WriteFailure(FailureCode::kConnectFailed,
+                       m_app.LoadUiString(10, "Could not connect to system"));
     m_app.ReportConnectFailure();
     const std::string reason = m_app.m_link ? m_app.m_link->GetLastErrorText() : "no link";
     const bool answered = m_app.m_link && SomethingAnswered(m_app, reason);
@@ -83,10 +84,10 @@ int PreflightCheck::ConnectFailure(RunReport* report, Rows& rows) {
     rows.emplace_back("Connection", shown);
     if (report) {
         const bool unknown = reason.empty();
-        report->SetFailure(!answered                     ? "unreachable"
-                           : unknown                     ? "unknown_model"
-                           : reason == kSilentAfterLogon ? "connect_failed"
-                                                         : "logon_refused",
+        report->SetFailure(!answered                     ? FailureCode::kUnreachable
+                           : unknown                     ? FailureCode::kUnknownModel
+                           : reason == kSilentAfterLogon ? FailureCode::kConnectFailed
+                                                         : FailureCode::kLogonRefused,
                            shown);
     }
     return answered ? kCannotUpdate : kUnreachable;
@@ -95,19 +96,19 @@ int PreflightCheck::ConnectFailure(RunReport* report, Rows& rows) {
 int PreflightCheck::Judge(const SystemFacts& facts, RunReport* report, std::string& words) {
     const std::string& version = facts.softwareVersion;
     const bool sendsImage = m_app.Job().tasks.updateSoftware && m_app.Job().tasks.uploadImage;
-    std::string code;
+    FailureCode code = FailureCode::kNone;
     if (m_app.Job().target.systemType == ModelCatalogue::kUnknown) {
-        code = "unknown_model";
+        code = FailureCode::kUnknownModel;
         words = "cannot update: the model is not known";
     } else if (ImageCheck check(m_app); sendsImage && !check.Confirm()) {
         code = check.Code();
         words = "cannot update: " + check.Reason();
     } else if (sendsImage && !m_app.ImagePresent(m_app.Job().target.systemType)) {
-        code = "no_image";
+        code = FailureCode::kNoImage;
         words = "cannot update: there is no image for this model";
     } else if (sendsImage && !facts.versionRead) {
         // Without the version, neither "ready" nor "up to date" would be true.
-        code = "facts_unread";
+        code = FailureCode::kFactsUnread;
         words = "cannot tell: the system's software version could not be read (see the log)";
     } else if (sendsImage && SystemFactsReader::IsInstalledVersion(m_app, version)) {
         words = "already up to date: the system runs the version this program installs";
@@ -173,7 +174,7 @@ std::string PreflightCheck::RetainRecord() const {
 
 int PreflightCheck::End(int code, const std::string& words, const Rows& rows, std::FILE* out) {
     if (m_app.Interrupt().Requested()) {
-        m_app.WriteLog("interrupted", 0);
+        m_app.WriteFailure(FailureCode::kInterrupted, "interrupted");
         code = m_app.Interrupt().ExitCode();
     }
     const std::string result =

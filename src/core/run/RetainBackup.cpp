@@ -129,7 +129,7 @@ bool RetainBackup::WriteRetainRecord() {
                                  return SystemConnector(m_app).ConnectToSystem("", "");
                              }).WriteProvisioning();
     if (!provisioned) {
-        m_app.WriteLog(kProvisioningRefused, 0);
+        m_app.WriteFailure(FailureCode::kSettingsRefused, kProvisioningRefused);
         return false;
     }
     const bool userConfiguration = !m_app.Job().options.provision.empty();
@@ -148,7 +148,7 @@ bool RetainBackup::WriteRetainRecord() {
     if (!m_app.Job().tasks.isdnUpdate &&
         !m_app.m_link->UploadBuffer("BackupFiles.swt",
                                     reinterpret_cast<const std::uint8_t*>(digits), 3, 0)) {
-        m_app.WriteLog(kRetainRecordRefused, 0);
+        m_app.WriteFailure(FailureCode::kRetainRecordRefused, kRetainRecordRefused);
         result = false;
     }
     if (mask < kKeepNothing) result = progress.TaskDone() && result;
@@ -333,7 +333,7 @@ bool RetainBackup::RestoreFiles() {
     std::size_t missing = 0;
     for (const auto& name : m_copies) {
         if (RestoreOne(name)) continue;
-        m_app.WriteLog("File not restored: " + text::ForLog(name), 0);
+        m_app.WriteFailure(FailureCode::kRestoreFailed, "File not restored: " + text::ForLog(name));
         ++missing;
     }
     if (missing > 0) {

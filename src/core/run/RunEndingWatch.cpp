@@ -31,6 +31,16 @@ void RunEndingWatch::OnTaskDone() {
     if (m_next) m_next->OnTaskDone();
 }
 
+void RunEndingWatch::OnFailure(FailureCode code, const std::string& record) {
+    m_seen.OnFailure(code, record);
+    if (m_next) m_next->OnFailure(code, record);
+}
+
+void RunEndingWatch::OnConnectReason(const std::string& reason, bool logonRefused) {
+    m_seen.OnConnectReason(reason, logonRefused);
+    if (m_next) m_next->OnConnectReason(reason, logonRefused);
+}
+
 void RunEndingWatch::OnSystemFacts(bool after, const SystemFacts& facts) {
     if (m_next) m_next->OnSystemFacts(after, facts);
 }
@@ -38,6 +48,10 @@ void RunEndingWatch::OnSystemFacts(bool after, const SystemFacts& facts) {
 void RunEndingWatch::OnVerification(const std::string& outcome, const std::string& text) {
     m_seen.OnVerification(outcome, text);
     if (m_next) m_next->OnVerification(outcome, text);
+}
+
+void RunEndingWatch::OnCallState(const std::string& state, double waitedSeconds) {
+    if (m_next) m_next->OnCallState(state, waitedSeconds);
 }
 
 RunEnding::SFacts RunEndingWatch::Facts(bool success) const {

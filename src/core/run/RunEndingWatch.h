@@ -24,8 +24,11 @@ public:
     void OnLogRecord(const std::string& text) override;
     void OnTaskStart(const std::string& name) override;
     void OnTaskDone() override;
+    void OnFailure(FailureCode code, const std::string& record) override;
+    void OnConnectReason(const std::string& reason, bool logonRefused) override;
     void OnSystemFacts(bool after, const SystemFacts& facts) override;
     void OnVerification(const std::string& outcome, const std::string& text) override;
+    void OnCallState(const std::string& state, double waitedSeconds) override;
 
     // The facts of the run so far, with its outcome.
     RunEnding::SFacts Facts(bool success) const;

@@ -17,39 +17,7 @@ namespace quillmarch {
 
 namespace {
 
-// Log records that tell of a failure, by their start, with the report's stable code. The
-// first one of a run names its cause; later ones follow from it.
-struct FailureRecord {
-    std::string_view start;
-    std::string_view code;
-};
-
-constexpr FailureRecord kFailureRecords[] = {
-    {"Another run is updating the system", "system_busy"},
-    {"Could not connect to system", "connect_failed"},
-    {"Cannot connect to system", "connect_failed"},
-    {"Could not update system, do not know what type", "unknown_model"},
-    {"Can not update system", "no_image"},
-    {"No image pack found", "no_image"},
-    {"Image refused: ", "image_damaged"},
-    {"Image pack refused: ", "pack_refused"},
-    {"Could not get ", "no_image"},
-    {"System not in update mode", "update_mode_failed"},
-    {"Could not connect to Orbiscope", "update_mode_failed"},
-    {"Could not put image to ", "upload_failed"},
-    {"Put Image Failure", "upload_failed"},
-    {"Put dummy file Failure", "upload_failed"},
-    {"The system's files could not all be saved", "backup_failed"},
-    {"File not restored", "restore_failed"},
-    {"Verification failed", "verification_failed"},
-    {"The system refused the retain record", "retain_record_refused"},
-    {"The system refused a settings file", "settings_refused"},
-    {"The system did not accept the restart", "restart_refused"},
-    {"Not updated: the system is in a call", "in_call"},
-    {"Erasing the flash memory and updating the software cannot", "failed"},
-    {"Got IDCANCEL", "cancelled"},
-    {"interrupted", "interrupted"},
-};
+using Code = FailureCode;
 
 // JSON string: escapes what JSON needs, keeps valid UTF-8, and turns a byte that is not part
 // of a UTF-8 sequence into U+FFFD, so a file name or a reply can never break the document.
@@ -140,29 +108,19 @@ void RunReport::SetSystemLeftIn(SystemEndMode mode) {
     m_systemLeftIn.clear();
 }
 
-std::string RunReport::FailureCodeOf(const std::string& record) {
-    for (const FailureRecord& failure : kFailureRecords) {
-        if (std::string_view(record).substr(0, failure.start.size()) == failure.start)
-            return std::string(failure.code);
-    }
-    return {};
+void RunReport::OnFailure(Code code, const std::string& record) {
+    if (m_open) m_tasks[*m_open].outcome = "failed";
+    if (m_failure != Code::kNone || code == Code::kNone) return;
+    m_failure = code;
+    m_failureReason = text::ForLog(record, 300);
+    m_awaitReason = code == Code::kConnectFailed;
 }
 
-void RunReport::OnLogRecord(const std::string& text) {
-    if (m_awaitReason && text.rfind("Reason: ", 0) == 0) {
-        m_awaitReason = false;
-        const std::string reason = text.substr(8);
-        m_failureReason += ": " + text::ForLog(reason, 200);
-        if (text::EqualsNoCase(reason, "Wrong password")) m_failureCode = "logon_refused";
-        return;
-    }
-    const std::string code = FailureCodeOf(text);
-    if (code.empty()) return;
-    if (m_open) m_tasks[*m_open].outcome = "failed";
-    if (!m_failureCode.empty()) return;
-    m_failureCode = code;
-    m_failureReason = text::ForLog(text, 300);
-    m_awaitReason = code == "connect_failed";
+void RunReport::OnConnectReason(const std::string& reason, bool logonRefused) {
+    if (!m_awaitReason) return;
+    m_awaitReason = false;
+    m_failureReason += ": " + text::ForLog(reason, 200);
+    if (logonRefused) m_failure = Code::kLogonRefused;
 }
 
 void RunReport::OnTaskStart(const std::string& name) {
@@ -223,8 +181,8 @@ void RunReport::SetVerification(const std::string& outcome, const std::string& t
     m_verificationText = text::ForLog(text, 300);
 }
 
-void RunReport::SetFailure(const std::string& code, const std::string& reason) {
-    m_failureCode = code;
+void RunReport::SetFailure(Code code, const std::string& reason) {
+    m_failure = code;
     m_failureReason = text::ForLog(reason, 300);
 }
 
@@ -239,13 +197,13 @@ void RunReport::Finish(const std::string& result, int exitCode) {
     m_exitCode = exitCode;
     m_end = std::chrono::system_clock::now();
     if (result == "interrupted") {
-        m_failureCode = "interrupted";
+        m_failure = Code::kInterrupted;
         m_failureReason = "Stopped by the operator";
-    } else if ((result == "failure") && m_failureCode.empty()) {
-        m_failureCode = "failed";
+    } else if ((result == "failure") && m_failure == Code::kNone) {
+        m_failure = Code::kFailed;
         m_failureReason = "The run failed; see the log";
     } else if (result == "success" || result == "ready" || result == "up_to_date") {
-        m_failureCode.clear();
+        m_failure = Code::kNone;
         m_failureReason.clear();
     }
 }
@@ -279,9 +237,9 @@ std::string RunReport::JsonTime(std::chrono::system_clock::time_point when) {
 std::string RunReport::ToJson() const {
     const double total = std::chrono::duration<double>(m_end - m_start).count();
     std::string failure = "null";
-    if (!m_failureCode.empty()) {
-        failure =
-            "{\"code\": " + Quote(m_failureCode) + ", \"reason\": " + Quote(m_failureReason) + "}";
+    if (m_failure != Code::kNone) {
+        failure = "{\"code\": " + Quote(FailureCodeName(m_failure)) +
+                  ", \"reason\": " + Quote(m_failureReason) + "}";
     }
     return "{\n  \"schema_version\": " + std::to_string(kSchemaVersion) +
            ",\n  \"program\": {\"name\": \"quillmarch\", \"version\": " + Quote(m_programVersion) +

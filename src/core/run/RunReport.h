@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/run/FailureCode.h"
 #include "core/run/IRunObserver.h"
 #include "core/run/RunInterrupt.h"
 #include "core/run/SystemEndMode.h"
@@ -16,18 +17,22 @@
 
 namespace quillmarch {
 
-// The JSON document of one run or check (docs/report.schema.json). It learns the tasks and the
-// first failure from the run's own log records and progress tasks, so the run itself stays as
-// it is. Holds no secret: the password never reaches it.
+// The JSON document of one run or check (docs/report.schema.json). It learns the tasks from the
+// run's progress and the first failure from the code the engine gives with it, never from the
+// wording of a log record. Holds no secret: the password never reaches it.
 class RunReport : public IRunObserver {
 public:
     static constexpr int kSchemaVersion = 1;
 
     RunReport(std::string kind, std::string programVersion);
 
-    void OnLogRecord(const std::string& text) override;
+    // The log's words change nothing here: failures come with their code (OnFailure).
+    void OnLogRecord(const std::string& text) override { static_cast<void>(text); }
     void OnTaskStart(const std::string& name) override;
     void OnTaskDone() override;
+    // The first failure names the cause; every failure fails the task it happens in.
+    void OnFailure(quillmarch::FailureCode code, const std::string& record) override;
+    void OnConnectReason(const std::string& reason, bool logonRefused) override;
     void OnSystemFacts(bool after, const SystemFacts& facts) override {
         (after ? m_after : m_before) = facts;
     }
@@ -70,13 +75,15 @@ public:
     SystemFacts& After() { return m_after; }
     // "verified", "failed" or "not_run", with the log record's words.
     void SetVerification(const std::string& outcome, const std::string& text);
-    // A failure the log records do not name (e.g. a check's outcome).
-    void SetFailure(const std::string& code, const std::string& reason);
+    // A failure the run did not meet itself (a check's outcome); replaces any before it.
+    void SetFailure(quillmarch::FailureCode code, const std::string& reason);
     void SetLogPath(const std::string& path) { m_logPath = path; }
     // Ends the report: result word and exit code; the end time is taken now.
     void Finish(const std::string& result, int exitCode);
 
-    const std::string& FailureCode() const { return m_failureCode; }
+    quillmarch::FailureCode Failure() const { return m_failure; }
+    // The failure's stable word ("upload_failed"); empty when none.
+    std::string FailureCode() const { return std::string(FailureCodeName(m_failure)); }
     const std::string& FailureReason() const { return m_failureReason; }
     const std::string& VerificationOutcome() const { return m_verification; }
     const std::string& VerificationText() const { return m_verificationText; }
@@ -90,8 +97,6 @@ public:
     // writes it (UTC, ISO 8601): for documents that hold reports.
     static std::string JsonString(std::string_view text);
     static std::string JsonTime(std::chrono::system_clock::time_point when);
-    // The stable code of a log record that tells of a failure; empty for other records.
-    static std::string FailureCodeOf(const std::string& record);
 
 private:
     struct STask {
@@ -123,9 +128,9 @@ private:
     std::string m_verificationText;
     // Set only when the run had to send the system back from update mode.
     std::string m_systemLeftIn;
-    std::string m_failureCode;
+    quillmarch::FailureCode m_failure = quillmarch::FailureCode::kNone;
     std::string m_failureReason;
-    bool m_awaitReason = false;  // the connect failure's "Reason: " record refines it
+    bool m_awaitReason = false;  // the connect failure's reason refines it
     std::string m_logPath;
     std::string m_result;
     int m_exitCode = -1;

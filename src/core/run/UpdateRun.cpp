@@ -86,7 +86,8 @@ bool UpdateRun::RunUpdate(std::int64_t parentWindow) {
     // Without a link (start-up could not make one) there is nothing to connect with.
     if (!m_app.m_link || !SystemConnector(m_app).ConnectToSystem(m_app.Job().target.address,
                                                                  m_app.Job().target.password)) {
-        m_app.WriteLog(m_app.LoadUiString(10, "Could not connect to system"), 0);
+        m_app.WriteFailure(FailureCode::kConnectFailed,
+                           m_app.LoadUiString(10, "Could not connect to system"));
         m_app.ReportConnectFailure();
         return Finish(false);
     }
@@ -199,9 +200,10 @@ void UpdateRun::SendImage(bool& result) {
     }
     const int type = m_app.Job().target.systemType;
     if (type < 0 || type >= ModelCatalogue::kRowCount) {
-        m_app.WriteLog(m_app.LoadUiString(
-                           205, "Could not update system, do not know what type of system it is!"),
-                       0);
+        m_app.WriteFailure(
+            FailureCode::kUnknownModel,
+            m_app.LoadUiString(205,
+                               "Could not update system, do not know what type of system it is!"));
         result = false;
         return;
     }
@@ -225,15 +227,15 @@ void UpdateRun::SendOlderGroupImage(bool& result) {
     const std::string& key =
         m_app.Catalogue().GetAt(m_app.Job().target.systemType).MainImageEntry();
     const bool image = uploader.PutMainImage(key, "IMAGE1", false);
-    m_app.WriteLog(image ? m_app.LoadUiString(236, "Put Image Success")
-                         : m_app.LoadUiString(237, "Put Image Failure"),
-                   0);
     if (!image) {
+        m_app.WriteFailure(FailureCode::kUploadFailed,
+                           m_app.LoadUiString(237, "Put Image Failure"));
         // The dummy file only completes an image the system took; sent alone it would make
         // the system restart with nothing new, and the run would claim an update.
         result = false;
         return;
     }
+    m_app.WriteLog(m_app.LoadUiString(236, "Put Image Success"), 0);
     m_app.Clock().Wait(milliseconds(15000));
     const std::uint8_t* data = nullptr;
     std::size_t size = 0;
@@ -242,9 +244,11 @@ void UpdateRun::SendOlderGroupImage(bool& result) {
     result = loaded && m_app.m_link->UploadBuffer("IMAGE0", data, size,
                                                   m_app.Job().options.uploadTimeoutSeconds);
     m_app.m_payloads.Release();
-    m_app.WriteLog(result ? m_app.LoadUiString(288, "Put dummy file Success")
-                          : m_app.LoadUiString(289, "Put dummy file Failure"),
-                   0);
+    if (result)
+        m_app.WriteLog(m_app.LoadUiString(288, "Put dummy file Success"), 0);
+    else
+        m_app.WriteFailure(FailureCode::kUploadFailed,
+                           m_app.LoadUiString(289, "Put dummy file Failure"));
     NoteImageSent(result);  // the image is complete only with its dummy file
     if (result && m_app.Job().options.verify) {
         result = Verification(m_app).VerifyUpdate(milliseconds(kRebootWaitMs));
@@ -329,7 +333,7 @@ void UpdateRun::RefuseErase() {
     const std::string text =
         "The system's files could not all be saved, so its flash memory was not erased. "
         "The system is restarted in normal mode; see the log for the reason.";
-    m_app.WriteLog(text, 0);
+    m_app.WriteFailure(FailureCode::kBackupFailed, text);
     m_app.ShowMessage(text, m_app.LoadUiString(76, "Quillmarch"), MB_OK);
     // The final restart follows; a pending update-mode request would bring the system back
     // in update mode, waiting for an image nobody sends.
@@ -347,7 +351,7 @@ bool UpdateRun::RefuseEraseWithUpdate() {
     const std::string text =
         "Erasing the flash memory and updating the software cannot be done in one run. "
         "Nothing was sent to the system.";
-    m_app.WriteLog(text, 0);
+    m_app.WriteFailure(FailureCode::kFailed, text);
     m_app.ShowMessage(text, m_app.LoadUiString(76, "Quillmarch"), MB_OK);
     return true;
 }
@@ -359,7 +363,7 @@ bool UpdateRun::LockSystem() {
     const std::string text = "Another run is updating the system " + m_app.Job().target.address +
                              ", or its lock cannot be taken (" + error +
                              "). Nothing was sent to the system.";
-    m_app.WriteLog(text, 0);
+    m_app.WriteFailure(FailureCode::kSystemBusy, text);
     // A script running quietly sees it on stderr too: the run did nothing.
     if (m_app.Job().options.quiet) {
         m_app.TellOperator(text);
@@ -409,9 +413,12 @@ bool UpdateRun::Restart() {
     // A settings file that did not arrive is never applied: the chain of files stops at it,
     // and the restart only brings the system back with the settings it had.
     if (!provisioned)
-        m_app.WriteLog("The system refused a settings file: its settings are not changed", 0);
+        m_app.WriteFailure(FailureCode::kSettingsRefused,
+                           "The system refused a settings file: its settings are not changed");
     const bool restarted = m_app.m_link && m_app.m_link->SendCommand("BOOT", nullptr, 1) == 200;
-    if (!restarted) m_app.WriteLog("The system did not accept the restart (BOOT)", 0);
+    if (!restarted)
+        m_app.WriteFailure(FailureCode::kRestartRefused,
+                           "The system did not accept the restart (BOOT)");
     return provisioned && restarted;
 }
 
@@ -438,7 +445,7 @@ void UpdateRun::RemoveSettingsFileAfterRestart() {
 bool UpdateRun::Finish(bool result, bool announceEnd) {
     // A stopped run is a failed one, whatever its last step answered.
     if (m_app.Interrupt().Requested()) {
-        m_app.WriteLog("interrupted", 0);
+        m_app.WriteFailure(FailureCode::kInterrupted, "interrupted");
         result = false;
     }
     m_app.WriteLog(std::string("#### DONE : ") + (result ? "success" : "failure"), 0);

@@ -47,7 +47,10 @@ bool Verification::VerifyUpdate(milliseconds fixedWait) {
     going = progress.TaskStarted("Verifying the update", kWaitTaskBytes) && going;
     std::string verified;
     const std::string reason = Judge(state, verified);
-    m_app.WriteLog(reason.empty() ? "Verified: " + verified : "Verification failed: " + reason, 0);
+    if (reason.empty())
+        m_app.WriteLog("Verified: " + verified, 0);
+    else
+        m_app.WriteFailure(FailureCode::kVerificationFailed, "Verification failed: " + reason);
     if (IRunObserver* observer = m_app.RunObserver()) {
         if (m_after.known) observer->OnSystemFacts(true, m_after);
         observer->OnVerification(reason.empty() ? "verified" : "failed",
